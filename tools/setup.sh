@@ -1,0 +1,26 @@
+# Sourced by test.sh and run.sh: installs what the build needs and builds into build/.
+set -euo pipefail
+
+JW_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev
+  qt6-translations-l10n libgl-dev libgtest-dev libbenchmark-dev locales xauth xvfb
+  fonts-dejavu-core)
+
+jw_install_packages() {
+  local missing=()
+  for p in "${JW_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+jw_build() {
+  local jobs
+  jobs=$(nproc 2>/dev/null || echo 2)
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build build -j "$jobs"
+}
