@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
 jw_install_packages
+jw_ensure_test_locale
 jw_build
 cd build
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc 2>/dev/null || echo 2)"

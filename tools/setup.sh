@@ -24,3 +24,15 @@ jw_build() {
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build build -j "$jobs"
 }
+
+# Tests check that numbers ignore a decimal-comma locale; provide one when we may.
+jw_ensure_test_locale() {
+  locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$' && return 0
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || { command -v sudo >/dev/null || return 0; sudo="sudo"; }
+  if [ -f /etc/locale.gen ] && command -v locale-gen >/dev/null; then
+    $sudo sed -i 's/^# *ru_RU.UTF-8 UTF-8/ru_RU.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    $sudo locale-gen >/dev/null || true
+  fi
+}

@@ -1,10 +1,10 @@
 // Shared main of every test binary: a private temporary HOME and XDG folders, so no
 // test sees the developer's settings or another test's files, and an application
 // object for Qt.
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QTemporaryDir>
 #include <cstdlib>
-#include <gtest/gtest.h>
 
 #ifdef JW_TEST_CORE
 #include <QCoreApplication>
@@ -15,11 +15,9 @@ using TestApplication = QApplication;
 #endif
 
 int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM"))
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QTemporaryDir home(QDir::tempPath() + "/jw-test-home-XXXXXX");
-  if (!home.isValid())
-    return 2;
+  if (!home.isValid()) return 2;
   const QByteArray root = home.path().toUtf8();
   setenv("HOME", root.constData(), 1);
   setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);

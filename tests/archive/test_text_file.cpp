@@ -1,0 +1,131 @@
+#include "archive/cp1251.h"
+#include "archive/text_file.h"
+
+#include <gtest/gtest.h>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+QByteArray FileBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+// A device that accepts a few bytes and then fails, like a full disk.
+class FullDevice : public QIODevice {
+ public:
+  explicit FullDevice(qint64 room) : room_(room) { open(QIODevice::WriteOnly); }
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char*, qint64 len) override {
+    if (len > room_) return -1;
+    room_ -= len;
+    return len;
+  }
+
+ private:
+  qint64 room_;
+};
+
+}  // namespace
+
+TEST(Cp1251, EveryByteRoundTripsThroughOneCharacter) {
+  QByteArray all;
+  for (int b = 0; b < 256; ++b) all.append(char(b));
+  const QString text = DecodeCp1251(all);
+  ASSERT_EQ(text.size(), 256);
+  EXPECT_EQ(EncodeCp1251(text), all);
+  QSet<QChar> distinct(text.begin(), text.end());
+  EXPECT_EQ(distinct.size(), 256);
+  EXPECT_EQ(text[0xC0], QChar(u'А'));
+  EXPECT_EQ(text[0xFF], QChar(u'я'));
+  EXPECT_EQ(text[0xA8], QChar(u'Ё'));
+  EXPECT_EQ(text[0xB8], QChar(u'ё'));
+  EXPECT_EQ(text[0xB9], QChar(u'№'));
+  EXPECT_EQ(EncodeCp1251(u"Флаги"), QByteArray("\xD4\xEB\xE0\xE3\xE8"));
+  EXPECT_EQ(EncodeCp1251(u"a€b✓"), QByteArray("a\x88"
+                                              "b?"));
+}
+
+TEST(TextFile, ReaderSplitsLinesAndYieldsEmptyPastTheEnd) {
+  TextLineReader r(QByteArray("one\r\n\xD2\xCF\r\nbare\nlast-no-end"));
+  EXPECT_EQ(r.ReadLine(), "one");
+  EXPECT_EQ(r.ReadLine(), "ТП");
+  EXPECT_EQ(r.ReadLine(), "bare");
+  EXPECT_EQ(r.ReadLine(), "last-no-end");
+  EXPECT_TRUE(r.AtEnd());
+  EXPECT_EQ(r.ReadLine(), "");
+  EXPECT_EQ(r.ReadLine(), "");
+
+  TextLineReader empties(QByteArray("\r\n\r\nx\r\n"));
+  EXPECT_EQ(empties.ReadLine(), "");
+  EXPECT_EQ(empties.ReadLine(), "");
+  EXPECT_EQ(empties.ReadLine(), "x");
+  EXPECT_TRUE(empties.AtEnd());
+
+  TextLineReader missing;
+  EXPECT_FALSE(missing.Open("/nonexistent/dir/file.bbi"));
+  EXPECT_EQ(missing.ReadLine(), "");
+}
+
+TEST(TextFile, WriterWritesCrLfInWindows1251AndKeepsValuesOnOneLine) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("д01м02г2024ч03м04c05_7.bbi");
+  TextLineWriter w;
+  ASSERT_TRUE(w.Open(path));
+  w.WriteLine(u"Taltrex");
+  w.WriteLine(u"Кран\r\nКС");
+  w.WriteLine(u"");
+  w.WriteLine(u"sign ✓");
+  EXPECT_FALSE(QFile::exists(path));  // nothing under the final name before the commit
+  ASSERT_TRUE(w.Commit());
+  EXPECT_EQ(FileBytes(path), QByteArray("Taltrex\r\n\xCA\xF0\xE0\xED  \xCA\xD1\r\n\r\nsign ?\r\n"));
+
+  TextLineReader r;
+  ASSERT_TRUE(r.Open(path));
+  EXPECT_EQ(r.ReadLine(), "Taltrex");
+  EXPECT_EQ(r.ReadLine(), "Кран  КС");
+}
+
+TEST(TextFile, FailedOrDiscardedWriteLeavesTheOlderFile) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("keep.bbi");
+  WriteBytes(path, "old\r\n");
+  {
+    TextLineWriter w;
+    ASSERT_TRUE(w.Open(path));
+    w.WriteLine(u"new");
+    w.Discard();
+  }
+  EXPECT_EQ(FileBytes(path), "old\r\n");
+  {
+    TextLineWriter w;
+    ASSERT_TRUE(w.Open(path));
+    w.WriteLine(u"new");
+  }  // destroyed without commit
+  EXPECT_EQ(FileBytes(path), "old\r\n");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.bbi"});
+
+  FullDevice full(6);
+  TextLineWriter w(&full);
+  w.WriteLine(u"1234");
+  EXPECT_TRUE(w.Ok());
+  w.WriteLine(u"5678");
+  EXPECT_FALSE(w.Ok());
+  w.WriteLine(u"9");
+  EXPECT_FALSE(w.Commit());
+
+  TextLineWriter nowhere;
+  EXPECT_FALSE(nowhere.Open(dir.filePath("no/such/dir/x.bbi")));
+  EXPECT_FALSE(nowhere.Commit());
+}
