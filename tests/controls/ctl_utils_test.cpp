@@ -150,27 +150,23 @@ TEST(CtlUtilsTest, InvertFrameDrawnTwiceRestoresThePicture) {
   EXPECT_EQ(canvas, before);
 }
 
+void Fill(QWidget& widget, const QColor& color, const QRect& geometry) {
+  widget.setGeometry(geometry);
+  widget.setAutoFillBackground(true);
+  QPalette palette;
+  palette.setColor(QPalette::Window, color);
+  widget.setPalette(palette);
+}
+
 TEST(CtlUtilsTest, CopyParentImagePaintsBackgroundAndEarlierSiblingsOnly) {
   QWidget parent;
-  parent.resize(100, 100);
-  parent.setAutoFillBackground(true);
-  QPalette red;
-  red.setColor(QPalette::Window, Qt::red);
-  parent.setPalette(red);
+  Fill(parent, Qt::red, QRect(0, 0, 100, 100));
   QLabel below(&parent);
-  below.setGeometry(0, 0, 50, 100);
-  below.setAutoFillBackground(true);
-  QPalette green;
-  green.setColor(QPalette::Window, Qt::green);
-  below.setPalette(green);
+  Fill(below, Qt::green, QRect(0, 0, 50, 100));
   QWidget control(&parent);
   control.setGeometry(40, 10, 30, 30);
   QLabel above(&parent);  // after the control: not part of what lies under it
-  above.setGeometry(60, 0, 40, 100);
-  above.setAutoFillBackground(true);
-  QPalette blue;
-  blue.setColor(QPalette::Window, Qt::blue);
-  above.setPalette(blue);
+  Fill(above, Qt::blue, QRect(60, 0, 40, 100));
   parent.show();
 
   QImage image(30, 30, QImage::Format_RGB32);
