@@ -2,10 +2,13 @@
 #include "archive/text_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
 
 namespace {
 
@@ -119,13 +122,33 @@ TEST(TextFile, FailedOrDiscardedWriteLeavesTheOlderFile) {
   FullDevice full(6);
   TextLineWriter w(&full);
   w.WriteLine(u"1234");
-  EXPECT_TRUE(w.Ok());
   w.WriteLine(u"5678");
-  EXPECT_FALSE(w.Ok());
   w.WriteLine(u"9");
   EXPECT_FALSE(w.Commit());
 
   TextLineWriter nowhere;
   EXPECT_FALSE(nowhere.Open(dir.filePath("no/such/dir/x.bbi")));
   EXPECT_FALSE(nowhere.Commit());
+}
+
+TEST(TextFile, FullDiskFailsTheCommitAndKeepsTheOlderFile) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("full.bbi");
+  WriteBytes(path, "old\r\n");
+  // Limit the size of files this process may write, as a full disk would.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  TextLineWriter w;
+  const bool opened = w.Open(path);
+  for (int i = 0; i < 200; ++i) w.WriteLine(u"0123456789");
+  const bool committed = w.Commit();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  ASSERT_TRUE(opened);
+  EXPECT_FALSE(committed);
+  EXPECT_EQ(FileBytes(path), "old\r\n");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"full.bbi"});
 }
