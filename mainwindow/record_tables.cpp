@@ -301,6 +301,7 @@ void LayoutRecordGrid(GridModel& grid, int deviceType) {
 
 void ClearRecordGrid(GridModel& grid) {
   grid.BeginUpdate();
+  if (grid.ColCount() < kRecordColumns) grid.SetColCount(kRecordColumns);
   grid.SetRowCount(1);
   grid.SetRowCount(2);
   grid.Squeeze();

@@ -61,7 +61,7 @@ int SeriesColumn(int k);
 
 // Grid layout of a filling: columns, titles of row 0, widths and row height.
 void LayoutRecordGrid(GridModel& grid, int deviceType);
-// The title row kept, then one wholly empty data row.
+// The title row kept, then one wholly empty data row (at least the 18 record columns).
 void ClearRecordGrid(GridModel& grid);
 
 // A filler's result; ok false when a record line did not convert (ReadOk is cleared).

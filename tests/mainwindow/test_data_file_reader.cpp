@@ -370,3 +370,22 @@ TEST_F(ReaderTest, EveryReadStartsFromEmptyPages) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReaderFirstRead, FreshGridsGetTheRecordColumnsAndOneEmptyRow) {
+  QTemporaryDir dir;
+  FileSpec spec;
+  spec.type = "1";
+  spec.stopAfterCounts = true;
+  GridModel tpcr;
+  ReadTargets targets;
+  targets.records.SG_TPCR = &tpcr;
+  OpenFileData data;
+  ASSERT_TRUE(ReadDataFile(WriteDataFile(dir.path(), "a.bbi", FileLines(spec)), data, targets,
+                           ReadHooks()));
+  EXPECT_EQ(tpcr.ColCount(), kRecordColumns);
+  EXPECT_EQ(tpcr.RowCount(), 2);
+}
+
+}  // namespace
