@@ -1,0 +1,76 @@
+#pragma once
+// The record tables of an open data file: the column layout of each device type and the
+// fillers that turn the record lines into grid rows and graph points in one pass.
+
+#include "archive/data_file.h"
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+
+class ChartSeries;
+class GridModel;
+class TextLineReader;
+
+inline constexpr int kRecordColumns = 18;
+inline constexpr int kRecordRowHeight = 17;
+// Series_G1 .. Series_G10 receive points; Series_G11 .. Series_G13 stay empty.
+inline constexpr int kFedSeries = 10;
+inline constexpr int kGraphSeries = 13;
+// Trusted record counts of lines 22 and 23.
+inline constexpr int kMaxRecordCount = 99999;
+inline const QString kEmptyStamp = QStringLiteral("00.00.00 00:00:00");
+inline const QString kFailedHereCaption = QStringLiteral("Ошибка произошла здесь");
+
+using ColumnDescriptionList = std::array<QString, 20>;
+
+enum class BoxIcon { None, Error };
+
+// The three record grids and the graph series Series_G1 .. Series_G13 (any may be null).
+struct RecordTargets {
+  GridModel* SG_TPCR = nullptr;
+  GridModel* SG_TP = nullptr;
+  GridModel* SG_TPCR_Find = nullptr;
+  std::array<ChartSeries*, kGraphSeries> graphs{};
+};
+
+// What a running read tells its window: progress in percent (PB_Read) and message boxes.
+struct ReadHooks {
+  std::function<void(int percent)> progress;
+  std::function<void(int milliseconds)> pause;
+  std::function<void(const QString& text, const QString& caption, BoxIcon icon)> message;
+};
+
+// The record file being read, after the line with the overload count.
+struct RecordSource {
+  TextLineReader& input;
+  int CountTPCR = 0;
+  int CountTP = 0;
+  std::array<double, 4> RatedMax{};  // RatedMax[1] .. RatedMax[4]
+};
+
+// Column titles (row 0), long descriptions (indices 0 to 17 set) and widths; empty
+// lists for a device type without records.
+QStringList RecordColumnTitles(int deviceType);
+ColumnDescriptionList RecordColumnDescriptions(int deviceType);
+const std::array<int, kRecordColumns>& RecordColumnWidths();
+// The grid column whose values feed Series_G<k> (k = 1 .. 10).
+int SeriesColumn(int k);
+
+// Grid layout of a filling: columns, titles of row 0, widths and row height.
+void LayoutRecordGrid(GridModel& grid, int deviceType);
+// The title row kept, then one wholly empty data row (at least the 18 record columns).
+void ClearRecordGrid(GridModel& grid);
+
+// A filler's result; ok false when a record line did not convert (ReadOk is cleared).
+struct FillResult {
+  bool ok = true;
+  ColumnDescriptionList descriptions;
+};
+
+FillResult FillTablesType2(const RecordSource& source, const RecordTargets& targets,
+                           const ReadHooks& hooks);
+FillResult FillTablesType4(const RecordSource& source, const RecordTargets& targets,
+                           const ReadHooks& hooks);

@@ -1,0 +1,229 @@
+#include "platform/chart_view.h"
+
+#include <QtCharts/QBarCategoryAxis>
+#include <QtCharts/QBarSet>
+#include <QtCharts/QChart>
+#include <QtCharts/QHorizontalStackedBarSeries>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+#include <algorithm>
+#include <limits>
+
+ChartView::ChartView(QWidget* parent) : QChartView(parent) {
+  auto* chart = new QChart();
+  chart->legend()->hide();
+  chart->setAnimationOptions(QChart::NoAnimation);
+  setChart(chart);
+  leftAxis_ = new QValueAxis(chart);
+  bottomAxis_ = new QValueAxis(chart);
+  categoryAxis_ = new QBarCategoryAxis(chart);
+  chart->addAxis(bottomAxis_, Qt::AlignBottom);
+  chart->addAxis(leftAxis_, Qt::AlignLeft);
+  Apply(leftAxis_, left_);
+  Apply(bottomAxis_, bottom_);
+}
+
+ChartView::~ChartView() {
+  for (Entry& entry : series_) entry.data->SetChangeHandler({});
+}
+
+void ChartView::SetTitle(const QString& text, const QFont& font) {
+  chart()->setTitle(text);
+  chart()->setTitleFont(font);
+}
+
+QString ChartView::Title() const {
+  return chart()->title();
+}
+
+void ChartView::AddSeries(ChartSeries* series) {
+  if (!series) return;
+  for (const Entry& entry : series_)
+    if (entry.data == series) return;
+  QAbstractSeries* drawn = nullptr;
+  const bool bars = series->Kind() == SeriesKind::HorizontalBar;
+  if (bars) {
+    auto* barSeries = new QHorizontalStackedBarSeries();
+    barSeries->setLabelsVisible(true);
+    drawn = barSeries;
+  } else {
+    drawn = new QLineSeries();
+  }
+  chart()->addSeries(drawn);
+  AttachAxes(drawn, bars);
+  series_.push_back({series, drawn, 0});
+  series->SetChangeHandler([this] { ScheduleSync(); });
+  ScheduleSync();
+}
+
+void ChartView::AttachAxes(QAbstractSeries* drawn, bool bars) {
+  if (bars) {
+    // Bars stand along the left axis, one category per point; their values run along
+    // the bottom axis.
+    if (!chart()->axes(Qt::Vertical).contains(categoryAxis_)) {
+      chart()->removeAxis(leftAxis_);
+      chart()->addAxis(categoryAxis_, Qt::AlignLeft);
+    }
+    drawn->attachAxis(categoryAxis_);
+  } else {
+    drawn->attachAxis(leftAxis_);
+  }
+  drawn->attachAxis(bottomAxis_);
+}
+
+void ChartView::RemoveSeries(ChartSeries* series) {
+  const auto it = std::find_if(series_.begin(), series_.end(),
+                               [series](const Entry& entry) { return entry.data == series; });
+  if (it == series_.end()) return;
+  series->SetChangeHandler({});
+  chart()->removeSeries(it->drawn);
+  delete it->drawn;
+  series_.erase(it);
+  ScheduleSync();
+}
+
+void ChartView::ScheduleSync() {
+  if (syncPending_) return;
+  syncPending_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (syncPending_) Sync();
+      },
+      Qt::QueuedConnection);
+}
+
+AxisRange ChartView::LeftAxis() {
+  if (syncPending_) Sync();
+  return left_;
+}
+
+AxisRange ChartView::BottomAxis() {
+  if (syncPending_) Sync();
+  return bottom_;
+}
+
+void ChartView::SetLeftAxisRange(double minimum, double maximum) {
+  left_ = {minimum, maximum, false};
+  Apply(leftAxis_, left_);
+}
+
+void ChartView::SetBottomAxisRange(double minimum, double maximum) {
+  bottom_ = {minimum, maximum, false};
+  Apply(bottomAxis_, bottom_);
+  ScheduleSync();  // the pixel columns of the drawn points move
+}
+
+void ChartView::SetAxesAutomatic() {
+  left_.automatic = true;
+  bottom_.automatic = true;
+  ScheduleSync();
+}
+
+void ChartView::Apply(QValueAxis* axis, const AxisRange& range) {
+  // Qt Charts draws nothing on an empty range; the range we report stays as set.
+  double low = range.minimum;
+  double high = range.maximum;
+  if (!(high > low)) high = low + 1;
+  axis->setRange(low, high);
+}
+
+QRectF ChartView::PlotArea() const {
+  return chart()
+      ->mapToScene(chart()->plotArea())
+      .boundingRect()
+      .translated(-mapToScene(QPoint(0, 0)));
+}
+
+double ChartView::XValueAtPixel(double pixel) {
+  if (syncPending_) Sync();
+  const QRectF area = PlotArea();
+  return AxisMapping{bottom_.minimum, bottom_.maximum, area.left(), area.width()}.ValueAt(pixel);
+}
+
+void ChartView::UpdateRanges() {
+  constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+  double minX = kNone, maxX = kNone, minY = kNone, maxY = kNone;
+  bool bars = false;
+  for (const Entry& entry : series_) {
+    const ChartSeries& s = *entry.data;
+    if (!s.Active() || s.Count() == 0) continue;
+    bars = bars || s.Kind() == SeriesKind::HorizontalBar;
+    const auto widen = [](double& low, double& high, double a, double b) {
+      low = low == low ? std::min(low, a) : a;
+      high = high == high ? std::max(high, b) : b;
+    };
+    widen(minX, maxX, s.MinXValue(), s.MaxXValue());
+    widen(minY, maxY, s.MinYValue(), s.MaxYValue());
+  }
+  if (minX != minX) return;  // nothing to scale to: keep the last ranges
+  if (bars) {
+    // Values of bars run along the bottom axis and start at zero.
+    if (bottom_.automatic) bottom_ = {std::min(0.0, minY), std::max(0.0, maxY), true};
+  } else {
+    if (bottom_.automatic) bottom_ = {minX, maxX, true};
+    if (left_.automatic) left_ = {minY, maxY, true};
+  }
+  Apply(leftAxis_, left_);
+  Apply(bottomAxis_, bottom_);
+}
+
+void ChartView::SyncLine(Entry& entry, int pixelWidth) {
+  auto* line = static_cast<QLineSeries*>(entry.drawn);
+  const ChartSeries& s = *entry.data;
+  QPen pen(s.Colour());
+  pen.setWidth(1);
+  line->setPen(pen);
+  const QList<QPointF> points =
+      s.Active() ? DecimateForPixels(s, bottom_.minimum, bottom_.maximum, pixelWidth)
+                 : QList<QPointF>();
+  entry.drawnPoints = int(points.size());
+  line->replace(points);
+}
+
+void ChartView::SyncBars(Entry& entry) {
+  auto* bars = static_cast<QHorizontalStackedBarSeries*>(entry.drawn);
+  const ChartSeries& s = *entry.data;
+  bars->clear();
+  QStringList categories;
+  const int count = s.Active() ? s.Count() : 0;
+  // One set per bar, zero in every other category, so each bar keeps its own colour.
+  QList<QBarSet*> sets;
+  for (int i = 0; i < count; ++i) {
+    categories.append(s.Label(i));
+    auto* set = new QBarSet(s.Label(i));
+    set->setColor(s.PointColour(i));
+    set->setBorderColor(s.PointColour(i));
+    QList<qreal> values(count, 0.0);
+    values[i] = s.YValue(i);
+    set->append(values);
+    sets.append(set);
+  }
+  bars->append(sets);
+  categoryAxis_->setCategories(categories);
+  entry.drawnPoints = count;
+}
+
+void ChartView::Sync() {
+  syncPending_ = false;
+  UpdateRanges();
+  int width = int(chart()->plotArea().width());
+  if (width <= 0) width = std::max(viewport()->width(), 1);
+  syncedWidth_ = width;
+  for (Entry& entry : series_) {
+    entry.drawn->setVisible(entry.data->Active());
+    if (entry.data->Kind() == SeriesKind::HorizontalBar)
+      SyncBars(entry);
+    else
+      SyncLine(entry, width);
+  }
+}
+
+int ChartView::DrawnPointCount(int index) const {
+  return series_[std::size_t(index)].drawnPoints;
+}
+
+void ChartView::resizeEvent(QResizeEvent* event) {
+  QChartView::resizeEvent(event);
+  if (int(chart()->plotArea().width()) != syncedWidth_) ScheduleSync();
+}

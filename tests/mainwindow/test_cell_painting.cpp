@@ -1,0 +1,113 @@
+#include "mainwindow/cell_painting.h"
+#include "mainwindow/record_tables.h"
+
+#include "archive/number_text.h"
+#include "platform/grid_model.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Case {
+  int col;
+  const char* text;
+  CellLook look;
+};
+
+class CellPaintingTest : public ::testing::Test {
+ protected:
+  CellPaintingTest() {
+    grid.SetNumberFormat(&FloatToText);
+    grid.SetColCount(kRecordColumns);
+    grid.SetRowCount(3);
+  }
+  // The look of col in row 1 holding text, with a load degree of 50 unless tested.
+  CellLook Look(int type, int col, const QString& text) {
+    grid.SetCells(14, 1, u"50");
+    grid.SetCells(col, 1, text);
+    return LimitLook(type, grid, col, 1);
+  }
+  void Check(int type, const std::vector<Case>& cases) {
+    for (const Case& c : cases)
+      EXPECT_EQ(Look(type, c.col, c.text), c.look)
+          << "type " << type << " col " << c.col << " " << c.text;
+  }
+  GridModel grid;
+};
+
+constexpr CellLook N = CellLook::Normal, W = CellLook::Warning, A = CellLook::Alarm,
+                   O = CellLook::GridOwn;
+
+TEST_F(CellPaintingTest, Type2LimitsAtAndJustPastTheirThresholds) {
+  Check(2, {{2, "90", N},   {2, "90.01", A}, {3, "90", N},   {3, "90.01", A}, {4, "-180", N},
+            {4, "-181", A}, {4, "180", N},   {4, "181", A},  {5, "250", N},   {5, "250.01", A},
+            {6, "250", N},  {6, "251", A},   {11, "999", N}, {12, "999", N},  {13, "0.1", N},
+            {13, "0", A},   {13, "0,09", A}, {14, "89", N},  {14, "90", W},   {14, "104", W},
+            {14, "105", A}, {1, "x", O},     {7, "99", O},   {8, "99", O},    {9, "99", O},
+            {15, "1", O},   {16, "1", O},    {17, "1", O},   {2, "", O},      {13, "abc", O},
+            {11, "", N}});
+}
+
+TEST_F(CellPaintingTest, Type4LimitsAtAndJustPastTheirThresholds) {
+  Check(4, {{2, "90", N},   {2, "90.01", A}, {3, "90", N},    {3, "91", A},   {4, "90", N},
+            {4, "90.5", A}, {5, "63.5", N},  {5, "90.01", A}, {6, "-180", N}, {6, "-181", A},
+            {9, "500", N},  {9, "500.5", A}, {13, "0.1", N},  {13, "0", A},   {14, "89", N},
+            {14, "90", W},  {14, "104", W},  {14, "105", A},  {7, "99", O},   {8, "99", O},
+            {15, "1", O}});
+  // Types without a painter leave every cell as the grid draws it.
+  for (int type : {0, 1, 3, 5})
+    for (int col = 1; col < kRecordColumns; ++col) EXPECT_EQ(Look(type, col, "500"), O);
+}
+
+TEST_F(CellPaintingTest, LoadCellFollowsTheLoadDegreeOfItsRow) {
+  grid.SetCells(10, 2, u"1.5");
+  for (int type : {2, 4}) {
+    grid.SetCells(14, 2, u"101");
+    EXPECT_EQ(LimitLook(type, grid, 10, 2), A);
+    EXPECT_EQ(LimitLook(type, grid, 14, 2), W);
+    grid.SetCells(14, 2, u"100");
+    EXPECT_EQ(LimitLook(type, grid, 10, 2), N);
+    grid.SetCells(14, 2, u"");
+    EXPECT_EQ(LimitLook(type, grid, 10, 2), O);
+  }
+}
+
+TEST_F(CellPaintingTest, RememberedRowCoversDataCellsUnlessFiltered) {
+  grid.SetCells(2, 2, u"95");
+  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::TPCR, 2, 2, 1, false), A);
+  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::TPCR, 2, 2, 2, false), CellLook::RememberedRow);
+  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::TPCR, 17, 2, 2, false), CellLook::RememberedRow);
+  EXPECT_EQ(CellLookFor(1, grid, RecordGrid::TP, 5, 2, 2, false), CellLook::RememberedRow);
+  // Titles and running numbers keep the fixed look.
+  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::TPCR, 0, 2, 2, false), O);
+  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::TPCR, 2, 0, 0, false), O);
+  // ConditionFilterOn hides the remembered row of SG_TPCR and SG_TP only.
+  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::TPCR, 2, 2, 2, true), A);
+  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::TP, 2, 2, 2, true), A);
+  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::Find, 2, 2, 2, true), CellLook::RememberedRow);
+  EXPECT_TRUE(RememberedRowShown(RecordGrid::TPCR, false));
+  EXPECT_FALSE(RememberedRowShown(RecordGrid::TP, true));
+}
+
+TEST_F(CellPaintingTest, ColoursOfEachLook) {
+  SystemColours system;
+  system.window = QColor(1, 2, 3);
+  system.windowText = QColor(4, 5, 6);
+  system.activeCaption = QColor(7, 8, 9);
+  system.captionText = QColor(10, 11, 12);
+  EXPECT_FALSE(ColoursOf(O, system));
+  const auto alarm = ColoursOf(A, system);
+  ASSERT_TRUE(alarm);
+  EXPECT_EQ(alarm->background, QColor(255, 0, 0));
+  EXPECT_EQ(alarm->text, QColor(0, 0, 0));
+  EXPECT_EQ(alarm->textMargin, 0);
+  EXPECT_EQ(ColoursOf(W, system)->background, QColor(255, 255, 0));
+  EXPECT_EQ(ColoursOf(N, system)->background, system.window);
+  EXPECT_EQ(ColoursOf(N, system)->text, system.windowText);
+  const auto remembered = ColoursOf(CellLook::RememberedRow, system);
+  EXPECT_EQ(remembered->background, system.activeCaption);
+  EXPECT_EQ(remembered->text, system.captionText);
+  EXPECT_EQ(remembered->textMargin, 2);
+}
+
+}  // namespace
