@@ -78,20 +78,26 @@ std::optional<QByteArray> ReadHeaderItem(ReadoutIo io, DecoderContext& context, 
   return result;
 }
 
-TableTransfer::TableTransfer(DecoderContext& context, const bool& readActive, ReadoutIo io)
-    : context_(context), readActive_(readActive), io_(io) {
-  context_.OutputFile = &output_;
+TableTransfer::TableTransfer(DecoderContext& context, const bool& readActive, ReadoutIo io,
+                             QIODevice* outputDevice)
+    : context_(context),
+      readActive_(readActive),
+      io_(io),
+      outputDevice_(outputDevice),
+      output_(outputDevice ? std::make_unique<TextLineWriter>(outputDevice)
+                           : std::make_unique<TextLineWriter>()) {
+  context_.OutputFile = output_.get();
   context_.TempFile = &temp_;
 }
 
 TableTransfer::~TableTransfer() {
-  if (context_.OutputFile == &output_) context_.OutputFile = nullptr;
+  if (context_.OutputFile == output_.get()) context_.OutputFile = nullptr;
   if (context_.TempFile == &temp_) context_.TempFile = nullptr;
 }
 
 void TableTransfer::WriteLine(const QString& line) {
-  output_.WriteLine(line);
-  if (!output_.Ok()) throw StepFailed{};
+  output_->WriteLine(line);
+  if (!output_->Ok()) throw StepFailed{};
 }
 
 void TableTransfer::CreateDataFile(const QString& dataDirectory, const QDateTime& now,
@@ -101,7 +107,7 @@ void TableTransfer::CreateDataFile(const QString& dataDirectory, const QDateTime
   filePath_ = dataDirectory + u'/' + fileName_;
   io_.Progress.SetFileNameText(fileName_);
   temp_.Clear();
-  if (!output_.Open(filePath_)) context_.LinkOk = false;
+  if (!outputDevice_ && !output_->Open(filePath_)) context_.LinkOk = false;
   if (!context_.LinkOk) return;
   Step(context_, [&] {
     WriteLine(DataFile::kMagic);
@@ -200,16 +206,16 @@ void TableTransfer::TransferBlocks(int count, int firstWaitMs, int nextWaitMs,
 void TableTransfer::AppendRingStore() {
   if (!Guard()) return;
   Step(context_, [&] {
-    if (!temp_.AppendTo(output_)) throw StepFailed{};
+    if (!temp_.AppendTo(*output_)) throw StepFailed{};
   });
 }
 
 void TableTransfer::TransferTables() {
   if (Guard()) {
     Step(context_, [&] {
-      if (deviceType_ == 2) output_.WriteLine(DataFile::kColumnsType2);
-      if (deviceType_ == 4) output_.WriteLine(DataFile::kColumnsType4);
-      if (!output_.Ok()) {
+      if (deviceType_ == 2) output_->WriteLine(DataFile::kColumnsType2);
+      if (deviceType_ == 4) output_->WriteLine(DataFile::kColumnsType4);
+      if (!output_->Ok()) {
         io_.Progress.SetStatusText(kErrorColumns);
         throw StepFailed{};
       }
@@ -263,10 +269,10 @@ bool TableTransfer::Finish() {
   temp_.Clear();
   io_.Waits.Delay(kOutcomeWaitMs);
   if (context_.LinkOk && readActive_) {
-    if (output_.Commit()) return true;
+    if (output_->Commit()) return true;
     context_.LinkOk = false;
     return false;
   }
-  output_.Discard();
+  output_->Discard();
   return false;
 }

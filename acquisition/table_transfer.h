@@ -12,6 +12,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <memory>
 #include <optional>
 
 // Values the earlier readout steps collected for the header lines 2 to 21.
@@ -47,7 +48,9 @@ std::optional<QByteArray> ReadHeaderItem(ReadoutIo io, DecoderContext& context, 
 class TableTransfer {
  public:
   // readActive is the readout's flag, which the cancel button may clear during any wait.
-  TableTransfer(DecoderContext& context, const bool& readActive, ReadoutIo io);
+  // outputDevice, for tests, takes the data file's bytes in place of a file on disk.
+  TableTransfer(DecoderContext& context, const bool& readActive, ReadoutIo io,
+                QIODevice* outputDevice = nullptr);
   ~TableTransfer();
   TableTransfer(const TableTransfer&) = delete;
   TableTransfer& operator=(const TableTransfer&) = delete;
@@ -82,7 +85,8 @@ class TableTransfer {
   DecoderContext& context_;
   const bool& readActive_;
   ReadoutIo io_;
-  TextLineWriter output_;
+  QIODevice* outputDevice_;
+  std::unique_ptr<TextLineWriter> output_;
   RingStore temp_;
   QString fileName_;
   QString filePath_;

@@ -66,9 +66,10 @@ QByteArray RecorderSimulator::Receive(QByteArrayView bytes) {
 
 QByteArray RecorderSimulator::CheckedReply(char command, QByteArray data) {
   QByteArray reply = WithCheck(std::move(data));
-  if (faults_.BadCheckFirstTry.contains(command) && !answeredOnce_.contains(command))
+  if (faults_.BadCheckFirstTry.contains(command) &&
+      answered_.count(command) < faults_.BadCheckTries)
     reply.back() = char(reply.back() ^ 0x5A);
-  answeredOnce_.append(command);
+  answered_.append(command);
   return command + reply;
 }
 

@@ -32,7 +32,8 @@ struct RecorderModel {
 };
 
 struct RecorderFaults {
-  QByteArray BadCheckFirstTry;  // commands whose first reply fails its XOR check
+  QByteArray BadCheckFirstTry;  // commands whose first replies fail their XOR check
+  int BadCheckTries = 1;        // how many of their replies fail
   QByteArray WrongStatus;       // of "W", "O", "E", "F": answered with a wrong status byte
   char BadEntryTable = 0;       // 'W' (operational) or 'O' (overload)
   int BadEntryIndex = -1;       // that entry is sent with a broken check
@@ -65,7 +66,7 @@ class RecorderSimulator {
   RecorderFaults faults_;
   QByteArray pending_;
   QList<QByteArray> commands_;
-  QByteArray answeredOnce_;
+  QByteArray answered_;  // one letter per reply given
   bool silent_ = false;
   char table_ = 0;
   int block_ = 0;
