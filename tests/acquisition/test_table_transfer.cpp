@@ -410,6 +410,15 @@ TEST_F(TableTransferTest, FailureKeepsAnOlderFileOfTheSameName) {
   EXPECT_EQ(progress.FileName, u"д14м06г2024ч10м15c42_1187.bbi");
   EXPECT_TRUE(recorder.CommandLetters().isEmpty());
   EXPECT_TRUE(NoFiles());
+
+  // A data directory that cannot take the file fails the readout before any command.
+  context.LinkOk = true;
+  TableTransfer lost(context, readActive, {link, link, progress});
+  lost.CreateDataFile(dir.path() + QStringLiteral("/missing"), kNow, header);
+  EXPECT_FALSE(context.LinkOk);
+  lost.ReadTableInfo();
+  EXPECT_TRUE(recorder.CommandLetters().isEmpty());
+  EXPECT_FALSE(lost.Finish());
 }
 
 }  // namespace
