@@ -90,32 +90,39 @@ TEST(RecordDecoding, FieldsScalesAndSignalBits) {
   // 12.99609375 is cut, never rounded.
   EXPECT_EQ(Field(RecordLineType2(Entry({{16, 0xFF}, {17, 0x0C}})), 65, 7), u"0012.99");
 
-  // Each signal bit alone lands in its own character.
-  const QList<std::pair<int, int>> type2Signals = {
-      {25, 7}, {25, 6}, {25, 5}, {25, 4}, {15, 5}, {25, 3}, {25, 2}, {25, 1}, {25, 0},
-      {15, 7}, {15, 6}, {15, 4}, {15, 3}, {13, 7}, {11, 7}, {9, 7},  {9, 6},  {9, 5},
-      {9, 4},  {9, 3},  {9, 2},  {9, 1},  {7, 7},  {7, 6},  {5, 7}};
-  for (int k = 0; k < type2Signals.size(); ++k) {
-    QString expected(25, u'0');
-    expected[k] = u'1';
-    expected.insert(11, u'_').insert(5, u'_');
-    const auto [byte, bit] = type2Signals[k];
-    const QString line = RecordLineType2(Entry({{byte, 1 << bit}}));
-    EXPECT_EQ(line.mid(100, 27), expected) << byte << ":" << bit;
-    EXPECT_EQ(line.left(100), RecordLineType2(Entry({})).left(100)) << byte << ":" << bit;
-  }
-  const QList<std::pair<int, int>> type4Signals = {{11, 0}, {9, 7},  {9, 6},  {7, 7},  {5, 7},
-                                                   {11, 3}, {11, 2}, {13, 7}, {11, 7}, {11, 6},
-                                                   {11, 5}, {11, 4}, {11, 1}};
-  for (int k = 0; k < type4Signals.size(); ++k) {
-    QString expected(13, u'0');
-    expected[k] = u'1';
-    expected.insert(7, u'_').insert(5, u'_');
-    const auto [byte, bit] = type4Signals[k];
-    const QString line = RecordLineType4(Entry({{byte, 1 << bit}}));
-    EXPECT_EQ(line.mid(105, 15), expected) << byte << ":" << bit;
-    EXPECT_EQ(line.left(105), RecordLineType4(Entry({})).left(105)) << byte << ":" << bit;
-  }
+  // Each signal bit alone lands in its own character and touches no value.
+  auto checkSignals = [](QString (*build)(QByteArrayView), int start,
+                         const QList<std::pair<int, int>>& bits, int first, int second) {
+    for (int k = 0; k < bits.size(); ++k) {
+      QString expected(bits.size(), u'0');
+      expected[k] = u'1';
+      expected.insert(first + second, u'_').insert(first, u'_');
+      const auto [byte, bit] = bits[k];
+      const QString line = build(Entry({{byte, 1 << bit}}));
+      EXPECT_EQ(line.mid(start, bits.size() + 2), expected) << byte << ":" << bit;
+      EXPECT_EQ(line.left(start), build(Entry({})).left(start)) << byte << ":" << bit;
+    }
+  };
+  checkSignals(RecordLineType2, 100,
+               {{25, 7}, {25, 6}, {25, 5}, {25, 4}, {15, 5}, {25, 3}, {25, 2}, {25, 1}, {25, 0},
+                {15, 7}, {15, 6}, {15, 4}, {15, 3}, {13, 7}, {11, 7}, {9, 7},  {9, 6},  {9, 5},
+                {9, 4},  {9, 3},  {9, 2},  {9, 1},  {7, 7},  {7, 6},  {5, 7}},
+               5, 6);
+  checkSignals(RecordLineType4, 105,
+               {{11, 0},
+                {9, 7},
+                {9, 6},
+                {7, 7},
+                {5, 7},
+                {11, 3},
+                {11, 2},
+                {13, 7},
+                {11, 7},
+                {11, 6},
+                {11, 5},
+                {11, 4},
+                {11, 1}},
+               5, 2);
 }
 
 TEST(RecordDecoding, BlockLoopCountsEntriesAndStopsAtTheTableEnd) {
