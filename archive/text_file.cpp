@@ -39,11 +39,10 @@ TextLineWriter::~TextLineWriter() {
 bool TextLineWriter::Open(const QString& path) {
   Discard();
   save_ = std::make_unique<QSaveFile>(path);
-  // Unbuffered, with our own buffer: Qt's buffer can lose a failed write at close and
-  // let the commit report a cut-short file as good.
+  // Unbuffered: Qt's buffer can lose a failed write at close and let the commit report a
+  // cut-short file as good. A write per line keeps failures visible at the line that failed.
   ok_ = save_->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
   written_ = 0;
-  pending_.clear();
   if (!ok_) {
     save_.reset();
     return false;
@@ -57,21 +56,14 @@ void TextLineWriter::WriteLine(QStringView line) {
     ok_ = false;
     return;
   }
-  pending_ += EncodeCp1251(OneLine(line));
-  pending_.append("\r\n", 2);
-  if (pending_.size() >= 64 * 1024) Flush();
-}
-
-void TextLineWriter::Flush() {
-  if (!ok_ || pending_.isEmpty()) return;
-  if (device_->write(pending_) != pending_.size()) ok_ = false;
-  written_ += pending_.size();
-  pending_.clear();
+  QByteArray bytes = EncodeCp1251(OneLine(line));
+  bytes.append("\r\n", 2);
+  if (device_->write(bytes) != bytes.size()) ok_ = false;
+  written_ += bytes.size();
 }
 
 bool TextLineWriter::Commit() {
   if (!device_) return false;
-  Flush();
   if (save_ && ok_ && save_->size() != written_) ok_ = false;
   bool committed = ok_;
   if (save_) {
@@ -84,7 +76,6 @@ bool TextLineWriter::Commit() {
     device_->close();
   }
   device_ = nullptr;
-  pending_.clear();
   ok_ = committed;
   return committed;
 }
@@ -93,7 +84,6 @@ void TextLineWriter::Discard() {
   if (save_) save_->cancelWriting();
   save_.reset();
   device_ = nullptr;
-  pending_.clear();
 }
 
 QString OneLine(QStringView text) {

@@ -55,12 +55,8 @@ class TextLineWriter {
   void Discard();
 
  private:
-  // Writes the pending bytes; a short write is a failure.
-  void Flush();
-
   std::unique_ptr<QSaveFile> save_;
   QIODevice* device_ = nullptr;
-  QByteArray pending_;
   qint64 written_ = 0;
   bool ok_ = true;
 };

@@ -1,5 +1,6 @@
 #include "archive/cp1251.h"
 #include "archive/text_file.h"
+#include "tests/support/full_device.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -22,23 +23,6 @@ void WriteBytes(const QString& path, const QByteArray& bytes) {
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.write(bytes);
 }
-
-// A device that accepts a few bytes and then fails, like a full disk.
-class FullDevice : public QIODevice {
- public:
-  explicit FullDevice(qint64 room) : room_(room) { open(QIODevice::WriteOnly); }
-
- protected:
-  qint64 readData(char*, qint64) override { return -1; }
-  qint64 writeData(const char*, qint64 len) override {
-    if (len > room_) return -1;
-    room_ -= len;
-    return len;
-  }
-
- private:
-  qint64 room_;
-};
 
 }  // namespace
 
