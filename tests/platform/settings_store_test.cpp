@@ -1,0 +1,191 @@
+#include "platform/settings_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <csignal>
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  QTemporaryDir dir_;
+  QString path_ = dir_.filePath("store.ini");
+};
+
+TEST_F(SettingsStoreTest, RootsAreSeparateFilesInTheConfigDirectory) {
+  const QString classes = SettingsStore::RootFilePath(SettingsRoot::Classes);
+  const QString users = SettingsStore::RootFilePath(SettingsRoot::Users);
+  const QString user = SettingsStore::RootFilePath(SettingsRoot::CurrentUser);
+  EXPECT_NE(classes, users);
+  EXPECT_NE(users, user);
+  EXPECT_NE(classes, user);
+  EXPECT_TRUE(classes.startsWith(qEnvironmentVariable("XDG_CONFIG_HOME"))) << classes.toStdString();
+
+  SettingsStore store(SettingsRoot::Users);
+  ASSERT_TRUE(store.WriteString("\\.DEFAULT\\SOFTWARE\\TALTREX\\", "DirData", "/data"));
+  EXPECT_TRUE(QFileInfo::exists(users));
+  EXPECT_FALSE(QFileInfo::exists(classes));
+  EXPECT_EQ(SettingsStore(SettingsRoot::Users).ReadString(".DEFAULT\\Software\\Taltrex", "dirdata"),
+            "/data");
+}
+
+TEST_F(SettingsStoreTest, NamesAreCaseInsensitiveAndKeepTheirFirstSpelling) {
+  SettingsStore store(path_);
+  ASSERT_TRUE(store.WriteString("Software\\Jibwarden\\TForm_Read", "FormVersion", "1"));
+  ASSERT_TRUE(store.WriteString("SOFTWARE\\jibwarden\\tform_read", "FORMVERSION", "2"));
+  EXPECT_EQ(store.ReadString("software\\JIBWARDEN\\TForm_Read", "formversion"), "2");
+  EXPECT_EQ(store.ValueNames("Software\\Jibwarden\\TForm_Read"), QStringList{"FormVersion"});
+  EXPECT_EQ(store.SubKeys("Software"), QStringList{"Jibwarden"});
+
+  // Cyrillic names fold too.
+  ASSERT_TRUE(store.WriteString("Ключ", "Имя", "а"));
+  EXPECT_EQ(store.ReadString("КЛЮЧ", "ИМЯ"), "а");
+}
+
+TEST_F(SettingsStoreTest, EmptyNameIsTheKeysDefaultValue) {
+  SettingsStore store(path_);
+  EXPECT_EQ(store.ReadString(".bbi", "", "absent"), "absent");
+  ASSERT_TRUE(store.WriteString(".bbi", "", "Taltrex.bbi"));
+  ASSERT_TRUE(store.WriteString(".bbi", "@", "a value named @"));
+  EXPECT_EQ(store.ReadString(".bbi", ""), "Taltrex.bbi");
+  EXPECT_EQ(store.ReadString(".bbi", "@"), "a value named @");
+  // An empty default value still exists.
+  ASSERT_TRUE(store.WriteString("Taltrex.bbi\\Shell\\Open", "", ""));
+  EXPECT_TRUE(store.ValueExists("Taltrex.bbi\\Shell\\Open", ""));
+  EXPECT_EQ(store.ReadString("Taltrex.bbi\\Shell\\Open", "", "absent"), "");
+}
+
+TEST_F(SettingsStoreTest, AwkwardTextsRoundTripThroughTheFile) {
+  const QStringList texts = {
+      "a=b",       "[x]",     "  padded  ",      "50%", "%41", "line\r\nbreak", ";not a comment",
+      "#nor this", "tab\tin", "Ёлка \"quoted\"", "'q'"};
+  {
+    SettingsStore store(path_);
+    for (int i = 0; i < texts.size(); ++i) {
+      ASSERT_TRUE(store.WriteString("K\\" + texts[i], texts[i], texts[i]));
+      ASSERT_TRUE(store.WriteString("Plain", QString("v%1").arg(i), texts[i]));
+    }
+  }
+  SettingsStore reread(path_);
+  for (int i = 0; i < texts.size(); ++i) {
+    SCOPED_TRACE(texts[i].toStdString());
+    EXPECT_EQ(reread.ReadString("K\\" + texts[i], texts[i]), texts[i]);
+    EXPECT_EQ(reread.ReadString("Plain", QString("v%1").arg(i)), texts[i]);
+  }
+  // Key paths are written with their backslashes as they are.
+  EXPECT_TRUE(ReadAll(path_).contains("[K\\a=b]"));
+}
+
+TEST_F(SettingsStoreTest, SubkeysAndErasingASectionWithThem) {
+  SettingsStore store(path_);
+  ASSERT_TRUE(store.WriteString("Software\\App\\TForm_Read", "Count", "2"));
+  ASSERT_TRUE(store.WriteString("Software\\App\\TForm_Read.CB_Oper_Items", "Item0", "x"));
+  ASSERT_TRUE(store.WriteString("Software\\App\\TForm_Read\\Deeper", "v", "1"));
+  ASSERT_TRUE(store.WriteString("Software\\App\\TForm_Readout", "v", "kept"));
+  ASSERT_TRUE(store.CreateSection("Software\\Other"));
+
+  EXPECT_TRUE(store.SectionExists("Software"));  // exists through its subkeys
+  EXPECT_TRUE(store.SectionExists("Software\\Other"));
+  EXPECT_FALSE(store.SectionExists("Software\\Missing"));
+  EXPECT_EQ(store.SubKeys("Software"), (QStringList{"App", "Other"}));
+  EXPECT_EQ(store.SubKeys("software\\app"),
+            (QStringList{"TForm_Read", "TForm_Read.CB_Oper_Items", "TForm_Readout"}));
+
+  ASSERT_TRUE(store.EraseSection("SOFTWARE\\APP\\TFORM_READ"));
+  EXPECT_FALSE(store.SectionExists("Software\\App\\TForm_Read"));
+  EXPECT_FALSE(store.SectionExists("Software\\App\\TForm_Read\\Deeper"));
+  EXPECT_EQ(store.ReadString("Software\\App\\TForm_Read.CB_Oper_Items", "Item0"), "x");
+  EXPECT_EQ(store.ReadString("Software\\App\\TForm_Readout", "v"), "kept");
+  EXPECT_FALSE(store.EraseSection("\\"));
+  EXPECT_TRUE(store.SectionExists("Software"));
+
+  ASSERT_TRUE(store.DeleteValue("Software\\App\\TForm_Readout", "V"));
+  EXPECT_FALSE(store.ValueExists("Software\\App\\TForm_Readout", "v"));
+  EXPECT_TRUE(store.SectionExists("Software\\App\\TForm_Readout"));
+  ASSERT_TRUE(store.DeleteValue("Software\\Nowhere", "v"));
+  EXPECT_FALSE(store.SectionExists("Software\\Nowhere"));
+}
+
+TEST_F(SettingsStoreTest, TwoStoresOnOneFileSeeEachOthersWrites) {
+  SettingsStore first(path_);
+  SettingsStore second(path_);
+  ASSERT_TRUE(first.WriteString("S", "a", "1"));
+  ASSERT_TRUE(second.WriteString("S", "b", "2"));
+  EXPECT_EQ(first.ReadString("S", "b"), "2");
+  EXPECT_EQ(second.ReadString("S", "a"), "1");
+}
+
+TEST_F(SettingsStoreTest, DamagedOrUnreadableFilesReadAsEmpty) {
+  const QList<QByteArray> damaged = {
+      QByteArray("[S]\nname=value\n\xff\xfe broken utf-8\n"),
+      QByteArray("name=value before any section\n"),
+      QByteArray("[S]\njust a line without an equals sign\n"),
+      QByteArray("[S\nname=value\n"),
+      QByteArray("[S]\nname=va\0lue\n", 16),
+  };
+  for (const QByteArray& bytes : damaged) {
+    SCOPED_TRACE(bytes.toStdString());
+    WriteAll(path_, bytes);
+    SettingsStore store(path_);
+    EXPECT_EQ(store.ReadString("S", "name", "default"), "default");
+    EXPECT_TRUE(store.SubKeys("").isEmpty());
+    // A write starts the file afresh.
+    ASSERT_TRUE(store.WriteString("S", "name", "new"));
+    EXPECT_EQ(store.ReadString("S", "name"), "new");
+  }
+
+  QDir().mkpath(dir_.filePath("a-directory.ini"));
+  SettingsStore directory(dir_.filePath("a-directory.ini"));
+  EXPECT_EQ(directory.ReadString("S", "name", "default"), "default");
+  EXPECT_FALSE(directory.WriteString("S", "name", "x"));
+  EXPECT_FALSE(directory.LastError().isEmpty());
+}
+
+TEST_F(SettingsStoreTest, HandWrittenFilesAreRead) {
+  WriteAll(path_,
+           "\xef\xbb\xbf; comment\r\n[ Software\\\\App\\ ]\r\n  Name = some value \r\n@=def\r\n"
+           "\r\n[software\\app]\r\nother=2\r\n");
+  SettingsStore store(path_);
+  EXPECT_EQ(store.ReadString("Software\\App", "name"), "some value");
+  EXPECT_EQ(store.ReadString("Software\\App", ""), "def");
+  EXPECT_EQ(store.ReadString("Software\\App", "Other"), "2");
+}
+
+TEST_F(SettingsStoreTest, FailedSaveLeavesTheOldFileIntact) {
+  SettingsStore store(path_);
+  ASSERT_TRUE(store.WriteString("S", "name", "old"));
+  const QByteArray before = ReadAll(path_);
+
+  // Limit the size of files this process may write, so the new file cannot be written.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = static_cast<rlim_t>(before.size());
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = store.WriteString("S", "name", QString(200, u'x'));
+  setrlimit(RLIMIT_FSIZE, &saved);
+
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(store.LastError().isEmpty());
+  EXPECT_EQ(ReadAll(path_), before);
+  EXPECT_EQ(store.ReadString("S", "name"), "old");
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"store.ini"});
+}
+
+}  // namespace
