@@ -51,6 +51,8 @@ TForm_About::TForm_About(QWidget* parent) : QDialog(parent) {
   Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   outer->addWidget(Panel1, 1);
   auto* grid = new QGridLayout(Panel1);
+  grid->setContentsMargins(8, 6, 8, 4);
+  grid->setVerticalSpacing(2);
 
   ProgramIcon = Named(new QLabel(Panel1), QStringLiteral("ProgramIcon"));
   ProgramIcon->setFixedSize(105, 105);
@@ -92,18 +94,18 @@ TForm_About::TForm_About(QWidget* parent) : QDialog(parent) {
       Named(new QLabel(QStringLiteral("E-mail"), Panel1), QStringLiteral("lbEMailTitle"));
   lbEMail =
       link(QStringLiteral("lbEMail"), kMakerMailAddress, QStringLiteral("Написать нам письмо"));
-  grid->addWidget(lbWWWTitle, 4, 1);
-  grid->addWidget(new QLabel(QStringLiteral(":"), Panel1), 4, 2);
-  grid->addWidget(lbWWW, 4, 3);
-  grid->addWidget(lbEMailTitle, 5, 1);
-  grid->addWidget(new QLabel(QStringLiteral(":"), Panel1), 5, 2);
-  grid->addWidget(lbEMail, 5, 3);
+  grid->addWidget(lbWWWTitle, 4, 0, Qt::AlignRight);
+  grid->addWidget(new QLabel(QStringLiteral(":"), Panel1), 4, 1);
+  grid->addWidget(lbWWW, 4, 2, 1, 2);
+  grid->addWidget(lbEMailTitle, 5, 0, Qt::AlignRight);
+  grid->addWidget(new QLabel(QStringLiteral(":"), Panel1), 5, 1);
+  grid->addWidget(lbEMail, 5, 2, 1, 2);
 
   SmallIcon = Named(new QLabel(Panel1), QStringLiteral("SmallIcon"));
   SmallIcon->setFixedSize(32, 32);
   SmallIcon->setPixmap(ProgramPicture(32));
   SmallIcon->setToolTip(QStringLiteral("Click twice here!"));
-  grid->addWidget(SmallIcon, 4, 0, 2, 1, Qt::AlignCenter);
+  grid->addWidget(SmallIcon, 6, 0, Qt::AlignLeft);
   grid->setColumnStretch(3, 1);
 
   OKButton = Named(new QPushButton(QStringLiteral("Закрыть"), this), QStringLiteral("OKButton"));

@@ -765,7 +765,10 @@ void TForm_main::SpeedBtn_AboutClick() {
   QDialog* about = windows_.Form_About;
   if (!about) return;
   const QRect main = frameGeometry();
-  const QRect box = about->frameGeometry();
+  // A window not shown yet has no frame: assume the main window's decorations.
+  const QMargins frame(geometry().left() - main.left(), geometry().top() - main.top(),
+                       main.right() - geometry().right(), main.bottom() - geometry().bottom());
+  const QRect box = about->geometry().marginsAdded(frame);
   about->move(main.left() + main.width() / 2 - box.width() / 2,
               main.top() + main.height() / 2 - box.height() / 2);
   about->exec();

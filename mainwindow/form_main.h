@@ -23,7 +23,7 @@ class TForm_Palm;
 class TForm_Read;
 
 // The maker's addresses, shown by the main window and the About window.
-inline const QString kMakerWebAddress = QStringLiteral("http://www.example.org/jibwarden");
+inline const QString kMakerWebAddress = QStringLiteral("http://jibwarden.example.org");
 inline const QString kMakerMailAddress = QStringLiteral("jibwarden@example.org");
 QString MakerMailLink();  // "MailTo:" + address + "?Subject=Jibwarden"
 inline const QString kHelpFileName = QStringLiteral("Jibwarden.chm");
