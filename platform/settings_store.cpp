@@ -44,7 +44,7 @@ QString Escape(const QString& text, QStringView special) {
   out.reserve(text.size());
   for (qsizetype i = 0; i < text.size(); ++i) {
     const QChar c = text.at(i);
-    const bool edgeBlank = c.isSpace() && (i == 0 || i == text.size() - 1);
+    const bool edgeBlank = c == u' ' && (i == 0 || i == text.size() - 1);
     if (c == u'%' || c.unicode() < 0x20 || c.unicode() == 0x7f || edgeBlank ||
         special.contains(c)) {
       out += QStringLiteral("%%1").arg(c.unicode(), 2, 16, QChar(u'0')).toUpper();
@@ -86,6 +86,42 @@ QString EncodeSectionPath(const QString& path) {
   return parts.join(kSeparator);
 }
 
+const Section* Find(const Sections& sections, const QString& path) {
+  for (const Section& s : sections)
+    if (SameName(s.path, path)) return &s;
+  return nullptr;
+}
+
+Section& FindOrAdd(Sections& sections, const QString& path) {
+  for (Section& s : sections)
+    if (SameName(s.path, path)) return s;
+  return sections.emplace_back(Section{path, {}});
+}
+
+const QString* FindValue(const Section* section, const QString& name) {
+  if (section)
+    for (const auto& [valueName, value] : section->values)
+      if (SameName(valueName, name)) return &value;
+  return nullptr;
+}
+
+void SetValue(Section& section, const QString& name, const QString& value) {
+  auto& values = section.values;
+  auto it = std::find_if(values.begin(), values.end(),
+                         [&](const auto& v) { return SameName(v.first, name); });
+  if (it != values.end())
+    it->second = value;
+  else
+    values.emplace_back(name, value);
+}
+
+// Only ASCII blanks and control characters are trimmed: those are what Escape protects.
+QStringView TrimAscii(QStringView text) {
+  while (!text.isEmpty() && text.front().unicode() <= 0x20) text = text.mid(1);
+  while (!text.isEmpty() && text.back().unicode() <= 0x20) text.chop(1);
+  return text;
+}
+
 std::optional<Sections> Parse(const QByteArray& bytes) {
   auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = toUtf16(bytes);
@@ -94,32 +130,22 @@ std::optional<Sections> Parse(const QByteArray& bytes) {
   Sections sections;
   Section* current = nullptr;
   for (QStringView line : QStringView(text).split(u'\n')) {
-    line = line.trimmed();
+    line = TrimAscii(line);
     if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#')) continue;
     if (line.startsWith(u'[')) {
       if (!line.endsWith(u']')) return std::nullopt;
       QStringList parts;
       for (QStringView part : line.mid(1, line.size() - 2).split(kSeparator))
-        if (!part.trimmed().isEmpty()) parts += Unescape(part.trimmed());
-      const QString path = parts.join(kSeparator);
-      current = nullptr;
-      for (Section& s : sections)
-        if (SameName(s.path, path)) current = &s;
-      if (!current) current = &sections.emplace_back(Section{path, {}});
+        if (!TrimAscii(part).isEmpty()) parts += Unescape(TrimAscii(part));
+      current = &FindOrAdd(sections, parts.join(kSeparator));
       continue;
     }
     const qsizetype eq = line.indexOf(u'=');
     if (eq < 0 || !current) return std::nullopt;
-    const QStringView rawName = line.left(eq).trimmed();
+    const QStringView rawName = TrimAscii(line.left(eq));
     const QString name = rawName == kDefaultValueName ? QString() : Unescape(rawName);
-    const QString value = Unescape(line.mid(eq + 1).trimmed());
-    auto& values = current->values;
-    auto it = std::find_if(values.begin(), values.end(),
-                           [&](const auto& v) { return SameName(v.first, name); });
-    if (it != values.end())
-      it->second = value;
-    else
-      values.emplace_back(name, value);
+    const QString value = Unescape(TrimAscii(line.mid(eq + 1)));
+    SetValue(*current, name, value);
   }
   return sections;
 }
@@ -139,18 +165,6 @@ Sections Load(const QString& filePath) {
   QFile file(filePath);
   if (!file.open(QIODevice::ReadOnly)) return {};
   return Parse(file.readAll()).value_or(Sections{});
-}
-
-const Section* Find(const Sections& sections, const QString& path) {
-  for (const Section& s : sections)
-    if (SameName(s.path, path)) return &s;
-  return nullptr;
-}
-
-Section& FindOrAdd(Sections& sections, const QString& path) {
-  for (Section& s : sections)
-    if (SameName(s.path, path)) return s;
-  return sections.emplace_back(Section{path, {}});
 }
 
 bool Save(const QString& filePath, const Sections& sections, QString& error) {
@@ -198,18 +212,13 @@ QString SettingsStore::RootFilePath(SettingsRoot root) {
 QString SettingsStore::ReadString(const QString& section, const QString& name,
                                   const QString& defaultValue) const {
   const Sections sections = Load(filePath_);
-  if (const Section* s = Find(sections, NormalisePath(section)))
-    for (const auto& [valueName, value] : s->values)
-      if (SameName(valueName, name)) return value;
-  return defaultValue;
+  const QString* value = FindValue(Find(sections, NormalisePath(section)), name);
+  return value ? *value : defaultValue;
 }
 
 bool SettingsStore::ValueExists(const QString& section, const QString& name) const {
   const Sections sections = Load(filePath_);
-  if (const Section* s = Find(sections, NormalisePath(section)))
-    for (const auto& entry : s->values)
-      if (SameName(entry.first, name)) return true;
-  return false;
+  return FindValue(Find(sections, NormalisePath(section)), name) != nullptr;
 }
 
 bool SettingsStore::SectionExists(const QString& section) const {
@@ -241,13 +250,7 @@ QStringList SettingsStore::SubKeys(const QString& section) const {
 
 bool SettingsStore::WriteString(const QString& section, const QString& name, const QString& value) {
   Sections sections = Load(filePath_);
-  auto& values = FindOrAdd(sections, NormalisePath(section)).values;
-  auto it = std::find_if(values.begin(), values.end(),
-                         [&](const auto& v) { return SameName(v.first, name); });
-  if (it != values.end())
-    it->second = value;
-  else
-    values.emplace_back(name, value);
+  SetValue(FindOrAdd(sections, NormalisePath(section)), name, value);
   return Save(filePath_, sections, lastError_);
 }
 

@@ -71,9 +71,19 @@ TEST_F(SettingsStoreTest, EmptyNameIsTheKeysDefaultValue) {
 }
 
 TEST_F(SettingsStoreTest, AwkwardTextsRoundTripThroughTheFile) {
-  const QStringList texts = {
-      "a=b",       "[x]",     "  padded  ",      "50%", "%41", "line\r\nbreak", ";not a comment",
-      "#nor this", "tab\tin", "Ёлка \"quoted\"", "'q'"};
+  const QStringList texts = {"a=b",
+                             "[x]",
+                             "  padded  ",
+                             "50%",
+                             "%41",
+                             "line\r\nbreak",
+                             ";not a comment",
+                             "#nor this",
+                             "tab\tin",
+                             "Ёлка \"quoted\"",
+                             "'q'",
+                             QString::fromUtf8("\u00a0nbsp\u2028"),
+                             "\x7f"};
   {
     SettingsStore store(path_);
     for (int i = 0; i < texts.size(); ++i) {

@@ -1,0 +1,9 @@
+#include "controls/controls_init.h"
+
+#include "controls/icon_clip.h"
+#include "controls/xc_cursors.h"
+
+void InitControlsLibrary() {
+  RegisterControlCursors();
+  RegisterIconClipboardFormat();
+}
