@@ -1,5 +1,6 @@
 #include "mainwindow/form_main.h"
 
+#include "controls/browse_directory.h"
 #include "mainwindow/archive_list.h"
 #include "mainwindow/file_copy.h"
 #include "mainwindow/file_type_registration.h"
@@ -539,6 +540,17 @@ void TForm_main::ListSteps() {
   ListView1->setFocus();
 }
 
+bool TForm_main::TakeSelectedFile() {
+  const QString name = SelectedFileName();
+  if (name.isEmpty()) {
+    ShowError(kChooseFile);
+    ListSteps();
+    return false;
+  }
+  CurrentFilePath = QDir(DataDirectory).filePath(name);
+  return true;
+}
+
 void TForm_main::SpeedItem_SpisokClick() {
   CommandScope scope(*this);
   if (!scope.Acquired()) return;
@@ -550,13 +562,7 @@ void TForm_main::SpeedItem_TableClick() {
   if (!scope.Acquired()) return;
   SetStatusPanel0(QString());
   SpeedItem_Table->setChecked(true);
-  const QString name = SelectedFileName();
-  if (name.isEmpty()) {
-    ShowError(kChooseFile);
-    ListSteps();
-    return;
-  }
-  CurrentFilePath = QDir(DataDirectory).filePath(name);
+  if (!TakeSelectedFile()) return;
   // The page is filled by the data-file reader.
   PageControl1->setCurrentIndex(1);
 }
@@ -577,8 +583,8 @@ void TForm_main::SpeedBtn_ReadClick() {
 void TForm_main::SpeedItem_SelectDirClick() {
   CommandScope scope(*this);
   if (!scope.Acquired()) return;
-  const QString chosen = GetExistingDirectory({QStringLiteral("Выберите директорию"), QString()});
-  if (!chosen.isEmpty()) {
+  QString chosen;
+  if (BrowseDirectory(chosen, QStringLiteral("Выберите директорию")) && !chosen.isEmpty()) {
     DataDirectory = chosen;
     SettingsStore(SettingsRoot::Users).WriteString(kDirDataSection, kDirDataName, DataDirectory);
   }
@@ -660,14 +666,7 @@ void TForm_main::SpeedItem_SaveAsClick() {
   if (!scope.Acquired()) return;
   SetStatusPanel0(QString());
   SpeedItem_Table->setChecked(true);
-  const QString name = SelectedFileName();
-  if (name.isEmpty()) {
-    ShowError(kChooseFile);
-    SpeedItem_Spisok->setChecked(true);
-    ListSteps();
-    return;
-  }
-  CurrentFilePath = QDir(DataDirectory).filePath(name);
+  if (!TakeSelectedFile()) return;
   QString target =
       GetSaveFileName({QString(), QStringLiteral("*.bbi|*.bbi"), QString(), QString()});
   if (target.isEmpty()) return;

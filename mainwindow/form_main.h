@@ -199,6 +199,8 @@ class TForm_main : public QMainWindow {
   void FormShow();
   bool FormCloseQuery();
   void ListSteps();
+  // CurrentFilePath := the selected file; without one, "Выберите файл" and back to the list.
+  bool TakeSelectedFile();
   void SetFileCommandsEnabled(bool enabled);
   void SetDecodeEnabled(bool enabled);
   void HideDecodedView();
