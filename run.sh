@@ -14,4 +14,6 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "Run it under a virtual display:  xvfb-run -a ./run.sh"
   exit 1
 fi
-exec build/app/jibwarden "$PWD/samples"
+# The directory of the data file named first becomes the data directory.
+first_sample=$(find samples -maxdepth 1 -name '*.bbi' | sort | head -n 1)
+exec build/app/jibwarden ${first_sample:+"$PWD/$first_sample"}

@@ -1,0 +1,52 @@
+#include "app/start_up.h"
+
+#include <QApplication>
+#include <thread>
+
+void ShowSplash(std::chrono::milliseconds time) {
+  auto splash = std::make_unique<TForm_Flash>();
+  splash->show();
+  // Paint it now: the wait below processes no events.
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  splash->repaint();
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  std::this_thread::sleep_for(time);
+  splash->hide();
+}
+
+namespace {
+
+template <class T>
+std::unique_ptr<T> Create(QStringList& order) {
+  auto window = std::make_unique<T>();
+  order.append(QString::fromLatin1(window->metaObject()->className()));
+  return window;
+}
+
+}  // namespace
+
+std::unique_ptr<AppWindows> CreateApplicationWindows(QStringList arguments, QString programFile) {
+  QApplication::setApplicationDisplayName(kApplicationTitle);
+  auto w = std::make_unique<AppWindows>();
+  w->Form_main = std::make_unique<TForm_main>(std::move(arguments), std::move(programFile));
+  w->CreationOrder.append(QStringLiteral("TForm_main"));
+  w->Form_main->show();
+  w->Form_Read = Create<TForm_Read>(w->CreationOrder);
+  w->Form_About = Create<TForm_About>(w->CreationOrder);
+  w->Form_NastrGraf = Create<TForm_NastrGraf>(w->CreationOrder);
+  w->Form_GrafPoint = Create<TForm_GrafPoint>(w->CreationOrder);
+  w->Form_TableSearsh = Create<TForm_TableSearsh>(w->CreationOrder);
+  w->Form_PrintTPCR = Create<TForm_PrintTPCR>(w->CreationOrder);
+  w->Form_PrintTP = Create<TForm_PrintTP>(w->CreationOrder);
+  w->Form_PrintParam = Create<TForm_PrintParam>(w->CreationOrder);
+  w->Form_PrintGraf = Create<TForm_PrintGraf>(w->CreationOrder);
+  w->Form_Flash = Create<TForm_Flash>(w->CreationOrder);
+  w->Form_Palm = Create<TForm_Palm>(w->CreationOrder);
+  w->Form_Searsh = Create<TForm_Searsh>(w->CreationOrder);
+  w->Form_PrintDialog = Create<TForm_PrintDialog>(w->CreationOrder);
+  w->formView1 = Create<TformView1>(w->CreationOrder);
+  w->FormView2 = Create<TFormView2>(w->CreationOrder);
+  w->Form_main->SetWindows(
+      {w->Form_Read.get(), w->Form_Palm.get(), w->Form_About.get(), w->formView1.get()});
+  return w;
+}

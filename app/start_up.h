@@ -1,0 +1,43 @@
+#pragma once
+// The program's start: splash, application title and the windows that live until the end.
+
+#include <QStringList>
+#include <chrono>
+#include <memory>
+
+#include "app/form_about.h"
+#include "app/form_flash.h"
+#include "mainwindow/form_main.h"
+#include "mainwindow/stand_in_windows.h"
+
+inline const QString kApplicationTitle =
+    QStringLiteral("Jibwarden - Работа с регистратором параметров");
+
+// Every window of the program, created once and kept until the program ends.
+struct AppWindows {
+  std::unique_ptr<TForm_main> Form_main;
+  std::unique_ptr<TForm_Read> Form_Read;
+  std::unique_ptr<TForm_About> Form_About;
+  std::unique_ptr<TForm_NastrGraf> Form_NastrGraf;
+  std::unique_ptr<TForm_GrafPoint> Form_GrafPoint;
+  std::unique_ptr<TForm_TableSearsh> Form_TableSearsh;
+  std::unique_ptr<TForm_PrintTPCR> Form_PrintTPCR;
+  std::unique_ptr<TForm_PrintTP> Form_PrintTP;
+  std::unique_ptr<TForm_PrintParam> Form_PrintParam;
+  std::unique_ptr<TForm_PrintGraf> Form_PrintGraf;
+  std::unique_ptr<TForm_Flash> Form_Flash;
+  std::unique_ptr<TForm_Palm> Form_Palm;
+  std::unique_ptr<TForm_Searsh> Form_Searsh;
+  std::unique_ptr<TForm_PrintDialog> Form_PrintDialog;
+  std::unique_ptr<TformView1> formView1;
+  std::unique_ptr<TFormView2> FormView2;
+  // Class names in the order of creation.
+  QStringList CreationOrder;
+};
+
+// Shows the splash window, keeps it up for `time` without processing events, then frees it.
+void ShowSplash(std::chrono::milliseconds time);
+
+// Sets the application title and creates the sixteen windows in their order. The main window
+// is shown as soon as it exists, so its start-up work runs before the others are created.
+std::unique_ptr<AppWindows> CreateApplicationWindows(QStringList arguments, QString programFile);

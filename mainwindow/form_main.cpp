@@ -1,0 +1,774 @@
+#include "mainwindow/form_main.h"
+
+#include "controls/browse_directory.h"
+#include "mainwindow/archive_list.h"
+#include "mainwindow/file_copy.h"
+#include "mainwindow/file_type_registration.h"
+#include "mainwindow/stand_in_windows.h"
+#include "platform/dialog_services.h"
+#include "platform/message_box.h"
+#include "platform/program_directory.h"
+#include "platform/settings_store.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+QString MakerMailLink() {
+  return QStringLiteral("MailTo:") + kMakerMailAddress + QStringLiteral("?Subject=Jibwarden");
+}
+
+namespace {
+
+const QString kCaptionError = QStringLiteral("Ошибка");
+const QString kCaptionConfirm = QStringLiteral("Подтверждение");
+const QString kCaptionWarning = QStringLiteral("Предупреждение");
+const QString kChooseFile = QStringLiteral("Выберите файл");
+
+void ShowError(const QString& text) {
+  MessageBox::Show(text, kCaptionError, MsgButtons::Ok, MsgIcon::Error);
+}
+
+bool AskYes(const QString& text) {
+  return MessageBox::Show(text, kCaptionConfirm, MsgButtons::YesNo, MsgIcon::Question) ==
+         MsgResult::Yes;
+}
+
+// A list row that sorts by the byte values of the clicked column's texts.
+class ArchiveItem : public QTreeWidgetItem {
+ public:
+  using QTreeWidgetItem::QTreeWidgetItem;
+  bool operator<(const QTreeWidgetItem& other) const override {
+    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+    return CompareListTexts(text(column), other.text(column)) < 0;
+  }
+};
+
+// The name part of a path holds no "." at all.
+bool LacksExtension(const QString& path) {
+  return !QFileInfo(path).fileName().contains(u'.');
+}
+
+bool IsInputEvent(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::Shortcut:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+TForm_main::CommandScope::CommandScope(TForm_main& window)
+    : window_(window), acquired_(!window.disabled_) {
+  if (!acquired_) return;
+  window_.disabled_ = true;
+  qApp->installEventFilter(&window_);
+}
+
+TForm_main::CommandScope::~CommandScope() {
+  if (!acquired_) return;
+  qApp->removeEventFilter(&window_);
+  window_.disabled_ = false;
+}
+
+TForm_main::TForm_main(QWidget* parent)
+    : TForm_main(QCoreApplication::arguments().mid(1), QCoreApplication::applicationFilePath(),
+                 parent) {}
+
+TForm_main::TForm_main(QStringList arguments, QString programFile, QWidget* parent)
+    : QMainWindow(parent), arguments_(std::move(arguments)), programFile_(std::move(programFile)) {
+  setObjectName(QStringLiteral("Form_main"));
+  setWindowTitle(
+      QStringLiteral("Jibwarden - Работа с регистратором параметров v 2.0.6 (25.12.2004)"));
+  resize(696, 534);
+  // The window may not be made smaller than this; there is no maximum.
+  setMinimumSize(500, 400);
+  BuildActions();
+  BuildMenus();
+  BuildToolBars();
+  BuildPages();
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect area = screen->availableGeometry();
+    move(area.center() - rect().center());
+  }
+}
+
+TForm_main::~TForm_main() = default;
+
+void TForm_main::SetWindows(const Windows& windows) {
+  windows_ = windows;
+}
+
+void TForm_main::BuildActions() {
+  auto make = [this](const QString& name, const QString& text, const QIcon& icon = QIcon()) {
+    auto* action = new QAction(icon, text, this);
+    action->setObjectName(name);
+    return action;
+  };
+  auto icon = [this](QStyle::StandardPixmap which) { return style()->standardIcon(which); };
+  // Tool items: the text is the item's hint.
+  SpeedBtn_Read =
+      make("SpeedBtn_Read", "Считать данные нового регистратора", icon(QStyle::SP_ArrowDown));
+  SpeedItem_SelectDir =
+      make("SpeedItem_SelectDir", "Выбрать каталог с данными", icon(QStyle::SP_DirOpenIcon));
+  SpeedItem_SaveAs = make("SpeedItem_SaveAs", "Сохранить как", icon(QStyle::SP_DialogSaveButton));
+  SpeedItem_AddFile =
+      make("SpeedItem_AddFile", "Добавить данные в список", icon(QStyle::SP_FileDialogNewFolder));
+  SpeedItem_DelFile =
+      make("SpeedItem_DelFile", "Удалить данные из списка", icon(QStyle::SP_TrashIcon));
+  SpeedItem_Print = make("SpeedItem_Print", "Печать...", icon(QStyle::SP_ComputerIcon));
+  SpeedItem_Spisok = make("SpeedItem_Spisok", "Список файлов", icon(QStyle::SP_FileDialogListView));
+  SpeedItem_Table = make("SpeedItem_Table", "Оперативная информация в виде таблицы",
+                         icon(QStyle::SP_FileDialogDetailedView));
+  SpeedItem_TableTP =
+      make("SpeedItem_TableTP", "Таблица перегрузок", icon(QStyle::SP_MessageBoxWarning));
+  SpeedItem_Peregr =
+      make("SpeedItem_Peregr", "Долговременная информация", icon(QStyle::SP_FileDialogInfoView));
+  SpeedItem_Graf = make("SpeedItem_Graf", "Оперативная информация в виде графиков",
+                        icon(QStyle::SP_FileDialogContentsView));
+  SpeedItem_DecodeData =
+      make("SpeedItem_DecodeData", "Расшифровка данных", icon(QStyle::SP_FileDialogStart));
+  SpeedBtn_Find = make("SpeedBtn_Find", "Поиск значений", icon(QStyle::SP_FileDialogToParent));
+  SpeedBtn_Refresh = make("SpeedBtn_Refresh", "Обновить таблицу", icon(QStyle::SP_BrowserReload));
+  SpeedBtn_About = make("SpeedBtn_About", "О программе", icon(QStyle::SP_MessageBoxInformation));
+  SpeedBtn_WWW = make("SpeedBtn_WWW", QStringLiteral("Посетить ") + kMakerWebAddress,
+                      icon(QStyle::SP_DriveNetIcon));
+  SpeedBtn_Mail = make("SpeedBtn_Mail", QStringLiteral("Написать письмо ") + kMakerMailAddress,
+                       icon(QStyle::SP_DialogYesButton));
+  SpeedBtn_Exit = make("SpeedBtn_Exit", "Выйти из программы", icon(QStyle::SP_DialogCloseButton));
+
+  ViewItems = new QActionGroup(this);
+  ViewItems->setObjectName(QStringLiteral("ViewItems"));
+  for (QAction* item :
+       {SpeedItem_Spisok, SpeedItem_Table, SpeedItem_TableTP, SpeedItem_Peregr, SpeedItem_Graf}) {
+    item->setCheckable(true);
+    ViewItems->addAction(item);
+  }
+  SpeedItem_Spisok->setChecked(true);
+
+  // Main menu items.
+  N_Read = make("N_Read", "Считать...");
+  N_Read->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  N_SelectDir = make("N_SelectDir", "Выбрать каталог...");
+  N_SaveAs = make("N_SaveAs", "Сохранить как...");
+  N_AddFile = make("N_AddFile", "Добавить файл...");
+  N_DelFile = make("N_DelFile", "Удалить файл");
+  N_DelFile->setShortcut(QKeySequence(Qt::Key_Delete));
+  N_Print = make("N_Print", "Печать...");
+  N_Print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  N_Exit = make("N_Exit", "Выход");
+  N_Spisok = make("N_Spisok", "Список файлов");
+  N_Spisok->setShortcut(QKeySequence(Qt::Key_F2));
+  N_Table = make("N_Table", "Оперативная информация в виде таблицы");
+  N_Table->setShortcut(QKeySequence(Qt::Key_F3));
+  N_TableTP = make("N_TableTP", "Таблица перегрузок");
+  N_TableTP->setShortcut(QKeySequence(Qt::Key_F4));
+  N_Peregr = make("N_Peregr", "Долговременная информация");
+  N_Peregr->setShortcut(QKeySequence(Qt::Key_F5));
+  N_Graf = make("N_Graf", "Оперативная информация в виде графиков");
+  N_Graf->setShortcut(QKeySequence(Qt::Key_F6));
+  N_DecodeData = make("N_DecodeData", "Расшифровка данных");
+  N_DecodeData->setShortcut(QKeySequence(Qt::Key_F7));
+  N_Find = make("N_Find", "Поиск...");
+  N_Find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+  N_Refresh = make("N_Refresh", "Обновить");
+  N_Refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  N_Help = make("N_Help", "Вызов справки");
+  N_Help->setShortcut(QKeySequence(Qt::Key_F1));
+  N_WWW = make("N_WWW", "Посетить сайт...");
+  N_Mail = make("N_Mail", "Написать письмо разработчикам");
+  N_About = make("N_About", "О программе...");
+
+  N_popRead = make("N_popRead", "Считать...");
+  N_popSaveAs = make("N_popSaveAs", "Сохранить как...");
+  N_popAddFile = make("N_popAddFile", "Добавить файл...");
+  N_popDelFile = make("N_popDelFile", "Удалить файл");
+
+  auto bind = [this](std::initializer_list<QAction*> actions, void (TForm_main::*handler)()) {
+    for (QAction* action : actions) connect(action, &QAction::triggered, this, handler);
+  };
+  bind({SpeedBtn_Read, N_Read, N_popRead}, &TForm_main::SpeedBtn_ReadClick);
+  bind({SpeedItem_SelectDir, N_SelectDir}, &TForm_main::SpeedItem_SelectDirClick);
+  bind({SpeedItem_SaveAs, N_SaveAs, N_popSaveAs}, &TForm_main::SpeedItem_SaveAsClick);
+  bind({SpeedItem_AddFile, N_AddFile, N_popAddFile}, &TForm_main::SpeedItem_AddFileClick);
+  bind({SpeedItem_DelFile, N_DelFile, N_popDelFile}, &TForm_main::SpeedItem_DelFileClick);
+  bind({SpeedItem_Spisok, N_Spisok}, &TForm_main::SpeedItem_SpisokClick);
+  bind({SpeedItem_Table, N_Table}, &TForm_main::SpeedItem_TableClick);
+  bind({SpeedBtn_Exit, N_Exit}, &TForm_main::SpeedBtn_ExitClick);
+  bind({N_Help}, &TForm_main::N_HelpClick);
+  bind({SpeedBtn_WWW}, &TForm_main::SpeedBtn_WWWClick);
+  bind({N_WWW}, &TForm_main::N_WWWClick);
+  bind({SpeedBtn_Mail}, &TForm_main::SpeedBtn_MailClick);
+  bind({N_Mail}, &TForm_main::N_MailClick);
+  bind({SpeedBtn_About, N_About}, &TForm_main::SpeedBtn_AboutClick);
+}
+
+void TForm_main::BuildMenus() {
+  auto menu = [this](const QString& name, const QString& title) {
+    QMenu* m = menuBar()->addMenu(title);
+    m->setObjectName(name);
+    return m;
+  };
+  N_File = menu("N_File", "&Файл");
+  N_File->addAction(N_Read);
+  N_File->addSeparator();
+  N_File->addAction(N_SelectDir);
+  N_File->addSeparator();
+  N_File->addActions({N_SaveAs, N_AddFile, N_DelFile});
+  N_File->addSeparator();
+  N_File->addAction(N_Print);
+  N_File->addSeparator();
+  N_File->addAction(N_Exit);
+
+  N_View = menu("N_View", "&Вид");
+  N_View->addAction(N_Spisok);
+  N_View->addSeparator();
+  N_View->addActions({N_Table, N_TableTP, N_Peregr, N_Graf});
+  N_View->addSeparator();
+  N_View->addAction(N_DecodeData);
+
+  N_Extra = menu("N_Extra", "&Дополнительно");
+  N_Extra->addActions({N_Find, N_Refresh});
+
+  N_HelpMenu = menu("N_HelpMenu", "&Справка");
+  N_HelpMenu->addAction(N_Help);
+  N_HelpMenu->addSeparator();
+  N_HelpMenu->addActions({N_WWW, N_Mail});
+  N_HelpMenu->addSeparator();
+  N_HelpMenu->addAction(N_About);
+
+  popupMain = new QMenu(this);
+  popupMain->setObjectName(QStringLiteral("popupMain"));
+  popupMain->addAction(N_popRead);
+  popupMain->addSeparator();
+  popupMain->addActions({N_popSaveAs, N_popAddFile});
+  popupMain->addSeparator();
+  popupMain->addAction(N_popDelFile);
+}
+
+void TForm_main::BuildToolBars() {
+  auto bar = [this](const QString& name) {
+    auto* b = new QToolBar(this);
+    b->setObjectName(name);
+    b->setMovable(false);
+    b->setFloatable(false);
+    b->setIconSize(QSize(18, 18));
+    return b;
+  };
+  SpeedBar1 = bar("SpeedBar1");
+  SpeedBar1->addActions({SpeedBtn_Read, SpeedItem_SelectDir, SpeedItem_SaveAs, SpeedItem_AddFile,
+                         SpeedItem_DelFile, SpeedItem_Print});
+  SpeedBar1->addSeparator();
+  SpeedBar1->addActions(
+      {SpeedItem_Spisok, SpeedItem_Table, SpeedItem_TableTP, SpeedItem_Peregr, SpeedItem_Graf});
+  SpeedBar1->addSeparator();
+  SpeedBar1->addAction(SpeedItem_DecodeData);
+  SpeedBar_Find = bar("SpeedBar_Find");
+  SpeedBar_Find->addActions({SpeedBtn_Find, SpeedBtn_Refresh});
+  SpeedBar3 = bar("SpeedBar3");
+  SpeedBar3->addActions({SpeedBtn_About, SpeedBtn_WWW, SpeedBtn_Mail, SpeedBtn_Exit});
+
+  Panel1 = new QWidget(this);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setFixedHeight(31);
+  auto* row = new QHBoxLayout(Panel1);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  row->addWidget(SpeedBar1);
+  row->addWidget(SpeedBar_Find);
+  row->addStretch(1);
+  row->addWidget(SpeedBar3);
+  SpeedBar_Find->hide();
+}
+
+void TForm_main::BuildPages() {
+  auto* central = new QWidget(this);
+  central->setObjectName(QStringLiteral("ClientArea"));
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  column->addWidget(Panel1);
+
+  PageControl1 = new QTabWidget(central);
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  PageControl1->setTabPosition(QTabWidget::South);
+  auto sheet = [this](const QString& name, const QString& caption) {
+    auto* page = new QWidget(PageControl1);
+    page->setObjectName(name);
+    PageControl1->addTab(page, caption);
+    return page;
+  };
+  TabSheet_Spisok = sheet("TabSheet_Spisok", "Список файлов");
+  TabSheet_Table = sheet("TabSheet_Table", "Оперативная инф.(таблица)");
+  TabSheet_TableTP = sheet("TabSheet_TableTP", "Таблица перегрузок");
+  TabSheet_Param = sheet("TabSheet_Param", "Долговременная инф.");
+  TabSheet_Graf = sheet("TabSheet_Graf", "Оперативная инф.(графики)");
+  column->addWidget(PageControl1, 1);
+
+  auto* listPage = new QVBoxLayout(TabSheet_Spisok);
+  listPage->setContentsMargins(0, 0, 0, 0);
+  listPage->setSpacing(0);
+  auto* top = new QHBoxLayout;
+  ST_InfoDir = new QLabel(TabSheet_Spisok);
+  ST_InfoDir->setObjectName(QStringLiteral("ST_InfoDir"));
+  ST_InfoDir->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  ST_InfoDir->setTextFormat(Qt::PlainText);
+  top->addWidget(ST_InfoDir, 1);
+  Btn_Dots = new QToolButton(TabSheet_Spisok);
+  Btn_Dots->setObjectName(QStringLiteral("Btn_Dots"));
+  Btn_Dots->setText(QStringLiteral("..."));
+  top->addWidget(Btn_Dots);
+  listPage->addLayout(top);
+
+  ListView1 = new QTreeWidget(TabSheet_Spisok);
+  ListView1->setObjectName(QStringLiteral("ListView1"));
+  ListView1->setRootIsDecorated(false);
+  ListView1->setUniformRowHeights(true);
+  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ListView1->setAllColumnsShowFocus(true);
+  ListView1->setSortingEnabled(false);
+  ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+  ListView1->setHeaderLabels({"Тип крана", "Номер крана", "Тип прибора", "Номер прибора", "Дата",
+                              "Оператор", "Коментарии", "Имя файла"});
+  const int widths[kArchiveColumnCount] = {80, 80, 80, 100, 50, 80, 80, 100};
+  for (int c = 0; c < kArchiveColumnCount; ++c) ListView1->setColumnWidth(c, widths[c]);
+  ListView1->header()->setStretchLastSection(false);
+  ListView1->header()->setSectionsClickable(true);
+  ListView1->header()->setSortIndicatorShown(false);
+  ListView1->installEventFilter(this);
+  listPage->addWidget(ListView1, 1);
+  connect(ListView1->header(), &QHeaderView::sectionClicked, this,
+          &TForm_main::ListView1ColumnClick);
+  connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &TForm_main::ListView1DblClick);
+  connect(ListView1, &QTreeWidget::itemSelectionChanged, this, &TForm_main::UpdateCommandStates);
+  connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    if (!disabled_) popupMain->popup(ListView1->viewport()->mapToGlobal(pos));
+  });
+
+  FileListBox1 = new QListWidget(TabSheet_Spisok);
+  FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
+  FileListBox1->hide();
+
+  StatusBar1 = new QStatusBar(this);
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  auto* panel0 = new QLabel(StatusBar1);
+  panel0->setObjectName(QStringLiteral("StatusBar1_Panel0"));
+  StatusBar1->addWidget(panel0, 1);
+  setStatusBar(StatusBar1);
+
+  Panel_Read = new QFrame(central);
+  Panel_Read->setObjectName(QStringLiteral("Panel_Read"));
+  Panel_Read->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  Panel_Read->setAutoFillBackground(true);
+  Panel_Read->resize(377, 97);
+  auto* readColumn = new QVBoxLayout(Panel_Read);
+  ST_ReadFile = new QLabel(Panel_Read);
+  ST_ReadFile->setObjectName(QStringLiteral("ST_ReadFile"));
+  PB_Read = new QProgressBar(Panel_Read);
+  PB_Read->setObjectName(QStringLiteral("PB_Read"));
+  PB_Read->setRange(0, 100);
+  readColumn->addWidget(ST_ReadFile);
+  readColumn->addWidget(PB_Read);
+  Panel_Read->hide();
+
+  setCentralWidget(central);
+}
+
+QString TForm_main::StatusPanel0() const {
+  return StatusBar1->findChild<QLabel*>(QStringLiteral("StatusBar1_Panel0"))->text();
+}
+
+void TForm_main::SetStatusPanel0(const QString& text) {
+  StatusBar1->findChild<QLabel*>(QStringLiteral("StatusBar1_Panel0"))->setText(text);
+}
+
+int TForm_main::SelectedRow() const {
+  const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
+  return selected.isEmpty() ? -1 : ListView1->indexOfTopLevelItem(selected.first());
+}
+
+QString TForm_main::SelectedFileName() const {
+  const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
+  return selected.isEmpty() ? QString() : selected.first()->text(kFileNameColumn);
+}
+
+void TForm_main::SelectRow(int row) {
+  if (QTreeWidgetItem* item = ListView1->topLevelItem(row)) {
+    ListView1->setCurrentItem(item);
+    item->setSelected(true);
+  }
+}
+
+void TForm_main::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  FormShow();
+}
+
+void TForm_main::FormShow() {
+  LastMzSearchText = QStringLiteral("0");
+  PageControl1->setCurrentIndex(0);
+  Panel_Read->hide();
+  NeedReload = 1;
+
+  // Each settings step stands alone: a settings store that cannot be written must not keep
+  // the archive list from being built.
+  SettingsStore classes(SettingsRoot::Classes);
+  RegisterFileTypeKeys(classes, programFile_);
+  RegisterDesktopFileType(programFile_);
+
+  SettingsStore users(SettingsRoot::Users);
+  DataDirectory = users.ReadString(kDirDataSection, kDirDataName);
+  if (!arguments_.isEmpty()) {
+    const QFileInfo argument(arguments_.first());
+    if (argument.exists() && !argument.isDir()) DataDirectory = argument.absolutePath();
+  }
+  if (DataDirectory.isEmpty() || !QFileInfo(DataDirectory).isDir()) {
+    DataDirectory = WritableDirectoryFor(QFileInfo(programFile_).absolutePath());
+  }
+  users.WriteString(kDirDataSection, kDirDataName, DataDirectory);
+
+  RefreshFileList();
+  ListView1->setFocus();
+  if (ListView1->topLevelItemCount() > 0) SelectRow(0);
+}
+
+void TForm_main::HideDecodedView() {
+  if (windows_.formView1) windows_.formView1->hide();
+}
+
+void TForm_main::SetDecodeEnabled(bool enabled) {
+  N_DecodeData->setEnabled(enabled);
+  SpeedItem_DecodeData->setEnabled(enabled);
+}
+
+void TForm_main::RefreshFileList() {
+  SpeedBar_Find->hide();
+  N_Find->setEnabled(false);
+  N_Refresh->setEnabled(false);
+  SetDecodeEnabled(false);
+  HideDecodedView();
+
+  SortColumn = 7;
+  ST_InfoDir->setText(DataDirectory);
+  FileListBox1->clear();
+  FileListBox1->addItems(DataFileNames(DataDirectory));
+  ListView1->clear();
+  for (int i = 0; i < FileListBox1->count(); ++i) {
+    const QString name = FileListBox1->item(i)->text();
+    if (std::optional<ArchiveRow> row = ReadArchiveRow(DataDirectory, name)) {
+      auto* item = new ArchiveItem(ListView1);
+      item->setText(0, row->caption);
+      for (int s = 0; s < row->subItems.size(); ++s) item->setText(s + 1, row->subItems.at(s));
+    }
+  }
+  UpdateCommandStates();
+}
+
+void TForm_main::UpdateCommandStates() {
+  FileSelected = SelectedFileName().isEmpty() ? 0 : 1;
+  SpeedItem_Print->setEnabled(false);
+  N_Print->setEnabled(false);
+  const bool on = FileSelected == 1;
+  for (QAction* a : {SpeedItem_Table, N_Table, SpeedItem_TableTP, N_TableTP, SpeedItem_Peregr,
+                     N_Peregr, SpeedItem_Graf, N_Graf, SpeedItem_DelFile, N_DelFile, N_popDelFile,
+                     SpeedItem_SaveAs, N_SaveAs, N_popSaveAs}) {
+    a->setEnabled(on);
+  }
+}
+
+void TForm_main::SetFileCommandsEnabled(bool enabled) {
+  for (QAction* a : {SpeedBtn_Read, N_Read, N_popRead, SpeedItem_SelectDir, N_SelectDir,
+                     SpeedItem_AddFile, N_AddFile, N_popAddFile}) {
+    a->setEnabled(enabled);
+  }
+}
+
+void TForm_main::ListSteps() {
+  if (SelectedRow() >= 0) {
+    for (QAction* a :
+         {SpeedItem_DelFile, N_DelFile, N_popDelFile, SpeedItem_SaveAs, N_SaveAs, N_popSaveAs}) {
+      a->setEnabled(true);
+    }
+  }
+  SetStatusPanel0(QString());
+  SpeedItem_Spisok->setChecked(true);
+  NeedReload = 1;
+  SetFileCommandsEnabled(true);
+  SpeedItem_Print->setEnabled(false);
+  N_Print->setEnabled(false);
+  SpeedBar_Find->hide();
+  N_Find->setEnabled(false);
+  N_Refresh->setEnabled(false);
+  SetDecodeEnabled(false);
+  HideDecodedView();
+  PageControl1->setCurrentIndex(0);
+  ListView1->setFocus();
+}
+
+bool TForm_main::TakeSelectedFile() {
+  const QString name = SelectedFileName();
+  if (name.isEmpty()) {
+    ShowError(kChooseFile);
+    ListSteps();
+    return false;
+  }
+  CurrentFilePath = QDir(DataDirectory).filePath(name);
+  return true;
+}
+
+void TForm_main::SpeedItem_SpisokClick() {
+  CommandScope scope(*this);
+  if (!scope.Acquired()) return;
+  ListSteps();
+}
+
+void TForm_main::SpeedItem_TableClick() {
+  CommandScope scope(*this);
+  if (!scope.Acquired()) return;
+  SetStatusPanel0(QString());
+  SpeedItem_Table->setChecked(true);
+  if (!TakeSelectedFile()) return;
+  // The page is filled by the data-file reader.
+  PageControl1->setCurrentIndex(1);
+}
+
+void TForm_main::SpeedBtn_ReadClick() {
+  CommandScope scope(*this);
+  if (!scope.Acquired()) return;
+  SetStatusPanel0(QString());
+  TForm_Read* read = windows_.Form_Read;
+  if (!read) return;
+  read->ST_Baud->clear();
+  read->ST_PR->clear();
+  read->ST_Ost->clear();
+  read->ProgressBar1->setMaximum(8000);
+  read->exec();
+}
+
+void TForm_main::SpeedItem_SelectDirClick() {
+  CommandScope scope(*this);
+  if (!scope.Acquired()) return;
+  QString chosen;
+  if (BrowseDirectory(chosen, QStringLiteral("Выберите директорию")) && !chosen.isEmpty()) {
+    DataDirectory = chosen;
+    SettingsStore(SettingsRoot::Users).WriteString(kDirDataSection, kDirDataName, DataDirectory);
+  }
+  RefreshFileList();
+}
+
+void TForm_main::SpeedItem_AddFileClick() {
+  CommandScope scope(*this);
+  if (!scope.Acquired()) return;
+  const QString chosen =
+      GetOpenFileName({QStringLiteral("Добавить файл в список"),
+                       QStringLiteral("*.bbi|*.bbi|*.pdb|*.pdb"), QString(), QString()});
+  if (chosen.isEmpty()) return;
+  AddSourcePath = chosen;
+
+  if (QFileInfo(AddSourcePath).suffix().toLower() == QStringLiteral("pdb")) {
+    TForm_Read* read = windows_.Form_Read;
+    TForm_Palm* palm = windows_.Form_Palm;
+    if (!palm) return;
+    if (read) {
+      read->show();
+      read->hide();
+      auto copyItems = [](QComboBox* from, QComboBox* to) {
+        to->clear();
+        for (int i = 0; i < from->count(); ++i) to->addItem(from->itemText(i));
+      };
+      copyItems(read->CB_Operator, palm->CB_Operator);
+      copyItems(read->CB_Coment, palm->CB_Coment);
+    }
+    palm->CB_Operator->setCurrentIndex(0);
+    palm->CB_NomUstr->setCurrentIndex(0);
+    palm->CB_Coment->setCurrentIndex(0);
+    palm->DefaultToday = true;
+    palm->exec();
+    return;
+  }
+
+  AddTargetPath = QDir(DataDirectory).filePath(QFileInfo(AddSourcePath).fileName());
+  if (QFileInfo::exists(AddTargetPath) &&
+      !AskYes(QStringLiteral("Файл уже существует.\rЗаменить ?"))) {
+    RefreshFileList();
+    return;
+  }
+  const bool deleteAfter =
+      AskYes(QStringLiteral("Удалить файл после добавления ?\r") + AddSourcePath);
+  if (CopyFileReplacing(AddSourcePath, AddTargetPath) != CopyResult::Ok) {
+    ShowError(QStringLiteral("Не могу скопировать файл"));
+  } else if (deleteAfter && !QFile::remove(AddSourcePath)) {
+    ShowError(QStringLiteral("Не могу удалить файл файл"));
+  }
+  RefreshFileList();
+}
+
+void TForm_main::SpeedItem_DelFileClick() {
+  CommandScope scope(*this);
+  if (!scope.Acquired()) return;
+  const int index = SelectedRow();
+  if (index < 0) {
+    ShowError(kChooseFile);
+    return;
+  }
+  const QString name = SelectedFileName();
+  if (MessageBox::Show(QStringLiteral("Удалить файл ?"), kCaptionWarning, MsgButtons::YesNo,
+                       MsgIcon::Warning) != MsgResult::Yes) {
+    return;
+  }
+  if (name.isEmpty() || !QFile::remove(QDir(DataDirectory).filePath(name))) {
+    ShowError(QStringLiteral("Не могу удалить файл"));
+    return;
+  }
+  RefreshFileList();
+  ListView1->setFocus();
+  const int count = ListView1->topLevelItemCount();
+  if (count > 0) SelectRow(std::min(index, count - 1));
+}
+
+void TForm_main::SpeedItem_SaveAsClick() {
+  CommandScope scope(*this);
+  if (!scope.Acquired()) return;
+  SetStatusPanel0(QString());
+  SpeedItem_Table->setChecked(true);
+  if (!TakeSelectedFile()) return;
+  QString target =
+      GetSaveFileName({QString(), QStringLiteral("*.bbi|*.bbi"), QString(), QString()});
+  if (target.isEmpty()) return;
+  if (LacksExtension(target)) target += QStringLiteral(".bbi");
+  if (!QFileInfo::exists(target) || AskYes(QStringLiteral("Заменить файл ?"))) {
+    if (CopyFileReplacing(CurrentFilePath, target) != CopyResult::Ok) {
+      ShowError(QStringLiteral("Не могу сохранить файл"));
+    }
+  }
+  RefreshFileList();
+}
+
+void TForm_main::ListView1ColumnClick(int column) {
+  if (disabled_) return;
+  SortColumn = column;
+  ListView1->sortItems(column, Qt::AscendingOrder);
+}
+
+void TForm_main::ListView1DblClick() {
+  if (disabled_) return;
+  const QString name = SelectedFileName();
+  if (name.isEmpty()) return;
+  CurrentFilePath = QDir(DataDirectory).filePath(name);
+  SpeedItem_Table->setChecked(true);
+  SpeedItem_TableClick();
+}
+
+bool TForm_main::eventFilter(QObject* watched, QEvent* event) {
+  if (disabled_ && IsInputEvent(event->type())) {
+    // A running command has disabled the window: drop the user's input to it.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && widget->window() == this) return true;
+  }
+  if (watched == ListView1 && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      ListView1DblClick();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm_main::FormCloseQuery() {
+  return MessageBox::Show(QStringLiteral("Выйти из программы ?"), kCaptionConfirm,
+                          MsgButtons::OkCancel, MsgIcon::Question) == MsgResult::Ok;
+}
+
+void TForm_main::closeEvent(QCloseEvent* event) {
+  CommandScope scope(*this);
+  if (!scope.Acquired() || !FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  emit Closed();
+}
+
+void TForm_main::SpeedBtn_ExitClick() {
+  if (disabled_) return;
+  SetStatusPanel0(QString());
+  close();
+}
+
+void TForm_main::N_HelpClick() {
+  if (disabled_) return;
+  ShellOpen(QDir(QFileInfo(programFile_).absolutePath()).filePath(kHelpFileName));
+}
+
+void TForm_main::SpeedBtn_WWWClick() {
+  if (disabled_) return;
+  SetStatusPanel0(QString());
+  ShellOpen(kMakerWebAddress);
+}
+
+void TForm_main::N_WWWClick() {
+  if (disabled_) return;
+  ShellOpen(kMakerWebAddress);
+}
+
+void TForm_main::SpeedBtn_MailClick() {
+  if (disabled_) return;
+  SetStatusPanel0(QString());
+  ShellOpen(MakerMailLink());
+}
+
+void TForm_main::N_MailClick() {
+  if (disabled_) return;
+  ShellOpen(MakerMailLink());
+}
+
+void TForm_main::SpeedBtn_AboutClick() {
+  CommandScope scope(*this);
+  if (!scope.Acquired()) return;
+  QDialog* about = windows_.Form_About;
+  if (!about) return;
+  const QRect main = frameGeometry();
+  // A window not shown yet has no frame: assume the main window's decorations.
+  const QMargins frame(geometry().left() - main.left(), geometry().top() - main.top(),
+                       main.right() - geometry().right(), main.bottom() - geometry().bottom());
+  const QRect box = about->geometry().marginsAdded(frame);
+  about->move(main.left() + main.width() / 2 - box.width() / 2,
+              main.top() + main.height() / 2 - box.height() / 2);
+  about->exec();
+}

@@ -1,0 +1,213 @@
+#pragma once
+// The main window: the archive list of the data directory, the data pages of the selected
+// file, and the file commands.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+class QAction;
+class QActionGroup;
+class QDialog;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QStatusBar;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class TForm_Palm;
+class TForm_Read;
+
+// The maker's addresses, shown by the main window and the About window.
+inline const QString kMakerWebAddress = QStringLiteral("http://jibwarden.example.org");
+inline const QString kMakerMailAddress = QStringLiteral("jibwarden@example.org");
+QString MakerMailLink();  // "MailTo:" + address + "?Subject=Jibwarden"
+inline const QString kHelpFileName = QStringLiteral("Jibwarden.chm");
+
+class TForm_main : public QMainWindow {
+  Q_OBJECT
+ public:
+  // arguments: the command line without the program; programFile: the full path of the
+  // program file (registered as the opener of data files, its directory the fallback data
+  // directory and the place of the help file).
+  TForm_main(QStringList arguments, QString programFile, QWidget* parent = nullptr);
+  // With the application's own command line and program file.
+  explicit TForm_main(QWidget* parent = nullptr);
+  ~TForm_main() override;
+
+  // Windows created after this one at start-up; each may be missing.
+  struct Windows {
+    TForm_Read* Form_Read = nullptr;
+    TForm_Palm* Form_Palm = nullptr;
+    QDialog* Form_About = nullptr;
+    QWidget* formView1 = nullptr;
+  };
+  void SetWindows(const Windows& windows);
+
+  // While alive, the main window counts as disabled: its other commands, its close and the
+  // user's input to it do nothing. Acquired() is false when the window was already disabled,
+  // and the command must not run.
+  class CommandScope {
+   public:
+    explicit CommandScope(TForm_main& window);
+    ~CommandScope();
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+    bool Acquired() const { return acquired_; }
+
+   private:
+    TForm_main& window_;
+    bool acquired_;
+  };
+  bool MainWindowDisabled() const { return disabled_; }
+
+  // Shared state of the main window.
+  QString DataDirectory;
+  QString CurrentFilePath;
+  int SortColumn = 7;
+  quint8 NeedReload = 1;
+  quint8 ReadOk = 0;
+  quint8 FileSelected = 0;
+  QString AddSourcePath;
+  QString AddTargetPath;
+  QString LastMzSearchText;
+
+  // Rebuilds the list from DataDirectory.
+  void RefreshFileList();
+  // Enables the commands that need a selected file.
+  void UpdateCommandStates();
+
+  // Status panel 0: hints and messages.
+  QString StatusPanel0() const;
+  void SetStatusPanel0(const QString& text);
+
+  // Index of the selected list row, -1 when none.
+  int SelectedRow() const;
+  // The file name of the selected row; empty when no row is selected.
+  QString SelectedFileName() const;
+  void SelectRow(int row);
+
+  // Controls, named as the window describes them.
+  QWidget* Panel1;
+  QToolBar* SpeedBar1;
+  QToolBar* SpeedBar_Find;
+  QToolBar* SpeedBar3;
+  QTabWidget* PageControl1;
+  QWidget* TabSheet_Spisok;
+  QWidget* TabSheet_Table;
+  QWidget* TabSheet_TableTP;
+  QWidget* TabSheet_Param;
+  QWidget* TabSheet_Graf;
+  QStatusBar* StatusBar1;
+  QLabel* ST_InfoDir;
+  QTreeWidget* ListView1;
+  QToolButton* Btn_Dots;
+  QListWidget* FileListBox1;
+  QFrame* Panel_Read;
+  QLabel* ST_ReadFile;
+  QProgressBar* PB_Read;
+  QMenu* popupMain;
+
+  // Tool items.
+  QAction* SpeedBtn_Read;
+  QAction* SpeedItem_SelectDir;
+  QAction* SpeedItem_SaveAs;
+  QAction* SpeedItem_AddFile;
+  QAction* SpeedItem_DelFile;
+  QAction* SpeedItem_Print;
+  QAction* SpeedItem_Spisok;
+  QAction* SpeedItem_Table;
+  QAction* SpeedItem_TableTP;
+  QAction* SpeedItem_Peregr;
+  QAction* SpeedItem_Graf;
+  QAction* SpeedItem_DecodeData;
+  QActionGroup* ViewItems;  // the radio group of the five view items
+  QAction* SpeedBtn_Find;
+  QAction* SpeedBtn_Refresh;
+  QAction* SpeedBtn_About;
+  QAction* SpeedBtn_WWW;
+  QAction* SpeedBtn_Mail;
+  QAction* SpeedBtn_Exit;
+
+  // Main menu items.
+  QMenu* N_File;
+  QMenu* N_View;
+  QMenu* N_Extra;
+  QMenu* N_HelpMenu;
+  QAction* N_Read;
+  QAction* N_SelectDir;
+  QAction* N_SaveAs;
+  QAction* N_AddFile;
+  QAction* N_DelFile;
+  QAction* N_Print;
+  QAction* N_Exit;
+  QAction* N_Spisok;
+  QAction* N_Table;
+  QAction* N_TableTP;
+  QAction* N_Peregr;
+  QAction* N_Graf;
+  QAction* N_DecodeData;
+  QAction* N_Find;
+  QAction* N_Refresh;
+  QAction* N_Help;
+  QAction* N_WWW;
+  QAction* N_Mail;
+  QAction* N_About;
+
+  // Context menu items of the list.
+  QAction* N_popRead;
+  QAction* N_popSaveAs;
+  QAction* N_popAddFile;
+  QAction* N_popDelFile;
+
+ public slots:
+  void SpeedBtn_ReadClick();
+  void SpeedItem_SelectDirClick();
+  void SpeedItem_AddFileClick();
+  void SpeedItem_DelFileClick();
+  void SpeedItem_SaveAsClick();
+  void SpeedItem_SpisokClick();
+  void SpeedItem_TableClick();
+  void ListView1ColumnClick(int column);
+  void ListView1DblClick();
+  void SpeedBtn_ExitClick();
+  void N_HelpClick();
+  void SpeedBtn_WWWClick();
+  void N_WWWClick();
+  void SpeedBtn_MailClick();
+  void N_MailClick();
+  void SpeedBtn_AboutClick();
+
+ signals:
+  // The user agreed to close the window: the program ends.
+  void Closed();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildActions();
+  void BuildMenus();
+  void BuildToolBars();
+  void BuildPages();
+  void FormShow();
+  bool FormCloseQuery();
+  void ListSteps();
+  // CurrentFilePath := the selected file; without one, "Выберите файл" and back to the list.
+  bool TakeSelectedFile();
+  void SetFileCommandsEnabled(bool enabled);
+  void SetDecodeEnabled(bool enabled);
+  void HideDecodedView();
+
+  QStringList arguments_;
+  QString programFile_;
+  Windows windows_;
+  bool shown_ = false;
+  bool disabled_ = false;
+};

@@ -1,0 +1,123 @@
+#pragma once
+// A main window on a private data directory, with scripted message boxes and dialogs.
+
+#include "archive/cp1251.h"
+#include "mainwindow/form_main.h"
+#include "platform/scripted_services.h"
+#include "platform/settings_store.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <memory>
+
+namespace jwtest {
+
+inline void WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+  f.write(bytes);
+}
+
+inline QByteArray ReadBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Lines as a data file holds them: Windows-1251, CR LF after each.
+inline QByteArray FileText(const QStringList& lines) {
+  QByteArray bytes;
+  for (const QString& line : lines) bytes += EncodeCp1251(line) + "\r\n";
+  return bytes;
+}
+
+// A data-file header whose texts carry the given tag.
+inline QStringList Header(const QString& craneType, const QString& tag = QStringLiteral("x")) {
+  return {QStringLiteral("Taltrex"),
+          craneType,
+          "num-" + tag,
+          "2",
+          "10",
+          "dev-" + tag,
+          "date-" + tag,
+          "op-" + tag,
+          "com-" + tag};
+}
+
+inline void WriteDataFile(const QString& dir, const QString& name, const QStringList& lines) {
+  WriteBytes(QDir(dir).filePath(name), FileText(lines));
+}
+
+inline void ClearSettings() {
+  for (SettingsRoot root :
+       {SettingsRoot::Classes, SettingsRoot::Users, SettingsRoot::CurrentUser}) {
+    const QString path = SettingsStore::RootFilePath(root);
+    QFile::remove(path);
+    QDir(path).removeRecursively();
+  }
+}
+
+inline void SetDirData(const QString& dir) {
+  SettingsStore(SettingsRoot::Users).WriteString("\\.DEFAULT\\SOFTWARE\\TALTREX\\", "DirData", dir);
+}
+
+inline QString DirData() {
+  return SettingsStore(SettingsRoot::Users)
+      .ReadString("\\.DEFAULT\\SOFTWARE\\TALTREX\\", "DirData");
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearSettings();
+    ASSERT_TRUE(temp_.isValid());
+    data_ = temp_.filePath("data");
+    program_ = temp_.filePath("program");
+    other_ = temp_.filePath("other");
+    for (const QString& d : {data_, program_, other_}) ASSERT_TRUE(QDir().mkpath(d));
+    programFile_ = QDir(program_).filePath("jibwarden");
+  }
+
+  void TearDown() override { ClearSettings(); }
+
+  // Shows a main window started with these arguments (the start-up work runs on show).
+  TForm_main& Start(const QStringList& arguments) {
+    window_ = std::make_unique<TForm_main>(arguments, programFile_);
+    window_->show();
+    return *window_;
+  }
+  // Started on the data directory through a data file named on the command line.
+  TForm_main& StartOnData() {
+    const QStringList names = QDir(data_).entryList({"*.bbi"}, QDir::Files);
+    if (names.isEmpty()) {
+      SetDirData(data_);
+      return Start({});
+    }
+    return Start({QDir(data_).filePath(names.first())});
+  }
+
+  QTreeWidget* List() { return window_->findChild<QTreeWidget*>("ListView1"); }
+  QAction* Action(const char* name) { return window_->findChild<QAction*>(name); }
+
+  // Column texts of all rows, in shown order.
+  QStringList Column(int column) {
+    QStringList texts;
+    for (int i = 0; i < List()->topLevelItemCount(); ++i) {
+      texts << List()->topLevelItem(i)->text(column);
+    }
+    return texts;
+  }
+  QStringList FileNames() { return Column(7); }
+  QString SelectedName() {
+    const auto selected = List()->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text(7);
+  }
+
+  QTemporaryDir temp_;
+  QString data_, program_, other_, programFile_;
+  std::unique_ptr<TForm_main> window_;
+};
+
+}  // namespace jwtest
