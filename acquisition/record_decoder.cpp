@@ -23,8 +23,9 @@ unsigned char DisplayToCp1251(unsigned char c) {
   return 0x20;
 }
 
+// Bytes past the end of a short entry read as zero rather than past the buffer.
 int Byte(QByteArrayView e, int i) {
-  return static_cast<unsigned char>(e[i]);
+  return i < e.size() ? static_cast<unsigned char>(e[i]) : 0;
 }
 
 QChar Bit(QByteArrayView e, int i, int bit) {
@@ -102,7 +103,7 @@ QString ConvertDeviceText(QByteArrayView text) {
 }
 
 QString RecordLineType2(QByteArrayView e) {
-  QString line = DecodePackedDateTime(e.first(4)) + u';';
+  QString line = DecodePackedDateTime(e) + u';';
   line += Scaled(Word(e, 4, 0x7F) / 256.0);
   line += Scaled(Word(e, 6, 0x3F) / 256.0);
   line += Azimuth(e, 8, 9);
@@ -140,7 +141,7 @@ QString RecordLineType2(QByteArrayView e) {
 }
 
 QString RecordLineType4(QByteArrayView e) {
-  QString line = DecodePackedDateTime(e.first(4)) + u';';
+  QString line = DecodePackedDateTime(e) + u';';
   line += Scaled(Word(e, 4, 0x7F) / 256.0);
   line += Scaled(Word(e, 6, 0x7F) / 256.0);
   line += Scaled(Word(e, 8, 0x3F) / 256.0);

@@ -31,7 +31,8 @@ bool IsXorBlockValid(QByteArrayView text);
 // The recorder's display characters as text, one character per byte.
 QString ConvertDeviceText(QByteArrayView text);
 
-// The record line of one 28-byte entry (without line end); the entry must hold 28 bytes.
+// The record line of one 28-byte entry (without line end); bytes missing from a shorter
+// entry count as zero.
 QString RecordLineType2(QByteArrayView entry);
 QString RecordLineType4(QByteArrayView entry);
 

@@ -42,7 +42,12 @@ QString DecodeCp1251(QByteArrayView bytes) {
 }
 
 QByteArray EncodeCp1251(QStringView text) {
-  QByteArray bytes(text.size(), Qt::Uninitialized);
-  for (qsizetype i = 0; i < text.size(); ++i) bytes[i] = CharToCp1251(text[i]);
+  QByteArray bytes;
+  bytes.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    // A character beyond the 16-bit range is one character: one "?", not two.
+    if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
+    bytes.append(CharToCp1251(text[i]));
+  }
   return bytes;
 }

@@ -1,5 +1,7 @@
 #include "archive/number_text.h"
 
+#include "archive/cp1251.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -49,7 +51,12 @@ QString DecodePackedDateTime(QByteArrayView packed) {
 QString DecodePackedDateTime(QStringView packed) {
   char bytes[4] = {0, 0, 0, 0};
   const qsizetype n = packed.size() < 4 ? packed.size() : 4;
-  for (qsizetype i = 0; i < n; ++i) bytes[i] = char(packed[i].unicode() & 0xFF);
+  // Byte texts come either one character per byte value or through the Windows-1251
+  // codec; both agree on every character below 100h.
+  for (qsizetype i = 0; i < n; ++i) {
+    const QChar c = packed[i];
+    bytes[i] = c.unicode() < 0x100 ? char(c.unicode()) : CharToCp1251(c);
+  }
   return DecodePackedDateTime(QByteArrayView(bytes, n));
 }
 

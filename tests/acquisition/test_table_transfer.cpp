@@ -200,6 +200,21 @@ TEST_F(TableTransferTest, RequestsOneBlockPer32EntriesAndAtLeastOne) {
     }
 }
 
+TEST_F(TableTransferTest, WaitsAfterEveryCommandInOrder) {
+  Tables(2, Table(33, 0), Table(1, 0));
+  ASSERT_TRUE(Run());
+  QStringList waits;
+  for (const auto& w : link.Waits())
+    waits.append(QStringLiteral("%1%2 %3")
+                     .arg(w.AfterCommand)
+                     .arg(w.Processing ? QStringLiteral("~") : QString())
+                     .arg(w.LimitMs));
+  // 500 ms after each short command, the block waits, 200 ms before the scratch store is
+  // renewed and 100 ms before the file is kept.
+  EXPECT_EQ(waits, QStringList({"T 500", "W 500", "R~ 6000", "S~ 10000", "E 500", "E 200", "O 500",
+                                "R~ 6000", "E 500", "E 100"}));
+}
+
 TEST_F(TableTransferTest, ShowsProgressPerFurtherBlock) {
   Tables(2, Table(100, 0), Table(50, 0));
   ASSERT_TRUE(Run());

@@ -1,3 +1,4 @@
+#include "archive/cp1251.h"
 #include "archive/duty_class.h"
 #include "archive/number_text.h"
 
@@ -43,6 +44,9 @@ TEST(NumberText, PackedDateTime) {
   QString chars;
   for (char c : stamp) chars += QChar(char16_t(static_cast<unsigned char>(c)));
   EXPECT_EQ(DecodePackedDateTime(QStringView(chars + "xyz")), "25.12.04 13:45:30");
+  // The same bytes read through the Windows-1251 codec.
+  EXPECT_EQ(DecodePackedDateTime(QStringView(DecodeCp1251(QByteArrayView(stamp, 4)))),
+            "25.12.04 13:45:30");
 }
 
 TEST(NumberText, IntegerConversion) {

@@ -42,6 +42,8 @@ TEST(Cp1251, EveryByteRoundTripsThroughOneCharacter) {
   EXPECT_EQ(EncodeCp1251(u"Флаги"), QByteArray("\xD4\xEB\xE0\xE3\xE8"));
   EXPECT_EQ(EncodeCp1251(u"a€b✓"), QByteArray("a\x88"
                                               "b?"));
+  // A character outside the 16-bit range is still one character.
+  EXPECT_EQ(EncodeCp1251(u"x\U0001F600y"), QByteArray("x?y"));
 }
 
 TEST(TextFile, ReaderSplitsLinesAndYieldsEmptyPastTheEnd) {
