@@ -8,4 +8,4 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJW_SERIAL_
 cmake --build build-tsan -j "$(nproc 2>/dev/null || echo 2)"
 cd build-tsan
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc 2>/dev/null || echo 2)"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 120 -j "$(nproc 2>/dev/null || echo 2)"
