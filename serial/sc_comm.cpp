@@ -531,30 +531,6 @@ void TScCustomComm::SetUserBaudrate(int Value) {
   ApplyDCB();
 }
 
-void TScCustomComm::SetParity(TScParity Value) {
-  if (Value == Parity_) return;
-  Parity_ = Value;
-  ApplyDCB();
-}
-
-void TScCustomComm::SetDatabits(TScDatabits Value) {
-  if (Value == Databits_) return;
-  Databits_ = Value;
-  ApplyDCB();
-}
-
-void TScCustomComm::SetStopbits(TScStopbits Value) {
-  if (Value == Stopbits_) return;
-  Stopbits_ = Value;
-  ApplyDCB();
-}
-
-void TScCustomComm::SetOptions(TScCommOptions Value) {
-  if (Value == Options_) return;
-  Options_ = Value;
-  ApplyDCB();
-}
-
 void TScCustomComm::SetPortNum(TScPortInt Value) {
   CheckClosed();
   PortNum_ = std::max(Value, 0);

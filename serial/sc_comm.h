@@ -176,17 +176,17 @@ class TScCustomComm : public TScComponent {
   TScBaudrate Baudrate() const { return Baudrate_; }
   void SetBaudrate(TScBaudrate Value);
   TScParity Parity() const { return Parity_; }
-  void SetParity(TScParity Value);
+  void SetParity(TScParity Value) { SetLineSetting(Parity_, Value); }
   TScDatabits Databits() const { return Databits_; }
-  void SetDatabits(TScDatabits Value);
+  void SetDatabits(TScDatabits Value) { SetLineSetting(Databits_, Value); }
   TScStopbits Stopbits() const { return Stopbits_; }
-  void SetStopbits(TScStopbits Value);
+  void SetStopbits(TScStopbits Value) { SetLineSetting(Stopbits_, Value); }
   TScEventChars& EventChars() { return EventChars_; }
   void SetEventChars(const TScEventChars& Value) { EventChars_.Assign(Value); }
   TScFlowControl& FlowControl() { return FlowControl_; }
   void SetFlowControl(const TScFlowControl& Value) { FlowControl_.Assign(Value); }
   TScCommOptions Options() const { return Options_; }
-  void SetOptions(TScCommOptions Value);
+  void SetOptions(TScCommOptions Value) { SetLineSetting(Options_, Value); }
   TScPortInt PortNum() const { return PortNum_; }
   void SetPortNum(TScPortInt Value);
   QString DeviceName() const { return DeviceName_; }
@@ -247,6 +247,12 @@ class TScCustomComm : public TScComponent {
   // Runs on the GUI thread for every hand-over of a worker thread.
   void DoEvents(std::uint32_t Events, bool FromEventThread);
   void BuffersChanging();
+  template <typename T>
+  void SetLineSetting(T& Field, T Value) {
+    if (Field == Value) return;
+    Field = Value;
+    ApplyDCB();
+  }
   void EndSession();
   void ReportException();
 
