@@ -146,6 +146,11 @@ void TScCustomComm::CreateHandle() {
     }
   }
   const QString notFound = QStringLiteral("Specified device not found (%1).").arg(name);
+  const auto CantOpen = [&name](int Error) {
+    return EScCommError(
+        QStringLiteral("Can't open specified device ") + name +
+        QString::asprintf(" (Error %d, %s)", Error, SysText(Error).toLatin1().constData()));
+  };
   if (path.isEmpty()) throw EScCommError(notFound);
 
   const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -155,13 +160,18 @@ void TScCustomComm::CreateHandle() {
   if (error) {
     if (fd >= 0) ::close(fd);
     if (error == ENOENT) throw EScCommError(notFound);
-    throw EScCommError(
-        QStringLiteral("Can't open specified device ") + name +
-        QString::asprintf(" (Error %d, %s)", error, SysText(error).toLatin1().constData()));
+    throw CantOpen(error);
+  }
+  auto session = std::make_shared<TScCommSession>(
+      fd, this, static_cast<std::size_t>(std::max(Buffers_.ReadSize(), 0)));
+  if (session->StopFd < 0 || session->NudgeFd < 0 || session->PostFd < 0) {
+    // Without its wake-up descriptors a thread could never be stopped.
+    error = errno;
+    session->Stop();
+    throw CantOpen(error);
   }
   Handle_ = fd;
-  Session_ = std::make_shared<TScCommSession>(
-      fd, this, static_cast<std::size_t>(std::max(Buffers_.ReadSize(), 0)));
+  Session_ = std::move(session);
   Notifier_ = new QSocketNotifier(Session_->PostFd, QSocketNotifier::Read, this);
   connect(Notifier_, &QSocketNotifier::activated, Notifier_,
           [session = Session_] { session->Deliver(); });
