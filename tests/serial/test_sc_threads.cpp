@@ -212,3 +212,62 @@ TEST(ScCommHangUp, AVanishedDeviceReportsOnceAndDoesNotSpin) {
   comm.Close();
   EXPECT_FALSE(comm.IsOpen());
 }
+
+namespace {
+
+class RecordingLink : public TScCommLinkTarget {
+ public:
+  void CommEvent(std::uint32_t Events) override { events |= Events; }
+  void CommData(PScData Data, int Count) override {
+    data.append(reinterpret_cast<const char*>(Data), Count);
+  }
+  std::uint32_t events = 0;
+  QByteArray data;
+};
+
+class RecordingDisplay : public QObject, public TScDisplay {
+  Q_OBJECT
+  Q_INTERFACES(TScDisplay)
+ public:
+  void UpdateComm(TScCustomComm*) override { ++updates; }
+  int updates = 0;
+};
+
+}  // namespace
+
+TEST(ScCommEvents, LinksTakeTheBytesTheDisplayIsToldFirstAndTheBufferFillsUp) {
+  Port port({ceRxChar, ceRxFlag, ceRx80Full});
+  ASSERT_TRUE(port.pty.IsValid());
+  TScComm& comm = port.comm;
+  comm.Buffers().SetReadSize(10);
+  RecordingLink link;
+  comm.AddLink(&link);
+  QByteArray buffered;
+  comm.OnRxBuf = [&](QObject*, PScData data, int count) {
+    buffered.append(reinterpret_cast<const char*>(data), count);
+  };
+  int rxChars = 0;
+  comm.OnRxChar = [&](QObject*, int) { ++rxChars; };  // the link takes the bytes instead
+  int full = 0;
+  comm.OnRx80Full = [&](QObject*) { ++full; };
+  auto display = std::make_unique<RecordingDisplay>();
+  int updatesAtFlag = -1;
+  comm.OnRxFlag = [&](QObject*) { updatesAtFlag = display->updates; };
+  comm.SetDisplay(display.get());
+  comm.Open();
+
+  ASSERT_TRUE(port.pty.Send("12345678?"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return updatesAtFlag >= 1 && full == 1; }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return link.data == "12345678?"; }, 5000));
+  EXPECT_EQ(buffered, "12345678?");
+  EXPECT_EQ(rxChars, 0);
+  EXPECT_TRUE(link.events & EV_RXFLAG);
+  EXPECT_EQ(comm.InQueue(), 0);
+
+  display.reset();  // a freed display is forgotten
+  EXPECT_EQ(comm.Display(), nullptr);
+  comm.RemoveLink(&link);
+  EXPECT_TRUE(comm.Links().empty());
+}
+
+#include "test_sc_threads.moc"
