@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+#include <time.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QThread>
+
+#include "pty_pair.h"
+#include "serial/sc_comm.h"
+
+namespace {
+
+bool OnGuiThread() {
+  return QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+double ProcessCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+struct Port {
+  explicit Port(TScCommEvents Events) {
+    comm.SetDeviceName(pty.SlavePath);
+    comm.SetBaudrate(br9600);
+    comm.SetStopbits(sb2);
+    comm.EventChars().SetEventChar('?');
+    comm.EventChars().SetEofChar('?');
+    comm.SetMonitorEvents(Events);
+  }
+  PtyPair pty;
+  TScComm comm;
+};
+
+}  // namespace
+
+TEST(ScCommEvents, EventCharacterWakesOnceOnTheGuiThreadWithTheBytesReadable) {
+  Port port({ceRxFlag});
+  ASSERT_TRUE(port.pty.IsValid());
+  TScComm& comm = port.comm;
+  int flags = 0;
+  QByteArray seen;
+  comm.OnRxFlag = [&](QObject* sender) {
+    ++flags;
+    EXPECT_EQ(sender, &comm);
+    EXPECT_TRUE(OnGuiThread());
+    EXPECT_GE(comm.InQueue(), 1);
+    QByteArray text;
+    comm.ReadText(text);
+    seen += text;
+  };
+  comm.Open();
+  EXPECT_EQ(comm.EventMask(), EV_RXFLAG);
+  ASSERT_TRUE(port.pty.Send("?"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return flags == 1; }, 5000));
+  EXPECT_EQ(seen, "?");
+
+  // Other characters wake nothing; they wait in the input queue.
+  ASSERT_TRUE(port.pty.Send("AB"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return comm.InQueue() == 2; }, 5000));
+  ASSERT_TRUE(port.pty.Send("?"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return flags == 2; }, 5000));
+  EXPECT_EQ(seen, "?AB?");
+}
+
+TEST(ScCommEvents, ReceivedCharactersComeBeforeTheOtherEventsOfAWakeUp) {
+  Port port({ceRxChar, ceRxFlag});
+  ASSERT_TRUE(port.pty.IsValid());
+  TScComm& comm = port.comm;
+  QStringList log;
+  int pending = 0;
+  comm.OnRxChar = [&](QObject*, int count) {
+    log << "char";
+    pending = count;
+    EXPECT_TRUE(OnGuiThread());
+  };
+  comm.OnRxFlag = [&](QObject*) {
+    log << "flag";
+    QByteArray text;
+    comm.ReadText(text);
+  };
+  comm.Open();
+  ASSERT_TRUE(port.pty.Send("xyz"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return pending == 3; }, 5000));
+  EXPECT_FALSE(log.contains("flag"));
+  ASSERT_TRUE(port.pty.Send("x?"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return log.contains("flag"); }, 5000));
+  const qsizetype flag = log.indexOf("flag");
+  ASSERT_GE(flag, 1);
+  EXPECT_EQ(log[flag - 1], "char");
+}
+
+TEST(ScCommEvents, CloseInsideTheEventHandlerThenReopenWithoutEvents) {
+  Port port({ceRxFlag});
+  ASSERT_TRUE(port.pty.IsValid());
+  TScComm& comm = port.comm;
+  int flags = 0;
+  int closes = 0;
+  comm.OnClose = [&](QObject*) { ++closes; };
+  comm.OnRxFlag = [&](QObject*) {
+    ++flags;
+    comm.Close();  // the event thread is waiting for this very handler
+  };
+  comm.Open();
+  ASSERT_TRUE(port.pty.Send("?"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return flags == 1 && !comm.IsOpen(); }, 5000));
+  EXPECT_EQ(closes, 1);
+
+  comm.SetMonitorEvents({});
+  comm.Open();
+  EXPECT_EQ(comm.EventMask(), 0u);
+  // The stopped thread of the first opening must not take the new opening's bytes.
+  ASSERT_TRUE(port.pty.Send("?"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return comm.InQueue() == 1; }, 5000));
+  QTest::qWait(50);
+  QByteArray text;
+  comm.ReadText(text);
+  EXPECT_EQ(text, "?");
+  EXPECT_EQ(flags, 1);
+}
+
+TEST(ScCommWrites, QueueRoomTransmitEmptyAndPurge) {
+  Port port({});
+  ASSERT_TRUE(port.pty.IsValid());
+  TScComm& comm = port.comm;
+  comm.Buffers().SetWriteSize(16);
+  comm.Buffers().SetWriteTimeout(100);
+  int txEmpty = 0;
+  comm.OnTxEmpty = [&](QObject*) {
+    ++txEmpty;
+    EXPECT_TRUE(OnGuiThread());
+  };
+  comm.Open();
+
+  const QByteArray exact(16, 'a');
+  EXPECT_EQ(comm.WriteBuf(exact.constData(), 16), 16);
+  EXPECT_EQ(port.pty.Receive(16), exact);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return txEmpty == 1; }, 5000));
+  EXPECT_TRUE(comm.WriteText("0123456789abcdef"));  // fits again once drained
+  EXPECT_EQ(port.pty.Receive(16), "0123456789abcdef");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return txEmpty == 2; }, 5000));
+
+  QElapsedTimer waited;
+  waited.start();
+  try {
+    comm.WriteText(QByteArray(17, 'b'));
+    ADD_FAILURE() << "a write larger than the queue was accepted";
+  } catch (const EScCommError& e) {
+    EXPECT_EQ(e.Message(), "Output buffer is full. Please check comm status.");
+  }
+  EXPECT_GE(waited.elapsed(), 100);
+  EXPECT_TRUE(port.pty.Receive(1, 100).isEmpty());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(txEmpty, 2);
+}
+
+TEST(ScCommWrites, PurgeAllDropsUnsentBytesAndPurgeReadKeepsThem) {
+  Port port({});
+  ASSERT_TRUE(port.pty.IsValid());
+  TScComm& comm = port.comm;
+  const int size = 1 << 20;  // far beyond what the kernel takes while nobody reads
+  comm.Buffers().SetWriteSize(size);
+  comm.Open();
+  const QByteArray data(size, 'q');
+  ASSERT_TRUE(comm.WriteText(data));
+  TScCommStatus status;
+  comm.GetStatus(status);
+  EXPECT_GT(status.OutQue, 0u);
+
+  comm.PurgeRead();
+  comm.GetStatus(status);
+  EXPECT_GT(status.OutQue, 0u);
+
+  comm.PurgeAll();
+  comm.GetStatus(status);
+  EXPECT_EQ(status.OutQue, 0u);
+  const QByteArray got = port.pty.Receive(size, 300);
+  EXPECT_LT(got.size(), size);
+  EXPECT_EQ(got, QByteArray(got.size(), 'q'));
+
+  // The port goes on working after the purge.
+  EXPECT_TRUE(comm.WriteText("after"));
+  QByteArray rest;
+  for (int i = 0; i < 50 && !rest.endsWith("after"); ++i) rest += port.pty.Receive(size, 100);
+  EXPECT_TRUE(rest.endsWith("after"));
+}
+
+TEST(ScCommHangUp, AVanishedDeviceReportsOnceAndDoesNotSpin) {
+  Port port({ceError, ceRxChar});
+  ASSERT_TRUE(port.pty.IsValid());
+  TScComm& comm = port.comm;
+  std::vector<int> errors;
+  comm.OnError = [&](QObject*, int mask) { errors.push_back(mask); };
+  comm.Open();
+  port.pty.CloseMaster();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return errors.size() == 1; }, 5000));
+  EXPECT_EQ(errors[0], static_cast<int>(CE_IOE));
+
+  // The write thread reports its failed write once and keeps the bytes.
+  EXPECT_TRUE(comm.WriteText("lost?"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return errors.size() == 2; }, 5000));
+
+  const double cpuBefore = ProcessCpuSeconds();
+  QTest::qWait(1000);
+  EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.3);
+  EXPECT_EQ(errors.size(), 2u);
+  TScCommStatus status;
+  comm.GetStatus(status);
+  EXPECT_EQ(status.OutQue, 5u);
+  comm.Close();
+  EXPECT_FALSE(comm.IsOpen());
+}
+
+namespace {
+
+class RecordingLink : public TScCommLinkTarget {
+ public:
+  void CommEvent(std::uint32_t Events) override { events |= Events; }
+  void CommData(PScData Data, int Count) override {
+    data.append(reinterpret_cast<const char*>(Data), Count);
+  }
+  std::uint32_t events = 0;
+  QByteArray data;
+};
+
+class RecordingDisplay : public QObject, public TScDisplay {
+  Q_OBJECT
+  Q_INTERFACES(TScDisplay)
+ public:
+  void UpdateComm(TScCustomComm*) override { ++updates; }
+  int updates = 0;
+};
+
+}  // namespace
+
+TEST(ScCommEvents, LinksTakeTheBytesTheDisplayIsToldFirstAndTheBufferFillsUp) {
+  Port port({ceRxChar, ceRxFlag, ceRx80Full});
+  ASSERT_TRUE(port.pty.IsValid());
+  TScComm& comm = port.comm;
+  comm.Buffers().SetReadSize(10);
+  RecordingLink link;
+  comm.AddLink(&link);
+  QByteArray buffered;
+  comm.OnRxBuf = [&](QObject*, PScData data, int count) {
+    buffered.append(reinterpret_cast<const char*>(data), count);
+  };
+  int rxChars = 0;
+  comm.OnRxChar = [&](QObject*, int) { ++rxChars; };  // the link takes the bytes instead
+  int full = 0;
+  comm.OnRx80Full = [&](QObject*) { ++full; };
+  auto display = std::make_unique<RecordingDisplay>();
+  int updatesAtFlag = -1;
+  comm.OnRxFlag = [&](QObject*) { updatesAtFlag = display->updates; };
+  comm.SetDisplay(display.get());
+  comm.Open();
+
+  ASSERT_TRUE(port.pty.Send("12345678?"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return updatesAtFlag >= 1 && full == 1; }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return link.data == "12345678?"; }, 5000));
+  EXPECT_EQ(buffered, "12345678?");
+  EXPECT_EQ(rxChars, 0);
+  EXPECT_TRUE(link.events & EV_RXFLAG);
+  EXPECT_EQ(comm.InQueue(), 0);
+
+  display.reset();  // a freed display is forgotten
+  EXPECT_EQ(comm.Display(), nullptr);
+  comm.RemoveLink(&link);
+  EXPECT_TRUE(comm.Links().empty());
+}
+
+#include "test_sc_threads.moc"
