@@ -20,6 +20,6 @@ function(jw_add_test name)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;JW_TEST_PRIVATE_HOME=1"
+      ENVIRONMENT QT_QPA_PLATFORM=offscreen
       TIMEOUT ${ARG_TIMEOUT})
 endfunction()
