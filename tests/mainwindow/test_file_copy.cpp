@@ -1,7 +1,10 @@
 #include "main_window_fixture.h"
 #include "mainwindow/file_copy.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 using namespace jwtest;
 
@@ -48,4 +51,26 @@ TEST(FileCopy, FailedCopyLeavesTargetAsItWas) {
   // A target in a missing directory.
   EXPECT_EQ(CopyFileReplacing(target, dir.filePath("no/such/dir/t.bbi")), CopyResult::Failed);
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"t.bbi"});
+}
+
+TEST(FileCopy, CopyThatFailsHalfWayLeavesTargetAsItWas) {
+  QTemporaryDir dir;
+  const QString source = dir.filePath("big.bbi");
+  const QString target = dir.filePath("t.bbi");
+  WriteBytes(source, QByteArray(200000, 'x'));
+  WriteBytes(target, "keep me");
+  // A file-size limit makes the writes fail part-way, as a full disk would.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const CopyResult result = CopyFileReplacing(source, target);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(result, CopyResult::Failed);
+  EXPECT_EQ(ReadBytes(target), "keep me");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{"big.bbi", "t.bbi"}));
 }

@@ -1,0 +1,124 @@
+// The main window's menus, tool bars and the controls of the list page, and which command each
+// menu and tool item runs.
+#include "main_window_fixture.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QToolBar>
+#include <QToolButton>
+
+using namespace jwtest;
+
+namespace {
+
+// One line per entry: "objectName|text|shortcut", "-" for a separator.
+QStringList Entries(const QList<QAction*>& actions) {
+  QStringList lines;
+  for (QAction* a : actions) {
+    lines << (a->isSeparator() ? QStringLiteral("-")
+                               : a->objectName() + "|" + a->text() + "|" +
+                                     a->shortcut().toString(QKeySequence::PortableText));
+  }
+  return lines;
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, MenusAndToolBarsCarryTheirItemsInOrder) {
+  TForm_main& w = Start({});
+  QStringList titles;
+  QList<QMenu*> menus;
+  for (QAction* a : w.menuBar()->actions()) {
+    titles << a->text();
+    menus << a->menu();
+  }
+  ASSERT_EQ(titles, (QStringList{"&Файл", "&Вид", "&Дополнительно", "&Справка"}));
+  EXPECT_EQ(Entries(menus[0]->actions()),
+            (QStringList{"N_Read|Считать...|Ctrl+N", "-", "N_SelectDir|Выбрать каталог...|", "-",
+                         "N_SaveAs|Сохранить как...|", "N_AddFile|Добавить файл...|",
+                         "N_DelFile|Удалить файл|Del", "-", "N_Print|Печать...|Ctrl+P", "-",
+                         "N_Exit|Выход|"}));
+  EXPECT_EQ(Entries(menus[1]->actions()),
+            (QStringList{"N_Spisok|Список файлов|F2", "-",
+                         "N_Table|Оперативная информация в виде таблицы|F3",
+                         "N_TableTP|Таблица перегрузок|F4", "N_Peregr|Долговременная информация|F5",
+                         "N_Graf|Оперативная информация в виде графиков|F6", "-",
+                         "N_DecodeData|Расшифровка данных|F7"}));
+  EXPECT_EQ(Entries(menus[2]->actions()),
+            (QStringList{"N_Find|Поиск...|Ctrl+F", "N_Refresh|Обновить|Ctrl+R"}));
+  EXPECT_EQ(Entries(menus[3]->actions()),
+            (QStringList{"N_Help|Вызов справки|F1", "-", "N_WWW|Посетить сайт...|",
+                         "N_Mail|Написать письмо разработчикам|", "-", "N_About|О программе...|"}));
+  EXPECT_EQ(Entries(w.findChild<QMenu*>("popupMain")->actions()),
+            (QStringList{"N_popRead|Считать...|", "-", "N_popSaveAs|Сохранить как...|",
+                         "N_popAddFile|Добавить файл...|", "-", "N_popDelFile|Удалить файл|"}));
+
+  auto items = [&](const char* bar) {
+    QStringList names;
+    for (QAction* a : w.findChild<QToolBar*>(bar)->actions()) {
+      if (!a->isSeparator()) names << a->objectName() + "|" + a->text();
+    }
+    return names;
+  };
+  EXPECT_EQ(items("SpeedBar_Find"),
+            (QStringList{"SpeedBtn_Find|Поиск значений", "SpeedBtn_Refresh|Обновить таблицу"}));
+  const QStringList bar3 = items("SpeedBar3");
+  ASSERT_EQ(bar3.size(), 4);
+  EXPECT_EQ(bar3[0], "SpeedBtn_About|О программе");
+  EXPECT_TRUE(bar3[1].startsWith("SpeedBtn_WWW|"));
+  EXPECT_TRUE(bar3[2].startsWith("SpeedBtn_Mail|"));
+  EXPECT_EQ(bar3[3], "SpeedBtn_Exit|Выйти из программы");
+  EXPECT_EQ(
+      items("SpeedBar1").mid(0, 5),
+      (QStringList{"SpeedBtn_Read|Считать данные нового регистратора",
+                   "SpeedItem_SelectDir|Выбрать каталог с данными",
+                   "SpeedItem_SaveAs|Сохранить как", "SpeedItem_AddFile|Добавить данные в список",
+                   "SpeedItem_DelFile|Удалить данные из списка"}));
+  EXPECT_EQ(w.findChild<QWidget*>("Panel1")->height(), 31);
+
+  // The list page and the hidden read panel.
+  auto* dots = w.findChild<QToolButton*>("Btn_Dots");
+  ASSERT_NE(dots, nullptr);
+  EXPECT_EQ(dots->text(), "...");
+  auto* panel = w.findChild<QWidget*>("Panel_Read");
+  EXPECT_EQ(panel->size(), QSize(377, 97));
+  auto* progress = panel->findChild<QProgressBar*>("PB_Read");
+  ASSERT_NE(progress, nullptr);
+  EXPECT_EQ(progress->minimum(), 0);
+  EXPECT_EQ(progress->maximum(), 100);
+  EXPECT_NE(panel->findChild<QLabel*>("ST_ReadFile"), nullptr);
+}
+
+TEST_F(MainWindowTest, EachFileCommandRunsFromItsToolMenuAndContextItems) {
+  WriteDataFile(data_, "a.bbi", Header("a"));
+  TForm_main& w = StartOnData();
+  ScriptedFileDialog files;  // every dialog cancelled
+  ScriptedFolderDialog folders;
+  ScriptedMessageBox boxes;
+  for (const char* name : {"SpeedItem_AddFile", "N_AddFile", "N_popAddFile"}) {
+    const qsizetype before = files.Requests().size();
+    Action(name)->trigger();
+    ASSERT_EQ(files.Requests().size(), before + 1) << name;
+    EXPECT_EQ(files.Requests().last().title, "Добавить файл в список") << name;
+    EXPECT_FALSE(files.SaveRequests().last()) << name;
+  }
+  for (const char* name : {"SpeedItem_SaveAs", "N_SaveAs", "N_popSaveAs"}) {
+    const qsizetype before = files.Requests().size();
+    w.SelectRow(0);
+    Action(name)->trigger();
+    ASSERT_EQ(files.Requests().size(), before + 1) << name;
+    EXPECT_TRUE(files.SaveRequests().last()) << name;
+  }
+  for (const char* name : {"SpeedItem_SelectDir", "N_SelectDir"}) Action(name)->trigger();
+  EXPECT_EQ(folders.Requests().size(), 2);
+  for (const char* name : {"SpeedItem_DelFile", "N_DelFile", "N_popDelFile"}) {
+    w.SelectRow(0);
+    boxes.Answer(MsgResult::No);
+    Action(name)->trigger();
+  }
+  ASSERT_EQ(boxes.Boxes().size(), 3);
+  for (const MessageBoxRequest& box : boxes.Boxes()) EXPECT_EQ(box.text, "Удалить файл ?");
+  EXPECT_TRUE(QFile::exists(QDir(data_).filePath("a.bbi")));
+}
