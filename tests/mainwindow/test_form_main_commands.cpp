@@ -342,3 +342,16 @@ TEST_F(MainWindowTest, NoSecondCommandOrCloseWhileACommandRuns) {
   w.SpeedItem_DelFileClick();
   EXPECT_FALSE(QFile::exists(QDir(data_).filePath("a.bbi")));
 }
+
+TEST_F(MainWindowTest, AddThatCannotDeleteItsSourceSaysSo) {
+  TForm_main& w = StartOnData();
+  // A file that is copied but that nobody, root included, can delete.
+  const QString source = QStringLiteral("/proc/self/status");
+  ScriptedMessageBox boxes{MsgResult::Yes};
+  ScriptedFileDialog files;
+  files.Answer(source);
+  w.SpeedItem_AddFileClick();
+  EXPECT_TRUE(QFile::exists(QDir(data_).filePath("status")));
+  ExpectBoxes(boxes, {DeleteAfterQuestion(source),
+                      Box("Не могу удалить файл файл", "Ошибка", MsgButtons::Ok, MsgIcon::Error)});
+}
