@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <time.h>
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
@@ -90,6 +92,37 @@ TEST(ScCommEvents, ReceivedCharactersComeBeforeTheOtherEventsOfAWakeUp) {
   const qsizetype flag = log.indexOf("flag");
   ASSERT_GE(flag, 1);
   EXPECT_EQ(log[flag - 1], "char");
+}
+
+TEST(ScCommEvents, AHandlerWaitingInANestedLoopHoldsTheEventThread) {
+  Port port({ceRxFlag});
+  ASSERT_TRUE(port.pty.IsValid());
+  TScComm& comm = port.comm;
+  int txEmpty = 0;
+  comm.OnTxEmpty = [&](QObject*) { ++txEmpty; };
+  int flags = 0;
+  int depth = 0;
+  int deepest = 0;
+  comm.OnRxFlag = [&](QObject*) {
+    ++flags;
+    deepest = std::max(deepest, ++depth);
+    QByteArray text;
+    comm.ReadText(text);
+    if (flags == 1) {
+      // The readout writes and waits like this; the write thread's notification comes
+      // in meanwhile, yet the event thread stays with this wake-up until it returns.
+      EXPECT_TRUE(comm.WriteText("C"));
+      EXPECT_TRUE(QTest::qWaitFor([&] { return txEmpty == 1; }, 5000));
+      EXPECT_TRUE(port.pty.Send("?"));
+      QTest::qWait(200);
+    }
+    --depth;
+  };
+  comm.Open();
+  ASSERT_TRUE(port.pty.Send("?"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return flags == 2; }, 5000));
+  EXPECT_EQ(deepest, 1);
+  EXPECT_EQ(port.pty.Receive(1), "C");
 }
 
 TEST(ScCommEvents, CloseInsideTheEventHandlerThenReopenWithoutEvents) {
