@@ -380,7 +380,8 @@ void TScCustomComm::Purge(std::uint32_t Flags) {
   if (!IsOpen()) return;
   TScCommSession& s = *Session_;
   std::lock_guard<TScCriticalSection> lock(s.ReadLock);
-  if (WriteThread_ && (Flags & (PURGE_TXABORT | PURGE_TXCLEAR))) WriteThread_->Flush();
+  // Only a purge of exactly the input side keeps the write queue.
+  if (WriteThread_ && Flags != (PURGE_RXABORT | PURGE_RXCLEAR)) WriteThread_->Flush();
   if (Flags & PURGE_RXCLEAR) {
     s.Input.clear();
     s.Nudge();

@@ -83,6 +83,9 @@ void TScCommSession::Deliver() {
   for (const Posting& p : postings) {
     // A handler may close the port; later postings of this opening are then dropped.
     if (!Stopped && Comm) Comm->DoEvents(p.Events, p.FromEventThread);
+    // Only the event thread waits. A write-thread posting delivered in a handler's
+    // nested event loop must not release it while that handler still runs.
+    if (!p.FromEventThread) continue;
     std::lock_guard<std::mutex> lock(PostLock_);
     Done_ = p.Ticket;
     Answered_.notify_all();

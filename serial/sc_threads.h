@@ -68,7 +68,7 @@ class TScCommSession : public std::enable_shared_from_this<TScCommSession> {
   std::condition_variable Answered_;
   std::vector<Posting> Mailbox_;
   std::uint64_t Posted_ = 0;
-  std::uint64_t Done_ = 0;
+  std::uint64_t Done_ = 0;  // the event thread's last handled posting
 };
 
 class TScCommBuffer {

@@ -297,3 +297,45 @@ TEST(ScCommOpen, OpenAndCloseNotifyAndAFailedOpenLeavesThePortClosed) {
   comm.Open();  // the failed attempt left no exclusive lock behind
   EXPECT_TRUE(comm.IsOpen());
 }
+
+TEST(ScCommOpen, DefaultsAndTheEventMaskTheyGive) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.IsValid());
+  TScComm comm;
+  EXPECT_FALSE(comm.AutoOpen());
+  EXPECT_EQ(comm.Baudrate(), br1200);
+  EXPECT_EQ(comm.Parity(), paNone);
+  EXPECT_EQ(comm.Databits(), db8);
+  EXPECT_EQ(comm.Stopbits(), sb1);
+  EXPECT_TRUE(comm.Options().IsEmpty());
+  EXPECT_EQ(comm.EventPriority(), tpNormal);
+  EXPECT_EQ(comm.WritePriority(), tpHighest);
+  EXPECT_FALSE(comm.DirectWrite());
+  EXPECT_TRUE(comm.UpdateDCB());
+  EXPECT_EQ(comm.UserBaudrate(), 0);
+  EXPECT_TRUE(comm.LinksEnabled);
+  EXPECT_EQ(comm.Display(), nullptr);
+  EXPECT_EQ(comm.Buffers().ReadTimeout(), 1000);
+  EXPECT_EQ(comm.Buffers().WriteTimeout(), 1000);
+  EXPECT_EQ(comm.Buffers().XoffLimit(), 1024);
+  EXPECT_EQ(comm.EventChars().ErrorChar(), 0);
+  EXPECT_EQ(comm.EventChars().EofChar(), 0);
+  TScFlowControl& flow = comm.FlowControl();
+  EXPECT_FALSE(flow.OutCtsFlow() || flow.OutDsrFlow() || flow.XonXoffOut() || flow.XonXoffIn() ||
+               flow.DsrSensitivity() || flow.TxContinueOnXoff());
+  EXPECT_EQ(flow.ControlDtr(), dtrDisabled);
+  EXPECT_EQ(flow.ControlRts(), rtsDisabled);
+
+  // The write thread reports the empty queue, so the line's own transmit-empty is left out.
+  comm.SetDeviceName(pty.SlavePath);
+  comm.Loaded();  // without AutoOpen nothing opens
+  EXPECT_FALSE(comm.IsOpen());
+  comm.SetAutoOpen(true);
+  comm.Loaded();
+  ASSERT_TRUE(comm.IsOpen());
+  EXPECT_EQ(comm.EventMask(), EV_ERR | EV_RXCHAR);
+  comm.Close();
+  comm.SetDirectWrite(true);
+  comm.Open();
+  EXPECT_EQ(comm.EventMask(), EV_ERR | EV_RXCHAR | EV_TXEMPTY);
+}
