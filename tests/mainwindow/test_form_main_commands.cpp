@@ -275,9 +275,10 @@ TEST_F(MainWindowTest, ReadCommandClearsAndShowsTheReadoutWindowModally) {
 }
 
 TEST_F(MainWindowTest, EnterAndDoubleClickOpenTheSelectedFile) {
-  WriteDataFile(data_, "a.bbi", Header("a"));
-  WriteDataFile(data_, "b.bbi", Header("b"));
+  WriteDataFile(data_, "a.bbi", FileLines(FileSpec{}));
+  WriteDataFile(data_, "b.bbi", FileLines(FileSpec{}));
   TForm_main& w = StartOnData();
+  ScriptedMessageBox boxes;
   w.SelectRow(1);
   QTest::keyClick(List(), Qt::Key_Return);
   EXPECT_EQ(w.CurrentFilePath, QDir(data_).filePath("b.bbi"));
@@ -293,6 +294,7 @@ TEST_F(MainWindowTest, EnterAndDoubleClickOpenTheSelectedFile) {
   QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, at);
   EXPECT_EQ(w.CurrentFilePath, QDir(data_).filePath("a.bbi"));
   EXPECT_EQ(w.PageControl1->currentIndex(), 1);
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
 }
 
 TEST_F(MainWindowTest, ExitQuestionCancelledKeepsTheProgramRunning) {
