@@ -847,6 +847,7 @@ void TForm_main::BuildLongTermPage() {
   auto* values = new QGridLayout;
   values->setContentsMargins(8, 4, 8, 8);
   values->setColumnStretch(1, 1);
+  values->setHorizontalSpacing(16);
   const std::pair<const char*, QLabel**> rows[] = {
       {"Суммарное количество циклов", &ST_Csum},
       {"Характеристическое число", &ST_Haract},

@@ -16,6 +16,7 @@ StringGrid::StringGrid(const QString& name, bool resizableColumns, QWidget* pare
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setWordWrap(false);
+  setTextElideMode(Qt::ElideNone);
   setMouseTracking(true);
   verticalHeader()->hide();
   verticalHeader()->setMinimumSectionSize(1);
