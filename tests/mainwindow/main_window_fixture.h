@@ -39,6 +39,20 @@ inline QStringList Header(const QString& craneType, const QString& tag = QString
           "com-" + tag};
 }
 
+// The boxes shown since box number `from`.
+inline void ExpectBoxes(const ScriptedMessageBox& boxes, const QList<MessageBoxRequest>& expected,
+                        qsizetype from = 0) {
+  const QList<MessageBoxRequest> shown = boxes.Boxes().mid(from);
+  ASSERT_EQ(shown.size(), expected.size());
+  for (int i = 0; i < expected.size(); ++i) {
+    const MessageBoxRequest& got = shown[i];
+    EXPECT_EQ(got.text, expected[i].text) << i;
+    EXPECT_EQ(got.caption, expected[i].caption) << i;
+    EXPECT_EQ(got.buttons, expected[i].buttons) << i;
+    EXPECT_EQ(got.icon, expected[i].icon) << i;
+  }
+}
+
 inline void ClearSettings() {
   for (SettingsRoot root :
        {SettingsRoot::Classes, SettingsRoot::Users, SettingsRoot::CurrentUser}) {

@@ -18,17 +18,6 @@ MessageBoxRequest Box(const QString& text, const QString& caption, MsgButtons bu
   return {text, caption, buttons, icon};
 }
 
-void ExpectBoxes(const ScriptedMessageBox& boxes, const QList<MessageBoxRequest>& expected) {
-  ASSERT_EQ(boxes.Boxes().size(), expected.size());
-  for (int i = 0; i < expected.size(); ++i) {
-    const MessageBoxRequest& got = boxes.Boxes()[i];
-    EXPECT_EQ(got.text, expected[i].text) << i;
-    EXPECT_EQ(got.caption, expected[i].caption) << i;
-    EXPECT_EQ(got.buttons, expected[i].buttons) << i;
-    EXPECT_EQ(got.icon, expected[i].icon) << i;
-  }
-}
-
 const MessageBoxRequest kReplaceQuestion =
     Box("Файл уже существует.\nЗаменить ?", "Подтверждение", MsgButtons::YesNo, MsgIcon::Question);
 const MessageBoxRequest kCannotCopy =

@@ -26,20 +26,6 @@ const MessageBoxRequest kBox2{"", "2", MsgButtons::Ok, MsgIcon::None};
 const MessageBoxRequest kFailedHere{"", "Ошибка произошла здесь", MsgButtons::Ok, MsgIcon::None};
 const MessageBoxRequest kChooseFile{"Выберите файл", "Ошибка", MsgButtons::Ok, MsgIcon::Error};
 
-// The boxes shown since box number `from`.
-void ExpectBoxes(const ScriptedMessageBox& boxes, const QList<MessageBoxRequest>& expected,
-                 qsizetype from = 0) {
-  const QList<MessageBoxRequest> shown = boxes.Boxes().mid(from);
-  ASSERT_EQ(shown.size(), expected.size());
-  for (int i = 0; i < expected.size(); ++i) {
-    const MessageBoxRequest& got = shown[i];
-    EXPECT_EQ(got.text, expected[i].text) << i;
-    EXPECT_EQ(got.caption, expected[i].caption) << i;
-    EXPECT_EQ(got.buttons, expected[i].buttons) << i;
-    EXPECT_EQ(got.icon, expected[i].icon) << i;
-  }
-}
-
 // Counts how often a widget is shown: the reading panel once per read.
 class ShowCounter : public QObject {
  public:
