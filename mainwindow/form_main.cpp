@@ -988,11 +988,10 @@ void TForm_main::ShowFileData() {
   ST_Rezim->setText(texts.ST_Rezim);
   ST_Mch->setText(texts.ST_Mch);
   ST_TO->setText(texts.ST_TO);
-  if (OpenFile.TablesFilled) {
-    SG_TP->show();
-    SG_TPCR->show();
-    SG_TPCR_Find->hide();
-  }
+  // Every read has emptied the search results along with the records.
+  SG_TP->show();
+  SG_TPCR->show();
+  SG_TPCR_Find->hide();
 }
 
 // --- View switching ---------------------------------------------------------------------

@@ -344,11 +344,16 @@ TEST_F(DataPagesTest, EveryReadClearsThePreviousFilesPages) {
   w.SpeedItem_PeregrClick();
   EXPECT_EQ(Widget<ChartView>("Chart1")->Series(0)->YValue(4), 50);
 
+  // Search results on show are emptied and hidden as well.
+  Grid("SG_TPCR")->hide();
+  Grid("SG_TPCR_Find")->show();
   w.SpeedItem_SpisokClick();
   Select("c.bbi");
   w.SpeedItem_TableTPClick();
   ExpectBoxes(boxes, {kReadError});
   expectCleared("c.bbi");
+  EXPECT_TRUE(Grid("SG_TPCR")->isVisibleTo(w.TabSheet_Table));
+  EXPECT_FALSE(Grid("SG_TPCR_Find")->isVisibleTo(w.TabSheet_Table));
 }
 
 TEST_F(DataPagesTest, EverySampleFileOpensOnEveryPage) {
