@@ -1,11 +1,16 @@
 #include "mainwindow/form_main.h"
 
 #include "controls/browse_directory.h"
+#include "controls/delay.h"
 #include "mainwindow/archive_list.h"
 #include "mainwindow/file_copy.h"
 #include "mainwindow/file_type_registration.h"
 #include "mainwindow/stand_in_windows.h"
+#include "mainwindow/string_grid.h"
+#include "platform/chart_series.h"
+#include "platform/chart_view.h"
 #include "platform/dialog_services.h"
+#include "platform/grid_model.h"
 #include "platform/message_box.h"
 #include "platform/program_directory.h"
 #include "platform/settings_store.h"
@@ -17,6 +22,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -26,9 +32,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -45,6 +53,12 @@ const QString kCaptionError = QStringLiteral("Ошибка");
 const QString kCaptionConfirm = QStringLiteral("Подтверждение");
 const QString kCaptionWarning = QStringLiteral("Предупреждение");
 const QString kChooseFile = QStringLiteral("Выберите файл");
+// The status-bar text of an area the mouse moves over.
+const char* const kStatusHint = "statusHint";
+constexpr int kTablePageDelayMs = 100;
+constexpr int kPanelShowDelayMs = 100;
+
+enum Page { kPageList = 0, kPageTable, kPageTableTP, kPageParam, kPageGraf };
 
 void ShowError(const QString& text) {
   MessageBox::Show(text, kCaptionError, MsgButtons::Ok, MsgIcon::Error);
@@ -124,7 +138,11 @@ TForm_main::TForm_main(QStringList arguments, QString programFile, QWidget* pare
   }
 }
 
-TForm_main::~TForm_main() = default;
+TForm_main::~TForm_main() {
+  // The charts draw series that this window owns: they go first.
+  delete Chart1;
+  delete Chart_Data;
+}
 
 void TForm_main::SetWindows(const Windows& windows) {
   windows_ = windows;
@@ -225,6 +243,9 @@ void TForm_main::BuildActions() {
   bind({SpeedItem_DelFile, N_DelFile, N_popDelFile}, &TForm_main::SpeedItem_DelFileClick);
   bind({SpeedItem_Spisok, N_Spisok}, &TForm_main::SpeedItem_SpisokClick);
   bind({SpeedItem_Table, N_Table}, &TForm_main::SpeedItem_TableClick);
+  bind({SpeedItem_TableTP, N_TableTP}, &TForm_main::SpeedItem_TableTPClick);
+  bind({SpeedItem_Peregr, N_Peregr}, &TForm_main::SpeedItem_PeregrClick);
+  bind({SpeedItem_Graf, N_Graf}, &TForm_main::SpeedItem_GrafClick);
   bind({SpeedBtn_Exit, N_Exit}, &TForm_main::SpeedBtn_ExitClick);
   bind({N_Help}, &TForm_main::N_HelpClick);
   bind({SpeedBtn_WWW}, &TForm_main::SpeedBtn_WWWClick);
@@ -373,7 +394,8 @@ void TForm_main::BuildPages() {
   connect(ListView1->header(), &QHeaderView::sectionClicked, this,
           &TForm_main::ListView1ColumnClick);
   connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &TForm_main::ListView1DblClick);
-  connect(ListView1, &QTreeWidget::itemSelectionChanged, this, &TForm_main::UpdateCommandStates);
+  connect(ListView1, &QTreeWidget::itemSelectionChanged, this, &TForm_main::ListView1Change);
+  connect(ListView1, &QTreeWidget::itemClicked, this, &TForm_main::ListView1Click);
   connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     if (!disabled_) popupMain->popup(ListView1->viewport()->mapToGlobal(pos));
   });
@@ -389,7 +411,12 @@ void TForm_main::BuildPages() {
   StatusBar1->addWidget(panel0, 1);
   setStatusBar(StatusBar1);
 
-  Panel_Read = new QFrame(central);
+  BuildRecordPages();
+  BuildLongTermPage();
+  BuildGraphPage();
+
+  // A child of the window itself, so that it is centred in the whole window.
+  Panel_Read = new QFrame(this);
   Panel_Read->setObjectName(QStringLiteral("Panel_Read"));
   Panel_Read->setFrameStyle(QFrame::Panel | QFrame::Raised);
   Panel_Read->setAutoFillBackground(true);
@@ -405,6 +432,8 @@ void TForm_main::BuildPages() {
   Panel_Read->hide();
 
   setCentralWidget(central);
+  connect(PageControl1, &QTabWidget::currentChanged, this, &TForm_main::OnPageChanged);
+  BuildStatusHints();
 }
 
 QString TForm_main::StatusPanel0() const {
@@ -441,7 +470,7 @@ void TForm_main::showEvent(QShowEvent* event) {
 
 void TForm_main::FormShow() {
   LastMzSearchText = QStringLiteral("0");
-  PageControl1->setCurrentIndex(0);
+  ShowPage(kPageList);
   Panel_Read->hide();
   NeedReload = 1;
 
@@ -477,9 +506,7 @@ void TForm_main::SetDecodeEnabled(bool enabled) {
 }
 
 void TForm_main::RefreshFileList() {
-  SpeedBar_Find->hide();
-  N_Find->setEnabled(false);
-  N_Refresh->setEnabled(false);
+  SetFindEnabled(false);
   SetDecodeEnabled(false);
   HideDecodedView();
 
@@ -501,8 +528,7 @@ void TForm_main::RefreshFileList() {
 
 void TForm_main::UpdateCommandStates() {
   FileSelected = SelectedFileName().isEmpty() ? 0 : 1;
-  SpeedItem_Print->setEnabled(false);
-  N_Print->setEnabled(false);
+  SetPrintEnabled(false);
   const bool on = FileSelected == 1;
   for (QAction* a : {SpeedItem_Table, N_Table, SpeedItem_TableTP, N_TableTP, SpeedItem_Peregr,
                      N_Peregr, SpeedItem_Graf, N_Graf, SpeedItem_DelFile, N_DelFile, N_popDelFile,
@@ -529,14 +555,11 @@ void TForm_main::ListSteps() {
   SpeedItem_Spisok->setChecked(true);
   NeedReload = 1;
   SetFileCommandsEnabled(true);
-  SpeedItem_Print->setEnabled(false);
-  N_Print->setEnabled(false);
-  SpeedBar_Find->hide();
-  N_Find->setEnabled(false);
-  N_Refresh->setEnabled(false);
+  SetPrintEnabled(false);
+  SetFindEnabled(false);
   SetDecodeEnabled(false);
   HideDecodedView();
-  PageControl1->setCurrentIndex(0);
+  ShowPage(kPageList);
   ListView1->setFocus();
 }
 
@@ -555,16 +578,6 @@ void TForm_main::SpeedItem_SpisokClick() {
   CommandScope scope(*this);
   if (!scope.Acquired()) return;
   ListSteps();
-}
-
-void TForm_main::SpeedItem_TableClick() {
-  CommandScope scope(*this);
-  if (!scope.Acquired()) return;
-  SetStatusPanel0(QString());
-  SpeedItem_Table->setChecked(true);
-  if (!TakeSelectedFile()) return;
-  // The page is filled by the data-file reader.
-  PageControl1->setCurrentIndex(1);
 }
 
 void TForm_main::SpeedBtn_ReadClick() {
@@ -700,6 +713,9 @@ bool TForm_main::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget && widget->window() == this) return true;
   }
+  if (ShowStatusHint(watched, event)) return false;
+  if (watched == ListView1 && event->type() == QEvent::FocusIn) ListView1Enter();
+  if (watched == ListView1 && event->type() == QEvent::FocusOut) ListView1Exit();
   if (watched == ListView1 && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -771,4 +787,438 @@ void TForm_main::SpeedBtn_AboutClick() {
   about->move(main.left() + main.width() / 2 - box.width() / 2,
               main.top() + main.height() / 2 - box.height() / 2);
   about->exec();
+}
+
+// --- Data pages -------------------------------------------------------------------------
+
+namespace {
+
+QVBoxLayout* FillingLayout(QWidget* page) {
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  return layout;
+}
+
+ChartSeries* NewSeries(std::vector<std::unique_ptr<ChartSeries>>& owned, SeriesKind kind,
+                       const QString& name, const QColor& colour) {
+  owned.push_back(std::make_unique<ChartSeries>(kind, name));
+  owned.back()->SetColour(colour);
+  return owned.back().get();
+}
+
+}  // namespace
+
+void TForm_main::BuildRecordPages() {
+  SG_TPCR = new StringGrid(QStringLiteral("SG_TPCR"), true, TabSheet_Table);
+  SG_TPCR_Find = new StringGrid(QStringLiteral("SG_TPCR_Find"), true, TabSheet_Table);
+  SG_TP = new StringGrid(QStringLiteral("SG_TP"), false, TabSheet_TableTP);
+  // The search results lie over the records and are shown instead of them.
+  auto* table = new QGridLayout(TabSheet_Table);
+  table->setContentsMargins(0, 0, 0, 0);
+  table->addWidget(SG_TPCR, 0, 0);
+  table->addWidget(SG_TPCR_Find, 0, 0);
+  SG_TPCR_Find->hide();
+  FillingLayout(TabSheet_TableTP)->addWidget(SG_TP);
+
+  for (StringGrid* grid : {SG_TPCR, SG_TP, SG_TPCR_Find}) {
+    ClearRecordGrid(grid->Grid());
+    grid->SetCellPainter(
+        [this, grid](int col, int row) { return RecordCellColours(grid, col, row); });
+    grid->viewport()->installEventFilter(this);
+    grid->horizontalHeader()->installEventFilter(this);
+  }
+  connect(SG_TPCR, &StringGrid::Click, this, &TForm_main::SG_TPCRClick);
+  connect(SG_TP, &StringGrid::Click, this, &TForm_main::SG_TPClick);
+  connect(SG_TPCR_Find, &StringGrid::Click, this, &TForm_main::SG_TPCR_FindClick);
+}
+
+void TForm_main::BuildLongTermPage() {
+  auto* page = FillingLayout(TabSheet_Param);
+  Series1 = NewSeries(ownedSeries_, SeriesKind::HorizontalBar, QStringLiteral("Series1"), Qt::red);
+  Chart1 = new ChartView(TabSheet_Param);
+  Chart1->setObjectName(QStringLiteral("Chart1"));
+  Chart1->SetTitle(QStringLiteral("Нагрузочные характеристики"), QFont(QStringLiteral("Arial")));
+  Chart1->AddSeries(Series1);
+  // A picture only: it takes no mouse input.
+  Chart1->setEnabled(false);
+  page->addWidget(Chart1, 1);
+
+  auto* values = new QGridLayout;
+  values->setContentsMargins(8, 4, 8, 8);
+  values->setColumnStretch(1, 1);
+  values->setHorizontalSpacing(16);
+  const std::pair<const char*, QLabel**> rows[] = {
+      {"Суммарное количество циклов", &ST_Csum},
+      {"Характеристическое число", &ST_Haract},
+      {"Класс использования по ИСО 4301/1 (ГОСТ 25546-82)", &ST_ClassIsp},
+      {"Коэффициент распределения нагрузок по ИСО 4301/1 (ГОСТ 25546-82)", &ST_Km},
+      {"Группа режима работы крана по ИСО 4301/1", &ST_Rezim},
+      {"Время работы в моточасах", &ST_Mch},
+      {"До очередного технического обслуживания осталось", &ST_TO},
+  };
+  static const char* const kNames[] = {"ST_Csum",  "ST_Haract", "ST_ClassIsp", "ST_Km",
+                                       "ST_Rezim", "ST_Mch",    "ST_TO"};
+  int r = 0;
+  for (const auto& [caption, label] : rows) {
+    auto* title = new QLabel(QString::fromUtf8(caption), TabSheet_Param);
+    *label = new QLabel(kNoValueText, TabSheet_Param);
+    (*label)->setObjectName(QString::fromLatin1(kNames[r]));
+    (*label)->setTextFormat(Qt::PlainText);
+    values->addWidget(title, r, 0);
+    values->addWidget(*label, r, 1);
+    ++r;
+  }
+  page->addLayout(values);
+}
+
+void TForm_main::BuildGraphPage() {
+  auto* page = FillingLayout(TabSheet_Graf);
+  Chart_Data = new ChartView(TabSheet_Graf);
+  Chart_Data->setObjectName(QStringLiteral("Chart_Data"));
+  Chart_Data->SetTitle(QStringLiteral("Графики временной зависимости регистрируемых параметров"),
+                       Chart_Data->font());
+  const QColor colours[kGraphSeries] = {Qt::red,
+                                        QColor(0x00, 0x80, 0x00),
+                                        Qt::yellow,
+                                        Qt::blue,
+                                        Qt::white,
+                                        QColor(0x80, 0x80, 0x80),
+                                        QColor(0xFF, 0x00, 0xFF),
+                                        QColor(0x00, 0x80, 0x80),
+                                        QColor(0x00, 0x00, 0x80),
+                                        QColor(0x80, 0x00, 0x00),
+                                        QColor(0x00, 0xFF, 0x00),
+                                        QColor(0x80, 0x80, 0x00),
+                                        QColor(0x80, 0x00, 0x80)};
+  for (int k = 1; k <= kGraphSeries; ++k) {
+    seriesG_[std::size_t(k - 1)] = NewSeries(ownedSeries_, SeriesKind::Line,
+                                             QStringLiteral("Series_G%1").arg(k), colours[k - 1]);
+  }
+  Series_Point =
+      NewSeries(ownedSeries_, SeriesKind::FastLine, QStringLiteral("Series_Point"), Qt::red);
+  for (int k = 1; k <= 11; ++k) Chart_Data->AddSeries(Series_G(k));
+  Chart_Data->AddSeries(Series_Point);
+  Chart_Data->AddSeries(Series_G(12));
+  Chart_Data->AddSeries(Series_G(13));
+  page->addWidget(Chart_Data);
+}
+
+std::optional<CellColours> TForm_main::RecordCellColours(StringGrid* grid, int col, int row) const {
+  RecordGrid which = RecordGrid::TPCR;
+  int remembered = CurrentRowTPCR;
+  if (grid == SG_TP) {
+    which = RecordGrid::TP;
+    remembered = CurrentRowTP;
+  } else if (grid == SG_TPCR_Find) {
+    which = RecordGrid::Find;
+    remembered = CurrentRowFind;
+  }
+  const CellLook look = CellLookFor(OpenFile.DeviceTypeCode, grid->Grid(), which, col, row,
+                                    remembered, ConditionFilterOn != 0);
+  return ColoursOf(look, SystemColoursFrom(grid->palette()));
+}
+
+void TForm_main::SG_TPCRClick() {
+  CurrentRowTPCR = SG_TPCR->Row();
+  SG_TPCR->viewport()->update();
+}
+
+void TForm_main::SG_TPClick() {
+  CurrentRowTP = SG_TP->Row();
+  SG_TP->viewport()->update();
+}
+
+void TForm_main::SG_TPCR_FindClick() {
+  CurrentRowFind = SG_TPCR_Find->Row();
+  SG_TPCR_Find->viewport()->update();
+}
+
+// --- Reading a file ---------------------------------------------------------------------
+
+bool TForm_main::ReadDataFile() {
+  PageControl1->setEnabled(false);
+  PB_Read->setValue(0);
+  ConditionFilterOn = 0;
+  SelectedPointCount = 0;
+  Series_Point->Clear();
+  // Also when a step throws: the window must stay usable.
+  const auto done = qScopeGuard([this] {
+    NeedReload = 0;
+    Panel_Read->hide();
+    PageControl1->setEnabled(true);
+    Chart_Data->show();
+  });
+
+  Panel_Read->move(width() / 2 - Panel_Read->width() / 2, height() / 2 - Panel_Read->height() / 2);
+  Panel_Read->raise();
+  Panel_Read->show();
+  Delay(kPanelShowDelayMs);
+  ST_ReadFile->setText(ReadPanelText(CurrentFilePath));
+  Chart_Data->hide();
+
+  ReadTargets targets;
+  targets.Series1 = Series1;
+  targets.records.SG_TPCR = &SG_TPCR->Grid();
+  targets.records.SG_TP = &SG_TP->Grid();
+  targets.records.SG_TPCR_Find = &SG_TPCR_Find->Grid();
+  for (int k = 1; k <= kGraphSeries; ++k) targets.records.graphs[std::size_t(k - 1)] = Series_G(k);
+  ReadHooks hooks;
+  hooks.progress = [this](int percent) {
+    PB_Read->setValue(percent);
+    // The read runs without returning to the event loop: draw the step now.
+    if (PB_Read->isVisible()) PB_Read->repaint();
+  };
+  hooks.pause = [](int milliseconds) { Delay(milliseconds); };
+  hooks.message = [](const QString& text, const QString& caption, BoxIcon icon) {
+    MessageBox::Show(text, caption, MsgButtons::Ok,
+                     icon == BoxIcon::Error ? MsgIcon::Error : MsgIcon::None);
+  };
+  ReadOk = ::ReadDataFile(CurrentFilePath, OpenFile, targets, hooks) ? 1 : 0;
+  ShowFileData();
+  return ReadOk == 1;
+}
+
+void TForm_main::ShowFileData() {
+  const LongTermTexts& texts = OpenFile.LongTerm;
+  ST_Csum->setText(texts.ST_Csum);
+  ST_Haract->setText(texts.ST_Haract);
+  ST_ClassIsp->setText(texts.ST_ClassIsp);
+  ST_Km->setText(texts.ST_Km);
+  ST_Rezim->setText(texts.ST_Rezim);
+  ST_Mch->setText(texts.ST_Mch);
+  ST_TO->setText(texts.ST_TO);
+  // Every read has emptied the search results along with the records.
+  SG_TP->show();
+  SG_TPCR->show();
+  SG_TPCR_Find->hide();
+}
+
+// --- View switching ---------------------------------------------------------------------
+
+void TForm_main::ShowPage(int index) {
+  const bool before = programPageChange_;
+  programPageChange_ = true;
+  PageControl1->setCurrentIndex(index);
+  programPageChange_ = before;
+  shownPage_ = PageControl1->currentIndex();
+}
+
+bool TForm_main::PageControl1Changing() const {
+  return FileSelected != 0 && !disabled_;
+}
+
+void TForm_main::OnPageChanged(int index) {
+  if (programPageChange_) return;
+  if (!PageControl1Changing()) {
+    ShowPage(shownPage_);
+    return;
+  }
+  shownPage_ = index;
+  PageControl1Change();
+}
+
+void TForm_main::PageControl1Change() {
+  switch (PageControl1->currentIndex()) {
+    case kPageList:
+      SpeedItem_SpisokClick();
+      break;
+    case kPageTable:
+      SpeedItem_TableClick();
+      break;
+    case kPageTableTP:
+      SpeedItem_TableTPClick();
+      break;
+    case kPageParam:
+      SpeedItem_PeregrClick();
+      break;
+    case kPageGraf:
+      SpeedItem_GrafClick();
+      break;
+    default:
+      break;
+  }
+}
+
+void TForm_main::SetPrintEnabled(bool enabled) {
+  SpeedItem_Print->setEnabled(enabled);
+  N_Print->setEnabled(enabled);
+}
+
+void TForm_main::SetAllFileCommandsEnabled(bool enabled) {
+  SetFileCommandsEnabled(enabled);
+  for (QAction* a :
+       {SpeedItem_DelFile, N_DelFile, N_popDelFile, SpeedItem_SaveAs, N_SaveAs, N_popSaveAs}) {
+    a->setEnabled(enabled);
+  }
+}
+
+void TForm_main::SetFindEnabled(bool enabled) {
+  SpeedBar_Find->setVisible(enabled);
+  N_Find->setEnabled(enabled);
+  N_Refresh->setEnabled(enabled);
+}
+
+void TForm_main::RunDataPageCommand(QAction* viewItem, const std::function<void()>& pageSteps) {
+  CommandScope scope(*this);
+  if (!scope.Acquired()) return;
+  SpeedBar1->setEnabled(false);
+  const auto enableBar = qScopeGuard([this] { SpeedBar1->setEnabled(true); });
+  SetStatusPanel0(QString());
+  viewItem->setChecked(true);
+  if (!TakeSelectedFile()) return;
+  pageSteps();
+}
+
+void TForm_main::SpeedItem_TableClick() {
+  SG_TPCR->show();
+  SG_TPCR_Find->hide();
+  RunDataPageCommand(SpeedItem_Table, [this] { TablePageSteps(); });
+}
+
+void TForm_main::TablePageSteps() {
+  if (NeedReload == 1) {
+    ReadDataFile();
+    SetPrintEnabled(true);
+  }
+  if (ReadOk == 1) {
+    SetPrintEnabled(true);
+    SetAllFileCommandsEnabled(false);
+    ShowPage(kPageTable);
+    SetFindEnabled(true);
+    SetDecodeEnabled(true);
+    Delay(kTablePageDelayMs);
+  } else {
+    MessageBox::Show(QString(), QStringLiteral("2"), MsgButtons::Ok, MsgIcon::None);
+    ListSteps();
+  }
+}
+
+// The overload, long-term and graph pages show whatever the read gives.
+void TForm_main::OtherPageSteps(int page) {
+  SetPrintEnabled(true);
+  SetAllFileCommandsEnabled(false);
+  SetFindEnabled(false);
+  if (page == kPageTableTP) {
+    SetDecodeEnabled(true);
+  } else {
+    SetDecodeEnabled(false);
+    HideDecodedView();
+  }
+  ShowPage(page);
+  if (NeedReload == 1) {
+    ReadDataFile();
+    SetPrintEnabled(true);
+  }
+}
+
+void TForm_main::SpeedItem_TableTPClick() {
+  RunDataPageCommand(SpeedItem_TableTP, [this] { OtherPageSteps(kPageTableTP); });
+}
+
+void TForm_main::SpeedItem_PeregrClick() {
+  RunDataPageCommand(SpeedItem_Peregr, [this] { OtherPageSteps(kPageParam); });
+}
+
+void TForm_main::SpeedItem_GrafClick() {
+  RunDataPageCommand(SpeedItem_Graf, [this] { OtherPageSteps(kPageGraf); });
+}
+
+void TForm_main::ListEvent() {
+  // On a data page the file commands are off and print is on; the list must not undo that.
+  if (PageControl1->currentIndex() == kPageList) UpdateCommandStates();
+}
+
+void TForm_main::ListView1Enter() {
+  ListEvent();
+}
+
+void TForm_main::ListView1Exit() {
+  ListEvent();
+}
+
+void TForm_main::ListView1Click() {
+  ListEvent();
+}
+
+void TForm_main::ListView1Change() {
+  ListEvent();
+}
+
+// --- Status hints -----------------------------------------------------------------------
+
+void TForm_main::SetStatusHint(QWidget* area, const QString& text) {
+  area->setProperty(kStatusHint, text);
+  area->setMouseTracking(true);
+  area->installEventFilter(this);
+}
+
+void TForm_main::BuildStatusHints() {
+  const std::pair<QAction*, const char*> items[] = {
+      {SpeedBtn_Read, "Считать..."},
+      {SpeedItem_SelectDir, "Выбрать каталог..."},
+      {SpeedItem_AddFile, "Добавить файл..."},
+      {SpeedItem_DelFile, "Удалить файл"},
+      {SpeedItem_Print, "Печать..."},
+      {SpeedItem_Spisok, "Список файлов"},
+      {SpeedItem_Table, "Оперативная информация в виде таблицы"},
+      {SpeedItem_TableTP, "Таблица перегрузок"},
+      {SpeedItem_Peregr, "Долговременная информация"},
+      {SpeedItem_Graf, "Оперативная информация в виде графиков"},
+      {SpeedBtn_Exit, "Выйти из программы"},
+      {SpeedBtn_About, "О программе"},
+      {SpeedBtn_Find, "Поиск..."},
+      {SpeedBtn_Refresh, "Обновить"},
+  };
+  for (const auto& [item, hint] : items) {
+    for (QToolBar* bar : {SpeedBar1, SpeedBar_Find, SpeedBar3}) {
+      if (QWidget* button = bar->widgetForAction(item))
+        SetStatusHint(button, QString::fromUtf8(hint));
+    }
+  }
+  SetStatusHint(SpeedBar3->widgetForAction(SpeedBtn_WWW), SpeedBtn_WWW->text());
+  SetStatusHint(SpeedBar3->widgetForAction(SpeedBtn_Mail), SpeedBtn_Mail->text());
+  for (QWidget* area :
+       {static_cast<QWidget*>(SpeedBar_Find), static_cast<QWidget*>(SpeedBar1),
+        static_cast<QWidget*>(ST_InfoDir), Panel1, static_cast<QWidget*>(PageControl1),
+        static_cast<QWidget*>(PageControl1->tabBar()), centralWidget(),
+        static_cast<QWidget*>(this)}) {
+    SetStatusHint(area, QString());
+  }
+  SetStatusHint(TabSheet_TableTP, QStringLiteral("Таблица перегрузок"));
+  ListView1->viewport()->setMouseTracking(true);
+  ListView1->viewport()->installEventFilter(this);
+}
+
+bool TForm_main::ShowStatusHint(QObject* watched, QEvent* event) {
+  QPointF at;
+  if (event->type() == QEvent::MouseMove) {
+    at = static_cast<QMouseEvent*>(event)->position();
+  } else if (event->type() == QEvent::Enter) {
+    at = static_cast<QEnterEvent*>(event)->position();
+  } else {
+    return false;
+  }
+  auto* area = qobject_cast<QWidget*>(watched);
+  if (!area) return false;
+
+  if (area == ListView1->viewport()) {
+    SetStatusPanel0(ListView1->topLevelItemCount() > 0
+                        ? QStringLiteral(" Дважды щелкните по записи для просмотра")
+                        : QStringLiteral(" Выберите каталог с данными"));
+    return true;
+  }
+  for (StringGrid* grid : {SG_TPCR, SG_TP, SG_TPCR_Find}) {
+    if (area == grid->viewport() || area == grid->horizontalHeader()) {
+      const int col = grid->columnAt(int(at.x()));
+      const bool known = col >= 0 && col < int(OpenFile.ColumnDescriptions.size());
+      SetStatusPanel0(known ? OpenFile.ColumnDescriptions[std::size_t(col)] : QString());
+      return true;
+    }
+  }
+  const QVariant hint = area->property(kStatusHint);
+  // A move over a child of the area belongs to the child.
+  if (!hint.isValid() || area->childAt(at.toPoint())) return false;
+  SetStatusPanel0(hint.toString());
+  return true;
 }

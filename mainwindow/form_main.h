@@ -2,10 +2,19 @@
 // The main window: the archive list of the data directory, the data pages of the selected
 // file, and the file commands.
 
+#include "mainwindow/cell_painting.h"
+#include "mainwindow/data_file_reader.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
 
+class ChartSeries;
+class ChartView;
+class StringGrid;
 class QAction;
 class QActionGroup;
 class QDialog;
@@ -75,6 +84,22 @@ class TForm_main : public QMainWindow {
   QString AddSourcePath;
   QString AddTargetPath;
   QString LastMzSearchText;
+  // The open file: heading texts, device type and variant, rated maxima, long-term values,
+  // record counts and column descriptions.
+  OpenFileData OpenFile;
+  // Search conditions are applied: the record grids show no remembered row.
+  quint8 ConditionFilterOn = 0;
+  // The rows last clicked in SG_TPCR, SG_TP and SG_TPCR_Find; a read keeps them.
+  int CurrentRowTPCR = 0;
+  int CurrentRowTP = 0;
+  int CurrentRowFind = 0;
+  // Picked graph points.
+  quint8 SelectedPointCount = 0;
+
+  // Reads CurrentFilePath into the pages with the reading panel shown; returns ReadOk.
+  bool ReadDataFile();
+  // Tabs may change only while a file is selected.
+  bool PageControl1Changing() const;
 
   // Rebuilds the list from DataDirectory.
   void RefreshFileList();
@@ -111,6 +136,25 @@ class TForm_main : public QMainWindow {
   QLabel* ST_ReadFile;
   QProgressBar* PB_Read;
   QMenu* popupMain;
+
+  // Record grids.
+  StringGrid* SG_TPCR;
+  StringGrid* SG_TP;
+  StringGrid* SG_TPCR_Find;
+  // Long-term page.
+  ChartView* Chart1;
+  ChartSeries* Series1;
+  QLabel* ST_Csum;
+  QLabel* ST_Haract;
+  QLabel* ST_ClassIsp;
+  QLabel* ST_Km;
+  QLabel* ST_Rezim;
+  QLabel* ST_Mch;
+  QLabel* ST_TO;
+  // Graph page: Series_G1 .. Series_G11, Series_Point, Series_G12, Series_G13.
+  ChartView* Chart_Data;
+  ChartSeries* Series_Point;
+  ChartSeries* Series_G(int k) const { return seriesG_[std::size_t(k - 1)]; }
 
   // Tool items.
   QAction* SpeedBtn_Read;
@@ -172,6 +216,17 @@ class TForm_main : public QMainWindow {
   void SpeedItem_SaveAsClick();
   void SpeedItem_SpisokClick();
   void SpeedItem_TableClick();
+  void SpeedItem_TableTPClick();
+  void SpeedItem_PeregrClick();
+  void SpeedItem_GrafClick();
+  void PageControl1Change();
+  void ListView1Enter();
+  void ListView1Exit();
+  void ListView1Click();
+  void ListView1Change();
+  void SG_TPCRClick();
+  void SG_TPClick();
+  void SG_TPCR_FindClick();
   void ListView1ColumnClick(int column);
   void ListView1DblClick();
   void SpeedBtn_ExitClick();
@@ -196,6 +251,26 @@ class TForm_main : public QMainWindow {
   void BuildMenus();
   void BuildToolBars();
   void BuildPages();
+  void BuildRecordPages();
+  void BuildLongTermPage();
+  void BuildGraphPage();
+  void BuildStatusHints();
+  void SetStatusHint(QWidget* area, const QString& text);
+  bool ShowStatusHint(QObject* watched, QEvent* event);
+  // Shows a page without running the command of its tab.
+  void ShowPage(int index);
+  void OnPageChanged(int index);
+  // The frame of the four data-page commands around their page steps.
+  void RunDataPageCommand(QAction* viewItem, const std::function<void()>& pageSteps);
+  void TablePageSteps();
+  void OtherPageSteps(int page);
+  void SetPrintEnabled(bool enabled);
+  void SetAllFileCommandsEnabled(bool enabled);
+  void SetFindEnabled(bool enabled);
+  void ShowFileData();
+  std::optional<CellColours> RecordCellColours(StringGrid* grid, int col, int row) const;
+  // A list event may change the command states only on the list page.
+  void ListEvent();
   void FormShow();
   bool FormCloseQuery();
   void ListSteps();
@@ -210,4 +285,8 @@ class TForm_main : public QMainWindow {
   Windows windows_;
   bool shown_ = false;
   bool disabled_ = false;
+  bool programPageChange_ = false;
+  int shownPage_ = 0;
+  std::vector<std::unique_ptr<ChartSeries>> ownedSeries_;
+  std::array<ChartSeries*, kGraphSeries> seriesG_{};
 };

@@ -1,7 +1,7 @@
 #pragma once
 // A main window on a private data directory, with scripted message boxes and dialogs.
 
-#include "archive/cp1251.h"
+#include "data_file_builder.h"
 #include "mainwindow/form_main.h"
 #include "platform/scripted_services.h"
 #include "platform/settings_store.h"
@@ -26,13 +26,6 @@ inline QByteArray ReadBytes(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// Lines as a data file holds them: Windows-1251, CR LF after each.
-inline QByteArray FileText(const QStringList& lines) {
-  QByteArray bytes;
-  for (const QString& line : lines) bytes += EncodeCp1251(line) + "\r\n";
-  return bytes;
-}
-
 // A data-file header whose texts carry the given tag.
 inline QStringList Header(const QString& craneType, const QString& tag = QStringLiteral("x")) {
   return {QStringLiteral("Taltrex"),
@@ -46,8 +39,18 @@ inline QStringList Header(const QString& craneType, const QString& tag = QString
           "com-" + tag};
 }
 
-inline void WriteDataFile(const QString& dir, const QString& name, const QStringList& lines) {
-  WriteBytes(QDir(dir).filePath(name), FileText(lines));
+// The boxes shown since box number `from`.
+inline void ExpectBoxes(const ScriptedMessageBox& boxes, const QList<MessageBoxRequest>& expected,
+                        qsizetype from = 0) {
+  const QList<MessageBoxRequest> shown = boxes.Boxes().mid(from);
+  ASSERT_EQ(shown.size(), expected.size());
+  for (int i = 0; i < expected.size(); ++i) {
+    const MessageBoxRequest& got = shown[i];
+    EXPECT_EQ(got.text, expected[i].text) << i;
+    EXPECT_EQ(got.caption, expected[i].caption) << i;
+    EXPECT_EQ(got.buttons, expected[i].buttons) << i;
+    EXPECT_EQ(got.icon, expected[i].icon) << i;
+  }
 }
 
 inline void ClearSettings() {

@@ -18,17 +18,6 @@ MessageBoxRequest Box(const QString& text, const QString& caption, MsgButtons bu
   return {text, caption, buttons, icon};
 }
 
-void ExpectBoxes(const ScriptedMessageBox& boxes, const QList<MessageBoxRequest>& expected) {
-  ASSERT_EQ(boxes.Boxes().size(), expected.size());
-  for (int i = 0; i < expected.size(); ++i) {
-    const MessageBoxRequest& got = boxes.Boxes()[i];
-    EXPECT_EQ(got.text, expected[i].text) << i;
-    EXPECT_EQ(got.caption, expected[i].caption) << i;
-    EXPECT_EQ(got.buttons, expected[i].buttons) << i;
-    EXPECT_EQ(got.icon, expected[i].icon) << i;
-  }
-}
-
 const MessageBoxRequest kReplaceQuestion =
     Box("Файл уже существует.\nЗаменить ?", "Подтверждение", MsgButtons::YesNo, MsgIcon::Question);
 const MessageBoxRequest kCannotCopy =
@@ -275,9 +264,10 @@ TEST_F(MainWindowTest, ReadCommandClearsAndShowsTheReadoutWindowModally) {
 }
 
 TEST_F(MainWindowTest, EnterAndDoubleClickOpenTheSelectedFile) {
-  WriteDataFile(data_, "a.bbi", Header("a"));
-  WriteDataFile(data_, "b.bbi", Header("b"));
+  WriteDataFile(data_, "a.bbi", FileLines(FileSpec{}));
+  WriteDataFile(data_, "b.bbi", FileLines(FileSpec{}));
   TForm_main& w = StartOnData();
+  ScriptedMessageBox boxes;
   w.SelectRow(1);
   QTest::keyClick(List(), Qt::Key_Return);
   EXPECT_EQ(w.CurrentFilePath, QDir(data_).filePath("b.bbi"));
@@ -293,6 +283,7 @@ TEST_F(MainWindowTest, EnterAndDoubleClickOpenTheSelectedFile) {
   QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, at);
   EXPECT_EQ(w.CurrentFilePath, QDir(data_).filePath("a.bbi"));
   EXPECT_EQ(w.PageControl1->currentIndex(), 1);
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
 }
 
 TEST_F(MainWindowTest, ExitQuestionCancelledKeepsTheProgramRunning) {

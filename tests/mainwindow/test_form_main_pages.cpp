@@ -1,0 +1,736 @@
+// The data pages of the main window: reading a file into them, their cells and colours,
+// view switching, command states and status hints.
+#include "data_file_builder.h"
+#include "main_window_fixture.h"
+#include "mainwindow/string_grid.h"
+#include "platform/chart_series.h"
+#include "platform/chart_view.h"
+#include "platform/grid_model.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolBar>
+#include <stdexcept>
+
+using namespace jwtest;
+
+namespace {
+
+const MessageBoxRequest kReadError{"Ошибка чтения файла", "Ошибка", MsgButtons::Ok, MsgIcon::Error};
+const MessageBoxRequest kBox2{"", "2", MsgButtons::Ok, MsgIcon::None};
+const MessageBoxRequest kFailedHere{"", "Ошибка произошла здесь", MsgButtons::Ok, MsgIcon::None};
+const MessageBoxRequest kChooseFile{"Выберите файл", "Ошибка", MsgButtons::Ok, MsgIcon::Error};
+
+// Counts how often a widget is shown: the reading panel once per read.
+class ShowCounter : public QObject {
+ public:
+  explicit ShowCounter(QWidget* widget) { widget->installEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Show) ++count;
+    return false;
+  }
+};
+
+class ThrowingMessageBox final : public MessageBoxService {
+ public:
+  ThrowingMessageBox() : scope_(*this) {}
+  MsgResult Show(const MessageBoxRequest&) override { throw std::runtime_error("box failed"); }
+
+ private:
+  ScopedService<MessageBoxService> scope_;
+};
+
+class DataPagesTest : public MainWindowTest {
+ protected:
+  void Put(const QString& name, const FileSpec& spec) {
+    ASSERT_FALSE(WriteDataFile(data_, name, FileLines(spec)).isEmpty());
+  }
+  // Starts on the data directory with the named file selected.
+  TForm_main& OpenOn(const QString& name) {
+    TForm_main& w = StartOnData();
+    Select(name);
+    reads_ = std::make_unique<ShowCounter>(Widget<QWidget>("Panel_Read"));
+    return w;
+  }
+  void Select(const QString& name) { window_->SelectRow(int(FileNames().indexOf(name))); }
+  int Reads() const { return reads_->count; }
+
+  template <class T>
+  T* Widget(const char* name) {
+    T* widget = window_->findChild<T*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  StringGrid* Grid(const char* name) { return Widget<StringGrid>(name); }
+  GridModel& Cells(const char* name) { return Grid(name)->Grid(); }
+  QStringList Row(const char* name, int row) {
+    QStringList cells;
+    for (int c = 0; c < Cells(name).ColCount(); ++c) cells << Cells(name).Cells(c, row);
+    return cells;
+  }
+  ChartSeries* GraphSeries(const QString& name) {
+    auto* chart = Widget<ChartView>("Chart_Data");
+    for (int i = 0; i < chart->SeriesCount(); ++i)
+      if (chart->Series(i)->Name() == name) return chart->Series(i);
+    return nullptr;
+  }
+  QString Text(const char* label) { return Widget<QLabel>(label)->text(); }
+  int Page() { return window_->PageControl1->currentIndex(); }
+  // A user's click on a tab.
+  void ClickTab(int index) { window_->PageControl1->tabBar()->setCurrentIndex(index); }
+
+  // The background of a cell as painted, sampled right of its text.
+  QColor CellColour(const char* name, int col, int row) {
+    StringGrid* grid = Grid(name);
+    const QImage image = grid->viewport()->grab().toImage();
+    const QRect cell = grid->visualRect(grid->Grid().IndexOf(col, row));
+    return image.pixelColor(cell.right() - 3, cell.bottom() - 2);
+  }
+  QColor Normal(const char* name) { return SystemColoursFrom(Grid(name)->palette()).window; }
+  QColor Caption(const char* name) {
+    return SystemColoursFrom(Grid(name)->palette()).activeCaption;
+  }
+
+  void HoverOver(QWidget* area, QPoint at = QPoint(1, 1)) {
+    QMouseEvent move(QEvent::MouseMove, at, area->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(area, &move);
+  }
+
+  // A spot of an area that none of its children covers.
+  static QPoint FreeSpot(QWidget* area) {
+    for (int y = 0; y < area->height(); ++y)
+      for (int x = area->width() - 1; x >= 0; --x)
+        if (!area->childAt(x, y)) return {x, y};
+    return {-1, -1};
+  }
+
+  std::unique_ptr<ShowCounter> reads_;
+};
+
+const QColor kRed(0xFF, 0, 0);
+const QColor kYellow(0xFF, 0xFF, 0);
+
+}  // namespace
+
+TEST_F(DataPagesTest, Type2FileFillsTablesGraphsAndLongTermPage) {
+  FileSpec spec;
+  Type2Record first;
+  first.g = "-012";
+  Type2Record zero;
+  zero.stamp = "00.00.00 00:00:00";
+  Type2Record third;
+  third.stamp = "02.02.03 04:05:06";
+  third.m = "000";  // an operational record with load degree 0 is kept
+  Type2Record unloaded;
+  unloaded.m = "000";
+  Type2Record overload;
+  overload.stamp = "03.02.03 04:05:06";
+  overload.g = "+000";
+  spec.operational = {first.Line(), zero.Line(), third.Line()};
+  spec.overload = {unloaded.Line(), overload.Line()};
+  Put("a.bbi", spec);
+  TForm_main& w = OpenOn("a.bbi");
+  ScriptedMessageBox boxes;
+  QSignalSpy progress(Widget<QProgressBar>("PB_Read"), &QProgressBar::valueChanged);
+
+  w.SpeedItem_TableClick();
+
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+  EXPECT_EQ(Page(), 1);
+  EXPECT_EQ(Reads(), 1);
+  EXPECT_FALSE(Widget<QWidget>("Panel_Read")->isVisible());
+  EXPECT_EQ(Widget<QLabel>("ST_ReadFile")->text(), "Чтение файла :  a.bbi");
+  QList<int> steps;
+  for (const QList<QVariant>& step : progress) steps << step.first().toInt();
+  EXPECT_EQ(steps, (QList<int>{0, 20, 40, 60, 80, 100}));
+
+  EXPECT_EQ(Cells("SG_TPCR").RowCount(), 3);
+  EXPECT_EQ(Row("SG_TPCR", 0),
+            (QStringList{"№", "Дата и время", "a", "L", "g", "Pп", "Pш", "Nп", "C", "K", "Q", "R",
+                         "H", "Qmax", "Мз", "Флаги", "Выходы", "Входы"}));
+  EXPECT_EQ(Row("SG_TPCR", 1),
+            (QStringList{"1", "01.02.03 04:05:06", "45.5", "12", "-12", "100", "50", "4", "1", "2",
+                         "10", "8", "20", "12", "83", "10000", "000001", "10000000000001"}));
+  EXPECT_EQ(Row("SG_TPCR", 2).mid(0, 2), (QStringList{"2", "02.02.03 04:05:06"}));
+  EXPECT_EQ(Cells("SG_TPCR").Cells(14, 2), "0");
+  EXPECT_EQ(Cells("SG_TP").RowCount(), 2);
+  EXPECT_EQ(Row("SG_TP", 1).mid(0, 5), (QStringList{"1", "03.02.03 04:05:06", "45.5", "12", "0"}));
+  EXPECT_TRUE(Grid("SG_TPCR")->isVisible());
+  EXPECT_FALSE(Grid("SG_TPCR_Find")->isVisible());
+  EXPECT_EQ(Grid("SG_TPCR")->columnWidth(1), 100);
+  EXPECT_EQ(Grid("SG_TPCR")->rowHeight(0), 17);
+
+  // Heading and maxima of the file; variant 10 is the first decoded window's.
+  EXPECT_EQ(w.OpenFile.CraneType, "КС-45717");
+  EXPECT_EQ(w.OpenFile.DeviceNumber, "4567");
+  EXPECT_EQ(w.OpenFile.OperatorName, "Иванов");
+  EXPECT_EQ(w.OpenFile.DeviceVariant, 1);
+  EXPECT_EQ(w.OpenFile.DeviceTypeCode, 2);
+
+  // One point per kept operational record, in percent of the column's full scale.
+  ChartSeries* angle = GraphSeries("Series_G1");
+  ASSERT_NE(angle, nullptr);
+  ASSERT_EQ(angle->Count(), 2);
+  EXPECT_DOUBLE_EQ(angle->YValue(0), 45.5 / 90 * 100);
+  EXPECT_EQ(angle->Label(1), "02.02.03 04:05:06");
+  EXPECT_DOUBLE_EQ(GraphSeries("Series_G2")->YValue(0), 12.0 / 40 * 100);  // RatedMax[4]
+  EXPECT_DOUBLE_EQ(GraphSeries("Series_G6")->YValue(0), 10.0 / 20 * 100);  // RatedMax[1]
+  EXPECT_DOUBLE_EQ(GraphSeries("Series_G10")->YValue(0), 83);
+  EXPECT_EQ(GraphSeries("Series_G11")->Count(), 0);
+  EXPECT_TRUE(Widget<ChartView>("Chart_Data")->isVisibleTo(w.TabSheet_Graf));
+
+  // The long-term page.
+  w.SpeedItem_PeregrClick();
+  EXPECT_EQ(Page(), 3);
+  EXPECT_EQ(Reads(), 1);
+  EXPECT_EQ(Text("ST_Csum"), "1234");
+  EXPECT_EQ(Text("ST_Mch"), "567");
+  EXPECT_EQ(Text("ST_Haract"), "89");
+  EXPECT_EQ(Text("ST_TO"), "120");
+  EXPECT_EQ(Text("ST_ClassIsp"), "U3");
+  EXPECT_EQ(Text("ST_Km"), "0.25");
+  EXPECT_EQ(Text("ST_Rezim"), "A3");
+  auto* chart1 = Widget<ChartView>("Chart1");
+  EXPECT_EQ(chart1->Title(), "Нагрузочные характеристики");
+  ASSERT_EQ(chart1->SeriesCount(), 1);
+  const ChartSeries& bars = *chart1->Series(0);
+  EXPECT_EQ(bars.Name(), "Series1");
+  const QStringList labels = {"(0...12,5)%", "(12,5...25)%", "(25...50)%", "(50...100)%",
+                              "(>100)%"};
+  const QList<QColor> colours = {QColor(0, 0, 0xFF), QColor(0, 0xFF, 0), QColor(0, 0x80, 0),
+                                 QColor(0xFF, 0xFF, 0), QColor(0xFF, 0, 0)};
+  ASSERT_EQ(bars.Count(), 5);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(bars.YValue(i), i + 1);
+    EXPECT_EQ(bars.Label(i), labels[i]);
+    EXPECT_EQ(bars.PointColour(i), colours[i]);
+  }
+}
+
+TEST_F(DataPagesTest, Type4FileAndItsFailureMessagesInOrder) {
+  FileSpec spec;
+  spec.type = "4";
+  spec.operational = {Type4Record{}.Line()};
+  Put("a.bbi", spec);
+  spec.countTPCR = "3";  // two lines short
+  Put("b.bbi", spec);
+  TForm_main& w = OpenOn("a.bbi");
+  ScriptedMessageBox boxes;
+
+  w.SpeedItem_TableClick();
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+  EXPECT_EQ(Row("SG_TPCR", 1),
+            (QStringList{"1", "01.02.03 04:05:06", "45", "30", "31.99", "21", "-90", "2", "3",
+                         "100", "10", "8", "20", "12", "83", "101010", "01", "11000"}));
+  EXPECT_EQ(Cells("SG_TPCR").Cells(3, 0), "b");
+  EXPECT_DOUBLE_EQ(GraphSeries("Series_G3")->YValue(0), 31.99 / 63.99 * 100);
+
+  w.SpeedItem_SpisokClick();
+  Select("b.bbi");
+  w.SpeedItem_TableClick();
+  ExpectBoxes(boxes, {kFailedHere, kReadError, kBox2});
+  EXPECT_EQ(Page(), 0);
+  EXPECT_TRUE(w.SpeedItem_Spisok->isChecked());
+  EXPECT_EQ(w.NeedReload, 1);
+  EXPECT_FALSE(w.SpeedItem_Print->isEnabled());
+  EXPECT_TRUE(w.SpeedBtn_Read->isEnabled());
+  // The kept row stays; the failing one is not counted.
+  EXPECT_EQ(Cells("SG_TPCR").RowCount(), 2);
+  EXPECT_EQ(Cells("SG_TPCR").Cells(0, 1), "1");
+}
+
+TEST_F(DataPagesTest, DeviceTypesCountsAndMaximaOfTheHeader) {
+  FileSpec noRecords;
+  noRecords.countTPCR = "5";
+  noRecords.stopAfterCounts = true;
+  for (const char* type : {"0", "1", "3", "5", "255", "x"}) {
+    noRecords.type = type;
+    Put(QString("type_%1.bbi").arg(type), noRecords);
+  }
+  FileSpec tooMany;
+  tooMany.countTPCR = "100000";
+  Put("count_big.bbi", tooMany);
+  FileSpec shortFile;
+  shortFile.countTPCR = "5";
+  shortFile.operational = {Type2Record{}.Line()};
+  Put("short.bbi", shortFile);
+  FileSpec comma;
+  comma.maxima = "00012,50;00020.00;00025.00;00030.00;";
+  Put("comma.bbi", comma);
+  TForm_main& w = OpenOn("comma.bbi");
+  ScriptedMessageBox boxes;
+
+  w.SpeedItem_TableClick();
+  EXPECT_EQ(w.OpenFile.RatedMax, (std::array<double, 4>{12.5, 20, 25, 30}));
+
+  for (const char* type : {"0", "1", "3"}) {
+    w.SpeedItem_SpisokClick();
+    Select(QString("type_%1.bbi").arg(type));
+    w.SpeedItem_TableClick();
+    EXPECT_EQ(Page(), 1) << type;
+    EXPECT_EQ(w.ReadOk, 1) << type;
+  }
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+
+  for (const char* name :
+       {"type_5.bbi", "type_255.bbi", "type_x.bbi", "count_big.bbi", "short.bbi"}) {
+    w.SpeedItem_SpisokClick();
+    Select(name);
+    const qsizetype before = boxes.Boxes().size();
+    w.SpeedItem_TableClick();
+    ExpectBoxes(boxes, {kReadError, kBox2}, before);
+    EXPECT_EQ(Page(), 0) << name;
+    EXPECT_EQ(w.ReadOk, 0) << name;
+    EXPECT_TRUE(w.PageControl1->isEnabled());
+    EXPECT_FALSE(Widget<QWidget>("Panel_Read")->isVisible());
+  }
+
+  // The other data pages stay with what the failed read gave; the next page does not
+  // read again.
+  Select("type_5.bbi");
+  const qsizetype before = boxes.Boxes().size();
+  w.SpeedItem_PeregrClick();
+  ExpectBoxes(boxes, {kReadError}, before);
+  EXPECT_EQ(Page(), 3);
+  EXPECT_EQ(Text("ST_Csum"), "1234");
+  w.SpeedItem_TableTPClick();
+  EXPECT_EQ(Page(), 2);
+  EXPECT_EQ(Reads(), 10);
+}
+
+TEST_F(DataPagesTest, EveryReadClearsThePreviousFilesPages) {
+  FileSpec records;
+  records.operational = {Type2Record{}.Line(), Type2Record{}.Line()};
+  records.overload = {Type2Record{}.Line()};
+  Put("a.bbi", records);
+  FileSpec type1;
+  type1.type = "1";
+  type1.spectrum = "Ci   : 00000010;00000020;00000030;00000040;00000050;";
+  type1.stopAfterCounts = true;
+  Put("b.bbi", type1);
+  FileSpec type7 = records;
+  type7.type = "7";
+  Put("c.bbi", type7);
+  TForm_main& w = OpenOn("a.bbi");
+  ScriptedMessageBox boxes;
+  w.SpeedItem_GrafClick();
+  ASSERT_EQ(Cells("SG_TPCR").RowCount(), 3);
+  ASSERT_EQ(GraphSeries("Series_G1")->Count(), 2);
+
+  auto expectCleared = [&](const char* file) {
+    for (const char* grid : {"SG_TPCR", "SG_TP", "SG_TPCR_Find"}) {
+      EXPECT_EQ(Cells(grid).RowCount(), 2) << file << grid;
+      EXPECT_EQ(Cells(grid).ColCount(), 18) << file << grid;
+      EXPECT_EQ(Row(grid, 1), QStringList(18, QString())) << file << grid;
+    }
+    EXPECT_EQ(Cells("SG_TPCR").Cells(1, 0), "Дата и время") << file;
+    for (int k = 1; k <= 13; ++k)
+      EXPECT_EQ(GraphSeries(QString("Series_G%1").arg(k))->Count(), 0) << file << k;
+  };
+  w.SpeedItem_SpisokClick();
+  Select("b.bbi");
+  w.SpeedItem_GrafClick();
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+  expectCleared("b.bbi");
+  w.SpeedItem_PeregrClick();
+  EXPECT_EQ(Widget<ChartView>("Chart1")->Series(0)->YValue(4), 50);
+
+  // Search results on show are emptied and hidden as well.
+  Grid("SG_TPCR")->hide();
+  Grid("SG_TPCR_Find")->show();
+  w.SpeedItem_SpisokClick();
+  Select("c.bbi");
+  w.SpeedItem_TableTPClick();
+  ExpectBoxes(boxes, {kReadError});
+  expectCleared("c.bbi");
+  EXPECT_TRUE(Grid("SG_TPCR")->isVisibleTo(w.TabSheet_Table));
+  EXPECT_FALSE(Grid("SG_TPCR_Find")->isVisibleTo(w.TabSheet_Table));
+}
+
+TEST_F(DataPagesTest, EverySampleFileOpensOnEveryPage) {
+  const QDir samples(QStringLiteral(JW_SAMPLES_DIR));
+  const QStringList names = samples.entryList({"*.bbi"}, QDir::Files);
+  ASSERT_FALSE(names.isEmpty());
+  for (const QString& name : names)
+    ASSERT_TRUE(QFile::copy(samples.filePath(name), QDir(data_).filePath(name)));
+  TForm_main& w = OpenOn(names.first());
+  ScriptedMessageBox boxes;
+  for (const QString& name : names) {
+    w.SpeedItem_SpisokClick();
+    Select(name);
+    w.SpeedItem_TableClick();
+    EXPECT_EQ(Page(), 1) << name.toStdString();
+    const int kept = Cells("SG_TPCR").RowCount() - 1;
+    EXPECT_LE(kept, w.OpenFile.CountTPCR > 0 ? w.OpenFile.CountTPCR : 1);
+    EXPECT_EQ(GraphSeries("Series_G1")->Count(), w.OpenFile.CountTPCR > 0 ? kept : 0);
+    w.SpeedItem_TableTPClick();
+    w.SpeedItem_PeregrClick();
+    w.SpeedItem_GrafClick();
+    EXPECT_EQ(Page(), 4);
+  }
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+  EXPECT_EQ(Reads(), names.size());
+}
+
+TEST_F(DataPagesTest, Type2CellColoursAtAndJustPastTheirLimits) {
+  Type2Record at;  // every limit reached, none passed
+  at.a = "0090.00", at.L = "0090.00", at.g = "-180", at.pp = "0250.00", at.psh = "0250.00";
+  at.m = "089", at.qmax = "0000.10";
+  Type2Record past;
+  past.a = "0090.01", past.L = "0090.01", past.g = "-181", past.pp = "0250.01";
+  past.psh = "0250.01", past.m = "105", past.qmax = "0000.00";
+  Type2Record ninety, above100, below105;
+  ninety.m = "090";
+  above100.m = "101";
+  below105.m = "104";
+  FileSpec spec;
+  spec.operational = {at.Line(), past.Line(), ninety.Line(), above100.Line(), below105.Line()};
+  Put("a.bbi", spec);
+  TForm_main& w = OpenOn("a.bbi");
+  ScriptedMessageBox boxes;
+  w.SpeedItem_TableClick();
+  const QColor normal = Normal("SG_TPCR");
+
+  for (int col : {2, 3, 4, 5, 6, 10, 11, 12, 13, 14}) {
+    EXPECT_EQ(CellColour("SG_TPCR", col, 1), normal) << col;
+  }
+  for (int col : {2, 3, 4, 5, 6, 10, 13, 14}) {
+    EXPECT_EQ(CellColour("SG_TPCR", col, 2), kRed) << col;
+  }
+  EXPECT_EQ(CellColour("SG_TPCR", 11, 2), normal);
+  // The load cell follows the load degree of its row: above 100 is red.
+  EXPECT_EQ(CellColour("SG_TPCR", 14, 3), kYellow);
+  EXPECT_EQ(CellColour("SG_TPCR", 10, 3), normal);
+  EXPECT_EQ(CellColour("SG_TPCR", 14, 4), kYellow);
+  EXPECT_EQ(CellColour("SG_TPCR", 10, 4), kRed);
+  EXPECT_EQ(CellColour("SG_TPCR", 14, 5), kYellow);
+  EXPECT_EQ(CellColour("SG_TPCR", 10, 5), kRed);
+}
+
+TEST_F(DataPagesTest, Type4CellColoursAtAndJustPastTheirLimits) {
+  Type4Record at;
+  at.a1 = "0090.00", at.a2 = "0090.00", at.l1 = "0090.00", at.l2 = "0090.00", at.g = "+180";
+  at.f = "0500.00";
+  Type4Record past;
+  past.a1 = "0090.01", past.a2 = "0090.01", past.l1 = "0090.01", past.l2 = "0090.01";
+  past.g = "+181", past.f = "0500.50", past.m = "105";
+  FileSpec spec;
+  spec.type = "4";
+  spec.operational = {at.Line(), past.Line()};
+  Put("a.bbi", spec);
+  TForm_main& w = OpenOn("a.bbi");
+  ScriptedMessageBox boxes;
+  w.SpeedItem_TableClick();
+  const QColor normal = Normal("SG_TPCR");
+  for (int col : {2, 3, 4, 5, 6, 9}) {
+    EXPECT_EQ(CellColour("SG_TPCR", col, 1), normal) << col;
+    EXPECT_EQ(CellColour("SG_TPCR", col, 2), kRed) << col;
+  }
+  EXPECT_EQ(CellColour("SG_TPCR", 14, 2), kRed);
+}
+
+TEST_F(DataPagesTest, RememberedRowsFollowClicksAndSurviveARead) {
+  Type2Record past;
+  past.a = "0090.01";
+  FileSpec spec;
+  spec.operational = {Type2Record{}.Line(), past.Line(), Type2Record{}.Line()};
+  spec.overload = spec.operational;
+  Put("a.bbi", spec);
+  TForm_main& w = OpenOn("a.bbi");
+  ScriptedMessageBox boxes;
+  w.SpeedItem_TableClick();
+  StringGrid* grid = Grid("SG_TPCR");
+  EXPECT_EQ(w.CurrentRowTPCR, 0);
+  EXPECT_EQ(CellColour("SG_TPCR", 2, 2), kRed);
+
+  const QRect cell = grid->visualRect(grid->Grid().IndexOf(5, 2));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+  EXPECT_EQ(w.CurrentRowTPCR, 2);
+  EXPECT_EQ(CellColour("SG_TPCR", 2, 2), Caption("SG_TPCR"));  // over the alarm
+  EXPECT_EQ(CellColour("SG_TPCR", 14, 2), Caption("SG_TPCR"));
+  EXPECT_EQ(CellColour("SG_TPCR", 2, 1), Normal("SG_TPCR"));
+  QTest::keyClick(grid, Qt::Key_Down);
+  EXPECT_EQ(w.CurrentRowTPCR, 3);
+  EXPECT_EQ(CellColour("SG_TPCR", 2, 2), kRed);
+
+  // A new read keeps the remembered row numbers.
+  w.SpeedItem_SpisokClick();
+  w.SpeedItem_TableClick();
+  EXPECT_EQ(w.CurrentRowTPCR, 3);
+  EXPECT_EQ(CellColour("SG_TPCR", 3, 3), Caption("SG_TPCR"));
+
+  // Search conditions hide the remembered row of the record grids, not of the results.
+  GridModel& found = Cells("SG_TPCR_Find");
+  found.SetRowCount(3);
+  for (int c = 0; c < 18; ++c) found.SetCells(c, 2, Cells("SG_TPCR").Cells(c, 2));
+  grid->hide();
+  Grid("SG_TPCR_Find")->show();
+  StringGrid* results = Grid("SG_TPCR_Find");
+  QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                    results->visualRect(found.IndexOf(4, 2)).center());
+  EXPECT_EQ(w.CurrentRowFind, 2);
+  w.ConditionFilterOn = 1;
+  EXPECT_EQ(CellColour("SG_TPCR_Find", 2, 2), Caption("SG_TPCR_Find"));
+  Grid("SG_TPCR_Find")->hide();
+  grid->show();
+  EXPECT_EQ(CellColour("SG_TPCR", 3, 3), Normal("SG_TPCR"));
+
+  w.SpeedItem_TableTPClick();
+  StringGrid* overloads = Grid("SG_TP");
+  QTest::mouseClick(overloads->viewport(), Qt::LeftButton, {},
+                    overloads->visualRect(overloads->Grid().IndexOf(3, 1)).center());
+  EXPECT_EQ(w.CurrentRowTP, 1);
+  EXPECT_EQ(w.CurrentRowTPCR, 3);
+  EXPECT_EQ(CellColour("SG_TP", 3, 1), Normal("SG_TP"));
+  w.ConditionFilterOn = 0;
+  EXPECT_EQ(CellColour("SG_TP", 3, 1), Caption("SG_TP"));
+}
+
+TEST_F(DataPagesTest, CommandStatesOfEachPage) {
+  Put("a.bbi", FileSpec{});
+  TForm_main& w = OpenOn("a.bbi");
+  ScriptedMessageBox boxes;
+  const QList<QAction*> fileCommands = {
+      w.SpeedBtn_Read,     w.N_Read,           w.N_popRead,    w.SpeedItem_SelectDir, w.N_SelectDir,
+      w.SpeedItem_AddFile, w.N_AddFile,        w.N_popAddFile, w.SpeedItem_DelFile,   w.N_DelFile,
+      w.N_popDelFile,      w.SpeedItem_SaveAs, w.N_SaveAs,     w.N_popSaveAs};
+  auto expectPage = [&](int page, QAction* item, bool find, bool decode) {
+    SCOPED_TRACE(page);
+    EXPECT_EQ(Page(), page);
+    EXPECT_TRUE(item->isChecked());
+    const bool list = page == 0;
+    for (QAction* a : fileCommands)
+      EXPECT_EQ(a->isEnabled(), list) << a->objectName().toStdString();
+    EXPECT_EQ(w.SpeedItem_Print->isEnabled(), !list);
+    EXPECT_EQ(w.N_Print->isEnabled(), !list);
+    EXPECT_EQ(Widget<QToolBar>("SpeedBar_Find")->isVisible(), find);
+    EXPECT_EQ(w.N_Find->isEnabled(), find);
+    EXPECT_EQ(w.N_Refresh->isEnabled(), find);
+    EXPECT_EQ(w.SpeedItem_DecodeData->isEnabled(), decode);
+    EXPECT_EQ(w.N_DecodeData->isEnabled(), decode);
+    EXPECT_TRUE(w.SpeedItem_Spisok->isEnabled());
+    EXPECT_TRUE(Widget<QToolBar>("SpeedBar1")->isEnabled());
+    EXPECT_FALSE(w.MainWindowDisabled());
+    EXPECT_EQ(w.StatusPanel0(), "");
+  };
+  expectPage(0, w.SpeedItem_Spisok, false, false);
+  w.SetStatusPanel0("x");
+  w.N_Table->trigger();
+  expectPage(1, w.SpeedItem_Table, true, true);
+  w.SetStatusPanel0("x");
+  w.N_TableTP->trigger();
+  expectPage(2, w.SpeedItem_TableTP, false, true);
+  w.N_Peregr->trigger();
+  expectPage(3, w.SpeedItem_Peregr, false, false);
+  w.SpeedItem_Graf->trigger();
+  expectPage(4, w.SpeedItem_Graf, false, false);
+  w.SetStatusPanel0("x");
+  w.N_Spisok->trigger();
+  expectPage(0, w.SpeedItem_Spisok, false, false);
+  EXPECT_EQ(w.NeedReload, 1);
+  EXPECT_EQ(Reads(), 1);
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+}
+
+TEST_F(DataPagesTest, TabsRefuseWithoutAFileAndRunTheirCommand) {
+  TForm_main& w = OpenOn("none");
+  ScriptedMessageBox boxes;
+  ClickTab(2);
+  EXPECT_EQ(Page(), 0);
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+  w.SpeedItem_GrafClick();
+  ExpectBoxes(boxes, {kChooseFile});
+  EXPECT_EQ(Page(), 0);
+  EXPECT_TRUE(w.SpeedItem_Spisok->isChecked());
+  EXPECT_TRUE(Widget<QToolBar>("SpeedBar1")->isEnabled());
+  EXPECT_FALSE(w.MainWindowDisabled());
+
+  Put("a.bbi", FileSpec{});
+  w.RefreshFileList();
+  Select("a.bbi");
+  ClickTab(2);
+  EXPECT_EQ(Page(), 2);
+  EXPECT_TRUE(w.SpeedItem_TableTP->isChecked());
+  EXPECT_EQ(Reads(), 1);
+  // Reading once until the list is shown again, whichever way the pages change.
+  ClickTab(4);
+  w.SpeedItem_TableClick();
+  ClickTab(3);
+  EXPECT_EQ(Page(), 3);
+  EXPECT_TRUE(w.SpeedItem_Peregr->isChecked());
+  EXPECT_EQ(Reads(), 1);
+  ClickTab(0);
+  EXPECT_EQ(Page(), 0);
+  EXPECT_EQ(w.NeedReload, 1);
+  ClickTab(1);
+  EXPECT_EQ(Page(), 1);
+  EXPECT_EQ(Reads(), 2);
+  EXPECT_EQ(boxes.Boxes().size(), 1);
+}
+
+TEST_F(DataPagesTest, FunctionKeysSwitchPagesAndAFailedTableReadReturnsToTheList) {
+  Put("a.bbi", FileSpec{});
+  FileSpec bad;
+  bad.type = "9";
+  Put("b.bbi", bad);
+  TForm_main& w = OpenOn("a.bbi");
+  ScriptedMessageBox boxes;
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  const std::pair<Qt::Key, int> keys[] = {
+      {Qt::Key_F4, 2}, {Qt::Key_F5, 3}, {Qt::Key_F6, 4}, {Qt::Key_F3, 1}, {Qt::Key_F2, 0}};
+  for (const auto& [key, page] : keys) {
+    QTest::keyClick(&w, key);
+    EXPECT_EQ(Page(), page) << page;
+  }
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+  Select("b.bbi");
+  QTest::keyClick(&w, Qt::Key_F3);
+  ExpectBoxes(boxes, {kReadError, kBox2});
+  EXPECT_EQ(Page(), 0);
+  EXPECT_TRUE(w.SpeedItem_Spisok->isChecked());
+}
+
+TEST_F(DataPagesTest, StatusHintsOfTheNamedAreas) {
+  TForm_main& w = OpenOn("none");
+  HoverOver(w.ListView1->viewport());
+  EXPECT_EQ(w.StatusPanel0(), " Выберите каталог с данными");
+  auto button = [&](QToolBar* bar, QAction* item) { return bar->widgetForAction(item); };
+  const std::pair<QAction*, const char*> hints[] = {
+      {w.SpeedBtn_Read, "Считать..."},
+      {w.SpeedItem_SelectDir, "Выбрать каталог..."},
+      {w.SpeedItem_AddFile, "Добавить файл..."},
+      {w.SpeedItem_DelFile, "Удалить файл"},
+      {w.SpeedItem_Print, "Печать..."},
+      {w.SpeedItem_Spisok, "Список файлов"},
+      {w.SpeedItem_Table, "Оперативная информация в виде таблицы"},
+      {w.SpeedItem_TableTP, "Таблица перегрузок"},
+      {w.SpeedItem_Peregr, "Долговременная информация"},
+      {w.SpeedItem_Graf, "Оперативная информация в виде графиков"},
+  };
+  for (const auto& [item, hint] : hints) {
+    HoverOver(button(w.SpeedBar1, item));
+    EXPECT_EQ(w.StatusPanel0(), QString::fromUtf8(hint));
+  }
+  HoverOver(button(w.SpeedBar3, w.SpeedBtn_Exit));
+  EXPECT_EQ(w.StatusPanel0(), "Выйти из программы");
+  HoverOver(button(w.SpeedBar3, w.SpeedBtn_About));
+  EXPECT_EQ(w.StatusPanel0(), "О программе");
+  HoverOver(button(w.SpeedBar3, w.SpeedBtn_WWW));
+  EXPECT_TRUE(w.StatusPanel0().contains(kMakerWebAddress));
+  HoverOver(button(w.SpeedBar3, w.SpeedBtn_Mail));
+  EXPECT_TRUE(w.StatusPanel0().contains(kMakerMailAddress));
+  // Tool tips only.
+  HoverOver(button(w.SpeedBar1, w.SpeedItem_SaveAs));
+  HoverOver(button(w.SpeedBar1, w.SpeedItem_DecodeData));
+  EXPECT_TRUE(w.StatusPanel0().contains(kMakerMailAddress));
+
+  for (QWidget* area : {static_cast<QWidget*>(w.SpeedBar_Find), static_cast<QWidget*>(w.SpeedBar1),
+                        static_cast<QWidget*>(w.ST_InfoDir), w.Panel1,
+                        static_cast<QWidget*>(w.PageControl1->tabBar())}) {
+    w.SetStatusPanel0("x");
+    const QPoint free = FreeSpot(area);
+    ASSERT_EQ(area->childAt(free), nullptr) << area->objectName().toStdString();
+    HoverOver(area, free);
+    EXPECT_EQ(w.StatusPanel0(), "") << area->objectName().toStdString();
+  }
+  // A move over a child is the child's, not the area's.
+  HoverOver(button(w.SpeedBar1, w.SpeedBtn_Read));
+  QWidget* readButton = button(w.SpeedBar1, w.SpeedBtn_Read);
+  QMouseEvent propagated(QEvent::MouseMove, readButton->geometry().center(),
+                         readButton->mapToGlobal(QPoint(1, 1)), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+  QApplication::sendEvent(w.SpeedBar1, &propagated);
+  EXPECT_EQ(w.StatusPanel0(), "Считать...");
+  // The overload sheet where its grid leaves it uncovered.
+  Grid("SG_TP")->hide();
+  HoverOver(w.TabSheet_TableTP);
+  EXPECT_EQ(w.StatusPanel0(), "Таблица перегрузок");
+  Grid("SG_TP")->show();
+
+  // The list with rows, and the column descriptions over the record grids.
+  ScriptedMessageBox boxes;
+  Put("a.bbi", FileSpec{});
+  w.RefreshFileList();
+  HoverOver(w.ListView1->viewport());
+  EXPECT_EQ(w.StatusPanel0(), " Дважды щелкните по записи для просмотра");
+  Select("a.bbi");
+  w.resize(1000, 534);
+  w.SpeedItem_TableClick();
+  HoverOver(button(w.SpeedBar_Find, w.SpeedBtn_Find));
+  EXPECT_EQ(w.StatusPanel0(), "Поиск...");
+  HoverOver(button(w.SpeedBar_Find, w.SpeedBtn_Refresh));
+  EXPECT_EQ(w.StatusPanel0(), "Обновить");
+  StringGrid* grid = Grid("SG_TPCR");
+  const int azimuthX = grid->columnViewportPosition(4) + 3;
+  HoverOver(grid->viewport(), QPoint(azimuthX, 5));
+  EXPECT_EQ(w.StatusPanel0(), "Угол азимута, град.");
+  HoverOver(grid->horizontalHeader(), QPoint(grid->columnViewportPosition(17) + 3, 5));
+  EXPECT_TRUE(w.StatusPanel0().startsWith("ДУА180-ДДС15"));
+  HoverOver(grid->viewport(), QPoint(grid->viewport()->width() - 2, 5));
+  EXPECT_EQ(w.StatusPanel0(), "");
+  w.SpeedItem_TableTPClick();
+  HoverOver(Grid("SG_TP")->viewport(), QPoint(Grid("SG_TP")->columnViewportPosition(0) + 3, 5));
+  EXPECT_EQ(w.StatusPanel0(), "Номер точки");
+}
+
+TEST_F(DataPagesTest, ListEventsChangeCommandStatesOnlyOnTheListPage) {
+  Put("a.bbi", FileSpec{});
+  Put("b.bbi", FileSpec{});
+  TForm_main& w = OpenOn("a.bbi");
+  ScriptedMessageBox boxes;
+  auto listEvents = [&] {
+    QFocusEvent in(QEvent::FocusIn);
+    QApplication::sendEvent(w.ListView1, &in);
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(w.ListView1, &out);
+    Select("b.bbi");
+    emit w.ListView1->itemClicked(w.ListView1->topLevelItem(1), 0);
+  };
+  w.SpeedItem_TableTPClick();
+  listEvents();
+  EXPECT_TRUE(w.SpeedItem_Print->isEnabled());
+  EXPECT_FALSE(w.SpeedItem_DelFile->isEnabled());
+  EXPECT_FALSE(w.SpeedItem_SaveAs->isEnabled());
+
+  // On the list page they do.
+  w.SpeedItem_SpisokClick();
+  w.SpeedItem_Print->setEnabled(true);
+  QFocusEvent in(QEvent::FocusIn);
+  QApplication::sendEvent(w.ListView1, &in);
+  EXPECT_FALSE(w.SpeedItem_Print->isEnabled());
+  w.ListView1->clearSelection();
+  EXPECT_EQ(w.FileSelected, 0);
+  EXPECT_FALSE(w.SpeedItem_Table->isEnabled());
+}
+
+TEST_F(DataPagesTest, AThrowingStepLeavesTheWindowUsable) {
+  FileSpec bad;
+  bad.type = "9";
+  Put("a.bbi", bad);
+  TForm_main& w = OpenOn("a.bbi");
+  {
+    ThrowingMessageBox throwing;
+    EXPECT_THROW(w.SpeedItem_TableClick(), std::runtime_error);
+  }
+  EXPECT_FALSE(w.MainWindowDisabled());
+  EXPECT_TRUE(Widget<QToolBar>("SpeedBar1")->isEnabled());
+  EXPECT_TRUE(w.PageControl1->isEnabled());
+  EXPECT_FALSE(Widget<QWidget>("Panel_Read")->isVisible());
+  EXPECT_EQ(w.NeedReload, 0);
+
+  ScriptedMessageBox boxes;
+  w.SpeedItem_SpisokClick();
+  EXPECT_EQ(w.NeedReload, 1);
+  w.SpeedItem_TableClick();
+  ExpectBoxes(boxes, {kReadError, kBox2});
+}
