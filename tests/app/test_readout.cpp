@@ -4,6 +4,7 @@
 #include "mainwindow/data_file_reader.h"
 #include "platform/grid_model.h"
 #include "platform/scripted_services.h"
+#include "platform/settings_store.h"
 #include "serial/sc_comm.h"
 #include "tests/support/pty_recorder.h"
 #include "tests/support/sample_recorders.h"
@@ -209,6 +210,21 @@ TEST_F(ReadoutEndToEnd, ClosingDuringTheReadoutCancelsAndClosesAtItsEnd) {
   ASSERT_GE(commands.size(), 3);
   EXPECT_EQ(commands.mid(commands.size() - 3), (QList<QByteArray>{"N", "E", "F"}));
   EXPECT_TRUE(DataFiles().isEmpty());
+}
+
+// The program maps "COM1" through its own port settings too, not only the environment.
+TEST(ReadoutWiring, PortNamesGoThroughTheProgramsPortSettings) {
+  QTemporaryDir temp;
+  PtyRecorder port;
+  ASSERT_TRUE(port.IsValid());
+  qunsetenv("JIBWARDEN_COM1");
+  SettingsStore(SettingsRoot::CurrentUser).WriteString("Ports", "COM1", port.SlavePath());
+  std::unique_ptr<AppWindows> windows = CreateApplicationWindows({}, temp.filePath("jibwarden"));
+  TScComm& comm = *windows->Form_Read->ScComm1;
+  comm.SetPortNum(1);
+  comm.Open();
+  EXPECT_TRUE(comm.IsOpen());
+  comm.Close();
 }
 
 }  // namespace
