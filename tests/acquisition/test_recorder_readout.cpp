@@ -40,15 +40,25 @@ RecorderModel Sample(quint8 type = 2, int records = 40, int overload = 12) {
   return SampleRecorder({type, 10, "KRAN 16", 220931, 931, records, 7, overload, 5});
 }
 
-class ReadoutTest : public ::testing::Test {
- protected:
-  ReadoutTest() : link(recorder), readout(link, link, progress, window) {}
+// A recorder with its link, window and an armed readout writing into directory.
+struct Rig {
+  explicit Rig(const QString& directory = {}, RecorderModel model = Sample())
+      : recorder(std::move(model)), link(recorder), readout(link, link, progress, window) {
+    window.Directory = directory;
+    readout.Arm();
+  }
+  RecorderSimulator recorder;
+  VirtualRecorderLink link;
+  RecordingProgress progress;
+  ScriptedWindow window;
+  RecorderReadout readout;
+};
 
+class ReadoutTest : public ::testing::Test, protected Rig {
+ protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
     window.Directory = dir.path();
-    recorder.Model() = Sample();
-    readout.Arm();
   }
 
   bool Run() { return readout.Run(); }
@@ -76,11 +86,6 @@ class ReadoutTest : public ::testing::Test {
   }
 
   QTemporaryDir dir;
-  RecorderSimulator recorder;
-  VirtualRecorderLink link;
-  RecordingProgress progress;
-  ScriptedWindow window;
-  RecorderReadout readout;
 };
 
 const QByteArray kProbe("\xAA", 1);
@@ -139,14 +144,9 @@ TEST_F(ReadoutTest, SpeedNegotiationOutcomes) {
        {Case{3, {1, 2, 2}, "Скорость 38400 бит/с"}, Case{1, {0}, "Скорость 9600 бит/с"},
         Case{5, {1, 2, 3, 4, 4}, "Скорость 115200 бит/с"}}) {
     SCOPED_TRACE(c.refuseFrom);
-    RecorderSimulator r(Sample(), {});
+    Rig rig(dir.path(), Sample());
+    auto& [r, l, p, w, ro] = rig;
     r.Faults().RefuseSpeedFrom = c.refuseFrom;
-    VirtualRecorderLink l(r);
-    ScriptedWindow w;
-    w.Directory = dir.path();
-    RecordingProgress p;
-    RecorderReadout ro(l, l, p, w);
-    ro.Arm();
     EXPECT_TRUE(ro.Run());
     EXPECT_EQ(w.Speeds, c.speeds);
     EXPECT_EQ(w.Baud, c.baud);
@@ -168,16 +168,11 @@ TEST_F(ReadoutTest, SpeedNegotiationOutcomes) {
 TEST_F(ReadoutTest, FixedSpeedIsSentWithoutTest) {
   for (int choice : {1, 5, 3}) {
     SCOPED_TRACE(choice);
-    RecorderSimulator r(Sample(), {});
+    Rig rig(dir.path(), Sample());
+    auto& [r, l, p, w, ro] = rig;
     // Whatever the recorder answers, the chosen speed is taken.
     r.Faults().ScriptedReplies['B'] = {QByteArray("B\0\0", 3)};
-    VirtualRecorderLink l(r);
-    ScriptedWindow w;
-    w.Directory = dir.path();
     w.Choice = choice;
-    RecordingProgress p;
-    RecorderReadout ro(l, l, p, w);
-    ro.Arm();
     EXPECT_TRUE(ro.Run());
     EXPECT_EQ(r.Commands().at(1), B(choice - 1));
     EXPECT_EQ(r.CommandLetters().count('B'), 1);
@@ -259,14 +254,9 @@ TEST_F(ReadoutTest, SilentRecorderAndSilentLinkCheck) {
   EXPECT_TRUE(Files().isEmpty());
 
   // A recorder that goes quiet after the speed: an empty link-check reply is no link.
-  RecorderSimulator quiet(Sample(), {});
+  Rig rig(dir.path(), Sample());
+  auto& [quiet, l, p, w, ro] = rig;
   quiet.Faults().SilentAfter = 'I';
-  VirtualRecorderLink l(quiet);
-  ScriptedWindow w;
-  w.Directory = dir.path();
-  RecordingProgress p;
-  RecorderReadout ro(l, l, p, w);
-  ro.Arm();
   EXPECT_FALSE(ro.Run());
   EXPECT_TRUE(w.Baud.isEmpty());
   EXPECT_TRUE(p.Status.contains("Нет связи с устройством"));
@@ -291,15 +281,10 @@ TEST_F(ReadoutTest, RepliesTooShortForTheirStepFailWithoutReadingPast) {
         Case{'W', "W", "Ошибка 0x01:Чтение данных"},
         Case{'E', "E", "Ошибка 0x02: Чтение данных"}}) {
     SCOPED_TRACE(c.command);
-    RecorderSimulator r(Sample(), {});
+    Rig rig(dir.path(), Sample());
+    auto& [r, l, p, w, ro] = rig;
     r.Faults().ScriptedReplies[c.command] = {c.reply};
     if (c.command == 'I') r.Faults().ScriptedReplies['I'] = {good_I, c.reply};
-    VirtualRecorderLink l(r);
-    ScriptedWindow w;
-    w.Directory = dir.path();
-    RecordingProgress p;
-    RecorderReadout ro(l, l, p, w);
-    ro.Arm();
     EXPECT_FALSE(ro.Run());
     EXPECT_FALSE(p.Status.contains(c.errorText));
     EXPECT_EQ(p.Status.last(), " Ошибка. Чтение завершено");
@@ -330,12 +315,8 @@ TEST_F(ReadoutTest, CancelAtEachStage) {
                         Case{'T', 1, "TEF"}, Case{'W', 1, "WEFF"}, Case{'R', 1, "REFF"},
                         Case{'S', 1, "SREFF"}, Case{'O', 1, "OEFF"}, Case{'F', 1, "FF"}}) {
     SCOPED_TRACE(c.command);
-    RecorderSimulator r(Sample(2, 100, 40), {});
-    VirtualRecorderLink l(r);
-    ScriptedWindow w;
-    w.Directory = dir.path();
-    RecordingProgress p;
-    RecorderReadout ro(l, l, p, w);
+    Rig rig(dir.path(), Sample(2, 100, 40));
+    auto& [r, l, p, w, ro] = rig;
     l.DuringWait = [&, seen = 0](char last) mutable {
       if (last == c.command && ++seen == c.occurrence) ro.Cancel();
     };
