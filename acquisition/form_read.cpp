@@ -188,10 +188,14 @@ TForm_Read::TForm_Read(QWidget* parent)
   ScComm1->OnRxFlag = [this](QObject* sender) { ScComm1RxFlag(sender); };
 
   connect(Btn_Read, &QPushButton::clicked, this, &TForm_Read::Btn_Read_Click);
-  connect(CB_ComPort, &QComboBox::activated, this, [this](int index) { CB_ComPortTag = index; });
-  connect(CB_baudrate, &QComboBox::activated, this, [this](int index) { CB_baudrateTag = index; });
+  connect(CB_ComPort, &QComboBox::activated, this,
+          [this](int index) { SetTag(CB_ComPort, index); });
+  connect(CB_baudrate, &QComboBox::activated, this,
+          [this](int index) { SetTag(CB_baudrate, index); });
   connect(Timer_Read, &QTimer::timeout, this, &TForm_Read::Timer_ReadTimer);
   connect(Timer_Timer, &QTimer::timeout, this, &TForm_Read::Timer_TimerTimer);
+  for (QObject* tagged : std::initializer_list<QObject*>{CB_ComPort, CB_baudrate, Timer_Timer})
+    SetTag(tagged, 0);
   Timer_Read->start();
   FormCreate();
 }
@@ -200,6 +204,14 @@ TForm_Read::~TForm_Read() {
   // No handler may run on a half-destroyed window.
   ScComm1->OnRxFlag = nullptr;
   ClosePort();
+}
+
+int TForm_Read::Tag(const QObject* control) {
+  return control->property("Tag").toInt();
+}
+
+void TForm_Read::SetTag(QObject* control, int value) {
+  control->setProperty("Tag", value);
 }
 
 void TForm_Read::FormCreate() {
@@ -216,12 +228,10 @@ void TForm_Read::showEvent(QShowEvent* event) {
 void TForm_Read::FormShow() {
   ST_NameFile->clear();
   // A kept choice outside the list counts as the first item.
-  const auto select = [](QComboBox* combo, int& tag) {
-    if (tag < 0 || tag >= combo->count()) tag = 0;
-    combo->setCurrentIndex(tag);
-  };
-  select(CB_ComPort, CB_ComPortTag);
-  select(CB_baudrate, CB_baudrateTag);
+  for (QComboBox* combo : {CB_ComPort, CB_baudrate}) {
+    if (Tag(combo) < 0 || Tag(combo) >= combo->count()) SetTag(combo, 0);
+    combo->setCurrentIndex(Tag(combo));
+  }
   CB_Data->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
   QWidget* main = parentWidget() ? parentWidget()->window() : QApplication::activeWindow();
   if (main && main != this) move(main->frameGeometry().center() - rect().center());
@@ -242,7 +252,7 @@ void TForm_Read::done(int result) {
 void TForm_Read::FormClose() {
   readout_.ReadActive = false;
   if (hooks_.RefreshFileList) hooks_.RefreshFileList();
-  Timer_TimerTag = 0;
+  SetTag(Timer_Timer, 0);
   Timer_Timer->stop();
 }
 
@@ -357,9 +367,10 @@ void TForm_Read::Timer_ReadTimer() {
 }
 
 void TForm_Read::Timer_TimerTimer() {
-  ++Timer_TimerTag;
-  ST_PR->setText(QStringLiteral("Прошло: ") + PadZeros(QString::number(Timer_TimerTag / 60), 2) +
-                 u':' + PadZeros(QString::number(Timer_TimerTag % 60), 2));
+  const int seconds = Tag(Timer_Timer) + 1;
+  SetTag(Timer_Timer, seconds);
+  ST_PR->setText(QStringLiteral("Прошло: ") + PadZeros(QString::number(seconds / 60), 2) + u':' +
+                 PadZeros(QString::number(seconds % 60), 2));
 }
 
 void TForm_Read::WaitProcessingMessages(int Milliseconds) {
@@ -430,12 +441,12 @@ ReadoutFileChoices TForm_Read::FileChoices() {
 }
 
 void TForm_Read::StartElapsedTime() {
-  Timer_TimerTag = 0;
+  SetTag(Timer_Timer, 0);
   Timer_Timer->start();
 }
 
 void TForm_Read::CleanUp() {
-  Timer_TimerTag = 0;
+  SetTag(Timer_Timer, 0);
   Timer_Timer->stop();
   ProgressBar1->setValue(0);
   Btn_Read->setText(kStart);

@@ -83,10 +83,10 @@ class TForm_Read : public QDialog,
   QTimer* Timer_Timer;
   TScComm* ScComm1;
 
-  // The Tag of the combos (the kept choice) and of Timer_Timer (seconds elapsed).
-  int CB_ComPortTag = 0;
-  int CB_baudrateTag = 0;
-  int Timer_TimerTag = 0;
+  // The "Tag" property of a control: the kept choice of CB_ComPort and CB_baudrate, the
+  // seconds elapsed of Timer_Timer. Kept as a property so the form storage reaches it by name.
+  static int Tag(const QObject* control);
+  static void SetTag(QObject* control, int value);
 
   // Waits while processing messages until the time is up or a reply is complete.
   void WaitProcessingMessages(int Milliseconds) override;

@@ -73,8 +73,8 @@ TEST_F(FormReadTest, ControlsAndSettings) {
 }
 
 TEST_F(FormReadTest, ShowTakesTheKeptChoicesAndToday) {
-  form.CB_ComPortTag = 2;
-  form.CB_baudrateTag = 5;
+  TForm_Read::SetTag(form.CB_ComPort, 2);
+  TForm_Read::SetTag(form.CB_baudrate, 5);
   form.ST_NameFile->setText("old.bbi");
   form.show();
   EXPECT_EQ(form.CB_ComPort->currentText(), "COM3");
@@ -84,17 +84,17 @@ TEST_F(FormReadTest, ShowTakesTheKeptChoicesAndToday) {
   form.hide();
 
   // Kept choices outside their lists count as the first item.
-  form.CB_ComPortTag = 7;
-  form.CB_baudrateTag = -1;
+  TForm_Read::SetTag(form.CB_ComPort, 7);
+  TForm_Read::SetTag(form.CB_baudrate, -1);
   form.show();
   EXPECT_EQ(form.CB_ComPort->currentIndex(), 0);
   EXPECT_EQ(form.CB_baudrate->currentIndex(), 0);
-  EXPECT_EQ(form.CB_ComPortTag, 0);
+  EXPECT_EQ(TForm_Read::Tag(form.CB_ComPort), 0);
 
   // A user's choice is kept in the Tag.
   form.CB_baudrate->setFocus();
   QTest::keyClick(form.CB_baudrate, Qt::Key_Down);
-  EXPECT_EQ(form.CB_baudrateTag, 1);
+  EXPECT_EQ(TForm_Read::Tag(form.CB_baudrate), 1);
 }
 
 TEST_F(FormReadTest, Histories) {
@@ -199,10 +199,10 @@ TEST_F(FormReadTest, ClosingWhileArmedDisarmsAndRebuildsTheList) {
 }
 
 TEST_F(FormReadTest, ElapsedTimeAndQuietWait) {
-  form.Timer_TimerTag = 6 * 60 + 8;
+  TForm_Read::SetTag(form.Timer_Timer, 6 * 60 + 8);
   QMetaObject::invokeMethod(form.Timer_Timer, "timeout");
   EXPECT_EQ(form.ST_PR->text(), "Прошло: 06:09");
-  form.Timer_TimerTag = 100 * 60 - 1;
+  TForm_Read::SetTag(form.Timer_Timer, 100 * 60 - 1);
   QMetaObject::invokeMethod(form.Timer_Timer, "timeout");
   EXPECT_EQ(form.ST_PR->text(), "Прошло: 100:00");
 
