@@ -1,9 +1,8 @@
 #include "acquisition/table_transfer.h"
 
+#include "acquisition/readout_step.h"
 #include "archive/data_file.h"
 #include "archive/number_text.h"
-
-#include <exception>
 
 namespace {
 
@@ -24,28 +23,9 @@ constexpr int kNextBlockWaitMs = 10000;
 constexpr int kRenewWaitMs = 200;
 constexpr int kOutcomeWaitMs = 100;
 
-// Runs one step as its own failure scope: a port error or a short reply abandons the rest of
-// the step and clears LinkOk; the readout goes on with steps that then skip.
-struct StepFailed {};
-
-template <typename Body>
-void Step(DecoderContext& context, Body body) {
-  try {
-    body();
-  } catch (const StepFailed&) {
-    context.LinkOk = false;
-  } catch (const std::exception&) {
-    context.LinkOk = false;
-  }
-}
-
 int Word16(const QByteArray& data, int low) {
-  if (data.size() < low + 2) throw StepFailed{};
+  NeedBytes(data, low + 2);
   return static_cast<unsigned char>(data[low]) | static_cast<unsigned char>(data[low + 1]) << 8;
-}
-
-QByteArray DataPart(const QByteArray& reply) {
-  return reply.mid(1);
 }
 
 }  // namespace
@@ -139,6 +119,7 @@ void TableTransfer::ReadTableInfo() {
       ReadHeaderItem(io_, context_, readActive_, 'T', kStatusTableInfo, kErrorTableInfo);
   if (!data) return;
   Step(context_, [&] {
+    NeedBytes(*data, 8);
     context_.TableRecordCount = Word16(*data, 0);
     context_.OverloadCount = Word16(*data, 2);
     context_.RingSplit = Word16(*data, 4);

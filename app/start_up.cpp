@@ -1,5 +1,9 @@
 #include "app/start_up.h"
 
+#include "platform/com_ports.h"
+#include "platform/exception_guard.h"
+#include "serial/sc_comm.h"
+
 #include <QApplication>
 #include <thread>
 
@@ -21,6 +25,19 @@ std::unique_ptr<T> Create(QStringList& order) {
   auto window = std::make_unique<T>();
   order.append(QString::fromLatin1(window->metaObject()->className()));
   return window;
+}
+
+void WireApplication(AppWindows& w) {
+  TForm_main* main = w.Form_main.get();
+  w.Form_Read->SetMainWindowHooks({[main] { main->RefreshFileList(); },
+                                   [main] { main->SetStatusPanel0(QString()); },
+                                   [main] { return main->DataDirectory; }});
+  TScCustomComm::SetPortResolver([](int number) {
+    return ComPortDevicePath(QStringLiteral("COM") + QString::number(number));
+  });
+  // An exception of a serial event handler gets the application's error report.
+  TScCustomComm::SetExceptionHandler(
+      [](std::exception_ptr error) { RunGuarded([&] { std::rethrow_exception(error); }); });
 }
 
 }  // namespace
@@ -48,5 +65,6 @@ std::unique_ptr<AppWindows> CreateApplicationWindows(QStringList arguments, QStr
   w->FormView2 = Create<TFormView2>(w->CreationOrder);
   w->Form_main->SetWindows(
       {w->Form_Read.get(), w->Form_Palm.get(), w->Form_About.get(), w->formView1.get()});
+  WireApplication(*w);
   return w;
 }

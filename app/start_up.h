@@ -5,6 +5,7 @@
 #include <chrono>
 #include <memory>
 
+#include "acquisition/form_read.h"
 #include "app/form_about.h"
 #include "app/form_flash.h"
 #include "mainwindow/form_main.h"
@@ -40,4 +41,5 @@ void ShowSplash(std::chrono::milliseconds time);
 
 // Sets the application title and creates the sixteen windows in their order. The main window
 // is shown as soon as it exists, so its start-up work runs before the others are created.
+// The windows below the main window reach it through the hooks wired here.
 std::unique_ptr<AppWindows> CreateApplicationWindows(QStringList arguments, QString programFile);

@@ -3,8 +3,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFormLayout>
-#include <QLabel>
-#include <QProgressBar>
 #include <QVBoxLayout>
 
 StandInWindow::StandInWindow(const QString& objectName, const QString& caption, int clientWidth,
@@ -33,25 +31,6 @@ QComboBox* HistoryCombo(QWidget* parent, const QString& name) {
 }
 
 }  // namespace
-
-TForm_Read::TForm_Read(QWidget* parent)
-    : StandInWindow(QStringLiteral("Form_Read"), QStringLiteral("Считывание нового регистратора"),
-                    311, 261, parent) {
-  auto* form = new QFormLayout(this);
-  CB_Operator = HistoryCombo(this, QStringLiteral("CB_Operator"));
-  CB_Coment = HistoryCombo(this, QStringLiteral("CB_Coment"));
-  ST_Baud = Named(new QLabel(this), QStringLiteral("ST_Baud"));
-  ST_PR = Named(new QLabel(this), QStringLiteral("ST_PR"));
-  ST_Ost = Named(new QLabel(this), QStringLiteral("ST_Ost"));
-  ProgressBar1 = Named(new QProgressBar(this), QStringLiteral("ProgressBar1"));
-  ProgressBar1->setRange(0, 8000);
-  form->addRow(QStringLiteral(" Оператор"), CB_Operator);
-  form->addRow(QStringLiteral(" Комментарии"), CB_Coment);
-  form->addRow(ST_Baud);
-  form->addRow(ST_PR);
-  form->addRow(ST_Ost);
-  form->addRow(ProgressBar1);
-}
 
 TForm_Palm::TForm_Palm(QWidget* parent)
     : StandInWindow(QStringLiteral("Form_Palm"), QStringLiteral("Преобразование файла"), 305, 207,

@@ -6,8 +6,6 @@
 
 class QComboBox;
 class QDateEdit;
-class QLabel;
-class QProgressBar;
 
 // Base of the windows below: a dialog with caption and client size.
 class StandInWindow : public QDialog {
@@ -15,20 +13,6 @@ class StandInWindow : public QDialog {
  public:
   StandInWindow(const QString& objectName, const QString& caption, int clientWidth,
                 int clientHeight, QWidget* parent = nullptr);
-};
-
-// Readout of a new recorder.
-class TForm_Read : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_Read(QWidget* parent = nullptr);
-
-  QLabel* ST_Baud;
-  QLabel* ST_PR;
-  QLabel* ST_Ost;
-  QProgressBar* ProgressBar1;
-  QComboBox* CB_Operator;
-  QComboBox* CB_Coment;
 };
 
 // Conversion of a handheld file.

@@ -58,7 +58,10 @@ QByteArray RecorderSimulator::Receive(QByteArrayView bytes) {
     pending_.remove(0, length);
     commands_.append(command);
     if (faults_.SilentAfter != 0 && command.front() == faults_.SilentAfter) silent_ = true;
-    const QByteArray reply = Answer(command);
+    QByteArray reply = Answer(command);
+    auto scripted = faults_.ScriptedReplies.find(command.front());
+    if (scripted != faults_.ScriptedReplies.end() && !scripted->isEmpty())
+      reply = scripted->takeFirst();
     if (!silent_) out += reply;
   }
   return out;

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QList>
 #include <array>
 
@@ -41,6 +42,8 @@ struct RecorderFaults {
   int RefuseSpeedFrom = 5;      // "B" n is refused for n >= this
   int ReplyDelayMs = 0;         // time from a command to its reply
   int BlockShortBy = 0;         // block replies lose this many bytes at their end
+  // Replies given in place of the model's, one per command of that letter, in order.
+  QHash<char, QByteArrayList> ScriptedReplies;
 };
 
 class RecorderSimulator {

@@ -1,0 +1,474 @@
+#include "acquisition/form_read.h"
+
+#include "archive/number_text.h"
+#include "controls/delay.h"
+#include "platform/message_box.h"
+#include "platform/program_directory.h"
+#include "serial/sc_comm.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDate>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTimer>
+#include <array>
+#include <cmath>
+
+namespace {
+
+const QString kStart = QStringLiteral("Считать");
+const QString kCancel = QStringLiteral("Отмена");
+const QString kErrorCaption = QStringLiteral("Ошибка");
+const QString kOpenError = QStringLiteral("Ошибка открытия порта");
+constexpr int kHistorySize = 6;
+
+constexpr std::array<TScBaudrate, 5> kBaudrates = {br9600, br19200, br38400, br57600, br115200};
+
+template <class T>
+T* Named(T* object, const char* name) {
+  object->setObjectName(QString::fromLatin1(name));
+  return object;
+}
+
+QComboBox* HistoryCombo(QWidget* parent, const char* name) {
+  auto* combo = Named(new QComboBox(parent), name);
+  combo->setEditable(true);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  for (int i = 0; i < kHistorySize; ++i) combo->addItem(QString());
+  return combo;
+}
+
+QComboBox* ListCombo(QWidget* parent, const char* name, const QStringList& items) {
+  auto* combo = Named(new QComboBox(parent), name);
+  combo->addItems(items);
+  return combo;
+}
+
+QLabel* Caption(QWidget* parent, const char* text) {
+  return new QLabel(QString::fromUtf8(text), parent);
+}
+
+// The readout's link over the serial component.
+class CommLink : public RecorderLink {
+ public:
+  explicit CommLink(TScComm& comm) : comm_(comm) {}
+  void WriteText(QByteArrayView bytes) override { comm_.WriteText(bytes.toByteArray()); }
+  int InQueueCount() override { return comm_.InQueue(); }
+  QByteArray ReadText() override {
+    QByteArray bytes;
+    comm_.ReadText(bytes);
+    return bytes;
+  }
+  void PurgeAll() override { comm_.PurgeAll(); }
+
+ private:
+  TScComm& comm_;
+};
+
+}  // namespace
+
+// --- the animation ---
+
+TAnimate::TAnimate(QWidget* parent) : QWidget(parent), timer_(new QTimer(this)) {
+  timer_->setInterval(100);
+  connect(timer_, &QTimer::timeout, this, [this] {
+    frame_ = (frame_ + 1) % kFrames;
+    update();
+  });
+  setFixedSize(48, 40);
+}
+
+bool TAnimate::Active() const {
+  return timer_->isActive();
+}
+
+void TAnimate::SetActive(bool active) {
+  if (active) {
+    timer_->start();
+  } else {
+    timer_->stop();
+    frame_ = kStopFrame;
+  }
+  update();
+}
+
+void TAnimate::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(palette().color(QPalette::WindowText));
+  p.setBrush(palette().color(QPalette::Base));
+  p.drawRect(QRectF(4, 4, 28, 20));
+  p.drawLine(QPointF(18, 24), QPointF(18, 30));
+  p.drawLine(QPointF(10, 30), QPointF(26, 30));
+  const double angle = 2 * M_PI * frame_ / kFrames;
+  const QPointF centre(30 + 8 * std::cos(angle), 20 + 8 * std::sin(angle));
+  p.setBrush(Qt::NoBrush);
+  p.drawEllipse(centre, 6, 6);
+  p.drawLine(centre + QPointF(4, 4), centre + QPointF(9, 9));
+}
+
+// --- the window ---
+
+TForm_Read::TForm_Read(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      ScComm1(new TScComm(this)),
+      link_(std::make_unique<CommLink>(*ScComm1)),
+      readout_(*link_, *this, *this, *this) {
+  setObjectName(QStringLiteral("Form_Read"));
+  setWindowTitle(QStringLiteral("Считывание нового регистратора"));
+  setFixedSize(311, 261);
+
+  CB_Data = Named(new QLineEdit(this), "CB_Data");
+  CB_Operator = HistoryCombo(this, "CB_Operator");
+  CB_Coment = HistoryCombo(this, "CB_Coment");
+  CB_ComPort = ListCombo(this, "CB_ComPort", {"COM1", "COM2", "COM3", "COM4"});
+  CB_baudrate = ListCombo(this, "CB_baudrate",
+                          {QStringLiteral("Авто"), "9600", "19200", "38400", "57600", "115200"});
+  Btn_Read = Named(new QPushButton(kStart, this), "Btn_Read");
+  ST_StatusRead = Named(new QLabel(this), "ST_StatusRead");
+  ST_Baud = Named(new QLabel(this), "ST_Baud");
+  ST_PR = Named(new QLabel(this), "ST_PR");
+  ST_Ost = Named(new QLabel(this), "ST_Ost");
+  ProgressBar1 = Named(new QProgressBar(this), "ProgressBar1");
+  ProgressBar1->setRange(0, 8000);
+  ProgressBar1->setTextVisible(false);
+  ST_NameFile = Named(new QLabel(this), "ST_NameFile");
+  Animate1 = Named(new TAnimate(this), "Animate1");
+  Timer_Read = Named(new QTimer(this), "Timer_Read");
+  Timer_Read->setInterval(200);
+  Timer_Timer = Named(new QTimer(this), "Timer_Timer");
+  Timer_Timer->setInterval(1000);
+  ScComm1->setObjectName(QStringLiteral("ScComm1"));
+
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(Caption(this, " Дата считывания "), 0, 0);
+  grid->addWidget(CB_Data, 0, 1, 1, 3);
+  grid->addWidget(Caption(this, " Оператор"), 1, 0);
+  grid->addWidget(CB_Operator, 1, 1, 1, 3);
+  grid->addWidget(Caption(this, " Комментарии"), 2, 0);
+  grid->addWidget(CB_Coment, 2, 1, 1, 3);
+  grid->addWidget(Caption(this, " Порт"), 3, 0);
+  grid->addWidget(CB_ComPort, 3, 1);
+  grid->addWidget(Caption(this, " Скорость"), 3, 2);
+  grid->addWidget(CB_baudrate, 3, 3);
+  grid->addWidget(Animate1, 4, 0);
+  grid->addWidget(Btn_Read, 4, 1, 1, 3);
+  grid->addWidget(ST_StatusRead, 5, 0, 1, 4);
+  grid->addWidget(ST_Baud, 6, 0, 1, 2);
+  grid->addWidget(ST_PR, 6, 2, 1, 2);
+  grid->addWidget(ST_Ost, 7, 0, 1, 2);
+  grid->addWidget(ST_NameFile, 7, 2, 1, 2);
+  grid->addWidget(ProgressBar1, 8, 0, 1, 4);
+
+  // Line settings of the recorder: 9600 bit/s at the start, 8 data bits, no parity, 2 stop
+  // bits, "?" as the event character, no flow control, DTR and RTS held low.
+  ScComm1->SetDeviceName(QStringLiteral("COM%d"));
+  ScComm1->SetBaudrate(br9600);
+  ScComm1->SetStopbits(sb2);
+  ScComm1->EventChars().SetEventChar('?');
+  ScComm1->EventChars().SetEofChar('?');
+  TScFlowControl& flow = ScComm1->FlowControl();
+  flow.SetOutCtsFlow(false);
+  flow.SetOutDsrFlow(false);
+  flow.SetControlDtr(dtrDisabled);
+  flow.SetControlRts(rtsDisabled);
+  flow.SetXonXoffOut(false);
+  flow.SetXonXoffIn(false);
+  flow.SetDsrSensitivity(false);
+  flow.SetTxContinueOnXoff(false);
+  ScComm1->SetMonitorEvents({});
+  ScComm1->OnRxFlag = [this](QObject* sender) { ScComm1RxFlag(sender); };
+
+  connect(Btn_Read, &QPushButton::clicked, this, &TForm_Read::Btn_Read_Click);
+  connect(CB_ComPort, &QComboBox::activated, this,
+          [this](int index) { SetTag(CB_ComPort, index); });
+  connect(CB_baudrate, &QComboBox::activated, this,
+          [this](int index) { SetTag(CB_baudrate, index); });
+  connect(Timer_Read, &QTimer::timeout, this, &TForm_Read::Timer_ReadTimer);
+  connect(Timer_Timer, &QTimer::timeout, this, &TForm_Read::Timer_TimerTimer);
+  for (QObject* tagged : std::initializer_list<QObject*>{CB_ComPort, CB_baudrate, Timer_Timer})
+    SetTag(tagged, 0);
+  Timer_Read->start();
+  FormCreate();
+}
+
+TForm_Read::~TForm_Read() {
+  // No handler may run on a half-destroyed window.
+  ScComm1->OnRxFlag = nullptr;
+  ClosePort();
+}
+
+int TForm_Read::Tag(const QObject* control) {
+  return control->property("Tag").toInt();
+}
+
+void TForm_Read::SetTag(QObject* control, int value) {
+  control->setProperty("Tag", value);
+}
+
+void TForm_Read::FormCreate() {
+  CB_ComPort->setCurrentIndex(0);
+  ST_StatusRead->clear();
+  CB_Operator->setCurrentIndex(0);
+}
+
+void TForm_Read::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) FormShow();
+}
+
+void TForm_Read::FormShow() {
+  ST_NameFile->clear();
+  // A kept choice outside the list counts as the first item.
+  for (QComboBox* combo : {CB_ComPort, CB_baudrate}) {
+    if (Tag(combo) < 0 || Tag(combo) >= combo->count()) SetTag(combo, 0);
+    combo->setCurrentIndex(Tag(combo));
+  }
+  CB_Data->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+  QWidget* main = parentWidget() ? parentWidget()->window() : QApplication::activeWindow();
+  if (main && main != this) move(main->frameGeometry().center() - rect().center());
+}
+
+void TForm_Read::done(int result) {
+  if (readout_.Running()) {
+    // The readout runs in a wait of this very window: close once it has ended.
+    closeRequested_ = true;
+    if (readout_.ReadActive) CancelReading();
+    return;
+  }
+  if (readout_.Armed() && ScComm1->IsOpen()) CancelReading();
+  FormClose();
+  QDialog::done(result);
+}
+
+void TForm_Read::FormClose() {
+  readout_.ReadActive = false;
+  if (hooks_.RefreshFileList) hooks_.RefreshFileList();
+  SetTag(Timer_Timer, 0);
+  Timer_Timer->stop();
+}
+
+void TForm_Read::AddComboHistory(QComboBox* Combo) {
+  const QString text = Combo->currentText();
+  // The history holds exactly six entries; a list of another size is made to fit.
+  while (Combo->count() < kHistorySize) Combo->addItem(QString());
+  while (Combo->count() > kHistorySize) Combo->removeItem(Combo->count() - 1);
+  if (text.isEmpty()) return;
+  for (int i = 0; i < kHistorySize; ++i)
+    if (Combo->itemText(i) == text) return;
+  for (int i = kHistorySize - 1; i > 0; --i) Combo->setItemText(i, Combo->itemText(i - 1));
+  Combo->setItemText(0, text);
+  Combo->setCurrentIndex(0);
+}
+
+void TForm_Read::Btn_Read_Click() {
+  if (hooks_.ClearStatusPanel0) hooks_.ClearStatusPanel0();
+  ST_Baud->clear();
+  ST_PR->clear();
+  ST_Ost->clear();
+  // The checks guard the start only: a cancel must always work.
+  if (Btn_Read->text() != kStart) {
+    CancelReading();
+    return;
+  }
+  if (CB_Data->text().isEmpty()) {
+    MessageBox::Show(QStringLiteral("Выберите дату"), kErrorCaption, MsgButtons::Ok,
+                     MsgIcon::Error);
+    CB_Data->setFocus();
+    return;
+  }
+  if (CB_Operator->currentText().isEmpty()) {
+    MessageBox::Show(QStringLiteral("Введите имя оператора"), kErrorCaption, MsgButtons::Ok,
+                     MsgIcon::Error);
+    CB_Operator->setFocus();
+    return;
+  }
+  AddComboHistory(CB_Operator);
+  AddComboHistory(CB_Coment);
+  StartReading();
+}
+
+void TForm_Read::StartReading() {
+  Btn_Read->setText(kCancel);
+  ST_StatusRead->setText(ReadoutText::Searching);
+  ClosePort();
+  try {
+    ScComm1->SetPortNum(CB_ComPort->currentIndex() + 1);
+    ScComm1->SetBaudrate(br9600);
+    ScComm1->SetMonitorEvents({ceRxFlag});
+    readout_.Arm();
+    ScComm1->Open();
+    ScComm1->SetDTR(false);
+    ScComm1->SetRTS(false);
+    Animate1->SetActive(true);
+  } catch (const std::exception&) {
+    ClosePort();
+    Animate1->SetActive(false);
+    Btn_Read->setText(kStart);
+    Timer_Read->stop();
+    ST_StatusRead->setText(kOpenError);
+    MessageBox::Show(kOpenError, kErrorCaption, MsgButtons::Ok, MsgIcon::Error);
+  }
+}
+
+void TForm_Read::CancelReading() {
+  readout_.Cancel();
+  Btn_Read->setEnabled(false);
+  ST_StatusRead->setText(ReadoutText::Finishing);
+  Animate1->SetActive(false);
+  Btn_Read->setText(kStart);
+  Timer_Read->stop();
+  Timer_Timer->stop();
+  if (readout_.Running()) return;  // the readout's end enables the button
+  // No readout runs: a "?" that comes later must not start one.
+  ClosePort();
+  Btn_Read->setEnabled(true);
+  ST_StatusRead->setText(ReadoutText::CancelledWhileArmed);
+}
+
+void TForm_Read::ClosePort() {
+  try {
+    ScComm1->Close();
+    ScComm1->SetMonitorEvents({});
+  } catch (const std::exception&) {
+    // A port that fails to close is gone all the same.
+  }
+}
+
+void TForm_Read::ScComm1RxFlag(QObject*) {
+  if (readout_.Running()) return;
+  if (!readout_.Armed()) {
+    ClosePort();
+    return;
+  }
+  readout_.Run();
+}
+
+// --- timers and waits ---
+
+void TForm_Read::Timer_ReadTimer() {
+  int count = 0;
+  try {
+    count = ScComm1->InQueue();
+  } catch (const std::exception&) {
+    // A port in trouble counts as quiet; the read that follows fails its step.
+  }
+  InQueueCount = count;
+  if (InQueueCount == PrevInQueueCount) ReplyComplete = 1;
+  PrevInQueueCount = InQueueCount;
+}
+
+void TForm_Read::Timer_TimerTimer() {
+  const int seconds = Tag(Timer_Timer) + 1;
+  SetTag(Timer_Timer, seconds);
+  ST_PR->setText(QStringLiteral("Прошло: ") + PadZeros(QString::number(seconds / 60), 2) + u':' +
+                 PadZeros(QString::number(seconds % 60), 2));
+}
+
+void TForm_Read::WaitProcessingMessages(int Milliseconds) {
+  ReplyComplete = 0;
+  InQueueCount = 0;
+  PrevInQueueCount = -100;  // the first tick never completes
+  Timer_Read->start();
+  WaitUntil(Milliseconds, [this] { return ReplyComplete != 0; });
+  Timer_Read->stop();
+}
+
+void TForm_Read::Delay(int milliseconds) {
+  ::Delay(milliseconds);
+}
+
+// --- what the readout shows ---
+
+void TForm_Read::SetStatusText(const QString& text) {
+  ST_StatusRead->setText(text);
+}
+
+void TForm_Read::SetFileNameText(const QString& text) {
+  ST_NameFile->setText(text);
+}
+
+void TForm_Read::SetRemainingText(const QString& text) {
+  ST_Ost->setText(text);
+}
+
+void TForm_Read::SetProgressMax(int max) {
+  ProgressBar1->setMaximum(max);
+}
+
+void TForm_Read::SetProgressPosition(int position) {
+  ProgressBar1->setValue(position);
+}
+
+void TForm_Read::SetBaudText(const QString& text) {
+  ST_Baud->setText(text);
+}
+
+// --- the port and the window during a readout ---
+
+void TForm_Read::ReopenWithoutEvents() {
+  ScComm1->Close();
+  ScComm1->SetMonitorEvents({});
+  ScComm1->Open();
+  ScComm1->SetDTR(false);
+  ScComm1->SetRTS(false);
+}
+
+void TForm_Read::SetSpeed(int speedIndex) {
+  ScComm1->SetBaudrate(kBaudrates[static_cast<std::size_t>(qBound(0, speedIndex, 4))]);
+}
+
+void TForm_Read::ProcessMessages() {
+  QCoreApplication::processEvents();
+}
+
+int TForm_Read::BaudrateChoice() {
+  return CB_baudrate->currentIndex();
+}
+
+ReadoutFileChoices TForm_Read::FileChoices() {
+  return {CB_Data->text(), CB_Operator->currentText(), CB_Coment->currentText(),
+          hooks_.DataDirectory ? hooks_.DataDirectory() : ProgramWriteDirectory(),
+          QDateTime::currentDateTime()};
+}
+
+void TForm_Read::StartElapsedTime() {
+  SetTag(Timer_Timer, 0);
+  Timer_Timer->start();
+}
+
+void TForm_Read::CleanUp() {
+  SetTag(Timer_Timer, 0);
+  Timer_Timer->stop();
+  ProgressBar1->setValue(0);
+  Btn_Read->setText(kStart);
+  Animate1->SetActive(false);
+  Timer_Read->stop();
+  ScComm1->Close();
+  ScComm1->SetMonitorEvents({});
+}
+
+void TForm_Read::CloseWindow() {
+  closeRequested_ = false;
+  FormClose();
+  QDialog::done(QDialog::Accepted);
+}
+
+void TForm_Read::ReadoutEnded() {
+  if (hooks_.RefreshFileList) hooks_.RefreshFileList();
+  Btn_Read->setEnabled(true);
+  if (!closeRequested_) return;
+  closeRequested_ = false;
+  if (isVisible()) {
+    FormClose();
+    QDialog::done(QDialog::Rejected);
+  }
+}
