@@ -1172,11 +1172,15 @@ void TForm_main::BuildStatusHints() {
       {SpeedBtn_Refresh, "Обновить"},
   };
   for (const auto& [item, hint] : items) {
+    item->setToolTip(QString::fromUtf8(hint));
     for (QToolBar* bar : {SpeedBar1, SpeedBar_Find, SpeedBar3}) {
       if (QWidget* button = bar->widgetForAction(item))
         SetStatusHint(button, QString::fromUtf8(hint));
     }
   }
+  // These two show their hints as tool tips only.
+  SpeedItem_SaveAs->setToolTip(QStringLiteral("Сохранить как..."));
+  SpeedItem_DecodeData->setToolTip(QStringLiteral("Расшифровка данных"));
   SetStatusHint(SpeedBar3->widgetForAction(SpeedBtn_WWW), SpeedBtn_WWW->text());
   SetStatusHint(SpeedBar3->widgetForAction(SpeedBtn_Mail), SpeedBtn_Mail->text());
   for (QWidget* area :

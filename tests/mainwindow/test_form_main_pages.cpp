@@ -620,6 +620,7 @@ TEST_F(DataPagesTest, StatusHintsOfTheNamedAreas) {
   for (const auto& [item, hint] : hints) {
     HoverOver(button(w.SpeedBar1, item));
     EXPECT_EQ(w.StatusPanel0(), QString::fromUtf8(hint));
+    EXPECT_EQ(item->toolTip(), QString::fromUtf8(hint));
   }
   HoverOver(button(w.SpeedBar3, w.SpeedBtn_Exit));
   EXPECT_EQ(w.StatusPanel0(), "Выйти из программы");
@@ -630,6 +631,10 @@ TEST_F(DataPagesTest, StatusHintsOfTheNamedAreas) {
   HoverOver(button(w.SpeedBar3, w.SpeedBtn_Mail));
   EXPECT_TRUE(w.StatusPanel0().contains(kMakerMailAddress));
   // Tool tips only.
+  EXPECT_EQ(w.SpeedItem_SaveAs->toolTip(), "Сохранить как...");
+  EXPECT_EQ(w.SpeedItem_DecodeData->toolTip(), "Расшифровка данных");
+  EXPECT_EQ(w.SpeedBtn_Find->toolTip(), "Поиск...");
+  EXPECT_EQ(w.SpeedBtn_Exit->toolTip(), "Выйти из программы");
   HoverOver(button(w.SpeedBar1, w.SpeedItem_SaveAs));
   HoverOver(button(w.SpeedBar1, w.SpeedItem_DecodeData));
   EXPECT_TRUE(w.StatusPanel0().contains(kMakerMailAddress));
