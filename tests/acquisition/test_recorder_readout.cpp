@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 
 namespace {
 
@@ -26,7 +27,10 @@ class ScriptedWindow : public ReadoutWindow {
   void SetBaudText(const QString& text) override { Baud = text; }
   void StartElapsedTime() override { Log << "elapsed"; }
   void CleanUp() override { Log << "cleanup"; }
-  void CloseWindow() override { Log << "close"; }
+  void CloseWindow() override {
+    Log << "close";
+    if (OnClose) OnClose();
+  }
   void ReadoutEnded() override { Log << "ended"; }
 
   int Choice = 0;
@@ -34,6 +38,7 @@ class ScriptedWindow : public ReadoutWindow {
   QStringList Log;
   QList<int> Speeds;
   QString Baud;
+  std::function<void()> OnClose;
 };
 
 RecorderModel Sample(quint8 type = 2, int records = 40, int overload = 12) {
@@ -94,6 +99,8 @@ QByteArray B(int n) {
 }
 
 TEST_F(ReadoutTest, AutomaticSpeedReadsEverythingAndKeepsTheFile) {
+  // Closing the window clears ReadActive, as the real window does.
+  window.OnClose = [this] { readout.ReadActive = false; };
   ASSERT_TRUE(Run());
   EXPECT_EQ(Commands(),
             (QList<QByteArray>{kProbe, B(1), B(2), B(3), B(4), "I", "I", "N", "P", "M", "D",
