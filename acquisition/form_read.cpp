@@ -188,9 +188,10 @@ TForm_Read::TForm_Read(QWidget* parent)
   ScComm1->OnRxFlag = [this](QObject* sender) { ScComm1RxFlag(sender); };
 
   connect(Btn_Read, &QPushButton::clicked, this, &TForm_Read::Btn_Read_Click);
-  connect(CB_ComPort, &QComboBox::activated, this,
+  // Any change of the choice is kept, so the next showing does not undo it.
+  connect(CB_ComPort, &QComboBox::currentIndexChanged, this,
           [this](int index) { SetTag(CB_ComPort, index); });
-  connect(CB_baudrate, &QComboBox::activated, this,
+  connect(CB_baudrate, &QComboBox::currentIndexChanged, this,
           [this](int index) { SetTag(CB_baudrate, index); });
   connect(Timer_Read, &QTimer::timeout, this, &TForm_Read::Timer_ReadTimer);
   connect(Timer_Timer, &QTimer::timeout, this, &TForm_Read::Timer_TimerTimer);

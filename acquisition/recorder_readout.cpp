@@ -103,10 +103,11 @@ bool RecorderReadout::Run() {
   } catch (const std::exception&) {
     // The end of a readout goes on whatever failed.
   }
-  Outcome(transfer);
+  // Closing the window on success clears ReadActive, so the result is taken here.
+  const bool kept = Outcome(transfer);
   running_ = false;
   window_.ReadoutEnded();
-  return Guard();
+  return kept;
 }
 
 void RecorderReadout::Detect() {
@@ -245,8 +246,8 @@ void RecorderReadout::EndLink() {
   }
 }
 
-void RecorderReadout::Outcome(TableTransfer& transfer) {
-  transfer.Finish();
+bool RecorderReadout::Outcome(TableTransfer& transfer) {
+  const bool kept = transfer.Finish();
   waits_.Delay(kOutcomeWaitMs);
   // A cancel stays a cancel even when a later reply set LinkOk again.
   if (!ReadActive) {
@@ -257,4 +258,5 @@ void RecorderReadout::Outcome(TableTransfer& transfer) {
     progress_.SetStatusText(ReadoutText::Done);
     window_.CloseWindow();
   }
+  return kept;
 }

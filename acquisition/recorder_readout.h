@@ -95,7 +95,7 @@ class RecorderReadout {
   void CheckLink();
   void ReadHeaderItems(ReadoutHeader& header);
   void EndLink();
-  void Outcome(TableTransfer& transfer);
+  bool Outcome(TableTransfer& transfer);
 
   RecorderLink& link_;
   ReadoutWaits& waits_;

@@ -95,6 +95,13 @@ TEST_F(FormReadTest, ShowTakesTheKeptChoicesAndToday) {
   form.CB_baudrate->setFocus();
   QTest::keyClick(form.CB_baudrate, Qt::Key_Down);
   EXPECT_EQ(TForm_Read::Tag(form.CB_baudrate), 1);
+  // So is a choice made by code, and the next showing keeps it.
+  form.CB_ComPort->setCurrentIndex(3);
+  form.CB_baudrate->setCurrentIndex(4);
+  form.hide();
+  form.show();
+  EXPECT_EQ(form.CB_ComPort->currentText(), "COM4");
+  EXPECT_EQ(form.CB_baudrate->currentText(), "57600");
 }
 
 TEST_F(FormReadTest, Histories) {
@@ -180,6 +187,13 @@ TEST_F(FormReadTest, CancelWhileArmedAlwaysWorksAndDisarms) {
   form.ScComm1RxFlag(form.ScComm1);
   EXPECT_FALSE(form.Readout().ReadoutStarted);
   EXPECT_EQ(Status(), "Процесс отменен пользователем");
+
+  // Nor on a port that is somehow still open: the "?" closes it.
+  form.ScComm1->Open();
+  ASSERT_TRUE(form.ScComm1->IsOpen());
+  form.ScComm1RxFlag(form.ScComm1);
+  EXPECT_FALSE(form.ScComm1->IsOpen());
+  EXPECT_FALSE(form.Readout().ReadoutStarted);
 }
 
 TEST_F(FormReadTest, ClosingWhileArmedDisarmsAndRebuildsTheList) {

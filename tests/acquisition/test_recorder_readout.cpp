@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 
 namespace {
 
@@ -26,7 +27,10 @@ class ScriptedWindow : public ReadoutWindow {
   void SetBaudText(const QString& text) override { Baud = text; }
   void StartElapsedTime() override { Log << "elapsed"; }
   void CleanUp() override { Log << "cleanup"; }
-  void CloseWindow() override { Log << "close"; }
+  void CloseWindow() override {
+    Log << "close";
+    if (OnClose) OnClose();
+  }
   void ReadoutEnded() override { Log << "ended"; }
 
   int Choice = 0;
@@ -34,6 +38,7 @@ class ScriptedWindow : public ReadoutWindow {
   QStringList Log;
   QList<int> Speeds;
   QString Baud;
+  std::function<void()> OnClose;
 };
 
 RecorderModel Sample(quint8 type = 2, int records = 40, int overload = 12) {
@@ -94,6 +99,8 @@ QByteArray B(int n) {
 }
 
 TEST_F(ReadoutTest, AutomaticSpeedReadsEverythingAndKeepsTheFile) {
+  // Closing the window clears ReadActive, as the real window does.
+  window.OnClose = [this] { readout.ReadActive = false; };
   ASSERT_TRUE(Run());
   EXPECT_EQ(Commands(),
             (QList<QByteArray>{kProbe, B(1), B(2), B(3), B(4), "I", "I", "N", "P", "M", "D",
@@ -132,6 +139,44 @@ TEST_F(ReadoutTest, AutomaticSpeedReadsEverythingAndKeepsTheFile) {
   QFile actual(dir.filePath(kFileName));
   ASSERT_TRUE(expected.open(QIODevice::ReadOnly) && actual.open(QIODevice::ReadOnly));
   EXPECT_EQ(actual.readAll(), expected.readAll());
+}
+
+// The exact traffic: which commands are preceded by a purge and which wait follows each.
+TEST_F(ReadoutTest, PurgesAndWaitsOnTheWire) {
+  const QStringList probe{"purge", "AA", "delay 1000"};
+  const QStringList end{"46", "delay 500", "delay 100", "delay 1000"};
+  ASSERT_TRUE(Run());
+  const QStringList full =
+      probe +
+      QStringList{"delay 300",  "purge",     "42 01",     "delay 1000", "purge",     "42 02",
+                  "delay 1000", "purge",     "42 03",     "delay 1000", "purge",     "42 04",
+                  "delay 1000", "purge",     "49",        "delay 1000", "49",        "delay 500",
+                  "4E",         "delay 500", "50",        "delay 500",  "4D",        "delay 500",
+                  "44",         "delay 500", "43",        "delay 500",  "54",        "delay 500",
+                  "57",         "delay 500", "52",        "wait 6000",  "53",        "wait 10000",
+                  "45",         "delay 500", "delay 200", "4F",         "delay 500", "52",
+                  "wait 6000",  "45",        "delay 500"} +
+      end;
+  EXPECT_EQ(link.Trace(), full);
+
+  // A fixed speed goes out without a purge; a twice failed item ends with "E" and two "F".
+  Rig fixed(dir.path(), Sample());
+  fixed.window.Choice = 4;
+  fixed.recorder.Faults().BadCheckFirstTry = "N";
+  fixed.recorder.Faults().BadCheckTries = 2;
+  EXPECT_FALSE(fixed.readout.Run());
+  const QStringList failed =
+      probe + QStringList{"delay 300", "42 03",     "delay 1000", "purge",     "49", "delay 1000",
+                          "49",        "delay 500", "4E",         "delay 500", "4E", "delay 500",
+                          "45",        "delay 500", "46",         "delay 500", "46", "delay 500"} +
+      end.mid(2);
+  EXPECT_EQ(fixed.link.Trace(), failed);
+
+  // Nobody answers: two probes, then "E" and one "F".
+  Rig silent(dir.path(), Sample());
+  silent.recorder.Faults().SilentAfter = '\xAA';
+  EXPECT_FALSE(silent.readout.Run());
+  EXPECT_EQ(silent.link.Trace(), (probe + probe + QStringList{"45", "delay 500"} + end));
 }
 
 TEST_F(ReadoutTest, SpeedNegotiationOutcomes) {

@@ -6,6 +6,7 @@ constexpr int kTimerTickMs = 200;
 
 void VirtualRecorderLink::WriteText(QByteArrayView bytes) {
   if (!bytes.isEmpty()) lastCommand_ = bytes.front();
+  trace_ << QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper());
   const QByteArray reply = recorder_.Receive(bytes);
   if (!reply.isEmpty()) pending_.append({now_ + recorder_.Faults().ReplyDelayMs, reply});
   Arrive();
@@ -28,11 +29,13 @@ QByteArray VirtualRecorderLink::ReadText() {
 }
 
 void VirtualRecorderLink::PurgeAll() {
+  trace_ << QStringLiteral("purge");
   input_.clear();
   pending_.clear();
 }
 
 void VirtualRecorderLink::Delay(int milliseconds) {
+  trace_ << QStringLiteral("delay %1").arg(milliseconds);
   now_ += milliseconds;
   Arrive();
   waits_.append({false, milliseconds, milliseconds, lastCommand_});
@@ -40,6 +43,7 @@ void VirtualRecorderLink::Delay(int milliseconds) {
 }
 
 void VirtualRecorderLink::WaitProcessingMessages(int milliseconds) {
+  trace_ << QStringLiteral("wait %1").arg(milliseconds);
   const qint64 start = now_;
   int previous = -100;  // the first tick never completes
   bool complete = false;

@@ -31,6 +31,9 @@ class VirtualRecorderLink : public RecorderLink, public ReadoutWaits {
     char AfterCommand;
   };
   const QList<Wait>& Waits() const { return waits_; }
+  // Everything the readout did on the link, in order: "purge", the bytes sent in hex
+  // ("42 03"), "delay 1000", "wait 6000" (WaitProcessingMessages).
+  const QStringList& Trace() const { return trace_; }
 
   // Runs while a wait lets messages through (once per Delay, at every timer tick of
   // WaitProcessingMessages), with the last command sent; a test presses cancel here.
@@ -48,6 +51,7 @@ class VirtualRecorderLink : public RecorderLink, public ReadoutWaits {
   QByteArray input_;
   QList<Pending> pending_;
   QList<Wait> waits_;
+  QStringList trace_;
   char lastCommand_ = 0;
 };
 
