@@ -268,6 +268,25 @@ QString FloatText(const TPropInfo& prop, const QVariant& value) {
   return FloatToText(TextToFloat(QString::number(v, 'g', prop.Digits)).value_or(v));
 }
 
+// The stored text of a property that is not an object.
+QString ScalarText(const TPropInfo& prop, const QVariant& value) {
+  switch (prop.Kind) {
+    case TPropKind::Integer:
+    case TPropKind::Int64:
+      return IntToText(value.toLongLong());
+    case TPropKind::Char:
+      return value.toString().left(1);
+    case TPropKind::Enumeration:
+      return EnumText(prop, value);
+    case TPropKind::Float:
+      return FloatText(prop, value);
+    case TPropKind::Set:
+      return SetText(prop, value);
+    default:
+      return value.toString();
+  }
+}
+
 }  // namespace
 
 QString TPropsStorage::ComponentReference(const QObject* component) const {
@@ -320,34 +339,13 @@ void TPropsStorage::StoreProperty(const TPropInfo* prop) {
   if (!prop || !AObject) return;
   const QVariant value = prop->Read(AObject);
   QString text;
-  switch (prop->Kind) {
-    case TPropKind::Integer:
-    case TPropKind::Int64:
-      text = IntToText(value.toLongLong());
-      break;
-    case TPropKind::Char:
-      text = value.toString().left(1);
-      break;
-    case TPropKind::Enumeration:
-      text = EnumText(*prop, value);
-      break;
-    case TPropKind::Float:
-      text = FloatText(*prop, value);
-      break;
-    case TPropKind::String:
-    case TPropKind::Variant:
-      text = value.toString();
-      break;
-    case TPropKind::Set:
-      text = SetText(*prop, value);
-      break;
-    case TPropKind::Class:
-      if (prop->IsStringList) {
-        StoreStringList(*prop);
-        return;
-      }
-      text = ComponentReference(value.value<QObject*>());
-      break;
+  if (prop->Kind != TPropKind::Class) {
+    text = ScalarText(*prop, value);
+  } else if (prop->IsStringList) {
+    StoreStringList(*prop);
+    return;
+  } else {
+    text = ComponentReference(value.value<QObject*>());
   }
   if (text.isEmpty() && prop->Kind != TPropKind::String && prop->Kind != TPropKind::Char) return;
   WriteString(Section, GetItemName(prop->Name), TrimBlank(text));
@@ -381,26 +379,7 @@ void TPropsStorage::LoadProperty(const TPropInfo* prop) {
       PutBack(AObject, *prop, QVariant::fromValue(target), text);
       return;
     }
-    const QVariant current = prop->Read(AObject);
-    QString def;
-    switch (prop->Kind) {
-      case TPropKind::Integer:
-      case TPropKind::Int64:
-        def = IntToText(current.toLongLong());
-        break;
-      case TPropKind::Enumeration:
-        def = EnumText(*prop, current);
-        break;
-      case TPropKind::Float:
-        def = FloatText(*prop, current);
-        break;
-      case TPropKind::Set:
-        def = SetText(*prop, current);
-        break;
-      default:
-        def = current.toString();
-        break;
-    }
+    const QString def = ScalarText(*prop, prop->Read(AObject));
     const bool alwaysRead = prop->Kind == TPropKind::String || prop->Kind == TPropKind::Char;
     const QString text = def.isEmpty() && !alwaysRead
                              ? QString()
