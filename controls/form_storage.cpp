@@ -1,0 +1,341 @@
+#include "controls/form_storage.h"
+
+#include <QEvent>
+#include <QWidget>
+#include <stdexcept>
+
+#include "controls/str_utils.h"
+#include "platform/exception_guard.h"
+
+TIniLink::~TIniLink() {
+  OnSave = nullptr;
+  OnLoad = nullptr;
+  SetStorage(nullptr);
+}
+
+void TIniLink::SetStorage(TFormPlacement* storage) {
+  if (storage == storage_) return;
+  if (storage_) storage_->links_.removeAll(this);
+  storage_ = storage;
+  if (storage_) storage_->links_.append(this);
+}
+
+TSettingsObject* TIniLink::SettingsObject() const {
+  return storage_ ? storage_->SettingsObject() : nullptr;
+}
+
+QString TIniLink::RootSection() const {
+  const QString section = storage_ ? storage_->IniSectionAsSet() : QString();
+  return section.isEmpty() ? QString() : section + u'\\';
+}
+
+void TIniLink::SaveToStorage() {
+  if (OnSave) OnSave(this);
+}
+
+void TIniLink::LoadFromStorage() {
+  if (OnLoad) OnLoad(this);
+}
+
+// Keeps a settings object open for one read or write when none was open.
+class TFormPlacement::Session {
+ public:
+  Session(TFormPlacement& placement, bool readOnly) : placement_(placement) {
+    if (placement_.settings_) return;
+    placement_.OpenSettings(readOnly);
+    opened_ = true;
+  }
+  ~Session() {
+    if (opened_) placement_.CloseSettings();
+  }
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+ private:
+  TFormPlacement& placement_;
+  bool opened_ = false;
+};
+
+TFormPlacement::TFormPlacement(QObject* owner) : QObject(owner) {
+  if (QWidget* window = Window()) {
+    Options = fpState | fpPosition;
+    defaultSection_ = GetDefaultSection(window);
+    window->installEventFilter(this);
+  }
+}
+
+TFormPlacement::~TFormPlacement() {
+  // A window destroyed while shown keeps what it showed. Its controls may be gone by
+  // now: the properties of those are not saved.
+  if (Active && !saved_ && restored_) {
+    destroying_ = true;
+    RunGuarded([this] { SaveFormPlacement(); });
+    destroying_ = false;
+  }
+  CloseSettings();
+  for (qsizetype i = links_.size() - 1; i >= 0; --i) links_.at(i)->SetStorage(nullptr);
+}
+
+QWidget* TFormPlacement::Window() const {
+  auto* widget = qobject_cast<QWidget*>(parent());
+  return widget && widget->isWindow() ? widget : nullptr;
+}
+
+QString TFormPlacement::IniFileName() const {
+  if (!iniFileName_.isEmpty()) return iniFileName_;
+  return UseRegistry ? GetDefaultIniRegKey() : GetDefaultIniName();
+}
+
+QString TFormPlacement::IniSection() const {
+  if (!iniSection_.isEmpty()) return iniSection_;
+  // The window's class name is taken while the window is whole: during its destruction
+  // it no longer names the window's own class.
+  return defaultSection_.isEmpty() ? GetDefaultSection(parent()) : defaultSection_;
+}
+
+bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == parent() && !event->spontaneous()) {
+    if (event->type() == QEvent::Show && Active) {
+      if (QWidget* window = Window()) defaultSection_ = GetDefaultSection(window);
+      RunGuarded([this] { RestoreFormPlacement(); });
+    } else if (event->type() == QEvent::Hide && Active && Window()) {
+      RunGuarded([this] { SaveFormPlacement(); });
+    }
+  }
+  return false;
+}
+
+void TFormPlacement::SaveFormPlacement() {
+  if (!restored_ || !Active) return;
+  OpenSettings(false);
+  struct Close {
+    TFormPlacement* self;
+    ~Close() { self->CloseSettings(); }
+  } close{this};
+  WriteInteger(QStringLiteral("FormVersion"), Version);
+  SavePlacement();
+  if (OnSavePlacement) OnSavePlacement(this);
+  saved_ = true;
+}
+
+void TFormPlacement::RestoreFormPlacement() {
+  saved_ = false;
+  OpenSettings(true);
+  struct Close {
+    TFormPlacement* self;
+    ~Close() { self->CloseSettings(); }
+  } close{this};
+  if (ReadInteger(QStringLiteral("FormVersion"), 0) >= Version) {
+    RestorePlacement();
+    restored_ = true;
+    if (OnRestorePlacement) OnRestorePlacement(this);
+    QWidget* window = Window();
+    if ((Options & fpActiveControl) && window) {
+      const QString name =
+          IniReadString(settings_.get(), IniSection(), QStringLiteral("ActiveControl"), {});
+      auto* control = qobject_cast<QWidget*>(FindOwnedComponent(window, name));
+      if (control && control->focusPolicy() != Qt::NoFocus && control->isVisibleTo(window) &&
+          control->isEnabledTo(window))
+        control->setFocus();
+    }
+  }
+  restored_ = true;
+}
+
+void TFormPlacement::SavePlacement() {
+  if (QWidget* window = Window()) {
+    if (Options & (fpState | fpPosition)) {
+      WriteFormPlacement(window, settings_.get(), IniSection());
+      IniWriteString(settings_.get(), IniSection(), QStringLiteral("Visible"),
+                     destroying_ ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    if (Options & fpActiveControl) {
+      if (QWidget* focused = window->focusWidget())
+        IniWriteString(settings_.get(), IniSection(), QStringLiteral("ActiveControl"),
+                       focused->objectName());
+    }
+  }
+  for (TIniLink* link : QList<TIniLink*>(links_)) link->SaveToStorage();
+}
+
+void TFormPlacement::RestorePlacement() {
+  if (QWidget* window = Window())
+    ReadFormPlacement(window, settings_.get(), IniSection(), Options & fpState,
+                      Options & fpPosition);
+  for (TIniLink* link : QList<TIniLink*>(links_)) link->LoadFromStorage();
+}
+
+QString TFormPlacement::ReadString(const QString& ident, const QString& def) {
+  return ReadSectionString(IniSection(), ident, def);
+}
+
+void TFormPlacement::WriteString(const QString& ident, const QString& value) {
+  WriteSectionString(IniSection(), ident, value);
+}
+
+int TFormPlacement::ReadInteger(const QString& ident, int def) {
+  const Session session(*this, true);
+  return IniReadInteger(settings_.get(), IniSection(), ident, def);
+}
+
+void TFormPlacement::WriteInteger(const QString& ident, int value) {
+  const Session session(*this, false);
+  IniWriteInteger(settings_.get(), IniSection(), ident, value);
+}
+
+QString TFormPlacement::ReadSectionString(const QString& section, const QString& ident,
+                                          const QString& def) {
+  const Session session(*this, true);
+  return IniReadString(settings_.get(), section, ident, def);
+}
+
+void TFormPlacement::WriteSectionString(const QString& section, const QString& ident,
+                                        const QString& value) {
+  const Session session(*this, false);
+  IniWriteString(settings_.get(), section, ident, value);
+}
+
+void TFormPlacement::OpenSettings(bool readOnly) {
+  if (settings_) return;
+  if (!UseRegistry) {
+    settings_ = TSettingsObject::OpenIniFile(IniFileName());
+    return;
+  }
+  SettingsRoot root = SettingsRoot::CurrentUser;
+  switch (RegistryRoot) {
+    case TPlacementRegRoot::prCurrentUser:
+      break;
+    case TPlacementRegRoot::prClassesRoot:
+      root = SettingsRoot::Classes;
+      break;
+    case TPlacementRegRoot::prUsers:
+      root = SettingsRoot::Users;
+      break;
+    default:
+      throw std::runtime_error("Failed to open registry root: the settings store has no such root");
+  }
+  // The current user's key is made on every open, another root's only for writing.
+  settings_ = TSettingsObject::OpenRegistry(
+      root, IniFileName(), RegistryRoot == TPlacementRegRoot::prCurrentUser || !readOnly);
+}
+
+void TFormPlacement::CloseSettings() {
+  settings_.reset();
+}
+
+void TStoredValue::SetName(const QString& name) {
+  if (!name.isEmpty() && QString::compare(name, name_, Qt::CaseInsensitive) != 0 && collection_ &&
+      collection_->IndexOf(name) >= 0)
+    throw std::runtime_error("String list does not allow duplicates");
+  name_ = name;
+}
+
+void TStoredValue::Assign(const TStoredValue& source) {
+  Value = source.Value;
+  SetName(source.Name());
+  KeyString = source.KeyString;
+}
+
+void TStoredValue::Save() {
+  QVariant v = Value;
+  if (OnSave) OnSave(this, v);
+  QString s = v.isNull() ? QString() : v.toString();
+  if (!KeyString.isEmpty()) s = XorEncode(KeyString, s);
+  if (collection_ && collection_->Storage()) collection_->Storage()->WriteString(name_, s);
+}
+
+void TStoredValue::Restore() {
+  QString d = Value.isNull() ? QString() : Value.toString();
+  if (!KeyString.isEmpty()) d = XorEncode(KeyString, d);
+  QString s =
+      collection_ && collection_->Storage() ? collection_->Storage()->ReadString(name_, d) : d;
+  if (!KeyString.isEmpty()) s = XorDecode(KeyString, s);
+  QVariant v(s);
+  if (OnRestore) OnRestore(this, v);
+  Value = v;
+}
+
+TStoredValue* TStoredValues::Add() {
+  items_.push_back(std::make_unique<TStoredValue>(this));
+  return items_.back().get();
+}
+
+int TStoredValues::IndexOf(const QString& name) const {
+  for (std::size_t i = 0; i < items_.size(); ++i)
+    if (QString::compare(items_[i]->Name(), name, Qt::CaseInsensitive) == 0) return int(i);
+  return -1;
+}
+
+void TStoredValues::SaveValues() {
+  for (const auto& item : items_) item->Save();
+}
+
+void TStoredValues::RestoreValues() {
+  for (const auto& item : items_) item->Restore();
+}
+
+TFormStorage::TFormStorage(QObject* owner) : TFormPlacement(owner), storedValues_(this) {}
+
+TFormStorage::~TFormStorage() {
+  // The destroy save runs in the base's destructor, when this part is gone: run it here.
+  if (Active && !Saved() && Restored()) RunGuarded([this] { SaveFormPlacement(); });
+}
+
+QStringList TFormStorage::StoredProps() const {
+  QStringList entries;
+  for (const TStoredItem& item : storedProps_) entries += item.Text;
+  return entries;
+}
+
+void TFormStorage::SetStoredProps(const QStringList& entries) {
+  storedProps_.clear();
+  for (const QString& entry : entries) storedProps_.append({entry, nullptr});
+  resolved_ = false;
+}
+
+void TFormStorage::ResolveStoredProps() {
+  if (resolved_) return;
+  UpdateStoredList(parent(), storedProps_, true);
+  resolved_ = true;
+}
+
+void TFormStorage::SavePlacement() {
+  TFormPlacement::SavePlacement();
+  SaveProperties();
+  storedValues_.SaveValues();
+}
+
+void TFormStorage::RestorePlacement() {
+  TFormPlacement::RestorePlacement();
+  SetRestored();
+  RestoreProperties();
+  storedValues_.RestoreValues();
+}
+
+void TFormStorage::SaveProperties() {
+  ResolveStoredProps();
+  TPropsStorage storage;
+  storage.Section = IniSection();
+  storage.WriteHandler = [this](const QString& section, const QString& ident,
+                                const QString& value) {
+    WriteSectionString(section, ident, value);
+  };
+  storage.EraseHandler = [this](const QString& section) {
+    IniEraseSection(SettingsObject(), section);
+  };
+  storage.StoreObjectsProps(parent(), storedProps_);
+}
+
+void TFormStorage::RestoreProperties() {
+  ResolveStoredProps();
+  TPropsStorage storage;
+  storage.Section = IniSection();
+  storage.ReadHandler = [this](const QString& section, const QString& ident, const QString& def) {
+    return ReadSectionString(section, ident, def);
+  };
+  try {
+    storage.LoadObjectsProps(parent(), storedProps_);
+  } catch (const std::exception&) {
+    // What was loaded before the failure stays; the rest keeps its values.
+  }
+}

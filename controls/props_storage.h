@@ -1,0 +1,108 @@
+#pragma once
+// Published properties of objects as texts and back, handed to read, write and erase
+// handlers that the user binds to a settings store. A property is a Qt meta-object
+// property, a dynamic property, "Tag" (an integer every object has, 0 until set) or one
+// of the adapter properties of the standard controls: "Items", "Text" and "ItemIndex"
+// of a combo box and "Text" of a line edit.
+
+#include <QList>
+#include <QMetaEnum>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+enum class TPropKind { Integer, Char, Enumeration, Float, String, Set, Class, Variant, Int64 };
+
+// One published property of an object's class.
+struct TPropInfo {
+  QString Name;
+  TPropKind Kind = TPropKind::Integer;
+  QMetaEnum Enum;             // Enumeration (except Booleans) and Set
+  bool IsBool = false;        // an enumeration of False and True
+  int Digits = 15;            // significant digits of a Float
+  bool IsStringList = false;  // a Class that holds lines; else a component reference
+  std::function<QVariant(const QObject*)> Read;
+  // False when the value was refused.
+  std::function<bool(QObject*, const QVariant&)> Write;
+};
+
+// The published properties of an object, in its class's order.
+class TPropInfoList {
+ public:
+  explicit TPropInfoList(const QObject* object);
+  // The property of that name ignoring case, else null.
+  const TPropInfo* Find(const QString& name) const;
+  const TPropInfo& Items(int index) const { return list_.at(std::size_t(index)); }
+  int Count() const { return int(list_.size()); }
+
+ private:
+  std::vector<TPropInfo> list_;
+};
+
+// One "Component.Property" entry and its component once resolved.
+struct TStoredItem {
+  QString Text;
+  QPointer<QObject> Object;
+};
+using TStoredList = QList<TStoredItem>;
+
+class TPropsStorage {
+ public:
+  using TReadHandler =
+      std::function<QString(const QString& section, const QString& ident, const QString& def)>;
+  using TWriteHandler =
+      std::function<void(const QString& section, const QString& ident, const QString& value)>;
+  using TEraseHandler = std::function<void(const QString& section)>;
+
+  TPropsStorage() = default;
+  virtual ~TPropsStorage() = default;
+  TPropsStorage(const TPropsStorage&) = delete;
+  TPropsStorage& operator=(const TPropsStorage&) = delete;
+
+  QObject* AObject = nullptr;
+  QString Prefix;
+  QString Section;
+  TReadHandler ReadHandler;
+  TWriteHandler WriteHandler;
+  TEraseHandler EraseHandler;
+
+  // Without a bound handler reads give an empty text and writes do nothing.
+  virtual QString ReadString(const QString& section, const QString& ident, const QString& def);
+  virtual void WriteString(const QString& section, const QString& ident, const QString& value);
+  virtual void EraseSection(const QString& section);
+  virtual QString GetItemName(const QString& propName) const { return Prefix + propName; }
+
+  // Failures of a store pass to the caller; a failed load leaves the property as it was.
+  void StoreProperty(const TPropInfo* prop);
+  void LoadProperty(const TPropInfo* prop);
+  void StoreObjectsProps(QObject* root, TStoredList& list);
+  void LoadObjectsProps(QObject* root, TStoredList& list);
+
+ private:
+  void ProcessObjectsProps(QObject* root, TStoredList& list, bool store);
+  void StoreStringList(const TPropInfo& prop);
+  void LoadStringList(const TPropInfo& prop);
+  QString ComponentReference(const QObject* component) const;
+  QObject* ResolveReference(const QString& text) const;
+
+  QObject* owner_ = nullptr;  // set while a list of entries is processed
+};
+
+// Put between a component's name and its property names.
+inline constexpr QStringView kPropNameDelimiter = u"_";
+
+// Drops entries that do not split. FromForm: each entry's component is the root's
+// component of that name (entries naming none are dropped). Else each entry is renamed
+// after its component's current name (entries whose component is gone are dropped).
+void UpdateStoredList(QObject* root, TStoredList& list, bool fromForm);
+bool SplitStoredItem(const QString& item, QString& compName, QString& propName);
+QString MakeStoredItem(const QString& compName, const QString& propName);
+QString RenameStoredItem(const QString& item, const QString& newCompName);
+// The application's top-level window of that name, ignoring case.
+QObject* FindNamedRoot(const QString& name);
+// The object of that name owned by root (at any depth), ignoring case.
+QObject* FindOwnedComponent(const QObject* root, const QString& name);

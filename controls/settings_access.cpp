@@ -1,0 +1,246 @@
+#include "controls/settings_access.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QWidget>
+#include <stdexcept>
+
+#include "archive/number_text.h"
+#include "controls/str_utils.h"
+
+TSettingsObject::TSettingsObject(Kind kind, SettingsStore store, QString key)
+    : kind_(kind), store_(std::move(store)), key_(std::move(key)) {}
+
+std::unique_ptr<TSettingsObject> TSettingsObject::OpenRegistry(SettingsRoot root,
+                                                               const QString& key, bool create) {
+  std::unique_ptr<TSettingsObject> settings(
+      new TSettingsObject(Kind::Registry, SettingsStore(root), key));
+  SettingsStore& store = settings->store_;
+  if (create && !store.SectionExists(key) && !store.CreateSection(key))
+    throw std::runtime_error(
+        QStringLiteral("Failed to create key %1: %2").arg(key, store.LastError()).toStdString());
+  return settings;
+}
+
+std::unique_ptr<TSettingsObject> TSettingsObject::OpenIniFile(const QString& fileName) {
+  QString path = fileName;
+  if (QFileInfo(fileName).isRelative())
+    path = QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+               .filePath(fileName);
+  return std::unique_ptr<TSettingsObject>(
+      new TSettingsObject(Kind::IniFile, SettingsStore(path), QString()));
+}
+
+QString TSettingsObject::SectionPath(const QString& section) const {
+  if (kind_ == Kind::IniFile) return section;
+  return section.isEmpty() ? key_ : key_ + u'\\' + section;
+}
+
+namespace {
+
+bool QuotedAtBothEnds(const QString& value) {
+  if (value.isEmpty()) return false;
+  const QChar first = value.front();
+  return (first == u'"' || first == u'\'') && value.back() == first;
+}
+
+}  // namespace
+
+QString TSettingsObject::Read(const QString& section, const QString& ident,
+                              const QString& defaultValue) const {
+  const QString path = SectionPath(section);
+  if (!store_.ValueExists(path, ident)) return defaultValue;
+  const QString value = store_.ReadString(path, ident);
+  // An INI file hands its values back without one pair of enclosing quotes.
+  if (kind_ == Kind::IniFile && value.size() >= 2 && QuotedAtBothEnds(value))
+    return value.mid(1, value.size() - 2);
+  return value;
+}
+
+void TSettingsObject::Write(const QString& section, const QString& ident, const QString& value) {
+  if (!store_.WriteString(SectionPath(section), ident, value))
+    throw std::runtime_error(QStringLiteral("Failed to write value %1: %2")
+                                 .arg(ident, store_.LastError())
+                                 .toStdString());
+}
+
+void TSettingsObject::EraseSection(const QString& section) {
+  const QString path = SectionPath(section);
+  if (store_.SectionExists(path) && !store_.EraseSection(path))
+    throw std::runtime_error(QStringLiteral("Failed to erase section %1: %2")
+                                 .arg(section, store_.LastError())
+                                 .toStdString());
+}
+
+QString GetDefaultSection(const QObject* component) {
+  if (!component) return {};
+  const auto* widget = qobject_cast<const QWidget*>(component);
+  if (widget && widget->isWindow()) return QString::fromLatin1(widget->metaObject()->className());
+  const QString name = component->objectName();
+  if (widget) return QString::fromLatin1(widget->window()->metaObject()->className()) + name;
+  const auto* owner = qobject_cast<const QWidget*>(component->parent());
+  if (owner && owner->isWindow())
+    return QStringLiteral("%1.%2").arg(QString::fromLatin1(owner->metaObject()->className()), name);
+  return name;
+}
+
+namespace {
+
+QString ProgramBaseName() {
+  return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+}  // namespace
+
+QString GetDefaultIniName() {
+  return ProgramBaseName() + QStringLiteral(".INI");
+}
+
+QString GetDefaultIniRegKey() {
+  return QStringLiteral("Software\\") + ProgramBaseName();
+}
+
+QString IniReadString(const TSettingsObject* settings, const QString& section, const QString& ident,
+                      const QString& defaultValue) {
+  return settings ? settings->Read(section, ident, defaultValue) : defaultValue;
+}
+
+void IniWriteString(TSettingsObject* settings, const QString& section, const QString& ident,
+                    const QString& value) {
+  if (!settings) return;
+  if (settings->GetKind() == TSettingsObject::Kind::IniFile && QuotedAtBothEnds(value))
+    settings->Write(section, ident, u'"' + value + u'"');
+  else
+    settings->Write(section, ident, value);
+}
+
+int IniReadInteger(const TSettingsObject* settings, const QString& section, const QString& ident,
+                   int defaultValue) {
+  if (!settings) return defaultValue;
+  return TextToInt(IniReadString(settings, section, ident, QString()).trimmed())
+      .value_or(defaultValue);
+}
+
+void IniWriteInteger(TSettingsObject* settings, const QString& section, const QString& ident,
+                     int value) {
+  if (settings) settings->Write(section, ident, IntToText(value));
+}
+
+void IniEraseSection(TSettingsObject* settings, const QString& section) {
+  if (settings) settings->EraseSection(section);
+}
+
+namespace {
+
+QSize ScreenSize() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->geometry().size() : QSize();
+}
+
+int ScreenPixelsPerInch() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? qRound(screen->logicalDotsPerInch()) : 96;
+}
+
+QString FourNumbers(int a, int b, int c, int d) {
+  return IntToText(a) + u',' + IntToText(b) + u',' + IntToText(c) + u',' + IntToText(d);
+}
+
+// Word `n` of a stored position as an integer, `fallback` when missing or bad.
+int PositionWord(int n, const QString& text, int fallback) {
+  return TextToInt(ExtractWord(n, text, u", ")).value_or(fallback);
+}
+
+constexpr int kShowHide = 0;
+constexpr int kShowNormal = 1;
+constexpr int kShowMinimized = 2;
+constexpr int kShowMaximized = 3;
+
+}  // namespace
+
+QString GetScreenSizeSuffix() {
+  const QSize size = ScreenSize();
+  return QStringLiteral("(%1x%2)").arg(IntToText(size.width()), IntToText(size.height()));
+}
+
+QString ReadScreenString(const TSettingsObject* settings, const QString& section,
+                         const QString& ident) {
+  const QString value = IniReadString(settings, section, ident + GetScreenSizeSuffix(), QString());
+  return value.isEmpty() ? IniReadString(settings, section, ident, QString()) : value;
+}
+
+void WriteScreenString(TSettingsObject* settings, const QString& section, const QString& ident,
+                       const QString& value) {
+  IniWriteString(settings, section, ident + GetScreenSizeSuffix(), value);
+  IniWriteString(settings, section, ident, value);
+}
+
+void WriteFormPlacement(QWidget* window, TSettingsObject* settings, const QString& section) {
+  if (!window) return;
+  int showCmd = kShowNormal;
+  if (window->isMinimized())
+    showCmd = kShowMinimized;
+  else if (window->isMaximized())
+    showCmd = kShowMaximized;
+  const QRect normal =
+      window->normalGeometry().isValid() ? window->normalGeometry() : window->geometry();
+  IniWriteInteger(settings, section, QStringLiteral("Flags"), 0);
+  IniWriteInteger(settings, section, QStringLiteral("ShowCmd"), showCmd);
+  IniWriteInteger(settings, section, QStringLiteral("PixelsPerInch"), ScreenPixelsPerInch());
+  // Qt keeps no minimised or maximised position of its own: the system's "not set".
+  WriteScreenString(settings, section, QStringLiteral("MinMaxPos"), FourNumbers(-1, -1, -1, -1));
+  WriteScreenString(settings, section, QStringLiteral("NormPos"),
+                    FourNumbers(normal.left(), normal.top(), normal.left() + normal.width(),
+                                normal.top() + normal.height()));
+}
+
+void ReadFormPlacement(QWidget* window, const TSettingsObject* settings, const QString& section,
+                       bool loadState, bool loadPosition) {
+  if (!window || (!loadState && !loadPosition)) return;
+  if (loadPosition) {
+    bool found = !ReadScreenString(settings, section, QStringLiteral("MinMaxPos")).isEmpty();
+    const QString norm = ReadScreenString(settings, section, QStringLiteral("NormPos"));
+    const QRect current = window->geometry();
+    int left = current.left(), top = current.top();
+    int right = left + current.width(), bottom = top + current.height();
+    if (!norm.isEmpty()) {
+      found = true;
+      left = PositionWord(1, norm, left);
+      top = PositionWord(2, norm, top);
+      right = PositionWord(3, norm, right);
+      bottom = PositionWord(4, norm, bottom);
+    }
+    if (IniReadInteger(settings, section, QStringLiteral("PixelsPerInch"), ScreenPixelsPerInch()) !=
+        ScreenPixelsPerInch())
+      found = false;
+    if (found) {
+      // A window of fixed size takes its stored position only.
+      if (window->minimumSize() == window->maximumSize()) {
+        right = left + current.width();
+        bottom = top + current.height();
+      }
+      if (right > left) window->setGeometry(left, top, right - left, bottom - top);
+    }
+  }
+  if (loadState) {
+    Qt::WindowStates state = Qt::WindowNoState;
+    switch (IniReadInteger(settings, section, QStringLiteral("ShowCmd"), kShowHide)) {
+      case 2:
+      case 6:
+      case 7:
+        state = Qt::WindowMinimized;
+        break;
+      case 3:
+        state = Qt::WindowMaximized;
+        break;
+      default:
+        break;
+    }
+    window->setWindowState(state);
+  }
+  window->update();
+}

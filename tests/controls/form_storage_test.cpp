@@ -1,0 +1,249 @@
+#include "controls/form_storage.h"
+
+#include <gtest/gtest.h>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+
+#include "controls/str_utils.h"
+#include "platform/scripted_services.h"
+#include "platform/settings_store.h"
+
+namespace {
+
+const QStringList kStoredProps = {"CB_Coment.Items",  "CB_Operator.Items", "CB_Coment.Text",
+                                  "CB_Operator.Text", "CB_baudrate.Items", "CB_baudrate.Text",
+                                  "CB_ComPort.Text",  "CB_ComPort.Items",  "CB_ComPort.Tag",
+                                  "CB_baudrate.Tag"};
+
+}  // namespace
+
+// A readout-like window: its history combos start with six empty entries.
+class TForm_Read : public QDialog {
+  Q_OBJECT
+ public:
+  TForm_Read() {
+    auto combo = [this](const char* name, bool editable, const QStringList& items) {
+      auto* c = new QComboBox(this);
+      c->setObjectName(name);
+      c->setEditable(editable);
+      c->addItems(items);
+      return c;
+    };
+    const QStringList six(6, QString());
+    CB_Operator = combo("CB_Operator", true, six);
+    CB_Coment = combo("CB_Coment", true, six);
+    CB_ComPort = combo("CB_ComPort", false, {"COM1", "COM2", "COM3", "COM4"});
+    CB_baudrate =
+        combo("CB_baudrate", false, {"Авто", "9600", "19200", "38400", "57600", "115200"});
+    CB_ComPort->setProperty("Tag", 0);
+    CB_baudrate->setProperty("Tag", 0);
+    FormStorage_Read = new TFormStorage(this);
+    FormStorage_Read->setObjectName("FormStorage_Read");
+    FormStorage_Read->Options = 0;
+    FormStorage_Read->UseRegistry = true;
+    FormStorage_Read->SetStoredProps(kStoredProps);
+    TStoredValue* two = FormStorage_Read->StoredValues().Add();
+    two->SetName("2");
+    two->Value = QString("0");
+    two->KeyString = "kzv";
+    FormStorage_Read->StoredValues().Add();
+  }
+  QComboBox* CB_Operator;
+  QComboBox* CB_Coment;
+  QComboBox* CB_ComPort;
+  QComboBox* CB_baudrate;
+  TFormStorage* FormStorage_Read;
+  QString textAtShow;
+
+ protected:
+  void showEvent(QShowEvent* e) override {
+    QDialog::showEvent(e);
+    textAtShow = CB_Operator->currentText();  // the window's own show handler
+  }
+};
+
+namespace {
+
+QString Key() {
+  return "Software\\" + QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+QString Read(const QString& section, const QString& name) {
+  return SettingsStore(SettingsRoot::CurrentUser).ReadString(Key() + section, name, "<none>");
+}
+
+TEST(FormStorageTest, ReadoutWindowLayoutInTheCurrentUsersStore) {
+  SettingsStore(SettingsRoot::CurrentUser).EraseSection(Key());
+  {
+    TForm_Read form;
+    form.show();
+    form.CB_Operator->setItemText(0, "Иванов");
+    form.CB_Operator->setEditText("Иванов");
+    form.CB_Coment->setEditText("  note  ");
+    form.CB_ComPort->setCurrentIndex(2);
+    form.CB_ComPort->setProperty("Tag", 2);
+    form.CB_baudrate->setCurrentIndex(3);
+    form.CB_baudrate->setProperty("Tag", 3);
+    form.close();
+    EXPECT_TRUE(form.FormStorage_Read->Saved());
+  }
+  SettingsStore store(SettingsRoot::CurrentUser);
+  EXPECT_EQ(store.ValueNames(Key() + "\\TForm_Read"),
+            QStringList({"FormVersion", "CB_Coment_Text", "CB_Operator_Text", "CB_baudrate_Text",
+                         "CB_ComPort_Text", "CB_ComPort_Tag", "CB_baudrate_Tag", "2", ""}));
+  EXPECT_EQ(Read("\\TForm_Read", "FormVersion"), "0");
+  EXPECT_EQ(Read("\\TForm_Read", "CB_Operator_Text"), "Иванов");
+  EXPECT_EQ(Read("\\TForm_Read", "CB_Coment_Text"), "note");
+  EXPECT_EQ(Read("\\TForm_Read", "CB_ComPort_Text"), "COM3");
+  EXPECT_EQ(Read("\\TForm_Read", "CB_ComPort_Tag"), "2");
+  EXPECT_EQ(Read("\\TForm_Read", "CB_baudrate_Text"), "38400");
+  EXPECT_EQ(Read("\\TForm_Read", "CB_baudrate_Tag"), "3");
+  EXPECT_EQ(Read("\\TForm_Read", "2"), XorEncode("kzv", "0"));
+  EXPECT_EQ(Read("\\TForm_Read", "2"), "5b");
+  EXPECT_EQ(Read("\\TForm_Read", ""), "");
+  EXPECT_EQ(Read("\\TForm_Read.CB_Operator_Items", "Count"), "6");
+  EXPECT_EQ(Read("\\TForm_Read.CB_Operator_Items", "Item0"), "Иванов");
+  EXPECT_EQ(Read("\\TForm_Read.CB_Operator_Items", "Item5"), "");
+  EXPECT_EQ(Read("\\TForm_Read.CB_Coment_Items", "Count"), "6");
+  EXPECT_EQ(Read("\\TForm_Read.CB_ComPort_Items", "Item3"), "COM4");
+  EXPECT_EQ(Read("\\TForm_Read.CB_baudrate_Items", "Count"), "6");
+  EXPECT_EQ(Read("\\TForm_Read.CB_baudrate_Items", "Item0"), "Авто");
+  EXPECT_EQ(store.SubKeys(Key()),
+            QStringList({"TForm_Read", "TForm_Read.CB_Coment_Items", "TForm_Read.CB_Operator_Items",
+                         "TForm_Read.CB_baudrate_Items", "TForm_Read.CB_ComPort_Items"}));
+
+  // The next run gets it all back before its own show handler runs.
+  TForm_Read form;
+  int changes = 0;
+  QObject::connect(form.CB_ComPort, &QComboBox::currentIndexChanged, [&] { ++changes; });
+  form.show();
+  EXPECT_EQ(form.textAtShow, "Иванов");
+  EXPECT_EQ(form.CB_Operator->count(), 6);
+  EXPECT_EQ(form.CB_Operator->itemText(0), "Иванов");
+  EXPECT_EQ(form.CB_Coment->currentText(), "note");
+  EXPECT_EQ(form.CB_ComPort->currentIndex(), 2);
+  EXPECT_EQ(form.CB_ComPort->property("Tag").toInt(), 2);
+  EXPECT_EQ(form.CB_baudrate->currentText(), "38400");
+  EXPECT_EQ(form.CB_baudrate->property("Tag").toInt(), 3);
+  EXPECT_EQ(changes, 0);  // restoring notifies nobody
+  EXPECT_EQ(form.FormStorage_Read->StoredValues().Items(0)->Value.toString(), "0");
+}
+
+TEST(FormStorageTest, StoredValuesAreDecodedAndHandEditsSurvive) {
+  SettingsStore store(SettingsRoot::CurrentUser);
+  store.WriteString(Key() + "\\TForm_Read", "2", XorEncode("kzv", "7x"));
+  {
+    TForm_Read form;
+    form.show();
+    EXPECT_EQ(form.FormStorage_Read->StoredValues().Items(0)->Value.toString(), "7x");
+    form.hide();
+  }
+  EXPECT_EQ(Read("\\TForm_Read", "2"), XorEncode("kzv", "7x"));
+  store.WriteString(Key() + "\\TForm_Read", "2", "zz1");  // not hexadecimal
+  TForm_Read form;
+  form.show();
+  EXPECT_EQ(form.FormStorage_Read->StoredValues().Items(0)->Value.toString(),
+            QString(QChar(' ' ^ 'k')));
+}
+
+TEST(FormStorageTest, VersionsAndWindowsNeverShown) {
+  SettingsStore store(SettingsRoot::CurrentUser);
+  store.EraseSection(Key());
+  {
+    TForm_Read form;  // never shown: nothing written, also at destruction
+  }
+  EXPECT_FALSE(store.SectionExists(Key() + "\\TForm_Read"));
+
+  store.WriteString(Key() + "\\TForm_Read", "FormVersion", "1");
+  store.WriteString(Key() + "\\TForm_Read", "CB_Operator_Text", "old");
+  {
+    TForm_Read form;
+    form.FormStorage_Read->Version = 2;  // newer design: the stored settings are ignored
+    form.CB_Operator->setEditText("now");
+    form.show();
+    EXPECT_EQ(form.CB_Operator->currentText(), "now");
+    EXPECT_TRUE(form.FormStorage_Read->Restored());
+  }  // destroyed while shown: saved then
+  EXPECT_EQ(Read("\\TForm_Read", "FormVersion"), "2");
+  EXPECT_EQ(Read("\\TForm_Read", "CB_Operator_Text"), "now");
+}
+
+TEST(FormStorageTest, FailuresAreReportedAndDoNotStopTheWindow) {
+  ScriptedMessageBox boxes;
+  TForm_Read form;
+  form.show();
+  form.close();
+  EXPECT_TRUE(form.FormStorage_Read->Saved());
+  // The settings file becomes a directory: nothing can be read or saved.
+  const QString path = SettingsStore::RootFilePath(SettingsRoot::CurrentUser);
+  ASSERT_TRUE(QFile::remove(path));
+  ASSERT_TRUE(QDir().mkpath(path));
+  form.show();
+  EXPECT_TRUE(form.isVisible());
+  form.close();
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_FALSE(form.FormStorage_Read->Saved());
+  ASSERT_EQ(boxes.Boxes().size(), 2);  // the failed restore and the failed save
+  EXPECT_EQ(boxes.Boxes()[1].caption, "Ошибка");
+  EXPECT_EQ(boxes.Boxes()[1].icon, MsgIcon::Error);
+
+  // A window whose first restore failed never saves.
+  TForm_Read fresh;
+  fresh.show();
+  fresh.close();
+  EXPECT_FALSE(fresh.FormStorage_Read->Restored());
+  EXPECT_EQ(boxes.Boxes().size(), 3);
+  QDir(path).removeRecursively();
+}
+
+TEST(FormStorageTest, DuplicateValueNamesAreRefused) {
+  QWidget window;
+  TFormStorage storage(&window);
+  TStoredValue* a = storage.StoredValues().Add();
+  TStoredValue* b = storage.StoredValues().Add();
+  a->SetName("Name");
+  EXPECT_THROW(b->SetName("NAME"), std::runtime_error);
+  EXPECT_EQ(b->Name(), "");
+  a->SetName("name");  // its own name in another case
+  EXPECT_EQ(storage.StoredValues().IndexOf("NAME"), 0);
+  EXPECT_EQ(storage.StoredValues().IndexOf("x"), -1);
+}
+
+TEST(FormStorageTest, PlacementOfAnIniFileWindowAndLinks) {
+  QWidget window;
+  window.setGeometry(30, 40, 200, 100);
+  TFormPlacement placement(&window);
+  EXPECT_EQ(placement.Options, fpState | fpPosition);
+  placement.UseRegistry = false;
+  placement.SetIniFileName("place.INI");
+  placement.SetIniSection("Main");
+  TIniLink link;
+  link.SetStorage(&placement);
+  EXPECT_EQ(link.RootSection(), "Main\\");
+  int saves = 0;
+  link.OnSave = [&](TIniLink* l) {
+    ++saves;
+    EXPECT_NE(l->SettingsObject(), nullptr);
+    IniWriteString(l->SettingsObject(), "Main\\Bar", "v", "1");
+  };
+  window.show();
+  window.setGeometry(60, 70, 210, 110);
+  window.hide();
+  EXPECT_EQ(saves, 1);
+  auto ini = TSettingsObject::OpenIniFile("place.INI");
+  EXPECT_EQ(IniReadString(ini.get(), "Main", "NormPos", ""), "60,70,270,180");
+  EXPECT_EQ(IniReadString(ini.get(), "Main", "Visible", ""), "0");
+  EXPECT_EQ(IniReadString(ini.get(), "Main\\Bar", "v", ""), "1");
+  window.setGeometry(0, 0, 50, 50);
+  window.show();
+  EXPECT_EQ(window.geometry(), QRect(60, 70, 210, 110));
+}
+
+}  // namespace
+
+#include "form_storage_test.moc"

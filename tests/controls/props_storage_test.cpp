@@ -1,0 +1,240 @@
+#include "controls/props_storage.h"
+
+#include <gtest/gtest.h>
+#include <QComboBox>
+#include <QMap>
+#include <QWidget>
+#include <clocale>
+
+namespace props_test {
+
+class Sample : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(QString Caption MEMBER Caption)
+  Q_PROPERTY(QChar Letter MEMBER Letter)
+  Q_PROPERTY(double Ratio MEMBER Ratio)
+  Q_PROPERTY(Shape Form MEMBER Form)
+  Q_PROPERTY(Sides Edges READ GetEdges WRITE SetEdges)
+  Q_PROPERTY(bool Flag MEMBER Flag)
+  Q_PROPERTY(qlonglong Big MEMBER Big)
+  Q_PROPERTY(QObject* Link MEMBER Link)
+
+ public:
+  enum Shape { Round, Square, Oval };
+  Q_ENUM(Shape)
+  enum Side { Left = 1, Top = 2, Right = 4 };
+  Q_DECLARE_FLAGS(Sides, Side)
+  Q_FLAG(Sides)
+
+  QString Caption;
+  QChar Letter = u'x';
+  double Ratio = 0;
+  Shape Form = Round;
+  Sides Edges;
+  Sides GetEdges() const { return Edges; }
+  void SetEdges(Sides edges) { Edges = edges; }
+  bool Flag = false;
+  qlonglong Big = 0;
+  QObject* Link = nullptr;
+};
+
+}  // namespace props_test
+
+namespace {
+
+using props_test::Sample;
+
+// An in-memory store behind the handlers.
+struct Store {
+  QMap<QString, QString> values;  // "section|ident"
+  void Bind(TPropsStorage& s) {
+    s.ReadHandler = [this](const QString& sec, const QString& id, const QString& def) {
+      return values.value(sec + '|' + id, def);
+    };
+    s.WriteHandler = [this](const QString& sec, const QString& id, const QString& v) {
+      values[sec + '|' + id] = v;
+    };
+    s.EraseHandler = [this](const QString& sec) {
+      for (auto it = values.begin(); it != values.end();)
+        it = it.key().startsWith(sec + '|') ? values.erase(it) : std::next(it);
+    };
+  }
+};
+
+TStoredList Entries(QObject* root, const QStringList& texts) {
+  TStoredList list;
+  for (const QString& t : texts) list.append({t, nullptr});
+  UpdateStoredList(root, list, true);
+  return list;
+}
+
+TEST(PropsStorageTest, StoredFormsOfEachKind) {
+  QWidget form;
+  form.setObjectName("Form1");
+  auto* s = new Sample;
+  s->setParent(&form);
+  s->setObjectName("S1");
+  s->Caption = " abc ";
+  s->Letter = u' ';
+  s->Ratio = 0.5;
+  s->Form = Sample::Oval;
+  s->Edges = Sample::Sides(Sample::Left) | Sample::Right;
+  s->Flag = true;
+  s->Big = 1LL << 40;
+  s->Link = &form;
+  s->setProperty("Tag", 7);
+  TStoredList list = Entries(&form, {"S1.Caption", "S1.Letter", "S1.Ratio", "S1.Form", "S1.Edges",
+                                     "S1.Flag", "S1.Big", "S1.Tag", "S1.Link", "S1.Font.Color"});
+  Store store;
+  TPropsStorage storage;
+  storage.Section = "Sec";
+  store.Bind(storage);
+  storage.StoreObjectsProps(&form, list);
+  EXPECT_EQ(store.values.value("Sec|S1_Caption"), "abc");
+  EXPECT_EQ(store.values.value("Sec|S1_Letter", "none"), "");  // a blank is written empty
+  EXPECT_EQ(store.values.value("Sec|S1_Ratio"), "0.5");
+  EXPECT_EQ(store.values.value("Sec|S1_Form"), "Oval");
+  EXPECT_EQ(store.values.value("Sec|S1_Edges"), "[Left,Right]");
+  EXPECT_EQ(store.values.value("Sec|S1_Flag"), "True");
+  EXPECT_EQ(store.values.value("Sec|S1_Big"), "1099511627776");
+  EXPECT_EQ(store.values.value("Sec|S1_Tag"), "7");
+  EXPECT_EQ(store.values.value("Sec|S1_Link"), "Form1");  // a root outside the form's
+  EXPECT_EQ(store.values.size(), 9);                      // Font.Color names nothing
+
+  store.values["Sec|S1_Edges"] = "[ Top , bogus ,Left]";
+  store.values["Sec|S1_Form"] = "square";
+  store.values["Sec|S1_Ratio"] = "bad";  // refused: the value stays
+  store.values["Sec|S1_Letter"] = "";    // empty: the character stays
+  store.values["Sec|S1_Tag"] = "x";      // a bad integer is 0
+  store.values["Sec|S1_Link"] = "(null)";
+  store.values["Sec|S1_Caption"] = "  new  ";
+  Sample* t = s;
+  t->Caption.clear();
+  t->Letter = u'q';
+  storage.LoadObjectsProps(&form, list);
+  EXPECT_EQ(t->Edges, Sample::Sides(Sample::Top) | Sample::Left);
+  EXPECT_EQ(t->Form, Sample::Square);
+  EXPECT_EQ(t->Ratio, 0.5);
+  EXPECT_EQ(t->Letter, u'q');
+  EXPECT_EQ(t->property("Tag").toInt(), 0);
+  EXPECT_EQ(t->Link, nullptr);
+  EXPECT_EQ(t->Caption, "new");
+}
+
+TEST(PropsStorageTest, FloatsUseAPointUnderACommaLocale) {
+  if (!std::setlocale(LC_NUMERIC, "ru_RU.UTF-8")) GTEST_SKIP() << "no ru_RU.UTF-8 locale";
+  QObject root;
+  auto* s = new Sample;
+  s->setParent(&root);
+  s->setObjectName("S");
+  s->Ratio = 2.25;
+  TStoredList list = Entries(&root, {"S.Ratio"});
+  Store store;
+  TPropsStorage storage;
+  store.Bind(storage);
+  storage.StoreObjectsProps(&root, list);
+  EXPECT_EQ(store.values.value("|S_Ratio"), "2.25");
+  store.values["|S_Ratio"] = "0.75";
+  storage.LoadObjectsProps(&root, list);
+  std::setlocale(LC_NUMERIC, "C");
+  EXPECT_EQ(s->Ratio, 0.75);
+}
+
+TEST(PropsStorageTest, StringListsLiveInSubSections) {
+  QWidget form;
+  auto* combo = new QComboBox(&form);
+  combo->setObjectName("CB_List");
+  combo->addItems({"a", "", " b "});
+  auto* empty = new QComboBox(&form);
+  empty->setObjectName("CB_Empty");
+  TStoredList list = Entries(&form, {"CB_List.Items", "CB_Empty.Items"});
+  Store store;
+  store.values["TForm.CB_Empty_Items|Count"] = "3";  // erased: the list is empty now
+  TPropsStorage storage;
+  storage.Section = "TForm";
+  store.Bind(storage);
+  storage.StoreObjectsProps(&form, list);
+  QMap<QString, QString> expected{{"TForm.CB_List_Items|Count", "3"},
+                                  {"TForm.CB_List_Items|Item0", "a"},
+                                  {"TForm.CB_List_Items|Item1", ""},
+                                  {"TForm.CB_List_Items|Item2", " b "}};
+  EXPECT_EQ(store.values, expected);
+
+  combo->clear();
+  combo->addItems({"design"});
+  empty->addItems({"kept"});
+  storage.LoadObjectsProps(&form, list);
+  EXPECT_EQ(combo->count(), 3);
+  EXPECT_EQ(combo->itemText(2), " b ");  // lines are not trimmed
+  EXPECT_EQ(empty->count(), 1);          // no count: the design-time lines stay
+  store.values["TForm.CB_List_Items|Count"] = " 0 ";
+  combo->clear();
+  combo->addItems({"design"});
+  storage.LoadObjectsProps(&form, list);
+  EXPECT_EQ(combo->itemText(0), "design");
+}
+
+TEST(PropsStorageTest, EntryListMaintenance) {
+  QString comp, prop;
+  EXPECT_TRUE(SplitStoredItem(" CB_A . Items ", comp, prop));
+  EXPECT_EQ(comp, "CB_A");
+  EXPECT_EQ(prop, "Items");
+  EXPECT_TRUE(SplitStoredItem("A.Font.Color", comp, prop));
+  EXPECT_EQ(prop, "Font.Color");
+  EXPECT_FALSE(SplitStoredItem("NoDot", comp, prop));
+  EXPECT_FALSE(SplitStoredItem(".Items", comp, prop));
+  EXPECT_EQ(MakeStoredItem("A", ""), "");
+  EXPECT_EQ(RenameStoredItem("A.Text", "B"), "B.Text");
+  EXPECT_EQ(RenameStoredItem("bad", "B"), "");
+
+  QWidget form;
+  auto* a = new QObject(&form);
+  a->setObjectName("A");
+  TStoredList list = Entries(&form, {"a.Tag", "Gone.Tag", "bad"});
+  ASSERT_EQ(list.size(), 1);
+  EXPECT_EQ(list[0].Object, a);
+  a->setObjectName("Renamed");
+  UpdateStoredList(&form, list, false);
+  EXPECT_EQ(list[0].Text, "Renamed.Tag");
+  delete a;  // a component that went away is dropped, never stored
+  Store store;
+  TPropsStorage storage;
+  store.Bind(storage);
+  storage.StoreObjectsProps(&form, list);
+  EXPECT_TRUE(list.isEmpty());
+  EXPECT_TRUE(store.values.isEmpty());
+}
+
+TEST(PropsStorageTest, ComponentReferencesAcrossWindows) {
+  QWidget form, other;
+  form.setObjectName("Form1");
+  auto* s = new Sample;
+  s->setParent(&form);
+  s->setObjectName("S");
+  auto* near = new QObject(&form);
+  near->setObjectName("Near");
+  auto* far = new QObject(&other);  // the other window has no name: its class name
+  far->setObjectName("Far");
+  TStoredList list = Entries(&form, {"S.Link"});
+  Store store;
+  TPropsStorage storage;
+  store.Bind(storage);
+  s->Link = near;
+  storage.StoreObjectsProps(&form, list);
+  EXPECT_EQ(store.values.value("|S_Link"), "Near");
+  s->Link = far;
+  storage.StoreObjectsProps(&form, list);
+  EXPECT_EQ(store.values.value("|S_Link"), "QWidget.Far");
+  other.setObjectName("Other");
+  store.values["|S_Link"] = "other.far";
+  s->Link = nullptr;
+  storage.LoadObjectsProps(&form, list);
+  EXPECT_EQ(s->Link, far);
+  store.values["|S_Link"] = " near ";
+  storage.LoadObjectsProps(&form, list);
+  EXPECT_EQ(s->Link, near);
+}
+
+}  // namespace
+
+#include "props_storage_test.moc"

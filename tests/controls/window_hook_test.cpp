@@ -1,0 +1,125 @@
+#include "controls/window_hook.h"
+
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QStringList>
+#include <QWidget>
+
+#include "platform/scripted_services.h"
+
+namespace {
+
+// Records its own handling of user events.
+class Control : public QWidget {
+ public:
+  QStringList* log = nullptr;
+
+ protected:
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::User) *log += "control";
+    return QWidget::event(e);
+  }
+};
+
+void Watch(TXcWindowHook& hook, const QString& name, QStringList& log, bool handleBefore = false) {
+  hook.BeforeMessage = [&log, name, handleBefore](QObject*, QEvent* e, bool& handled) {
+    if (e->type() != QEvent::User) return;
+    log += name + " before";
+    handled = handleBefore;
+  };
+  hook.AfterMessage = [&log, name](QObject*, QEvent* e, bool&) {
+    if (e->type() == QEvent::User) log += name + " after";
+  };
+}
+
+void SendUser(QWidget* w) {
+  QEvent e(QEvent::User);
+  QCoreApplication::sendEvent(w, &e);
+}
+
+TEST(WindowHookTest, LaterHookFirstAndHandledStopsTheRest) {
+  QStringList log;
+  Control control;
+  control.log = &log;
+  TXcWindowHook first, second;
+  Watch(first, "first", log);
+  Watch(second, "second", log);
+  first.SetWinControl(&control);
+  second.SetWinControl(&control);
+  SendUser(&control);
+  EXPECT_EQ(log, QStringList(
+                     {"second before", "first before", "control", "second after", "first after"}));
+
+  log.clear();
+  Watch(second, "second", log, true);
+  SendUser(&control);
+  EXPECT_EQ(log, QStringList({"second before"}));
+
+  // Inactive: keeps its control and comes back when active again.
+  log.clear();
+  second.SetActive(false);
+  EXPECT_EQ(second.WinControl(), &control);
+  SendUser(&control);
+  EXPECT_EQ(log, QStringList({"first before", "control", "first after"}));
+  second.SetActive(true);
+  log.clear();
+  SendUser(&control);
+  EXPECT_EQ(log, QStringList({"second before"}));
+}
+
+TEST(WindowHookTest, QuitHasNoBeforeAndAFailingHookDoesNotStopTheOthers) {
+  QStringList log;
+  Control control;
+  control.log = &log;
+  TXcWindowHook hook, failing;
+  hook.BeforeMessage = [&](QObject* sender, QEvent* e, bool&) {
+    EXPECT_EQ(sender, &hook);
+    log += QString("before %1").arg(int(e->type()));
+  };
+  failing.BeforeMessage = [](QObject*, QEvent* e, bool&) {
+    if (e->type() == QEvent::User) throw std::runtime_error("hook failed");
+  };
+  hook.SetWinControl(&control);
+  failing.SetWinControl(&control);
+  QEvent quit(QEvent::Quit);
+  QCoreApplication::sendEvent(&control, &quit);
+  EXPECT_TRUE(log.isEmpty());
+  ScriptedMessageBox boxes;
+  SendUser(&control);
+  ASSERT_EQ(boxes.Boxes().size(), 1);
+  EXPECT_EQ(boxes.Boxes()[0].text, "hook failed");
+  EXPECT_EQ(log, QStringList({QString("before %1").arg(int(QEvent::User)), "control"}));
+}
+
+TEST(WindowHookTest, MovingAndDestroying) {
+  QStringList log;
+  Control a, b;
+  a.log = b.log = &log;
+  {
+    TXcWindowHook hook;
+    Watch(hook, "hook", log);
+    hook.SetWinControl(&a);
+    hook.SetWinControl(&b);
+    SendUser(&a);
+    EXPECT_EQ(log, QStringList({"control"}));
+    log.clear();
+    SendUser(&b);
+    EXPECT_EQ(log, QStringList({"hook before", "control", "hook after"}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(a.findChild<TControlHook*>(), nullptr);  // released later, not during the call
+  }
+  log.clear();
+  SendUser(&b);  // the destroyed hook is gone
+  EXPECT_EQ(log, QStringList({"control"}));
+
+  // A control destroyed under its hook leaves the hook without a control.
+  TXcWindowHook hook;
+  auto* c = new Control;
+  c->log = &log;
+  hook.SetWinControl(c);
+  delete c;
+  EXPECT_EQ(hook.WinControl(), nullptr);
+}
+
+}  // namespace
