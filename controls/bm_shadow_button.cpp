@@ -46,7 +46,7 @@ template <typename T>
 void TBmShadowButton::SetAndRepaint(T& field, const T& value) {
   if (field == value) return;
   field = value;
-  UpdateFace();
+  RepaintControl();
 }
 
 void TBmShadowButton::SetCaption(const QString& Value) {
@@ -166,12 +166,6 @@ void TBmShadowButton::Paint(QPainter& Canvas) {
   Canvas.setBrush(Qt::NoBrush);
   Canvas.setPen(isEnabled() ? FontColor_ : DisabledTextColor());
   Canvas.drawText(r, AlignmentOf(TextAlign_) | Qt::TextSingleLine | Qt::TextShowMnemonic, Caption_);
-  FaceRect_ = r;
-}
-
-void TBmShadowButton::UpdateFace() {
-  FaceRect_ = ComputeFaceRect(Pressed_);
-  RepaintControl();
 }
 
 void TBmShadowButton::UpdateAccelerator() {
@@ -196,16 +190,12 @@ void TBmShadowButton::changeEvent(QEvent* event) {
     RepaintControl();
 }
 
-void TBmShadowButton::resizeEvent(QResizeEvent* event) {
-  TBmGraphicImageControl::resizeEvent(event);
-  FaceRect_ = ComputeFaceRect(Pressed_);
-}
-
 void TBmShadowButton::Press(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton || !FaceRect_.contains(event->position().toPoint())) return;
+  if (event->button() != Qt::LeftButton || !FaceRect().contains(event->position().toPoint()))
+    return;
   Tracking_ = true;
   Pressed_ = true;
-  UpdateFace();
+  RepaintControl();
 }
 
 void TBmShadowButton::mousePressEvent(QMouseEvent* event) {
@@ -219,10 +209,10 @@ void TBmShadowButton::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TBmShadowButton::mouseMoveEvent(QMouseEvent* event) {
   if (!Tracking_) return;
-  const bool inside = FaceRect_.contains(event->position().toPoint());
+  const bool inside = FaceRect().contains(event->position().toPoint());
   if (inside == Pressed_) return;
   Pressed_ = inside;
-  UpdateFace();
+  RepaintControl();
 }
 
 void TBmShadowButton::mouseReleaseEvent(QMouseEvent* event) {
@@ -231,6 +221,6 @@ void TBmShadowButton::mouseReleaseEvent(QMouseEvent* event) {
   Tracking_ = false;
   Pressed_ = false;
   if (!click) return;
-  UpdateFace();
+  RepaintControl();
   emit OnClick(this);
 }

@@ -61,8 +61,9 @@ class TBmShadowButton : public TBmGraphicImageControl {
   void SetFontColor(const QColor& Value);
 
   bool Pressed() const { return Pressed_; }
-  // Where the face is (was last painted); presses count only inside it.
-  QRect FaceRect() const { return FaceRect_; }
+  // The text box of the face as painted in the current state; presses count only
+  // inside it.
+  QRect FaceRect() const { return ComputeFaceRect(Pressed_); }
 
  signals:
   void OnClick(QObject* Sender);
@@ -72,7 +73,6 @@ class TBmShadowButton : public TBmGraphicImageControl {
 
   bool event(QEvent* event) override;
   void changeEvent(QEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -82,7 +82,6 @@ class TBmShadowButton : public TBmGraphicImageControl {
   QPoint DirectionSign() const;
   QRect ComputeFaceRect(bool pressed) const;
   void Press(QMouseEvent* event);
-  void UpdateFace();
   void UpdateAccelerator();
   template <typename T>
   void SetAndRepaint(T& field, const T& value);
@@ -101,6 +100,5 @@ class TBmShadowButton : public TBmGraphicImageControl {
   QColor FontColor_{Qt::white};
   bool Pressed_ = false;
   bool Tracking_ = false;
-  QRect FaceRect_;
   int ShortcutId_ = 0;
 };
