@@ -1,0 +1,223 @@
+#include "controls/bm_classes.h"
+
+#include <gtest/gtest.h>
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <memory>
+
+namespace {
+
+QImage Picture(int w, int h, QRgb colour) {
+  QImage image(w, h, QImage::Format_RGB32);
+  image.fill(colour);
+  image.setPixel(0, 0, qRgb(1, 2, 3));  // a corner that shows the rows were not flipped
+  return image;
+}
+
+// Sixteen 20 x 20 lamps, then the 80 x 20 relay pictures, each of its own colour.
+void FillLamps(TBmBitmaps& list, int wide) {
+  for (int i = 0; i < 16; ++i) list.Add(Picture(20, 20, qRgb(i * 10, 100, 200)));
+  for (int i = 0; i < wide; ++i) list.Add(Picture(80, 20, qRgb(250, i * 20, 0)));
+}
+
+QByteArray Saved(const TBmBitmaps& list) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  list.SaveToStream(buffer);
+  return bytes;
+}
+
+void Load(TBmBitmaps& list, QByteArray bytes, bool asProperty = false) {
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::ReadOnly);
+  if (asProperty)
+    list.ReadProperty(buffer);
+  else
+    list.LoadFromStream(buffer);
+}
+
+std::string FailureOf(TBmBitmaps& list, const QByteArray& bytes, bool asProperty = false) {
+  try {
+    Load(list, bytes, asProperty);
+  } catch (const EBmError& e) {
+    return e.what();
+  }
+  return "no failure";
+}
+
+TEST(BmBitmapsTest, StreamRoundTripKeepsPicturesOrderAndSizes) {
+  TBmBitmaps list;
+  FillLamps(list, 2);
+  const QByteArray bytes = Saved(list);
+  EXPECT_EQ(bytes.size(), 29780);  // 24-bit pictures, as the viewer windows keep them
+  EXPECT_EQ(bytes.left(8), QByteArray("\x62\x54\x35\x00\x12\x00\x00\x00", 8));
+  EXPECT_EQ(bytes.mid(8, 2), QByteArray("BM"));
+
+  TBmBitmaps again;
+  Load(again, bytes);
+  ASSERT_EQ(again.Count(), 18);
+  for (int i = 0; i < 18; ++i)
+    EXPECT_EQ(again.Bitmap(i).convertToFormat(QImage::Format_RGB32), list.Bitmap(i)) << i;
+
+  TBmBitmaps second;
+  FillLamps(second, 4);
+  EXPECT_EQ(Saved(second).size(), 39488);
+}
+
+TEST(BmBitmapsTest, PropertyIsStoredOnlyForAFilledListAndReplacesOnRead) {
+  TBmBitmaps list;
+  EXPECT_FALSE(list.IsPropertyStored());
+  EXPECT_STREQ(TBmBitmaps::kPropertyName, "Bitmaps");
+  EXPECT_EQ(Saved(list), QByteArray("\x62\x54\x35\x00\x00\x00\x00\x00", 8));
+
+  TBmBitmaps source;
+  source.Add(Picture(4, 3, qRgb(9, 9, 9)));
+  source.Add(Picture(5, 2, qRgb(8, 8, 8)));
+  ASSERT_TRUE(source.IsPropertyStored());
+  QByteArray bytes;
+  QBuffer out(&bytes);
+  out.open(QIODevice::WriteOnly);
+  source.WriteProperty(out);
+
+  list.Add(Picture(7, 7, qRgb(0, 0, 0)));
+  Load(list, bytes, true);
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Bitmap(1).size(), QSize(5, 2));
+}
+
+TEST(BmBitmapsTest, BadStreamsThrowAndAddNothing) {
+  TBmBitmaps good;
+  good.Add(Picture(20, 20, qRgb(1, 1, 1)));
+  good.Add(Picture(20, 20, qRgb(2, 2, 2)));
+  const QByteArray bytes = Saved(good);
+
+  TBmBitmaps list;
+  list.Add(Picture(3, 3, qRgb(5, 5, 5)));
+  QByteArray wrong = bytes;
+  wrong[0] = 'X';
+  EXPECT_EQ(FailureOf(list, wrong), "Invalid file format");
+  EXPECT_EQ(list.Count(), 1);
+  // A second picture cut short must not leave the first one behind.
+  EXPECT_EQ(FailureOf(list, bytes.left(bytes.size() - 10)), "Stream read error");
+  EXPECT_EQ(list.Count(), 1);
+  EXPECT_EQ(FailureOf(list, bytes.left(6)), "Stream read error");
+  EXPECT_EQ(list.Count(), 1);
+  // A size field larger than the stream or too small for a header.
+  QByteArray huge = bytes;
+  qToLittleEndian<quint32>(0x7FFFFFF0u, huge.data() + 10);
+  EXPECT_EQ(FailureOf(list, huge), "Stream read error");
+  QByteArray tiny = bytes;
+  qToLittleEndian<quint32>(14u, tiny.data() + 10);
+  EXPECT_EQ(FailureOf(list, tiny), "Stream read error");
+  QByteArray noBmp = bytes;
+  noBmp[8] = 'X';
+  EXPECT_EQ(FailureOf(list, noBmp), "Bitmap image is not valid");
+  QByteArray garbage = bytes;
+  for (int i = 8 + 14; i < 8 + 60; ++i) garbage[i] = '\xFF';
+  EXPECT_EQ(FailureOf(list, garbage), "Bitmap image is not valid");
+  EXPECT_EQ(list.Count(), 1);
+
+  // Read as the window property, the list was cleared first and stays empty.
+  EXPECT_EQ(FailureOf(list, wrong, true), "Invalid file format");
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_THROW(list.Bitmap(0), EBmError);
+}
+
+TEST(BmBitmapsTest, FilesAppendAndAFailedSaveKeepsTheOldFile) {
+  QTemporaryDir dir;
+  const QString name = dir.filePath(QStringLiteral("лампы.bml"));
+  TBmBitmaps source;
+  source.Add(Picture(20, 20, qRgb(10, 20, 30)));
+  source.SaveToFile(name);
+
+  TBmBitmaps list;
+  list.Add(Picture(2, 2, qRgb(0, 0, 0)));
+  list.LoadFromFile(name);
+  list.LoadFromFile(name);
+  EXPECT_EQ(list.Count(), 3);
+
+  EXPECT_THROW(list.LoadFromFile(dir.filePath("missing.bml")), EBmError);
+  EXPECT_EQ(list.Count(), 3);
+  EXPECT_THROW(source.SaveToFile(dir.filePath("no/such/dir.bml")), EBmError);
+  // An empty picture cannot be written: the old file stays as it was.
+  list.Add(QImage());
+  EXPECT_THROW(list.SaveToFile(name), EBmError);
+  TBmBitmaps reread;
+  reread.LoadFromFile(name);
+  EXPECT_EQ(reread.Count(), 1);
+}
+
+TEST(BmBitmapsTest, ChangesAreReportedOncePerUpdate) {
+  TBmBitmaps list;
+  int changes = 0;
+  list.OnChange = [&](TBmPersistent* sender) {
+    EXPECT_EQ(sender, &list);
+    ++changes;
+  };
+  list.Add(Picture(2, 2, 0));
+  EXPECT_EQ(changes, 1);
+  list.BeginUpdate();
+  list.Add(Picture(2, 2, 0));
+  list.Add(Picture(2, 2, 0));
+  EXPECT_EQ(changes, 1);
+  list.EndUpdate();
+  EXPECT_EQ(changes, 2);
+  list.EndUpdate();  // never below zero, still reports
+  EXPECT_EQ(list.UpdateCount, 0);
+  EXPECT_EQ(changes, 3);
+
+  TBmBitmaps other;
+  other.Add(Picture(6, 1, 0));
+  changes = 0;
+  list.Assign(&other);
+  EXPECT_EQ(changes, 1);
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Bitmap(0).size(), QSize(6, 1));
+  other.Clear();
+  EXPECT_EQ(list.Count(), 1);  // a copy, not shared
+  list.Assign(nullptr);
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(changes, 2);
+}
+
+TEST(BmBitmapListTest, GetBitmapAndChangeLinks) {
+  auto list = std::make_unique<TBmBitmapList>();
+  EXPECT_EQ(list->property("Version").toString(), "1.2");
+  list->Bitmaps()->Add(Picture(3, 3, 0));
+  EXPECT_EQ(list->GetBitmap(-1), nullptr);
+  EXPECT_EQ(list->GetBitmap(1), nullptr);
+  ASSERT_NE(list->GetBitmap(0), nullptr);
+
+  std::vector<std::string> order;
+  QObject::connect(list.get(), &TBmBitmapList::OnChange, [&](QObject* sender) {
+    EXPECT_EQ(sender, list.get());
+    order.push_back("list");
+  });
+  TBmChangeLink first;
+  auto second = std::make_unique<TBmChangeLink>();
+  first.OnChange = [&](TBmChangeLink* link) {
+    EXPECT_EQ(link, &first);
+    order.push_back("first");
+  };
+  second->OnChange = [&](TBmChangeLink*) { order.push_back("second"); };
+  list->RegisterChanges(&first);
+  list->RegisterChanges(second.get());
+  EXPECT_EQ(first.Sender(), list.get());
+
+  TBmBitmaps copy;
+  copy.Add(Picture(1, 1, 0));
+  list->SetBitmaps(&copy);
+  EXPECT_EQ(order, (std::vector<std::string>{"first", "second", "list"}));
+
+  second.reset();  // unregisters itself
+  order.clear();
+  list->Bitmaps()->Clear();
+  EXPECT_EQ(order, (std::vector<std::string>{"first", "list"}));
+
+  list.reset();  // the link outlives the list safely
+  EXPECT_EQ(first.Sender(), nullptr);
+}
+
+}  // namespace
