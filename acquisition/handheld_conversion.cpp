@@ -2,11 +2,13 @@
 
 #include "acquisition/record_decoder.h"
 #include "acquisition/ring_store.h"
+#include "archive/cp1251.h"
 #include "archive/data_file.h"
 #include "archive/duty_class.h"
 #include "archive/number_text.h"
 #include "archive/text_file.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QIODevice>
 #include <memory>
@@ -62,8 +64,6 @@ class Conversion {
       : database_(database), progress_(progress) {}
 
   void Run(TextLineWriter& output, const HandheldFormTexts& texts) {
-    context_.OutputFile = &output;
-    context_.TempFile = &temp_;
     output_ = &output;
 
     const QByteArray ident = Read(kIdentRecord, 3);
@@ -92,6 +92,21 @@ class Conversion {
     DutyClassTexts duty;
     ComputeDutyClass(spectrumClass, total, duty);
 
+    const QByteArray tables = Header(kTableInfoRecord).mid(1);
+    const int operationalCount = Little(tables, 0, 2);
+    const int overloadCount = Little(tables, 2, 2);
+    progress_.SetProgressMax((operationalCount + overloadCount) / kEntriesPerBlock + 5);
+    const int operationalBlocks = BlockCount(operationalCount);
+    const QStringList operational = Table(deviceType, kFirstBlockRecord, operationalCount,
+                                          Little(tables, 4, 2) - kRingPositionBase);
+    progress_.Delay(kRenewWaitMs);
+    const QStringList overload =
+        Table(deviceType, kFirstBlockRecord + operationalBlocks + kRecordsBetweenTables,
+              overloadCount, Little(tables, 6, 2) - kRingPositionBase);
+    // A bad entry is left out with the rest of its block; the counts then tell the lines
+    // that are there, so that the file still opens.
+    const bool hasLines = DataFile::HasRecords(deviceType);
+
     WriteLine(DataFile::kMagic);
     WriteLine(craneName);
     WriteLine(texts.CraneNumber);
@@ -113,37 +128,15 @@ class Conversion {
     WriteLine(DataFile::kLabelUsageClass + duty.UsageClassText);
     WriteLine(DataFile::kLabelSpectrumFactor + duty.SpectrumFactorText);
     WriteLine(DataFile::kLabelGroup + duty.DutyGroupText);
-
-    const QByteArray tables = Header(kTableInfoRecord).mid(1);
-    context_.TableRecordCount = Little(tables, 0, 2);
-    context_.OverloadCount = Little(tables, 2, 2);
-    context_.RingSplit = Little(tables, 4, 2);
-    context_.OverloadRingSplit = Little(tables, 6, 2);
-    WriteLine(DataFile::kLabelCountTPCR + PadZeros(Number(context_.TableRecordCount), 5));
-    WriteLine(DataFile::kLabelCountTP + PadZeros(Number(context_.OverloadCount), 5));
-    progress_.SetProgressMax(
-        (context_.TableRecordCount + context_.OverloadCount) / kEntriesPerBlock + 5);
-
+    WriteLine(DataFile::kLabelCountTPCR +
+              PadZeros(Number(hasLines ? operational.size() : operationalCount), 5));
+    WriteLine(DataFile::kLabelCountTP +
+              PadZeros(Number(hasLines ? overload.size() : overloadCount), 5));
     if (deviceType == 2) WriteLine(DataFile::kHandheldColumnsType2);
     if (deviceType == 4) WriteLine(DataFile::kHandheldColumnsType4);
-
-    const int operationalBlocks = BlockCount(context_.TableRecordCount);
-    const int overloadBlocks = BlockCount(context_.OverloadCount);
-    context_.RingSplit -= kRingPositionBase;
-    context_.OverloadRingSplit -= kRingPositionBase;
-    context_.EntryCounter = 0;
-    Blocks(deviceType, kFirstBlockRecord, operationalBlocks);
-    AppendRingStore();
-    progress_.Delay(kRenewWaitMs);
-    temp_.Clear();
-
-    context_.TableRecordCount = context_.OverloadCount;
-    context_.RingSplit = context_.OverloadRingSplit;
-    context_.EntryCounter = 0;
+    for (const QString& line : operational) WriteLine(line);
     WriteLine(DataFile::kSeparator);
-    Blocks(deviceType, kFirstBlockRecord + operationalBlocks + kRecordsBetweenTables,
-           overloadBlocks);
-    AppendRingStore();
+    for (const QString& line : overload) WriteLine(line);
   }
 
  private:
@@ -175,29 +168,35 @@ class Conversion {
     if (!output_->Ok()) throw ConversionFailed{};
   }
 
-  void Blocks(int deviceType, int firstRecord, int count) {
-    for (int k = 0; k < count; ++k) {
+  // The record lines of one table from its block records, oldest first.
+  QStringList Table(int deviceType, int firstRecord, int count, int ringSplit) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    TextLineWriter lines(&buffer);
+    RingStore temp;
+    DecoderContext context;
+    context.OutputFile = &lines;
+    context.TempFile = &temp;
+    context.TableRecordCount = count;
+    context.RingSplit = ringSplit;
+    for (int k = 0; k < BlockCount(count); ++k) {
       progress_.SetProgressPosition(++progressCounter_);
       const int index = firstRecord + k;
       const std::optional<qint64> length = database_.RecordLength(index);
       if (!length) throw ConversionFailed{};
       const QByteArray block = Read(index, *length).mid(1);
-      // A bad entry only ends its own block; a block cut short or a failed write ends all.
+      // A bad entry only ends its own block; a block cut short ends the conversion.
       bool ok = true;
-      if (deviceType == 2) ok = DecodeRecordBlockType2(block, context_);
-      if (deviceType == 4) ok = DecodeRecordBlockType4(block, context_);
+      if (deviceType == 2) ok = DecodeRecordBlockType2(block, context);
+      if (deviceType == 4) ok = DecodeRecordBlockType4(block, context);
       if (!ok) throw ConversionFailed{};
     }
-  }
-
-  void AppendRingStore() {
-    if (!temp_.AppendTo(*output_)) throw ConversionFailed{};
+    if (!temp.AppendTo(lines)) throw ConversionFailed{};
+    return DecodeCp1251(buffer.data()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
   }
 
   const PalmDatabase& database_;
   HandheldProgress& progress_;
-  DecoderContext context_;
-  RingStore temp_;
   TextLineWriter* output_ = nullptr;
   int progressCounter_ = 0;
 };
