@@ -32,6 +32,9 @@ void WireApplication(AppWindows& w) {
   w.Form_Read->SetMainWindowHooks({[main] { main->RefreshFileList(); },
                                    [main] { main->SetStatusPanel0(QString()); },
                                    [main] { return main->DataDirectory; }});
+  w.Form_Palm->SetMainWindowHooks({[main] { main->RefreshFileList(); },
+                                   [main] { return main->DataDirectory; },
+                                   [main] { return main->AddSourcePath; }});
   TScCustomComm::SetPortResolver([](int number) {
     return ComPortDevicePath(QStringLiteral("COM") + QString::number(number));
   });

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <memory>
 
+#include "acquisition/form_palm.h"
 #include "acquisition/form_read.h"
 #include "app/form_about.h"
 #include "app/form_flash.h"

@@ -1,5 +1,6 @@
 #include "mainwindow/form_main.h"
 
+#include "acquisition/form_palm.h"
 #include "acquisition/form_read.h"
 #include "controls/browse_directory.h"
 #include "controls/delay.h"

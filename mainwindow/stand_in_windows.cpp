@@ -1,9 +1,5 @@
 #include "mainwindow/stand_in_windows.h"
 
-#include <QComboBox>
-#include <QDateEdit>
-#include <QFormLayout>
-#include <QVBoxLayout>
 
 StandInWindow::StandInWindow(const QString& objectName, const QString& caption, int clientWidth,
                              int clientHeight, QWidget* parent)
@@ -11,41 +7,6 @@ StandInWindow::StandInWindow(const QString& objectName, const QString& caption, 
   setObjectName(objectName);
   setWindowTitle(caption);
   resize(clientWidth, clientHeight);
-}
-
-namespace {
-
-template <class T>
-T* Named(T* widget, const QString& name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
-// Combo boxes with a history of six entries, empty ones included.
-QComboBox* HistoryCombo(QWidget* parent, const QString& name) {
-  auto* combo = Named(new QComboBox(parent), name);
-  combo->setEditable(true);
-  for (int i = 0; i < 6; ++i) combo->addItem(QString());
-  combo->setEditText(name);
-  return combo;
-}
-
-}  // namespace
-
-TForm_Palm::TForm_Palm(QWidget* parent)
-    : StandInWindow(QStringLiteral("Form_Palm"), QStringLiteral("Преобразование файла"), 305, 207,
-                    parent) {
-  auto* form = new QFormLayout(this);
-  CB_Data = Named(new QDateEdit(this), QStringLiteral("CB_Data"));
-  CB_Operator = HistoryCombo(this, QStringLiteral("CB_Operator"));
-  CB_NomCran = HistoryCombo(this, QStringLiteral("CB_NomCran"));
-  CB_NomUstr = HistoryCombo(this, QStringLiteral("CB_NomUstr"));
-  CB_Coment = HistoryCombo(this, QStringLiteral("CB_Coment"));
-  form->addRow(QStringLiteral(" Дата считывания "), CB_Data);
-  form->addRow(QStringLiteral(" Оператор"), CB_Operator);
-  form->addRow(QStringLiteral(" Номер крана"), CB_NomCran);
-  form->addRow(QStringLiteral(" Номер прибора"), CB_NomUstr);
-  form->addRow(QStringLiteral(" Комментарии"), CB_Coment);
 }
 
 #define JW_STAND_IN(Class, Name, Caption, W, H) \

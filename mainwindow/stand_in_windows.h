@@ -4,30 +4,12 @@
 
 #include <QDialog>
 
-class QComboBox;
-class QDateEdit;
-
 // Base of the windows below: a dialog with caption and client size.
 class StandInWindow : public QDialog {
   Q_OBJECT
  public:
   StandInWindow(const QString& objectName, const QString& caption, int clientWidth,
                 int clientHeight, QWidget* parent = nullptr);
-};
-
-// Conversion of a handheld file.
-class TForm_Palm : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_Palm(QWidget* parent = nullptr);
-
-  QDateEdit* CB_Data;
-  // The date field shows today whenever it has no date of its own.
-  bool DefaultToday = false;
-  QComboBox* CB_Operator;
-  QComboBox* CB_NomCran;
-  QComboBox* CB_NomUstr;
-  QComboBox* CB_Coment;
 };
 
 class TForm_NastrGraf : public StandInWindow {

@@ -1,5 +1,6 @@
 #include "acquisition/table_transfer.h"
 #include "archive/cp1251.h"
+#include "tests/acquisition/table_entries.h"
 #include "tests/support/full_device.h"
 #include "tests/support/virtual_link.h"
 
@@ -12,34 +13,6 @@
 namespace {
 
 const QDateTime kNow(QDate(2024, 6, 14), QTime(10, 15, 42));
-
-QByteArray FileBytes(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-QByteArray Hex(const char* hex) {
-  return QByteArray::fromHex(hex);
-}
-
-// Entries of the golden files, check byte added by the recorder.
-const QByteArray kType2A = Hex("C41EED2D808C40C52DAB8084400253B69A030064FF1F200557A611");
-const QByteArray kType2B = Hex("178A0928FFFFFFFF07FEFFFF0180F0F80100000000FFFFFFFFFF00");
-const QByteArray kType2Worked = Hex("00000000800C000000810000000023");
-const QByteArray kType4F = Hex("C41EED2D409E0005C04A9CA587CB4001330280160030C003641234");
-const QByteArray kType4G = Hex("178A0928FFFFFFFFFFFFFFFFFFFEFFFFFFFFFFFFFFFFFFFFFF0000");
-
-// Entry n of a table, told apart by its time stamp.
-QByteArray Numbered(int n) {
-  return PackDateTime(1, 1, 24, 0, n / 60, n % 60);
-}
-
-RecorderTable Table(int count, int ring) {
-  RecorderTable t;
-  for (int i = 0; i < count; ++i) t.Entries.append(Numbered(i));
-  t.RingPosition = quint16(ring);
-  return t;
-}
 
 class TableTransferTest : public ::testing::Test {
  protected:

@@ -1,4 +1,5 @@
 // File commands, the exit question and the guard against a second command.
+#include "acquisition/form_palm.h"
 #include "acquisition/form_read.h"
 #include "main_window_fixture.h"
 #include "mainwindow/stand_in_windows.h"

@@ -1,0 +1,22 @@
+#pragma once
+// Handheld database files as a handheld computer keeps a readout: one recorder reply per
+// record, in a Palm OS database container.
+
+#include "tests/support/recorder_simulator.h"
+
+#include <QByteArray>
+#include <QList>
+
+// The replies of a readout of model in the handheld's record order: "I", "N", "M", "D", "C",
+// "T", "W", the operational blocks, "E", "O", the overload blocks, "E", "F". A table of no
+// entries has no block. The ring positions are stored as model gives them.
+QList<QByteArray> HandheldRecords(const RecorderModel& model);
+
+// A database file holding records: the 78-byte header, the record list, two bytes of
+// padding and the records back to back.
+QByteArray PalmDatabaseBytes(const QList<QByteArray>& records);
+
+// The record list of a database file, for corrupting it.
+quint32 RecordOffset(const QByteArray& file, int index);
+void SetRecordOffset(QByteArray& file, int index, quint32 offset);
+void SetRecordCount(QByteArray& file, int count);
