@@ -30,18 +30,6 @@ class TForm_Palm : public StandInWindow {
   QComboBox* CB_Coment;
 };
 
-class TForm_NastrGraf : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_NastrGraf(QWidget* parent = nullptr);
-};
-
-class TForm_GrafPoint : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_GrafPoint(QWidget* parent = nullptr);
-};
-
 class TForm_TableSearsh : public StandInWindow {
   Q_OBJECT
  public:
