@@ -37,14 +37,18 @@ class GraphPageEvents : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
+    // Mouse input the chart leaves unhandled travels on to the page: only the chart's own.
+    const bool onChart = watched == window_.Chart_Data->viewport();
     switch (event->type()) {
       case QEvent::MouseButtonPress: {
+        if (!onChart) break;
         const auto* mouse = static_cast<QMouseEvent*>(event);
         window_.Chart_DataMouseDown(mouse->button(), mouse->position());
         break;
       }
       case QEvent::MouseButtonDblClick: {
         // The second press of a double click is a press as well, after the double click.
+        if (!onChart) break;
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton) window_.Chart_DataDblClick(mouse->position());
         window_.Chart_DataMouseDown(mouse->button(), mouse->position());
