@@ -15,10 +15,8 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
-namespace {
-
-QToolButton* SpeedButton(QWidget* parent, const QString& name, const QString& hint,
-                         const QIcon& icon) {
+QToolButton* NewSpeedButton(QWidget* parent, const QString& name, const QString& hint,
+                            const QIcon& icon) {
   auto* button = new QToolButton(parent);
   button->setObjectName(name);
   button->setToolTip(hint);
@@ -26,8 +24,6 @@ QToolButton* SpeedButton(QWidget* parent, const QString& name, const QString& hi
   button->setAutoRaise(true);
   return button;
 }
-
-}  // namespace
 
 TForm_GrafPoint::TForm_GrafPoint(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
@@ -43,14 +39,14 @@ TForm_GrafPoint::TForm_GrafPoint(QWidget* parent)
   auto* row = new QHBoxLayout(Panel1);
   row->setContentsMargins(2, 2, 2, 2);
   row->setSpacing(2);
-  Btn_DelCol = SpeedButton(Panel1, QStringLiteral("Btn_DelCol"), QStringLiteral("Удалить точку"),
-                           style()->standardIcon(QStyle::SP_DialogDiscardButton));
-  Btn_ClearAllPoint =
-      SpeedButton(Panel1, QStringLiteral("Btn_ClearAllPoint"), QStringLiteral("Удалить все точки"),
-                  style()->standardIcon(QStyle::SP_TrashIcon));
-  Btn_InTble =
-      SpeedButton(Panel1, QStringLiteral("Btn_InTble"), QStringLiteral("Показать точку в таблице"),
-                  style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+  Btn_DelCol = NewSpeedButton(Panel1, QStringLiteral("Btn_DelCol"), QStringLiteral("Удалить точку"),
+                              style()->standardIcon(QStyle::SP_DialogDiscardButton));
+  Btn_ClearAllPoint = NewSpeedButton(Panel1, QStringLiteral("Btn_ClearAllPoint"),
+                                     QStringLiteral("Удалить все точки"),
+                                     style()->standardIcon(QStyle::SP_TrashIcon));
+  Btn_InTble = NewSpeedButton(Panel1, QStringLiteral("Btn_InTble"),
+                              QStringLiteral("Показать точку в таблице"),
+                              style()->standardIcon(QStyle::SP_FileDialogDetailedView));
   row->addWidget(Btn_DelCol);
   row->addWidget(Btn_ClearAllPoint);
   row->addWidget(Btn_InTble);

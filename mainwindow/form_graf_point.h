@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QIcon;
 class QToolButton;
 class QWidget;
 class StringGrid;
@@ -13,6 +14,10 @@ inline constexpr int kPointTableRows = 18;
 inline constexpr int kPointTableRowHeight = 15;
 inline constexpr int kPointTableTitleWidth = 80;
 inline constexpr int kPointTableRecordWidth = 100;
+
+// A speed button: an icon with its hint as tool tip.
+QToolButton* NewSpeedButton(QWidget* parent, const QString& name, const QString& hint,
+                            const QIcon& icon);
 
 class TForm_GrafPoint : public QDialog {
   Q_OBJECT

@@ -68,15 +68,6 @@ class GraphPageEvents : public QObject {
   TForm_main& window_;
 };
 
-QToolButton* ChartButton(QWidget* chart, const QString& name, const QString& hint,
-                         const QIcon& icon) {
-  auto* button = new QToolButton(chart);
-  button->setObjectName(name);
-  button->setToolTip(hint);
-  button->setIcon(icon);
-  return button;
-}
-
 // Top left of `window` so that it stands centred over `over` (frames included).
 void CentreOver(QWidget* window, const QWidget* over) {
   const QRect main = over->frameGeometry();
@@ -93,15 +84,15 @@ void CentreOver(QWidget* window, const QWidget* over) {
 }  // namespace
 
 void TForm_main::BuildGraphButtons() {
-  Btn_NastrGraf =
-      ChartButton(Chart_Data, QStringLiteral("Btn_NastrGraf"), QStringLiteral("Настройка графиков"),
-                  style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-  Btn_CopyImage = ChartButton(Chart_Data, QStringLiteral("Btn_CopyImage"),
-                              QStringLiteral("Копирование графика в буфер"),
-                              style()->standardIcon(QStyle::SP_DialogSaveButton));
-  Btn_ShowTablePoint = ChartButton(Chart_Data, QStringLiteral("Btn_ShowTablePoint"),
-                                   QStringLiteral("Просмотр выбранных точек графика"),
-                                   style()->standardIcon(QStyle::SP_FileDialogListView));
+  Btn_NastrGraf = NewSpeedButton(Chart_Data, QStringLiteral("Btn_NastrGraf"),
+                                 QStringLiteral("Настройка графиков"),
+                                 style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+  Btn_CopyImage = NewSpeedButton(Chart_Data, QStringLiteral("Btn_CopyImage"),
+                                 QStringLiteral("Копирование графика в буфер"),
+                                 style()->standardIcon(QStyle::SP_DialogSaveButton));
+  Btn_ShowTablePoint = NewSpeedButton(Chart_Data, QStringLiteral("Btn_ShowTablePoint"),
+                                      QStringLiteral("Просмотр выбранных точек графика"),
+                                      style()->standardIcon(QStyle::SP_FileDialogListView));
   int left = 4;
   for (QToolButton* button : {Btn_NastrGraf, Btn_CopyImage, Btn_ShowTablePoint}) {
     button->setGeometry(left, 4, 25, 25);
