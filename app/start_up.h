@@ -9,7 +9,9 @@
 #include "acquisition/form_read.h"
 #include "app/form_about.h"
 #include "app/form_flash.h"
+#include "mainwindow/form_graf_point.h"
 #include "mainwindow/form_main.h"
+#include "mainwindow/form_nastr_graf.h"
 #include "mainwindow/stand_in_windows.h"
 
 inline const QString kApplicationTitle =

@@ -7,6 +7,8 @@
 #include "mainwindow/archive_list.h"
 #include "mainwindow/file_copy.h"
 #include "mainwindow/file_type_registration.h"
+#include "mainwindow/form_graf_point.h"
+#include "mainwindow/form_nastr_graf.h"
 #include "mainwindow/stand_in_windows.h"
 #include "mainwindow/string_grid.h"
 #include "platform/chart_series.h"
@@ -148,6 +150,8 @@ TForm_main::~TForm_main() {
 
 void TForm_main::SetWindows(const Windows& windows) {
   windows_ = windows;
+  grafPoint_ = windows.Form_GrafPoint;
+  nastrGraf_ = windows.Form_NastrGraf;
 }
 
 void TForm_main::BuildActions() {
@@ -904,6 +908,7 @@ void TForm_main::BuildGraphPage() {
   Chart_Data->AddSeries(Series_G(12));
   Chart_Data->AddSeries(Series_G(13));
   page->addWidget(Chart_Data);
+  BuildGraphButtons();
 }
 
 std::optional<CellColours> TForm_main::RecordCellColours(StringGrid* grid, int col, int row) const {
@@ -942,8 +947,7 @@ bool TForm_main::ReadDataFile() {
   PageControl1->setEnabled(false);
   PB_Read->setValue(0);
   ConditionFilterOn = 0;
-  SelectedPointCount = 0;
-  Series_Point->Clear();
+  ResetPickedPoints();
   // Also when a step throws: the window must stay usable.
   const auto done = qScopeGuard([this] {
     NeedReload = 0;
@@ -972,6 +976,9 @@ bool TForm_main::ReadDataFile() {
     if (PB_Read->isVisible()) PB_Read->repaint();
   };
   hooks.pause = [](int milliseconds) { Delay(milliseconds); };
+  hooks.layout = [this](const QStringList& titles, const ColumnDescriptionList& descriptions) {
+    PrepareGraphWindows(titles, descriptions);
+  };
   hooks.message = [](const QString& text, const QString& caption, BoxIcon icon) {
     MessageBox::Show(text, caption, MsgButtons::Ok,
                      icon == BoxIcon::Error ? MsgIcon::Error : MsgIcon::None);

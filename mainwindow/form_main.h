@@ -6,6 +6,7 @@
 #include "mainwindow/data_file_reader.h"
 
 #include <QMainWindow>
+#include <QPointF>
 #include <QPointer>
 #include <QStringList>
 #include <functional>
@@ -28,6 +29,8 @@ class QTabWidget;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
+class TForm_GrafPoint;
+class TForm_NastrGraf;
 class TForm_Palm;
 class TForm_Read;
 
@@ -54,6 +57,8 @@ class TForm_main : public QMainWindow {
     TForm_Palm* Form_Palm = nullptr;
     QDialog* Form_About = nullptr;
     QWidget* formView1 = nullptr;
+    TForm_NastrGraf* Form_NastrGraf = nullptr;
+    TForm_GrafPoint* Form_GrafPoint = nullptr;
   };
   void SetWindows(const Windows& windows);
 
@@ -93,8 +98,14 @@ class TForm_main : public QMainWindow {
   int CurrentRowTPCR = 0;
   int CurrentRowTP = 0;
   int CurrentRowFind = 0;
-  // Picked graph points.
+  // Picked graph points: record numbers in SelectedPoints[1 .. SelectedPointCount], ascending.
+  static constexpr int kMaxSelectedPoints = 11;
+  std::array<qint32, kMaxSelectedPoints + 1> SelectedPoints{};
   quint8 SelectedPointCount = 0;
+  // The record last taken from the cursor and the vertical extent of the pick markers.
+  qint32 CurrentPoint = 0;
+  double ChartMinY = 0;
+  double ChartMaxY = 0;
 
   // Reads CurrentFilePath into the pages with the reading panel shown; returns ReadOk.
   bool ReadDataFile();
@@ -155,6 +166,21 @@ class TForm_main : public QMainWindow {
   ChartView* Chart_Data;
   ChartSeries* Series_Point;
   ChartSeries* Series_G(int k) const { return seriesG_[std::size_t(k - 1)]; }
+  QToolButton* Btn_NastrGraf;
+  QToolButton* Btn_CopyImage;
+  QToolButton* Btn_ShowTablePoint;
+  // The graph page's windows: those given at start-up, else the window's own.
+  TForm_GrafPoint* Form_GrafPoint();
+  TForm_NastrGraf* Form_NastrGraf();
+
+  // The record number under a position in Chart_Data's viewport pixels (below 1: none).
+  int RecordUnderCursor(QPointF at);
+  void Chart_DataMouseDown(Qt::MouseButton button, QPointF at);
+  void Chart_DataDblClick(QPointF at);
+  // One record of SG_TPCR into a column of the point table.
+  void CopyRecordToPointTable(int record, int col);
+  void SortSelectedPoints();
+  void RebuildPointTable();
 
   // Tool items.
   QAction* SpeedBtn_Read;
@@ -236,6 +262,10 @@ class TForm_main : public QMainWindow {
   void SpeedBtn_MailClick();
   void N_MailClick();
   void SpeedBtn_AboutClick();
+  void Btn_NastrGrafClick();
+  void Btn_CopyImageClick();
+  void Btn_ShowTablePointClick();
+  void TabSheet_GrafHide();
 
  signals:
   // The user agreed to close the window: the program ends.
@@ -254,6 +284,10 @@ class TForm_main : public QMainWindow {
   void BuildRecordPages();
   void BuildLongTermPage();
   void BuildGraphPage();
+  void BuildGraphButtons();
+  // A read forgets the picks; the filler lays out the graph page's windows.
+  void ResetPickedPoints();
+  void PrepareGraphWindows(const QStringList& titles, const ColumnDescriptionList& descriptions);
   void BuildStatusHints();
   void SetStatusHint(QWidget* area, const QString& text);
   bool ShowStatusHint(QObject* watched, QEvent* event);
@@ -289,4 +323,6 @@ class TForm_main : public QMainWindow {
   int shownPage_ = 0;
   std::vector<std::unique_ptr<ChartSeries>> ownedSeries_;
   std::array<ChartSeries*, kGraphSeries> seriesG_{};
+  QPointer<TForm_GrafPoint> grafPoint_;
+  QPointer<TForm_NastrGraf> nastrGraf_;
 };

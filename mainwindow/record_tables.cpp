@@ -202,6 +202,7 @@ FillResult FillTables(int deviceType, const RecordSource& source, const RecordTa
   }
   for (ChartSeries* series : targets.graphs)
     if (series) series->Clear();
+  if (hooks.layout) hooks.layout(RecordColumnTitles(deviceType), result.descriptions);
 
   source.input.ReadLine();  // column line
   Progress progress(hooks, source.CountTPCR + source.CountTP);

@@ -41,6 +41,9 @@ struct ReadHooks {
   std::function<void(int percent)> progress;
   std::function<void(int milliseconds)> pause;
   std::function<void(const QString& text, const QString& caption, BoxIcon icon)> message;
+  // The filler has laid out its grids: the graph page's windows take the column titles and
+  // descriptions before any record is read.
+  std::function<void(const QStringList& titles, const ColumnDescriptionList& descriptions)> layout;
 };
 
 // The record file being read, after the line with the overload count.

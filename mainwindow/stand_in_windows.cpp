@@ -12,8 +12,6 @@ StandInWindow::StandInWindow(const QString& objectName, const QString& caption, 
 #define JW_STAND_IN(Class, Name, Caption, W, H) \
   Class::Class(QWidget* parent) : StandInWindow(QStringLiteral(Name), Caption, W, H, parent) {}
 
-JW_STAND_IN(TForm_NastrGraf, "Form_NastrGraf", QStringLiteral("Настрока графиков"), 316, 283)
-JW_STAND_IN(TForm_GrafPoint, "Form_GrafPoint", QStringLiteral("Просмотр точек графика"), 521, 332)
 JW_STAND_IN(TForm_TableSearsh, "Form_TableSearsh", QStringLiteral("Условия поиска"), 491, 313)
 JW_STAND_IN(TForm_PrintTPCR, "Form_PrintTPCR", QStringLiteral("Form_PrintTPCR"), 696, 534)
 JW_STAND_IN(TForm_PrintTP, "Form_PrintTP", QStringLiteral("Form_PrintTP"), 696, 534)

@@ -12,18 +12,6 @@ class StandInWindow : public QDialog {
                 int clientHeight, QWidget* parent = nullptr);
 };
 
-class TForm_NastrGraf : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_NastrGraf(QWidget* parent = nullptr);
-};
-
-class TForm_GrafPoint : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_GrafPoint(QWidget* parent = nullptr);
-};
-
 class TForm_TableSearsh : public StandInWindow {
   Q_OBJECT
  public:

@@ -52,6 +52,12 @@ TEST_F(StartUpTest, SixteenWindowsInTheirOrderWithTheMainWindowShownFirst) {
   EXPECT_EQ(w->Form_Flash->windowTitle(), "Jibwarden");
   EXPECT_EQ(w->Form_Flash->size(), QSize(344, 275));
   EXPECT_TRUE(w->Form_Flash->windowFlags() & Qt::FramelessWindowHint);
+  // The graph page works with the windows made here.
+  EXPECT_EQ(w->Form_main->Form_GrafPoint(), w->Form_GrafPoint.get());
+  EXPECT_EQ(w->Form_main->Form_NastrGraf(), w->Form_NastrGraf.get());
+  EXPECT_EQ(w->Form_NastrGraf->windowTitle(), "Настрока графиков");
+  EXPECT_EQ(w->Form_GrafPoint->windowTitle(), "Просмотр точек графика");
+  EXPECT_TRUE(w->Form_GrafPoint->windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
 TEST_F(StartUpTest, SplashIsGoneAfterItsTime) {
