@@ -32,6 +32,7 @@ void WireApplication(AppWindows& w) {
   w.Form_Read->SetMainWindowHooks({[main] { main->RefreshFileList(); },
                                    [main] { main->SetStatusPanel0(QString()); },
                                    [main] { return main->DataDirectory; }});
+  main->SetSearchWindows(w.Form_Searsh.get(), w.Form_TableSearsh.get());
   TScCustomComm::SetPortResolver([](int number) {
     return ComPortDevicePath(QStringLiteral("COM") + QString::number(number));
   });

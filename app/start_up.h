@@ -9,6 +9,8 @@
 #include "app/form_about.h"
 #include "app/form_flash.h"
 #include "mainwindow/form_main.h"
+#include "mainwindow/form_searsh.h"
+#include "mainwindow/form_table_searsh.h"
 #include "mainwindow/stand_in_windows.h"
 
 inline const QString kApplicationTitle =

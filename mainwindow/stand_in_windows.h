@@ -42,12 +42,6 @@ class TForm_GrafPoint : public StandInWindow {
   explicit TForm_GrafPoint(QWidget* parent = nullptr);
 };
 
-class TForm_TableSearsh : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_TableSearsh(QWidget* parent = nullptr);
-};
-
 class TForm_PrintTPCR : public StandInWindow {
   Q_OBJECT
  public:
@@ -70,12 +64,6 @@ class TForm_PrintGraf : public StandInWindow {
   Q_OBJECT
  public:
   explicit TForm_PrintGraf(QWidget* parent = nullptr);
-};
-
-class TForm_Searsh : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_Searsh(QWidget* parent = nullptr);
 };
 
 class TForm_PrintDialog : public StandInWindow {
