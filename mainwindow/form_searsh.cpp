@@ -5,6 +5,7 @@
 #include "platform/grid_model.h"
 #include "platform/message_box.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,8 @@
 #include <QStyle>
 
 namespace {
+
+constexpr int kFoundRowHeight = 15;
 
 template <class T>
 T* Place(T* widget, const char* name, int left, int top, int width, int height) {
@@ -168,7 +171,11 @@ bool TForm_Searsh::ShowMatches(const RowTest& test) {
   const int found = CopyMatchingRows(records, results, test, [this] {
     ProgressBar_Searsh->setValue(ProgressBar_Searsh->value() + 1);
   });
-  if (found > 0) return true;
+  if (found > 0) {
+    // Found rows are lower than the title row; the next layout of the grid undoes this.
+    targets_.SG_TPCR_Find->verticalHeader()->setDefaultSectionSize(kFoundRowHeight);
+    return true;
+  }
   MessageBox::Show(QStringLiteral("Заданный параметр не найден."), QStringLiteral("Jibwarden"),
                    MsgButtons::Ok, MsgIcon::Warning);
   ProgressBar_Searsh->setRange(0, last);

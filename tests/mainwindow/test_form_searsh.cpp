@@ -7,6 +7,7 @@
 #include "platform/grid_model.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -204,6 +205,8 @@ TEST_F(SearchTest, LoadDegreeSearchFillsTheResultsUntilRefresh) {
   EXPECT_EQ(Column("SG_TPCR_Find", 1),
             (QStringList{"01.02.03 10:00:00", "01.02.03 10:00:01", "01.02.03 10:00:00"}));
   EXPECT_EQ(Grid("SG_TPCR_Find")->Grid().Cells(14, 0), "Мз");
+  EXPECT_EQ(Grid("SG_TPCR_Find")->rowHeight(0), 15);
+  EXPECT_EQ(Grid("SG_TPCR_Find")->horizontalHeader()->height(), 17);
   EXPECT_EQ(Column("SG_TPCR", 0), (QStringList{"1", "2", "3", "4"}));
 
   // A new search replaces the results; threshold 0 picks every record.
