@@ -60,6 +60,10 @@ TForm_Searsh::TForm_Searsh(QWidget* parent) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setFixedSize(331, 191);
+  // The controls are placed in pixels: a small font keeps their texts inside them.
+  QFont small = font();
+  small.setPixelSize(10);
+  setFont(small);
 
   RadioButton_Mz = Place(new QRadioButton(QStringLiteral("Степень загрузки, Мз (%)"), this),
                          "RadioButton_Mz", 8, 16, 161, 17);
