@@ -35,6 +35,7 @@ void WireApplication(AppWindows& w) {
   w.Form_Palm->SetMainWindowHooks({[main] { main->RefreshFileList(); },
                                    [main] { return main->DataDirectory; },
                                    [main] { return main->AddSourcePath; }});
+  main->SetSearchWindows(w.Form_Searsh.get(), w.Form_TableSearsh.get());
   TScCustomComm::SetPortResolver([](int number) {
     return ComPortDevicePath(QStringLiteral("COM") + QString::number(number));
   });

@@ -12,6 +12,8 @@
 #include "mainwindow/form_graf_point.h"
 #include "mainwindow/form_main.h"
 #include "mainwindow/form_nastr_graf.h"
+#include "mainwindow/form_searsh.h"
+#include "mainwindow/form_table_searsh.h"
 #include "mainwindow/stand_in_windows.h"
 
 inline const QString kApplicationTitle =

@@ -9,6 +9,8 @@
 #include "mainwindow/file_type_registration.h"
 #include "mainwindow/form_graf_point.h"
 #include "mainwindow/form_nastr_graf.h"
+#include "mainwindow/form_searsh.h"
+#include "mainwindow/form_table_searsh.h"
 #include "mainwindow/stand_in_windows.h"
 #include "mainwindow/string_grid.h"
 #include "platform/chart_series.h"
@@ -259,6 +261,8 @@ void TForm_main::BuildActions() {
   bind({SpeedBtn_Mail}, &TForm_main::SpeedBtn_MailClick);
   bind({N_Mail}, &TForm_main::N_MailClick);
   bind({SpeedBtn_About, N_About}, &TForm_main::SpeedBtn_AboutClick);
+  bind({SpeedBtn_Find, N_Find}, &TForm_main::SpeedBtn_FindClick);
+  bind({SpeedBtn_Refresh, N_Refresh}, &TForm_main::SpeedBtn_RefreshClick);
 }
 
 void TForm_main::BuildMenus() {
@@ -785,14 +789,46 @@ void TForm_main::SpeedBtn_AboutClick() {
   if (!scope.Acquired()) return;
   QDialog* about = windows_.Form_About;
   if (!about) return;
+  CentreOnWindow(about);
+  about->exec();
+}
+
+void TForm_main::CentreOnWindow(QWidget* dialog) const {
   const QRect main = frameGeometry();
   // A window not shown yet has no frame: assume the main window's decorations.
   const QMargins frame(geometry().left() - main.left(), geometry().top() - main.top(),
                        main.right() - geometry().right(), main.bottom() - geometry().bottom());
-  const QRect box = about->geometry().marginsAdded(frame);
-  about->move(main.left() + main.width() / 2 - box.width() / 2,
-              main.top() + main.height() / 2 - box.height() / 2);
-  about->exec();
+  const QRect box =
+      dialog->isVisible() ? dialog->frameGeometry() : dialog->geometry().marginsAdded(frame);
+  dialog->move(main.left() + main.width() / 2 - box.width() / 2,
+               main.top() + main.height() / 2 - box.height() / 2);
+}
+
+// --- Search -----------------------------------------------------------------------------
+
+void TForm_main::SetSearchWindows(TForm_Searsh* searsh, TForm_TableSearsh* tableSearsh) {
+  searsh_ = searsh;
+  if (searsh) searsh->SetTargets({SG_TPCR, SG_TPCR_Find, &LastMzSearchText});
+  if (tableSearsh) {
+    tableSearsh->SetConditionFilterHook([this](quint8 on) {
+      ConditionFilterOn = on;
+      SG_TPCR->viewport()->update();
+    });
+  }
+}
+
+void TForm_main::SpeedBtn_FindClick() {
+  CommandScope scope(*this);
+  if (!scope.Acquired() || !searsh_) return;
+  CentreOnWindow(searsh_);
+  searsh_->exec();
+}
+
+void TForm_main::SpeedBtn_RefreshClick() {
+  if (disabled_) return;
+  SG_TPCR_Find->Grid().SetRowCount(1);
+  SG_TPCR_Find->hide();
+  SG_TPCR->show();
 }
 
 // --- Data pages -------------------------------------------------------------------------

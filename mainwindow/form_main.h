@@ -33,6 +33,8 @@ class TForm_GrafPoint;
 class TForm_NastrGraf;
 class TForm_Palm;
 class TForm_Read;
+class TForm_Searsh;
+class TForm_TableSearsh;
 
 // The maker's addresses, shown by the main window and the About window.
 inline const QString kMakerWebAddress = QStringLiteral("http://jibwarden.example.org");
@@ -61,6 +63,8 @@ class TForm_main : public QMainWindow {
     TForm_GrafPoint* Form_GrafPoint = nullptr;
   };
   void SetWindows(const Windows& windows);
+  // The search window and the per-column conditions, wired to the record grids.
+  void SetSearchWindows(TForm_Searsh* searsh, TForm_TableSearsh* tableSearsh);
 
   // While alive, the main window counts as disabled: its other commands, its close and the
   // user's input to it do nothing. Acquired() is false when the window was already disabled,
@@ -266,6 +270,8 @@ class TForm_main : public QMainWindow {
   void Btn_CopyImageClick();
   void Btn_ShowTablePointClick();
   void TabSheet_GrafHide();
+  void SpeedBtn_FindClick();
+  void SpeedBtn_RefreshClick();
 
  signals:
   // The user agreed to close the window: the program ends.
@@ -313,10 +319,13 @@ class TForm_main : public QMainWindow {
   void SetFileCommandsEnabled(bool enabled);
   void SetDecodeEnabled(bool enabled);
   void HideDecodedView();
+  // Centres a dialog on this window, frames included.
+  void CentreOnWindow(QWidget* dialog) const;
 
   QStringList arguments_;
   QString programFile_;
   Windows windows_;
+  TForm_Searsh* searsh_ = nullptr;
   bool shown_ = false;
   bool disabled_ = false;
   bool programPageChange_ = false;

@@ -68,19 +68,6 @@ class GraphPageEvents : public QObject {
   TForm_main& window_;
 };
 
-// Top left of `window` so that it stands centred over `over` (frames included).
-void CentreOver(QWidget* window, const QWidget* over) {
-  const QRect main = over->frameGeometry();
-  const QMargins frame(over->geometry().left() - main.left(), over->geometry().top() - main.top(),
-                       main.right() - over->geometry().right(),
-                       main.bottom() - over->geometry().bottom());
-  // A window not shown yet has no frame: assume the main window's decorations.
-  const QRect box =
-      window->isVisible() ? window->frameGeometry() : window->geometry().marginsAdded(frame);
-  window->move(main.left() + main.width() / 2 - box.width() / 2,
-               main.top() + main.height() / 2 - box.height() / 2);
-}
-
 }  // namespace
 
 void TForm_main::BuildGraphButtons() {
@@ -217,7 +204,7 @@ void TForm_main::Chart_DataDblClick(QPointF at) {
 
 void TForm_main::Btn_ShowTablePointClick() {
   TForm_GrafPoint* table = Form_GrafPoint();
-  CentreOver(table, this);
+  CentreOnWindow(table);
   if (SelectedPointCount == 0) table->SetButtonsEnabled(false);
   table->show();
 }
@@ -260,6 +247,6 @@ void TForm_main::Btn_NastrGrafClick() {
     settings->CheckBox_G(n)->setChecked(series->Active());
     TForm_NastrGraf::SetSwatchColour(settings->ST_ColorG(n), series->Colour());
   }
-  CentreOver(settings, this);
+  CentreOnWindow(settings);
   settings->exec();
 }

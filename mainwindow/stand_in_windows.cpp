@@ -12,12 +12,10 @@ StandInWindow::StandInWindow(const QString& objectName, const QString& caption, 
 #define JW_STAND_IN(Class, Name, Caption, W, H) \
   Class::Class(QWidget* parent) : StandInWindow(QStringLiteral(Name), Caption, W, H, parent) {}
 
-JW_STAND_IN(TForm_TableSearsh, "Form_TableSearsh", QStringLiteral("Условия поиска"), 491, 313)
 JW_STAND_IN(TForm_PrintTPCR, "Form_PrintTPCR", QStringLiteral("Form_PrintTPCR"), 696, 534)
 JW_STAND_IN(TForm_PrintTP, "Form_PrintTP", QStringLiteral("Form_PrintTP"), 696, 534)
 JW_STAND_IN(TForm_PrintParam, "Form_PrintParam", QStringLiteral("Form_PrintParam"), 696, 534)
 JW_STAND_IN(TForm_PrintGraf, "Form_PrintGraf", QStringLiteral("Form_PrintGraf"), 696, 534)
-JW_STAND_IN(TForm_Searsh, "Form_Searsh", QStringLiteral("Поиск значений"), 331, 191)
 JW_STAND_IN(TForm_PrintDialog, "Form_PrintDialog", QStringLiteral("Печать отчета"), 521, 394)
 JW_STAND_IN(TformView1, "formView1", QStringLiteral("Расшифровка данных, Kvarel-10"), 278, 210)
 JW_STAND_IN(TFormView2, "FormView2", QStringLiteral("Расшифровка данных, Kvarel-02"), 278, 210)

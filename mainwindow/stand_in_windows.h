@@ -12,12 +12,6 @@ class StandInWindow : public QDialog {
                 int clientHeight, QWidget* parent = nullptr);
 };
 
-class TForm_TableSearsh : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_TableSearsh(QWidget* parent = nullptr);
-};
-
 class TForm_PrintTPCR : public StandInWindow {
   Q_OBJECT
  public:
@@ -40,12 +34,6 @@ class TForm_PrintGraf : public StandInWindow {
   Q_OBJECT
  public:
   explicit TForm_PrintGraf(QWidget* parent = nullptr);
-};
-
-class TForm_Searsh : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_Searsh(QWidget* parent = nullptr);
 };
 
 class TForm_PrintDialog : public StandInWindow {

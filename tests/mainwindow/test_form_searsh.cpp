@@ -1,0 +1,437 @@
+// The search window and its commands in the main window, driven through the controls.
+#include "data_file_builder.h"
+#include "main_window_fixture.h"
+#include "mainwindow/form_searsh.h"
+#include "mainwindow/form_table_searsh.h"
+#include "mainwindow/string_grid.h"
+#include "platform/grid_model.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+using namespace jwtest;
+
+namespace {
+
+const MessageBoxRequest kBadThreshold{
+    "Введено неверное значение. Требуется число между 0 и 255.\nВосстановлено последнее значение",
+    "Ошибка", MsgButtons::Ok, MsgIcon::Error};
+const MessageBoxRequest kNotFound{"Заданный параметр не найден.", "Jibwarden", MsgButtons::Ok,
+                                  MsgIcon::Warning};
+const MessageBoxRequest kBadDate{"Неверное значение даты или времени", "Ошибка", MsgButtons::Ok,
+                                 MsgIcon::Error};
+
+Type2Record Record(const QString& stamp, const QString& loadDegree) {
+  Type2Record record;
+  record.stamp = stamp;
+  record.m = loadDegree;
+  return record;
+}
+
+class SearchTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    searsh_ = std::make_unique<TForm_Searsh>();
+    tableSearsh_ = std::make_unique<TForm_TableSearsh>();
+  }
+  void TearDown() override {
+    window_.reset();
+    MainWindowTest::TearDown();
+  }
+
+  // The main window on the table page of a file with these operational records.
+  TForm_main& OpenTable(const QList<Type2Record>& records) {
+    FileSpec spec;
+    for (const Type2Record& record : records) spec.operational << record.Line();
+    EXPECT_FALSE(WriteDataFile(data_, "a.bbi", FileLines(spec)).isEmpty());
+    TForm_main& w = StartOnData();
+    w.SetSearchWindows(searsh_.get(), tableSearsh_.get());
+    w.SelectRow(0);
+    w.SpeedItem_TableClick();
+    EXPECT_EQ(w.PageControl1->currentIndex(), 1);
+    return w;
+  }
+  TForm_main& OpenSample() {
+    return OpenTable({Record("01.02.03 10:00:00", "083"), Record("01.02.03 10:00:01", "050"),
+                      Record("02.02.03 00:00:00", "049"), Record("01.02.03 10:00:00", "100")});
+  }
+
+  // Runs the find command; `act` works in the shown search window. Returns false when the
+  // window was still open after `act`.
+  bool Find(const std::function<void(TForm_Searsh&)>& act, QAction* command = nullptr) {
+    bool shown = false;
+    bool leftOpen = false;
+    QTimer::singleShot(0, [&] {
+      shown = searsh_->isVisible();
+      act(*searsh_);
+      leftOpen = searsh_->isVisible();
+      if (leftOpen) searsh_->close();
+    });
+    (command ? command : window_->SpeedBtn_Find)->trigger();
+    EXPECT_TRUE(shown);
+    return !leftOpen;
+  }
+  static void SearchMz(TForm_Searsh& s, const QString& threshold) {
+    s.Edit_Mz->setText(threshold);
+    QTest::mouseClick(s.Button_OK, Qt::LeftButton);
+  }
+  static void SearchTime(TForm_Searsh& s, const QString& fromDate, const QString& fromTime,
+                         const QString& toDate, const QString& toTime) {
+    QTest::mouseClick(s.RadioButton_Time, Qt::LeftButton);
+    s.MaskEdit_otData->setText(fromDate);
+    s.MaskEdit_otTime->setText(fromTime);
+    s.MaskEdit_doData->setText(toDate);
+    s.MaskEdit_doTime->setText(toTime);
+    QTest::mouseClick(s.Button_OK, Qt::LeftButton);
+  }
+
+  StringGrid* Grid(const char* name) { return window_->findChild<StringGrid*>(name); }
+  // Column `col` of every data row of a grid.
+  QStringList Column(const char* name, int col) {
+    QStringList texts;
+    const GridModel& grid = Grid(name)->Grid();
+    for (int r = 1; r < grid.RowCount(); ++r) texts << grid.Cells(col, r);
+    return texts;
+  }
+  bool ResultsShown() { return Grid("SG_TPCR_Find")->isVisible() && !Grid("SG_TPCR")->isVisible(); }
+
+  std::unique_ptr<TForm_Searsh> searsh_;
+  std::unique_ptr<TForm_TableSearsh> tableSearsh_;
+};
+
+}  // namespace
+
+TEST_F(SearchTest, SearchWindowControls) {
+  TForm_Searsh& s = *searsh_;
+  EXPECT_EQ(s.objectName(), "Form_Searsh");
+  EXPECT_EQ(s.windowTitle(), "Поиск значений");
+  EXPECT_EQ(s.size(), QSize(331, 191));
+  auto check = [&](const char* name, const QString& text, QRect place) {
+    auto* widget = s.findChild<QWidget*>(name);
+    ASSERT_NE(widget, nullptr) << name;
+    EXPECT_EQ(widget->geometry().topLeft(), place.topLeft()) << name;
+    EXPECT_EQ(widget->width(), place.width()) << name;
+    QString shown;
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) shown = button->text();
+    if (auto* label = qobject_cast<QLabel*>(widget)) shown = label->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) shown = edit->displayText();
+    EXPECT_EQ(shown, text) << name;
+  };
+  check("RadioButton_Mz", "Степень загрузки, Мз (%)", {8, 16, 161, 1});
+  check("Edit_Mz", "0", {64, 48, 57, 1});
+  check("RadioButton_Time", "Дата и время", {168, 16, 113, 1});
+  check("Label1", "От", {168, 56, 20, 1});
+  check("Label2", "До", {168, 88, 20, 1});
+  check("MaskEdit_otData", "00.00.00", {192, 48, 57, 1});
+  check("MaskEdit_doData", "00.00.00", {192, 80, 57, 1});
+  check("MaskEdit_otTime", "00:00:00", {272, 48, 49, 1});
+  check("MaskEdit_doTime", "00:00:00", {272, 80, 49, 1});
+  check("ProgressBar_Searsh", "", {8, 128, 313, 1});
+  check("Button_OK", "OK", {8, 152, 115, 1});
+  check("Button_Close", "Отмена", {208, 152, 113, 1});
+  EXPECT_EQ(s.Edit_Mz->maxLength(), 3);
+
+  const QList<QLineEdit*> masks{s.MaskEdit_otData, s.MaskEdit_doData, s.MaskEdit_otTime,
+                                s.MaskEdit_doTime};
+  auto expectMode = [&](bool mz) {
+    EXPECT_EQ(s.RadioButton_Mz->isChecked(), mz);
+    EXPECT_EQ(s.Edit_Mz->isEnabled(), mz);
+    for (QLineEdit* edit : masks)
+      EXPECT_EQ(edit->isEnabled(), !mz) << edit->objectName().toStdString();
+    const QColor face = s.style()->standardPalette().color(QPalette::Button);
+    EXPECT_EQ(s.MaskEdit_otData->palette().color(QPalette::Base) == face, mz);
+    EXPECT_EQ(s.Edit_Mz->palette().color(QPalette::Base) == face, !mz);
+  };
+  expectMode(true);
+  s.show();
+  QTest::mouseClick(s.RadioButton_Time, Qt::LeftButton);
+  expectMode(false);
+  QTest::mouseClick(s.RadioButton_Mz, Qt::LeftButton);
+  expectMode(true);
+
+  // Showing resets the progress bar.
+  s.hide();
+  s.ProgressBar_Searsh->setRange(0, 99);
+  s.ProgressBar_Searsh->setValue(40);
+  s.show();
+  EXPECT_EQ(s.ProgressBar_Searsh->maximum(), 10);
+  EXPECT_EQ(s.ProgressBar_Searsh->value(), 0);
+
+  // The date and time fields can be overtyped, never erased.
+  QTest::mouseClick(s.RadioButton_Time, Qt::LeftButton);
+  s.MaskEdit_otData->setFocus();
+  s.MaskEdit_otData->setCursorPosition(3);
+  QTest::keyClick(s.MaskEdit_otData, Qt::Key_Backspace);
+  QTest::keyClick(s.MaskEdit_otData, Qt::Key_Delete);
+  EXPECT_EQ(s.MaskEdit_otData->displayText(), "00.00.00");
+  s.MaskEdit_otData->setCursorPosition(0);
+  QTest::keyClicks(s.MaskEdit_otData, "1502");
+  EXPECT_EQ(s.MaskEdit_otData->displayText(), "15.02.00");
+  s.close();
+}
+
+TEST_F(SearchTest, LoadDegreeSearchFillsTheResultsUntilRefresh) {
+  TForm_main& w = OpenSample();
+  ScriptedMessageBox boxes;
+  EXPECT_EQ(w.LastMzSearchText, "0");
+  int maximum = -1;
+  int value = -1;
+  QPoint centre;
+  ASSERT_TRUE(Find([&](TForm_Searsh& s) {
+    centre = s.frameGeometry().center();
+    SearchMz(s, "50");
+    maximum = s.ProgressBar_Searsh->maximum();
+    value = s.ProgressBar_Searsh->value();
+  }));
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+  EXPECT_LE((centre - w.frameGeometry().center()).manhattanLength(), 2);
+  EXPECT_EQ(maximum, 4);
+  EXPECT_EQ(value, 4);
+  EXPECT_EQ(w.LastMzSearchText, "50");
+  EXPECT_TRUE(ResultsShown());
+  // The threshold itself is picked; each row comes whole with its record number.
+  EXPECT_EQ(Column("SG_TPCR_Find", 0), (QStringList{"1", "2", "4"}));
+  EXPECT_EQ(Column("SG_TPCR_Find", 14), (QStringList{"83", "50", "100"}));
+  EXPECT_EQ(Column("SG_TPCR_Find", 1),
+            (QStringList{"01.02.03 10:00:00", "01.02.03 10:00:01", "01.02.03 10:00:00"}));
+  EXPECT_EQ(Grid("SG_TPCR_Find")->Grid().Cells(14, 0), "Мз");
+  EXPECT_EQ(Grid("SG_TPCR_Find")->rowHeight(0), 15);
+  EXPECT_EQ(Grid("SG_TPCR_Find")->horizontalHeader()->height(), 17);
+  EXPECT_EQ(Column("SG_TPCR", 0), (QStringList{"1", "2", "3", "4"}));
+
+  // A new search replaces the results; threshold 0 picks every record.
+  ASSERT_TRUE(Find([](TForm_Searsh& s) { SearchMz(s, "0"); }, w.N_Find));
+  EXPECT_EQ(Column("SG_TPCR_Find", 0), (QStringList{"1", "2", "3", "4"}));
+
+  w.SpeedBtn_Refresh->trigger();
+  EXPECT_FALSE(Grid("SG_TPCR_Find")->isVisible());
+  EXPECT_TRUE(Grid("SG_TPCR")->isVisible());
+  EXPECT_EQ(Grid("SG_TPCR_Find")->Grid().RowCount(), 1);
+
+  ASSERT_TRUE(Find([](TForm_Searsh& s) { SearchMz(s, "83"); }));
+  EXPECT_EQ(Column("SG_TPCR_Find", 0), (QStringList{"1", "4"}));
+  w.N_Refresh->trigger();
+  EXPECT_TRUE(Grid("SG_TPCR")->isVisible());
+
+  // The table command and every read bring the records back as well.
+  ASSERT_TRUE(Find([](TForm_Searsh& s) { SearchMz(s, "83"); }));
+  w.SpeedItem_TableClick();
+  EXPECT_FALSE(ResultsShown());
+  EXPECT_TRUE(Grid("SG_TPCR")->isVisible());
+  ASSERT_TRUE(Find([](TForm_Searsh& s) { SearchMz(s, "83"); }));
+  w.SpeedItem_SpisokClick();
+  w.SpeedItem_TableClick();
+  EXPECT_TRUE(Grid("SG_TPCR")->isVisible());
+  EXPECT_FALSE(Grid("SG_TPCR_Find")->isVisibleTo(w.TabSheet_Table));
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+}
+
+TEST_F(SearchTest, BadThresholdRestoresTheLastAcceptedOne) {
+  TForm_main& w = OpenSample();
+  ScriptedMessageBox boxes;
+  ASSERT_TRUE(Find([](TForm_Searsh& s) { SearchMz(s, "83"); }));
+  w.SpeedBtn_Refresh->trigger();
+  for (const char* bad : {"256", "-1", "abc", ""}) {
+    const qsizetype before = boxes.Boxes().size();
+    QString shownAfter;
+    ASSERT_TRUE(Find([&](TForm_Searsh& s) {
+      SearchMz(s, QString::fromLatin1(bad));
+      shownAfter = s.Edit_Mz->text();
+    })) << bad;
+    ExpectBoxes(boxes, {kBadThreshold}, before);
+    EXPECT_EQ(shownAfter, "83") << bad;
+    EXPECT_EQ(w.LastMzSearchText, "83");
+    // The grids are left alone.
+    EXPECT_TRUE(Grid("SG_TPCR")->isVisible()) << bad;
+    EXPECT_EQ(Grid("SG_TPCR_Find")->Grid().RowCount(), 1);
+  }
+}
+
+TEST_F(SearchTest, NothingFoundLeavesTheEmptyResultsShown) {
+  TForm_main& w = OpenSample();
+  ScriptedMessageBox boxes;
+  int maximum = -1;
+  ASSERT_TRUE(Find([&](TForm_Searsh& s) {
+    SearchMz(s, "255");
+    maximum = s.ProgressBar_Searsh->maximum();
+    EXPECT_EQ(s.ProgressBar_Searsh->value(), 0);
+  }));
+  ExpectBoxes(boxes, {kNotFound});
+  EXPECT_EQ(maximum, 4);
+  EXPECT_TRUE(ResultsShown());
+  EXPECT_EQ(Grid("SG_TPCR_Find")->Grid().RowCount(), 1);
+  EXPECT_EQ(w.LastMzSearchText, "255");
+  // It stays so until refresh.
+  w.SpeedItem_PeregrClick();
+  w.SpeedItem_TableTPClick();
+  EXPECT_EQ(w.PageControl1->currentIndex(), 2);
+  w.SpeedBtn_Refresh->trigger();
+  EXPECT_FALSE(Grid("SG_TPCR_Find")->isVisibleTo(w.TabSheet_Table));
+  EXPECT_TRUE(Grid("SG_TPCR")->isVisibleTo(w.TabSheet_Table));
+}
+
+TEST_F(SearchTest, DateAndTimeRange) {
+  OpenSample();
+  ScriptedMessageBox boxes;
+  // Bounds of the same second pick exactly the records of that second.
+  ASSERT_TRUE(
+      Find([](TForm_Searsh& s) { SearchTime(s, "01.02.03", "10:00:00", "01.02.03", "10:00:00"); }));
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+  EXPECT_TRUE(ResultsShown());
+  EXPECT_EQ(Column("SG_TPCR_Find", 0), (QStringList{"1", "4"}));
+
+  ASSERT_TRUE(
+      Find([](TForm_Searsh& s) { SearchTime(s, "01.02.03", "10:00:01", "02.02.03", "00:00:00"); }));
+  EXPECT_EQ(Column("SG_TPCR_Find", 0), (QStringList{"2", "3"}));
+
+  // Year 99 lies after year 04: nothing.
+  ASSERT_TRUE(
+      Find([](TForm_Searsh& s) { SearchTime(s, "01.01.99", "00:00:00", "31.12.04", "23:59:59"); }));
+  ExpectBoxes(boxes, {kNotFound});
+  EXPECT_TRUE(ResultsShown());
+  EXPECT_EQ(Grid("SG_TPCR_Find")->Grid().RowCount(), 1);
+}
+
+TEST_F(SearchTest, BadDateOrTimeIsReportedOnce) {
+  TForm_main& w = OpenSample();
+  ScriptedMessageBox boxes;
+  ASSERT_TRUE(
+      Find([](TForm_Searsh& s) { SearchTime(s, "01.02.03", "10:00:00", "01.02.03", "10:00:00"); }));
+  w.SpeedBtn_Refresh->trigger();
+  // Unfilled places do not convert: in the "from" pair, or in the "to" pair.
+  ASSERT_TRUE(
+      Find([](TForm_Searsh& s) { SearchTime(s, "1", "10:00:00", "01.02.03", "10:00:00"); }));
+  ASSERT_TRUE(Find([](TForm_Searsh& s) { SearchTime(s, "01.02.03", "10", "x", "y"); }));
+  ASSERT_TRUE(
+      Find([](TForm_Searsh& s) { SearchTime(s, "01.02.03", "10:00:00", "01.02.03", "1"); }));
+  ExpectBoxes(boxes, {kBadDate, kBadDate, kBadDate});
+  EXPECT_TRUE(Grid("SG_TPCR")->isVisible());
+  EXPECT_EQ(Grid("SG_TPCR_Find")->Grid().RowCount(), 1);
+}
+
+TEST_F(SearchTest, EnterSearchesAndEscapeClosesFromAnyControl) {
+  TForm_main& w = OpenSample();
+  ScriptedMessageBox boxes;
+  ASSERT_TRUE(Find([](TForm_Searsh& s) {
+    s.Edit_Mz->setText("100");
+    QTest::keyClick(s.Edit_Mz, Qt::Key_Return);
+  }));
+  EXPECT_EQ(Column("SG_TPCR_Find", 0), (QStringList{"4"}));
+  ASSERT_TRUE(Find([](TForm_Searsh& s) {
+    s.Edit_Mz->setText("83");
+    QTest::keyClick(s.Button_Close, Qt::Key_Enter);
+  }));
+  EXPECT_EQ(Column("SG_TPCR_Find", 0), (QStringList{"1", "4"}));
+
+  w.SpeedBtn_Refresh->trigger();
+  ASSERT_TRUE(Find([](TForm_Searsh& s) {
+    s.Edit_Mz->setText("0");
+    QTest::keyClick(s.Edit_Mz, Qt::Key_Escape);
+  }));
+  ASSERT_TRUE(Find([](TForm_Searsh& s) {
+    s.Edit_Mz->setText("0");
+    QTest::mouseClick(s.Button_Close, Qt::LeftButton);
+  }));
+  EXPECT_TRUE(Grid("SG_TPCR")->isVisible());
+  EXPECT_EQ(w.LastMzSearchText, "83");
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+}
+
+TEST_F(SearchTest, EmptyTableFindsNothingWithoutAnError) {
+  TForm_main& w = OpenTable({Record("00.00.00 00:00:00", "083")});
+  ScriptedMessageBox boxes;
+  ASSERT_EQ(Grid("SG_TPCR")->Grid().RowCount(), 2);  // the one empty row
+  ASSERT_TRUE(Find([](TForm_Searsh& s) { SearchMz(s, "0"); }));
+  ASSERT_TRUE(
+      Find([](TForm_Searsh& s) { SearchTime(s, "00.00.00", "00:00:00", "99.99.99", "99:99:99"); }));
+  ExpectBoxes(boxes, {kNotFound, kNotFound});
+  EXPECT_TRUE(ResultsShown());
+  EXPECT_EQ(Grid("SG_TPCR_Find")->Grid().RowCount(), 1);
+  w.SpeedBtn_Refresh->trigger();
+}
+
+TEST_F(SearchTest, ConditionWindowKeepsConditionsAndSetsTheFilter) {
+  TForm_main& w = OpenSample();
+  ScriptedMessageBox boxes;
+  TForm_TableSearsh& t = *tableSearsh_;
+  EXPECT_EQ(t.objectName(), "Form_TableSearsh");
+  EXPECT_EQ(t.windowTitle(), "Условия поиска");
+  EXPECT_EQ(t.size(), QSize(491, 313));
+  EXPECT_EQ(t.SG_TableSearsh->columnCount(), 2);
+  EXPECT_EQ(t.SG_TableSearsh->rowCount(), 2);
+  QStringList types;
+  for (int i = 0; i < t.CB_TypeSearsh->count(); ++i) types << t.CB_TypeSearsh->itemText(i);
+  EXPECT_EQ(types,
+            (QStringList{"нет", "равные", "больше", "меньше", "в интервале", "неисправность"}));
+  EXPECT_EQ(t.Btn_ApplySearsh->text(), "Применить");
+  EXPECT_EQ(t.Btn_OK->text(), "ОК");
+  EXPECT_EQ(t.Btn_Cancel->text(), "Отмена");
+  EXPECT_EQ(t.Edit_OT->maxLength(), 6);
+  EXPECT_EQ(t.Edit_DO->maxLength(), 6);
+  for (const SearchCondition& c : t.SearchConditionTable) EXPECT_EQ(c.type, 0);
+  t.show();
+
+  auto visible = [&] {
+    return QList<bool>{t.Edit_OT->isVisible(), t.Edit_DO->isVisible(),
+                       t.findChild<QLabel*>("Label_OT")->isVisible(),
+                       t.findChild<QLabel*>("Label_DO")->isVisible()};
+  };
+  t.ShowConditionEdits(0);
+  EXPECT_EQ(visible(), (QList<bool>{false, false, false, false}));
+  t.ShowConditionEdits(2);
+  EXPECT_EQ(visible(), (QList<bool>{true, false, true, false}));
+  t.ShowConditionEdits(4);
+  EXPECT_EQ(visible(), (QList<bool>{true, true, true, true}));
+
+  // Row 1: "в интервале" with a comma as separator; Enter in an edit applies.
+  t.SG_TableSearsh->setCurrentCell(1, 0);
+  t.CB_TypeSearsh->setCurrentIndex(4);
+  emit t.CB_TypeSearsh->activated(4);
+  EXPECT_EQ(visible(), (QList<bool>{true, true, true, true}));
+  EXPECT_EQ(t.SG_TableSearsh->item(1, 1)->text(), "от 0 до 0");
+  t.Edit_OT->setText("1,5");
+  t.Edit_DO->setText("20");
+  QTest::keyClick(t.Edit_DO, Qt::Key_Return);
+  EXPECT_EQ(t.SearchConditionTable[1].type, 4);
+  EXPECT_DOUBLE_EQ(t.SearchConditionTable[1].from, 1.5);
+  EXPECT_DOUBLE_EQ(t.SearchConditionTable[1].to, 20);
+  EXPECT_EQ(t.SG_TableSearsh->item(1, 1)->text(), "от 1.5 до 20");
+  EXPECT_EQ(t.DescribeCondition(), "от 1.5 до 20");
+
+  // Row 0: a value that does not convert resets the row's condition.
+  t.SG_TableSearsh->setCurrentCell(0, 0);
+  t.CB_TypeSearsh->setCurrentIndex(2);
+  emit t.CB_TypeSearsh->activated(2);
+  EXPECT_EQ(t.SG_TableSearsh->item(0, 1)->text(), "больше 0");
+  t.Edit_OT->setText("abc");
+  QTest::mouseClick(t.Btn_ApplySearsh, Qt::LeftButton);
+  ExpectBoxes(boxes, {{"Значение не сохранено", "Ошибка", MsgButtons::Ok, MsgIcon::Error}});
+  EXPECT_EQ(t.SearchConditionTable[0].type, 0);
+  EXPECT_EQ(t.SearchConditionTable[0].from, 0);
+  EXPECT_EQ(t.SG_TableSearsh->item(0, 1)->text(), "нет");
+
+  // Clicking a row loads its condition.
+  t.SG_TableSearsh->setCurrentCell(1, 1);
+  EXPECT_EQ(t.CB_TypeSearsh->currentIndex(), 4);
+  EXPECT_EQ(t.Edit_OT->text(), "1.5");
+  EXPECT_EQ(t.Edit_DO->text(), "20");
+
+  QTest::mouseClick(t.Btn_OK, Qt::LeftButton);
+  EXPECT_EQ(w.ConditionFilterOn, 1);
+  EXPECT_FALSE(t.isVisible());
+  t.show();
+  QTest::mouseClick(t.Btn_Cancel, Qt::LeftButton);
+  EXPECT_EQ(w.ConditionFilterOn, 0);
+  EXPECT_FALSE(t.isVisible());
+  EXPECT_EQ(boxes.Boxes().size(), 1);
+}
