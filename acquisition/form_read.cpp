@@ -2,6 +2,7 @@
 
 #include "archive/number_text.h"
 #include "controls/delay.h"
+#include "controls/form_storage.h"
 #include "platform/message_box.h"
 #include "platform/program_directory.h"
 #include "serial/sc_comm.h"
@@ -199,6 +200,21 @@ TForm_Read::TForm_Read(QWidget* parent)
     SetTag(tagged, 0);
   Timer_Read->start();
   FormCreate();
+
+  // Restored on every showing before FormShow, saved whenever the window is hidden.
+  FormStorage_Read = new TFormStorage(this);
+  FormStorage_Read->setObjectName(QStringLiteral("FormStorage_Read"));
+  FormStorage_Read->Options = 0;  // the window's position and size are not kept
+  FormStorage_Read->UseRegistry = true;
+  FormStorage_Read->SetStoredProps({"CB_Coment.Items", "CB_Operator.Items", "CB_Coment.Text",
+                                    "CB_Operator.Text", "CB_baudrate.Items", "CB_baudrate.Text",
+                                    "CB_ComPort.Text", "CB_ComPort.Items", "CB_ComPort.Tag",
+                                    "CB_baudrate.Tag"});
+  TStoredValue* value2 = FormStorage_Read->StoredValues().Add();
+  value2->SetName(QStringLiteral("2"));
+  value2->Value = QStringLiteral("0");
+  value2->KeyString = QStringLiteral("kzv");
+  FormStorage_Read->StoredValues().Add();
 }
 
 TForm_Read::~TForm_Read() {

@@ -14,6 +14,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class TFormStorage;
 class TScComm;
 
 // The system's find-computer animation, drawn by us: a magnifier circling over a screen.
@@ -82,6 +83,8 @@ class TForm_Read : public QDialog,
   QTimer* Timer_Read;
   QTimer* Timer_Timer;
   TScComm* ScComm1;
+  // Keeps the histories and the port and speed choices between runs.
+  TFormStorage* FormStorage_Read;
 
   // The "Tag" property of a control: the kept choice of CB_ComPort and CB_baudrate, the
   // seconds elapsed of Timer_Timer. Kept as a property so the form storage reaches it by name.

@@ -1,7 +1,9 @@
 // The readout window: its controls, histories, checks, start and cancel, and the guards that
 // keep a late "?" from starting a readout.
 #include "acquisition/form_read.h"
+#include "controls/settings_access.h"
 #include "platform/scripted_services.h"
+#include "platform/settings_store.h"
 #include "serial/sc_comm.h"
 #include "tests/support/pty_recorder.h"
 
@@ -81,17 +83,9 @@ TEST_F(FormReadTest, ShowTakesTheKeptChoicesAndToday) {
   EXPECT_EQ(form.CB_baudrate->currentText(), "115200");
   EXPECT_EQ(form.CB_Data->text(), QDate::currentDate().toString("dd.MM.yyyy"));
   EXPECT_EQ(form.ST_NameFile->text(), "");
-  form.hide();
-
-  // Kept choices outside their lists count as the first item.
-  TForm_Read::SetTag(form.CB_ComPort, 7);
-  TForm_Read::SetTag(form.CB_baudrate, -1);
-  form.show();
-  EXPECT_EQ(form.CB_ComPort->currentIndex(), 0);
-  EXPECT_EQ(form.CB_baudrate->currentIndex(), 0);
-  EXPECT_EQ(TForm_Read::Tag(form.CB_ComPort), 0);
 
   // A user's choice is kept in the Tag.
+  form.CB_baudrate->setCurrentIndex(0);
   form.CB_baudrate->setFocus();
   QTest::keyClick(form.CB_baudrate, Qt::Key_Down);
   EXPECT_EQ(TForm_Read::Tag(form.CB_baudrate), 1);
@@ -102,6 +96,45 @@ TEST_F(FormReadTest, ShowTakesTheKeptChoicesAndToday) {
   form.show();
   EXPECT_EQ(form.CB_ComPort->currentText(), "COM4");
   EXPECT_EQ(form.CB_baudrate->currentText(), "57600");
+}
+
+// The choices and histories live in the current user's settings between runs.
+TEST(FormReadStorage, ChoicesAndHistoriesSurviveARestart) {
+  const QString section = GetDefaultIniRegKey() + QStringLiteral("\\TForm_Read");
+  {
+    TForm_Read form;
+    form.show();
+    form.CB_ComPort->setCurrentIndex(1);
+    form.CB_baudrate->setCurrentIndex(3);
+    form.CB_Operator->setEditText("Петров");
+    TForm_Read::AddComboHistory(form.CB_Operator);
+    form.CB_Coment->setEditText("plan");
+    form.hide();
+  }
+  SettingsStore store(SettingsRoot::CurrentUser);
+  EXPECT_EQ(store.ReadString(section, "CB_ComPort_Tag"), "1");
+  EXPECT_EQ(store.ReadString(section, "CB_baudrate_Tag"), "3");
+  EXPECT_EQ(store.ReadString(section + ".CB_Operator_Items", "Count"), "6");
+  EXPECT_EQ(store.ReadString(section + ".CB_Operator_Items", "Item0"), "Петров");
+  EXPECT_TRUE(store.ValueExists(section, "2"));
+  EXPECT_TRUE(store.ValueExists(section, ""));
+
+  TForm_Read again;
+  again.show();
+  EXPECT_EQ(again.CB_ComPort->currentText(), "COM2");
+  EXPECT_EQ(again.CB_baudrate->currentText(), "38400");
+  EXPECT_EQ(again.CB_Operator->itemText(0), "Петров");
+  EXPECT_EQ(again.CB_Operator->count(), 6);
+  EXPECT_EQ(again.CB_Coment->currentText(), "plan");
+
+  // Kept choices outside their lists count as the first item.
+  again.hide();
+  store.WriteString(section, "CB_ComPort_Tag", "7");
+  store.WriteString(section, "CB_baudrate_Tag", "-1");
+  again.show();
+  EXPECT_EQ(again.CB_ComPort->currentIndex(), 0);
+  EXPECT_EQ(again.CB_baudrate->currentIndex(), 0);
+  EXPECT_EQ(TForm_Read::Tag(again.CB_ComPort), 0);
 }
 
 TEST_F(FormReadTest, Histories) {
