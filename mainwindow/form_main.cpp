@@ -4,6 +4,7 @@
 #include "acquisition/form_read.h"
 #include "controls/browse_directory.h"
 #include "controls/delay.h"
+#include "controls/speed_bar.h"
 #include "mainwindow/archive_list.h"
 #include "mainwindow/file_copy.h"
 #include "mainwindow/file_type_registration.h"
@@ -37,6 +38,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QProgressBar>
 #include <QScopeGuard>
 #include <QScreen>
@@ -44,7 +46,6 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -309,26 +310,59 @@ void TForm_main::BuildMenus() {
 }
 
 void TForm_main::BuildToolBars() {
-  auto bar = [this](const QString& name) {
-    auto* b = new QToolBar(this);
+  // Each item follows the command it shares with the menus: state, hint and click.
+  auto bar = [this](const QString& name, const QList<QList<QAction*>>& groups) {
+    auto* b = new TSpeedBar(this);
     b->setObjectName(name);
-    b->setMovable(false);
-    b->setFloatable(false);
-    b->setIconSize(QSize(18, 18));
+    b->SetPosition(Sb::bpCustom);
+    b->SetOptions(Sb::sbFlatBtns);
+    b->SetBevelOuter(Sb::bvNone);
+    b->SetBtnOffsetHorz(3);
+    b->SetBtnOffsetVert(3);
+    b->AppendSection(QStringLiteral("Untitled (1)"));
+    int left = b->BtnOffsetHorz();
+    for (const QList<QAction*>& group : groups) {
+      for (QAction* action : group) {
+        auto* item = new TSpeedItem(this);
+        item->SetName(action->objectName());
+        item->SetCaption(action->text());
+        item->SetSpacing(1);
+        const QColor fuchsia(0xFF, 0x00, 0xFF);
+        QPixmap glyph(18, 18);
+        glyph.fill(fuchsia);
+        QPainter(&glyph).drawPixmap(0, 0, action->icon().pixmap(18, 18));
+        item->SetGlyph(glyph);
+        item->Button()->ButtonGlyph().SetTransparentColor(fuchsia);
+        if (action->isCheckable()) item->SetGroupIndex(1);
+        b->AddItem(0, item);
+        item->SetLeft(left);
+        item->SetTop(b->BtnOffsetVert());
+        item->SetVisible(true);
+        left += b->BtnWidth();
+        auto follow = [item, action] {
+          item->SetEnabled(action->isEnabled());
+          item->SetDown(action->isChecked());
+          item->SetHint(action->toolTip());
+        };
+        follow();
+        connect(action, &QAction::changed, item, follow);
+        connect(item, &TSpeedItem::OnClick, action, [action] { action->trigger(); });
+      }
+      left += b->GridSize().width();  // a gap between groups
+    }
+    b->resize(left - b->GridSize().width() + b->BtnOffsetHorz(), 29);
+    b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return b;
   };
-  SpeedBar1 = bar("SpeedBar1");
-  SpeedBar1->addActions({SpeedBtn_Read, SpeedItem_SelectDir, SpeedItem_SaveAs, SpeedItem_AddFile,
-                         SpeedItem_DelFile, SpeedItem_Print});
-  SpeedBar1->addSeparator();
-  SpeedBar1->addActions(
-      {SpeedItem_Spisok, SpeedItem_Table, SpeedItem_TableTP, SpeedItem_Peregr, SpeedItem_Graf});
-  SpeedBar1->addSeparator();
-  SpeedBar1->addAction(SpeedItem_DecodeData);
-  SpeedBar_Find = bar("SpeedBar_Find");
-  SpeedBar_Find->addActions({SpeedBtn_Find, SpeedBtn_Refresh});
-  SpeedBar3 = bar("SpeedBar3");
-  SpeedBar3->addActions({SpeedBtn_About, SpeedBtn_WWW, SpeedBtn_Mail, SpeedBtn_Exit});
+  SpeedBar1 =
+      bar("SpeedBar1",
+          {{SpeedBtn_Read, SpeedItem_SelectDir, SpeedItem_SaveAs, SpeedItem_AddFile,
+            SpeedItem_DelFile, SpeedItem_Print},
+           {SpeedItem_Spisok, SpeedItem_Table, SpeedItem_TableTP, SpeedItem_Peregr, SpeedItem_Graf},
+           {SpeedItem_DecodeData}});
+  SpeedBar_Find = bar("SpeedBar_Find", {{SpeedBtn_Find, SpeedBtn_Refresh}});
+  SpeedBar3 = bar("SpeedBar3", {{SpeedBtn_About, SpeedBtn_WWW, SpeedBtn_Mail, SpeedBtn_Exit}});
+  SpeedBar3->setMaximumWidth(250);
 
   Panel1 = new QWidget(this);
   Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -1217,16 +1251,16 @@ void TForm_main::BuildStatusHints() {
   };
   for (const auto& [item, hint] : items) {
     item->setToolTip(QString::fromUtf8(hint));
-    for (QToolBar* bar : {SpeedBar1, SpeedBar_Find, SpeedBar3}) {
-      if (QWidget* button = bar->widgetForAction(item))
-        SetStatusHint(button, QString::fromUtf8(hint));
+    for (TSpeedBar* bar : {SpeedBar1, SpeedBar_Find, SpeedBar3}) {
+      if (TSpeedItem* button = bar->FindItemByName(item->objectName()))
+        SetStatusHint(button->Button(), QString::fromUtf8(hint));
     }
   }
   // These two show their hints as tool tips only.
   SpeedItem_SaveAs->setToolTip(QStringLiteral("Сохранить как..."));
   SpeedItem_DecodeData->setToolTip(QStringLiteral("Расшифровка данных"));
-  SetStatusHint(SpeedBar3->widgetForAction(SpeedBtn_WWW), SpeedBtn_WWW->text());
-  SetStatusHint(SpeedBar3->widgetForAction(SpeedBtn_Mail), SpeedBtn_Mail->text());
+  SetStatusHint(SpeedBar3->FindItemByName("SpeedBtn_WWW")->Button(), SpeedBtn_WWW->text());
+  SetStatusHint(SpeedBar3->FindItemByName("SpeedBtn_Mail")->Button(), SpeedBtn_Mail->text());
   for (QWidget* area :
        {static_cast<QWidget*>(SpeedBar_Find), static_cast<QWidget*>(SpeedBar1),
         static_cast<QWidget*>(ST_InfoDir), Panel1, static_cast<QWidget*>(PageControl1),

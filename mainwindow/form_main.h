@@ -26,7 +26,7 @@ class QMenu;
 class QProgressBar;
 class QStatusBar;
 class QTabWidget;
-class QToolBar;
+class TSpeedBar;
 class QToolButton;
 class QTreeWidget;
 class TForm_GrafPoint;
@@ -133,9 +133,9 @@ class TForm_main : public QMainWindow {
 
   // Controls, named as the window describes them.
   QWidget* Panel1;
-  QToolBar* SpeedBar1;
-  QToolBar* SpeedBar_Find;
-  QToolBar* SpeedBar3;
+  TSpeedBar* SpeedBar1;
+  TSpeedBar* SpeedBar_Find;
+  TSpeedBar* SpeedBar3;
   QTabWidget* PageControl1;
   QWidget* TabSheet_Spisok;
   QWidget* TabSheet_Table;

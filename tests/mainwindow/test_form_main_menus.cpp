@@ -2,11 +2,13 @@
 // menu and tool item runs.
 #include "main_window_fixture.h"
 
+#include "controls/speed_bar.h"
+
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QToolBar>
+#include <QSignalSpy>
 #include <QToolButton>
 
 using namespace jwtest;
@@ -57,8 +59,12 @@ TEST_F(MainWindowTest, MenusAndToolBarsCarryTheirItemsInOrder) {
 
   auto items = [&](const char* bar) {
     QStringList names;
-    for (QAction* a : w.findChild<QToolBar*>(bar)->actions()) {
-      if (!a->isSeparator()) names << a->objectName() + "|" + a->text();
+    TSpeedBar* speedBar = w.findChild<TSpeedBar*>(bar);
+    EXPECT_EQ(speedBar->SectionCount(), 1);
+    EXPECT_EQ(speedBar->Section(0)->Caption(), "Untitled (1)");
+    for (TSpeedItem* item : speedBar->Section(0)->Items()) {
+      EXPECT_TRUE(item->Visible());
+      names << item->objectName() + "|" + item->Caption();
     }
     return names;
   };
@@ -121,4 +127,34 @@ TEST_F(MainWindowTest, EachFileCommandRunsFromItsToolMenuAndContextItems) {
   ASSERT_EQ(boxes.Boxes().size(), 3);
   for (const MessageBoxRequest& box : boxes.Boxes()) EXPECT_EQ(box.text, "Удалить файл ?");
   EXPECT_TRUE(QFile::exists(QDir(data_).filePath("a.bbi")));
+}
+
+TEST_F(MainWindowTest, SpeedItemsFollowAndRunTheirCommands) {
+  TForm_main& w = Start({});
+  TSpeedBar* bar = w.SpeedBar1;
+  TSpeedItem* spisok = bar->FindItemByName("SpeedItem_Spisok");
+  TSpeedItem* table = bar->FindItemByName("SpeedItem_Table");
+  TSpeedItem* print = bar->FindItemByName("SpeedItem_Print");
+  ASSERT_TRUE(spisok && table && print);
+  EXPECT_EQ(w.findChild<TSpeedItem*>("SpeedItem_Table"), table);
+  EXPECT_EQ(table->Button()->size(), QSize(24, 23));
+  EXPECT_EQ(table->Top(), 3);
+  EXPECT_TRUE(table->Button()->Flat());
+
+  w.SpeedItem_Table->setChecked(true);
+  EXPECT_TRUE(table->Down());
+  EXPECT_FALSE(spisok->Down());
+  w.SpeedItem_Spisok->setChecked(true);
+  EXPECT_TRUE(spisok->Down());
+  EXPECT_FALSE(table->Down());
+
+  w.SpeedItem_Print->setEnabled(false);
+  EXPECT_FALSE(print->Enabled());
+  EXPECT_FALSE(print->Button()->isEnabled());
+  w.SpeedItem_Print->setEnabled(true);
+  EXPECT_TRUE(print->Button()->isEnabled());
+
+  QSignalSpy runs(w.SpeedBtn_Refresh, &QAction::triggered);
+  w.SpeedBar_Find->FindItemByName("SpeedBtn_Refresh")->ButtonClick();
+  EXPECT_EQ(runs.size(), 1);
 }

@@ -2,6 +2,8 @@
 // view switching, command states and status hints.
 #include "data_file_builder.h"
 #include "main_window_fixture.h"
+
+#include "controls/speed_bar.h"
 #include "mainwindow/string_grid.h"
 #include "platform/chart_series.h"
 #include "platform/chart_view.h"
@@ -14,7 +16,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QToolBar>
 #include <stdexcept>
 
 using namespace jwtest;
@@ -512,13 +513,13 @@ TEST_F(DataPagesTest, CommandStatesOfEachPage) {
       EXPECT_EQ(a->isEnabled(), list) << a->objectName().toStdString();
     EXPECT_EQ(w.SpeedItem_Print->isEnabled(), !list);
     EXPECT_EQ(w.N_Print->isEnabled(), !list);
-    EXPECT_EQ(Widget<QToolBar>("SpeedBar_Find")->isVisible(), find);
+    EXPECT_EQ(Widget<TSpeedBar>("SpeedBar_Find")->isVisible(), find);
     EXPECT_EQ(w.N_Find->isEnabled(), find);
     EXPECT_EQ(w.N_Refresh->isEnabled(), find);
     EXPECT_EQ(w.SpeedItem_DecodeData->isEnabled(), decode);
     EXPECT_EQ(w.N_DecodeData->isEnabled(), decode);
     EXPECT_TRUE(w.SpeedItem_Spisok->isEnabled());
-    EXPECT_TRUE(Widget<QToolBar>("SpeedBar1")->isEnabled());
+    EXPECT_TRUE(Widget<TSpeedBar>("SpeedBar1")->isEnabled());
     EXPECT_FALSE(w.MainWindowDisabled());
     EXPECT_EQ(w.StatusPanel0(), "");
   };
@@ -551,7 +552,7 @@ TEST_F(DataPagesTest, TabsRefuseWithoutAFileAndRunTheirCommand) {
   ExpectBoxes(boxes, {kChooseFile});
   EXPECT_EQ(Page(), 0);
   EXPECT_TRUE(w.SpeedItem_Spisok->isChecked());
-  EXPECT_TRUE(Widget<QToolBar>("SpeedBar1")->isEnabled());
+  EXPECT_TRUE(Widget<TSpeedBar>("SpeedBar1")->isEnabled());
   EXPECT_FALSE(w.MainWindowDisabled());
 
   Put("a.bbi", FileSpec{});
@@ -604,7 +605,9 @@ TEST_F(DataPagesTest, StatusHintsOfTheNamedAreas) {
   TForm_main& w = OpenOn("none");
   HoverOver(w.ListView1->viewport());
   EXPECT_EQ(w.StatusPanel0(), " Выберите каталог с данными");
-  auto button = [&](QToolBar* bar, QAction* item) { return bar->widgetForAction(item); };
+  auto button = [&](TSpeedBar* bar, QAction* item) -> QWidget* {
+    return bar->FindItemByName(item->objectName())->Button();
+  };
   const std::pair<QAction*, const char*> hints[] = {
       {w.SpeedBtn_Read, "Считать..."},
       {w.SpeedItem_SelectDir, "Выбрать каталог..."},
@@ -728,7 +731,7 @@ TEST_F(DataPagesTest, AThrowingStepLeavesTheWindowUsable) {
     EXPECT_THROW(w.SpeedItem_TableClick(), std::runtime_error);
   }
   EXPECT_FALSE(w.MainWindowDisabled());
-  EXPECT_TRUE(Widget<QToolBar>("SpeedBar1")->isEnabled());
+  EXPECT_TRUE(Widget<TSpeedBar>("SpeedBar1")->isEnabled());
   EXPECT_TRUE(w.PageControl1->isEnabled());
   EXPECT_FALSE(Widget<QWidget>("Panel_Read")->isVisible());
   EXPECT_EQ(w.NeedReload, 0);

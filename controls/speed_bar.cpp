@@ -1,0 +1,898 @@
+#include "controls/speed_bar.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStringList>
+#include <algorithm>
+#include <cstdlib>
+
+#include "controls/settings_access.h"
+#include "controls/xc_cursors.h"
+
+using namespace Sb;
+
+namespace {
+
+// n / d rounded to the nearest integer, halves to the even neighbour.
+int RoundHalfEven(int n, int d) {
+  if (d < 0) {
+    n = -n;
+    d = -d;
+  }
+  int q = n / d;
+  int r = n % d;
+  if (r < 0) {
+    --q;
+    r += d;
+  }
+  if (2 * r > d || (2 * r == d && (q % 2) != 0)) ++q;
+  return q;
+}
+
+int ScreenPixelsPerInch() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? qRound(screen->logicalDotsPerInch()) : 96;
+}
+
+QString ShortHint(const QString& hint) {
+  const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+  return bar < 0 ? hint : hint.left(bar);
+}
+
+QString LongHint(const QString& hint) {
+  const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+  return bar < 0 ? QString() : hint.mid(bar + 1);
+}
+
+}  // namespace
+
+namespace Sb {
+
+TAlign DragTargetAlign(const QPoint& point, const QSize& parentClient) {
+  const double w = std::max(1, parentClient.width());
+  const double h = parentClient.height();
+  const double x = point.x();
+  const double y = point.y();
+  const bool belowMain = y >= (h / w) * x;
+  const bool belowOther = y >= (1.0 - x / w) * h;
+  if (belowMain) return belowOther ? alBottom : alLeft;
+  return belowOther ? alRight : alTop;
+}
+
+int GridStep(int size) {
+  if (size < 1) return 1;
+  int step = std::max(1, std::min(8, size / 3));
+  while (size % step != 0) ++step;
+  if (step == size && size > 1) {
+    do {
+      --step;
+    } while (step >= 2 && size % step != 0);
+  }
+  return std::max(1, step);
+}
+
+}  // namespace Sb
+
+// ---- TSpeedbarSection ----
+
+TSpeedbarSection::TSpeedbarSection(QObject* owner) : QObject(owner) {}
+
+TSpeedbarSection::~TSpeedbarSection() {
+  QList<TSpeedItem*> items = items_;
+  items_.clear();
+  std::sort(items.begin(), items.end());
+  items.erase(std::unique(items.begin(), items.end()), items.end());
+  // The items forget this section's slot before they go, so none is freed twice.
+  for (TSpeedItem* item : items) {
+    if (bar_ && item->bar_ == bar_) {
+      item->bar_ = nullptr;
+      item->sectionIndex_ = -1;
+    }
+  }
+  qDeleteAll(items);
+  if (bar_) {
+    const int index = static_cast<int>(bar_->sections_.indexOf(this));
+    if (index >= 0) bar_->DetachSection(index);
+  }
+}
+
+void TSpeedbarSection::SetCaption(const QString& value) {
+  if (bar_) {
+    const int found = bar_->FindSection(value);
+    if (found >= 0 && bar_->Section(found) != this)
+      throw ESpeedbarError("String list does not allow duplicates");
+  }
+  caption_ = value;
+}
+
+int TSpeedbarSection::Index() const {
+  return bar_ ? static_cast<int>(bar_->sections_.indexOf(const_cast<TSpeedbarSection*>(this))) : -1;
+}
+
+void TSpeedbarSection::SetIndex(int value) {
+  if (!bar_) return;
+  const int current = Index();
+  if (current < 0) return;
+  value = std::clamp(value, 0, bar_->SectionCount() - 1);
+  if (value == current) return;
+  bar_->sections_.move(current, value);
+  for (int s = 0; s < bar_->SectionCount(); ++s) {
+    for (TSpeedItem* item : bar_->sections_.at(s)->items_) item->sectionIndex_ = s;
+  }
+}
+
+void TSpeedbarSection::SetParentComponent(TSpeedBar* bar) {
+  const int previous = Index();
+  if (bar_) bar_->DetachSection(Index());
+  if (bar) {
+    bar->AddSection(this);
+    if (previous >= 0) SetIndex(previous);
+  }
+}
+
+// ---- TSpeedbarButton ----
+
+TSpeedbarButton::TSpeedbarButton(TSpeedItem* item) : TXcSpeedButton(nullptr), item_(item) {
+  hide();
+  SetStyle(Xc::bsNew);
+  SetParentShowHint(true);
+  SetParentFont(true);
+}
+
+void TSpeedbarButton::SetBounds(int left, int top, int width, int height) {
+  if (TSpeedBar* bar = item_->Bar()) {
+    if (bar->Orientation() == soHorizontal)
+      top = std::max(top, bar->BtnOffsetVert());
+    else
+      left = std::max(left, bar->BtnOffsetHorz());
+  }
+  setGeometry(left, top, width, height);
+}
+
+void TSpeedbarButton::PaintGlyph(QPainter& canvas, const QRect& rect, Xc::TButtonPaintState state,
+                                 bool drawMark) {
+  const TImageList* images = item_->Bar() ? item_->Bar()->Images() : nullptr;
+  int flags = Qt::AlignHCenter;
+  if (Alignment() == Xc::taLeftJustify) flags = Qt::AlignLeft;
+  if (Alignment() == Xc::taRightJustify) flags = Qt::AlignRight;
+  ButtonGlyph().DrawEx(canvas, rect, Caption(), Layout(), Margin(), Spacing(), drawMark, images,
+                       images ? item_->ImageIndex() : -1, state, flags);
+}
+
+// ---- TSpeedItem ----
+
+TSpeedItem::TSpeedItem(QObject* owner) : QObject(owner), button_(new TSpeedbarButton(this)) {
+  button_->hide();
+  button_->setGeometry(0, 0, kDefaultBtnWidth, kDefaultBtnHeight);
+  button_->SetShowHint(true);
+  button_->SetParentShowHint(true);
+  connect(button_, &TXcSpeedButton::OnClick, this, &TSpeedItem::OnClick);
+  connect(button_, &TXcSpeedButton::OnDblClick, this, &TSpeedItem::OnDblClick);
+  connect(button_, &TXcSpeedButton::OnMouseDown, this, &TSpeedItem::OnMouseDown);
+  connect(button_, &TXcSpeedButton::OnMouseMove, this, &TSpeedItem::OnMouseMove);
+  connect(button_, &TXcSpeedButton::OnMouseUp, this, &TSpeedItem::OnMouseUp);
+  connect(button_, &TXcSpeedButton::OnMouseEnter, this, &TSpeedItem::OnMouseEnter);
+  connect(button_, &TXcSpeedButton::OnMouseLeave, this, &TSpeedItem::OnMouseLeave);
+}
+
+TSpeedItem::~TSpeedItem() {
+  visible_ = false;
+  if (bar_) bar_->RemoveItem(this);
+  delete button_;
+}
+
+int TSpeedItem::SectionIndex() {
+  int position = 0;
+  if (!bar_ || !bar_->FindItem(this, sectionIndex_, position)) sectionIndex_ = -1;
+  return sectionIndex_;
+}
+
+QString TSpeedItem::SectionName() {
+  const int index = SectionIndex();
+  if (index < 0) return sectionName_;
+  return bar_->Section(index)->Caption();
+}
+
+void TSpeedItem::SetParentComponent(TSpeedBar* bar) {
+  if (bar_) bar_->RemoveItem(this);
+  if (!bar) return;
+  int index = 0;
+  if (!sectionName_.isEmpty()) {
+    const int found = bar->FindSection(sectionName_);
+    if (found >= 0) index = found;
+  }
+  bar->AddItem(index, this);
+}
+
+void TSpeedItem::SetName(const QString& name) {
+  const QString old = objectName();
+  setObjectName(name);
+  button_->setObjectName(name);
+  if (caption_ == old) SetCaption(name);
+}
+
+void TSpeedItem::ButtonClick() {
+  button_->Click();
+}
+
+void TSpeedItem::SetEditing(bool value) {
+  editing_ = value;
+  if (value) {
+    button_->setEnabled(true);
+    button_->SetFlat(false);
+  } else {
+    const bool wasEnabled = enabled_;
+    enabled_ = !wasEnabled;  // forces the setter to apply the flag
+    SetEnabled(wasEnabled);
+    if (bar_) button_->SetFlat(bar_->Options().testFlag(sbFlatBtns));
+  }
+}
+
+void TSpeedItem::SetCaption(const QString& value) {
+  const QString hint = Hint();
+  const bool updateHint = !parent() || !parent()->isWidgetType() || caption_ == ShortHint(hint);
+  caption_ = value;
+  if (!updateHint) return;
+  if (!value.contains(QLatin1Char('|'))) {
+    SetHint(hint.contains(QLatin1Char('|')) ? value + "|" + LongHint(hint) : value + "|");
+  } else if (!LongHint(value).isEmpty()) {
+    SetHint(value);
+  } else {
+    SetHint(ShortHint(value) + "|" + LongHint(hint));
+  }
+}
+
+void TSpeedItem::SetEnabled(bool value) {
+  const bool buttonEnabled = !button_->testAttribute(Qt::WA_ForceDisabled);
+  if (value == buttonEnabled && value == enabled_) return;
+  enabled_ = value;
+  if (editing_) return;
+  const bool barDisabled = bar_ && bar_->testAttribute(Qt::WA_ForceDisabled);
+  button_->setEnabled(value && !barDisabled);
+}
+
+void TSpeedItem::SetCursor(int value) {
+  cursor_ = value;
+  if (value == 0)
+    button_->unsetCursor();
+  else
+    button_->setCursor(CursorRegistry::ByNumber(value));
+}
+
+void TSpeedItem::SetImageIndex(int value) {
+  if (value == imageIndex_) return;
+  imageIndex_ = value;
+  button_->ButtonGlyph().Invalidate();
+  button_->update();
+}
+
+void TSpeedItem::SetTag(int value) {
+  tag_ = value;
+  button_->setProperty("Tag", value);
+}
+
+void TSpeedItem::SetLeft(int value) {
+  button_->SetBounds(value, Top(), button_->width(), button_->height());
+}
+
+void TSpeedItem::SetTop(int value) {
+  button_->SetBounds(Left(), value, button_->width(), button_->height());
+}
+
+void TSpeedItem::SetVisible(bool value) {
+  const bool buttonVisible = !button_->isHidden();
+  if (value == buttonVisible && value == visible_ && (!value || button_->parentWidget())) return;
+  visible_ = value;
+  if (value && bar_ && button_->parentWidget() != bar_) button_->setParent(bar_);
+  // Without a bar the button has nowhere to show; it never becomes a window of its own.
+  const bool barHidden = !bar_ || bar_->isHidden();
+  button_->setVisible(value && !barHidden && button_->parentWidget());
+}
+
+// ---- TSpeedBar ----
+
+TSpeedBar::TSpeedBar(QWidget* parent) : QWidget(parent), iniLink_(std::make_unique<TIniLink>()) {
+  iniLink_->OnSave = [this](TIniLink*) { SaveLayout(); };
+  iniLink_->OnLoad = [this](TIniLink*) { RestoreLayout(); };
+  offset_[0] = offset_[1] = MinOffset();
+  resize(185, 2 * MinOffset() + kDefaultBtnHeight);
+  SetDefaultFont();
+  setAutoFillBackground(false);
+  UpdateGridSize();
+}
+
+TSpeedBar::~TSpeedBar() {
+  OnApplyAlign = nullptr;
+  OnPosChanged = nullptr;
+  OnVisibleChanged = nullptr;
+  iniLink_.reset();
+  while (!sections_.isEmpty()) DeleteSection(SectionCount() - 1);
+}
+
+int TSpeedBar::AddSection(TSpeedbarSection* section) {
+  if (!section) return -1;
+  const QString caption = section->caption_;
+  QString unique = caption;
+  for (int i = 1; FindSection(unique) >= 0; ++i) unique = caption + QString(" (%1)").arg(i);
+  section->caption_ = unique;
+  sections_.append(section);
+  const int index = SectionCount() - 1;
+  section->bar_ = this;
+  for (TSpeedItem* item : section->items_) {
+    item->sectionIndex_ = index;
+    SetItemParams(item, true);
+  }
+  return index;
+}
+
+void TSpeedBar::ForEachItem(const TItemProc& proc, void* userData, int param) {
+  if (!proc) return;
+  for (TSpeedbarSection* section : QList<TSpeedbarSection*>(sections_)) {
+    for (TSpeedItem* item : QList<TSpeedItem*>(section->items_)) {
+      if (item) proc(userData, item, param);
+    }
+  }
+}
+
+void TSpeedBar::SetDefaultFont() {
+  QFont menuFont = QApplication::font("QMenu");
+  setFont(menuFont);
+}
+
+void TSpeedBar::SetParentFont(bool value) {
+  if (value == ParentFont()) return;
+  if (value)
+    setFont(QFont());
+  else
+    setFont(font());
+}
+
+TSpeedbarSection* TSpeedBar::Section(int index) const {
+  return index >= 0 && index < SectionCount() ? sections_.at(index) : nullptr;
+}
+
+int TSpeedBar::FindSection(const QString& caption) const {
+  for (int i = 0; i < SectionCount(); ++i) {
+    if (sections_.at(i)->caption_ == caption) return i;
+  }
+  return -1;
+}
+
+int TSpeedBar::AppendSection(const QString& caption) {
+  QObject* owner = parent() ? parent() : this;
+  auto* section = new TSpeedbarSection(owner);
+  section->caption_ = caption;
+  return AddSection(section);
+}
+
+void TSpeedBar::DeleteSection(int index) {
+  TSpeedbarSection* section = Section(index);
+  if (!section) return;
+  qDeleteAll(QList<TSpeedItem*>(section->items_));
+  DetachSection(static_cast<int>(sections_.indexOf(section)));
+  delete section;
+}
+
+void TSpeedBar::DetachSection(int index) {
+  TSpeedbarSection* section = Section(index);
+  if (!section) return;
+  for (TSpeedItem* item : QList<TSpeedItem*>(section->items_)) RemoveItem(item);
+  section->bar_ = nullptr;
+  sections_.removeAt(index);
+  for (int s = index; s < SectionCount(); ++s) {
+    for (TSpeedItem* item : sections_.at(s)->items_) item->sectionIndex_ = s;
+  }
+}
+
+void TSpeedBar::AddItem(int sectionIndex, TSpeedItem* item) {
+  if (!item) return;
+  int found = -1;
+  int position = -1;
+  if (FindItem(item, found, position)) {
+    sections_.at(found)->items_.removeAt(position);
+    const int target = std::clamp(sectionIndex, 0, SectionCount() - 1);
+    sections_.at(target)->items_.append(item);
+    item->sectionIndex_ = target;
+    return;
+  }
+  if (sectionIndex < 0) return;
+  item->sectionIndex_ = sectionIndex;
+  if (OnAddItem) OnAddItem(item);
+  int index = item->sectionIndex_;
+  if (sections_.isEmpty()) AppendSection(QString());
+  index = std::clamp(index, 0, SectionCount() - 1);
+  sections_.at(index)->items_.append(item);
+  item->sectionIndex_ = index;
+  SetItemParams(item, true);
+  item->button_->hide();
+  item->button_->setParent(this);
+  item->button_->setGeometry(0, 0, btnSize_.width(), btnSize_.height());
+}
+
+void TSpeedBar::RemoveItem(TSpeedItem* item) {
+  int section = -1;
+  int position = -1;
+  if (!item) return;
+  if (FindItem(item, section, position)) sections_.at(section)->items_.removeAt(position);
+  if (item->button_->parentWidget()) {
+    item->button_->hide();
+    item->button_->setParent(nullptr);
+  }
+  item->bar_ = nullptr;
+  item->sectionIndex_ = -1;
+}
+
+bool TSpeedBar::FindItem(const TSpeedItem* item, int& sectionIndex, int& position) const {
+  for (int s = 0; s < SectionCount(); ++s) {
+    const qsizetype at = sections_.at(s)->items_.indexOf(const_cast<TSpeedItem*>(item));
+    if (at >= 0) {
+      sectionIndex = s;
+      position = static_cast<int>(at);
+      return true;
+    }
+  }
+  return false;
+}
+
+TSpeedItem* TSpeedBar::FindItemByName(const QString& name) const {
+  for (TSpeedbarSection* section : sections_) {
+    for (TSpeedItem* item : section->items_) {
+      if (item->objectName().compare(name, Qt::CaseInsensitive) == 0) return item;
+    }
+  }
+  return nullptr;
+}
+
+int TSpeedBar::ItemCount() const {
+  int count = 0;
+  for (const TSpeedbarSection* section : sections_)
+    count += static_cast<int>(section->items_.size());
+  return count;
+}
+
+void TSpeedBar::AllItems(const std::function<void(TSpeedItem*)>& proc) const {
+  for (TSpeedbarSection* section : QList<TSpeedbarSection*>(sections_)) {
+    for (TSpeedItem* item : QList<TSpeedItem*>(section->items_)) proc(item);
+  }
+}
+
+void TSpeedBar::SetItemParams(TSpeedItem* item, bool applySize) {
+  item->bar_ = this;
+  TSpeedbarButton* button = item->button_;
+  if (applySize) button->setGeometry(0, 0, btnSize_.width(), btnSize_.height());
+  button->SetStyle(Xc::bsNew);
+  button->SetFlat(options_.testFlag(sbFlatBtns));
+  button->SetTransparent(options_.testFlag(sbTransparentBtns));
+  button->SetGrayedInactive(options_.testFlag(sbGrayedBtns));
+  // This program has no customize window, so items never enter editing mode here.
+  if (item->editing_) item->SetEditing(false);
+}
+
+QPoint TSpeedBar::SnapPoint(int x, int y) const {
+  if (Orientation() == soHorizontal) {
+    x = RoundHalfEven(x - offset_[0], gridSize_.width()) * gridSize_.width() + offset_[0];
+    y = ((y - offset_[1]) / gridSize_.height()) * gridSize_.height() + offset_[1];
+  } else {
+    y = RoundHalfEven(y - offset_[1], gridSize_.height()) * gridSize_.height() + offset_[1];
+    x = ((x - offset_[0]) / gridSize_.width()) * gridSize_.width() + offset_[0];
+  }
+  return {x, y};
+}
+
+void TSpeedBar::SnapItemToGrid(TSpeedItem* item) {
+  if (!item->Visible()) return;
+  const QPoint at = SnapPoint(item->Left(), item->Top());
+  item->button_->SetBounds(at.x(), at.y(), item->button_->width(), item->button_->height());
+}
+
+bool TSpeedBar::MoveItemTo(TSpeedItem* item, int x, int y) {
+  int section = -1;
+  int position = -1;
+  if (!item || !FindItem(item, section, position)) return false;
+  const QPoint at = SnapPoint(x, y);
+  item->button_->SetBounds(at.x(), at.y(), item->button_->width(), item->button_->height());
+  const bool inside = rect().contains(at);
+  if (inside)
+    item->button_->raise();
+  else
+    item->button_->lower();
+  item->SetVisible(inside);
+  return inside;
+}
+
+void TSpeedBar::SnapAllItems() {
+  AllItems([this](TSpeedItem* item) { SnapItemToGrid(item); });
+}
+
+void TSpeedBar::UpdateGridSize() {
+  if (Orientation() == soHorizontal)
+    gridSize_ = QSize(GridStep(btnSize_.width()), btnSize_.height());
+  else
+    gridSize_ = QSize(btnSize_.width(), GridStep(btnSize_.height()));
+}
+
+void TSpeedBar::ApplyButtonSize() {
+  AllItems([this](TSpeedItem* item) {
+    item->button_->SetBounds(item->Left(), item->Top(), btnSize_.width(), btnSize_.height());
+  });
+}
+
+int TSpeedBar::MinOffset() const {
+  int result = options_.testFlag(sbFlatBtns) ? 0 : 2;
+  result += borderWidth_;
+  if (bevelOuter_ != bvNone) result += bevelWidth_;
+  if (bevelInner_ != bvNone) result += bevelWidth_;
+  return result;
+}
+
+TSpeedbarOrientation TSpeedBar::Orientation() const {
+  if (position_ == bpCustom) return orientation_;
+  switch (prevAlign_) {
+    case alTop:
+    case alBottom:
+      return soHorizontal;
+    case alLeft:
+    case alRight:
+      return soVertical;
+    default:
+      return orientation_;
+  }
+}
+
+void TSpeedBar::SetOrientation(TSpeedbarOrientation value) {
+  if (value == orientation_) return;
+  locked_ = true;
+  orientation_ = value;
+  btnSize_.transpose();
+  gridSize_.transpose();
+  std::swap(offset_[0], offset_[1]);
+  AllItems([this](TSpeedItem* item) {
+    const int left = item->Left();
+    const int top = item->Top();
+    item->button_->SetBounds(top, left, btnSize_.width(), btnSize_.height());
+  });
+  locked_ = false;
+  update();
+}
+
+void TSpeedBar::SetBoundLines(TBoundLines value) {
+  if (value == boundLines_) return;
+  boundLines_ = value;
+  Realign();
+  update();
+}
+
+void TSpeedBar::SetPosition(TBarPosition value) {
+  if (value == position_) return;
+  // The orientation the alignment gave stays when the bar takes its own.
+  if (value == bpCustom) orientation_ = Orientation();
+  position_ = value;
+}
+
+void TSpeedBar::SetAlign(TAlign value) {
+  if (value == prevAlign_) return;
+  if (position_ == bpAuto && (value == alNone || value == alClient))
+    throw ESpeedbarError("Cannot set this property value while Position is bpAuto");
+  prevAlign_ = value;
+  if (position_ != bpAuto) return;
+  if (value == alTop || value == alBottom) SetOrientation(soHorizontal);
+  if (value == alLeft || value == alRight) SetOrientation(soVertical);
+}
+
+void TSpeedBar::SetOptions(TSpeedbarOptions value) {
+  if (value == options_) return;
+  const bool flatChanged = (value ^ options_).testFlag(sbFlatBtns);
+  options_ = value;
+  AllItems([this](TSpeedItem* item) {
+    item->button_->SetFlat(options_.testFlag(sbFlatBtns));
+    item->button_->SetTransparent(options_.testFlag(sbTransparentBtns));
+    item->button_->SetGrayedInactive(options_.testFlag(sbGrayedBtns));
+  });
+  UpdateGridSize();
+  if (flatChanged) Realign();
+  update();
+}
+
+void TSpeedBar::SetOffset(int index, int value) {
+  if (index < 0 || index > 1) return;
+  value = std::max(value, MinOffset());
+  const int delta = value - offset_[index];
+  offset_[index] = value;
+  if (delta != 0) MoveAllButtons(index == 0 ? delta : 0, index == 1 ? delta : 0);
+}
+
+void TSpeedBar::SetBtnSize(int index, int value) {
+  if (index == 0)
+    btnSize_.setWidth(value);
+  else
+    btnSize_.setHeight(value);
+  UpdateGridSize();
+  if (Orientation() == soHorizontal)
+    resize(width(), std::max(height(), 2 * offset_[1] + btnSize_.height()));
+  else
+    resize(std::max(width(), 2 * offset_[0] + btnSize_.width()), height());
+  ApplyButtonSize();
+}
+
+void TSpeedBar::MoveAllButtons(int dx, int dy) {
+  AllItems([=](TSpeedItem* item) {
+    TSpeedbarButton* b = item->button_;
+    b->SetBounds(b->x() + dx, b->y() + dy, b->width(), b->height());
+  });
+}
+
+void TSpeedBar::Realign() {
+  const int minimum = MinOffset();
+  const int dx = std::max(0, minimum - offset_[0]);
+  const int dy = std::max(0, minimum - offset_[1]);
+  offset_[0] += dx;
+  offset_[1] += dy;
+  if (dx != 0 || dy != 0) MoveAllButtons(dx, dy);
+}
+
+void TSpeedBar::SetWallpaper(const QPixmap& value) {
+  wallpaper_ = value;
+  update();
+}
+
+void TSpeedBar::SetImages(TImageList* value) {
+  images_ = value;
+  AllItems([](TSpeedItem* item) {
+    if (item->ImageIndex() < 0) return;
+    item->button_->ButtonGlyph().Invalidate();
+    item->button_->update();
+  });
+}
+
+void TSpeedBar::SetBevelOuter(TBevelCut value) {
+  bevelOuter_ = value;
+  Realign();
+  update();
+}
+
+void TSpeedBar::SetBevelInner(TBevelCut value) {
+  bevelInner_ = value;
+  Realign();
+  update();
+}
+
+void TSpeedBar::SetBevelWidth(int value) {
+  bevelWidth_ = std::max(1, value);
+  Realign();
+  update();
+}
+
+void TSpeedBar::SetBorderWidth(int value) {
+  borderWidth_ = std::max(0, value);
+  Realign();
+  update();
+}
+
+bool TSpeedBar::event(QEvent* e) {
+  const bool result = QWidget::event(e);
+  if (e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent) {
+    const bool shown = !isHidden();
+    AllItems([this, shown](TSpeedItem* item) {
+      TSpeedbarButton* b = item->button_;
+      if (item->visible_ && shown && b->parentWidget() != this) b->setParent(this);
+      b->setVisible(item->visible_ && shown && b->parentWidget());
+    });
+    if (OnVisibleChanged) OnVisibleChanged(this);
+  }
+  return result;
+}
+
+void TSpeedBar::changeEvent(QEvent* e) {
+  QWidget::changeEvent(e);
+  if (e->type() == QEvent::EnabledChange) {
+    const bool enabled = !testAttribute(Qt::WA_ForceDisabled);
+    AllItems([enabled](TSpeedItem* item) {
+      if (!item->editing_) item->button_->setEnabled(item->enabled_ && enabled);
+    });
+  }
+}
+
+QRect TSpeedBar::InnerRect() const {
+  int inset = borderWidth_;
+  if (bevelOuter_ != bvNone) inset += bevelWidth_;
+  if (bevelInner_ != bvNone) inset += bevelWidth_;
+  return rect().adjusted(inset, inset, -inset, -inset);
+}
+
+void TSpeedBar::paintEvent(QPaintEvent*) {
+  if (locked_) return;
+  QPainter p(this);
+  p.fillRect(rect(), palette().color(QPalette::Button));
+  const QColor shadow = Xc::BtnShadowColor();
+  const QColor highlight = Xc::BtnHighlightColor();
+  auto bevel = [&](QRect r, TBevelCut cut) {
+    if (cut == bvNone) return r;
+    for (int i = 0; i < bevelWidth_; ++i) {
+      if (cut != bvSpace) {
+        const QColor& topLeft = cut == bvRaised ? highlight : shadow;
+        const QColor& bottomRight = cut == bvRaised ? shadow : highlight;
+        p.setPen(topLeft);
+        p.drawLine(r.left(), r.top(), r.right(), r.top());
+        p.drawLine(r.left(), r.top(), r.left(), r.bottom());
+        p.setPen(bottomRight);
+        p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+        p.drawLine(r.right(), r.top(), r.right(), r.bottom());
+      }
+      r.adjust(1, 1, -1, -1);
+    }
+    return r;
+  };
+  QRect r = bevel(rect(), bevelOuter_);
+  r.adjust(borderWidth_, borderWidth_, -borderWidth_, -borderWidth_);
+  bevel(r, bevelInner_);
+
+  const QRect inner = InnerRect();
+  if (wallpaper_.width() >= 1 && wallpaper_.height() >= 1) {
+    p.save();
+    p.setClipRect(inner);
+    if (options_.testFlag(sbStretchBitmap)) {
+      p.drawPixmap(inner, wallpaper_);
+    } else {
+      const int inset = inner.left();
+      const int columns = (width() - 2 * inset) / wallpaper_.width() + 1;
+      const int rows = (height() - 2 * inset) / wallpaper_.height() + 1;
+      for (int row = 0; row < rows; ++row) {
+        for (int col = 0; col < columns; ++col)
+          p.drawPixmap(inner.left() + col * wallpaper_.width(),
+                       inner.top() + row * wallpaper_.height(), wallpaper_);
+      }
+    }
+    p.restore();
+  }
+  // Edges are exclusive: right = left + width, bottom = top + height.
+  const int left = inner.left();
+  const int top = inner.top();
+  const int right = inner.left() + inner.width();
+  const int bottom = inner.top() + inner.height();
+  auto hline = [&](const QColor& c, int y, int x0, int x1) {
+    p.setPen(c);
+    p.drawLine(x0, y, x1 - 1, y);
+  };
+  auto vline = [&](const QColor& c, int x, int y0, int y1) {
+    p.setPen(c);
+    p.drawLine(x, y0, x, y1 - 1);
+  };
+  if (boundLines_.testFlag(blTop)) {
+    hline(shadow, top, left, right);
+    hline(highlight, top + 1, left, right);
+  }
+  if (boundLines_.testFlag(blLeft)) {
+    vline(shadow, left, top, bottom);
+    vline(highlight, left + 1, boundLines_.testFlag(blTop) ? top + 1 : top, bottom);
+  }
+  if (boundLines_.testFlag(blBottom)) {
+    hline(shadow, bottom - 2, left, right);
+    hline(highlight, bottom - 1, left, right);
+  }
+  if (boundLines_.testFlag(blRight)) {
+    vline(shadow, right - 2, top, boundLines_.testFlag(blBottom) ? bottom - 1 : bottom);
+    vline(highlight, right - 1, top, bottom);
+  }
+}
+
+bool TSpeedBar::AlignAccepted(TAlign align) {
+  bool apply = true;
+  if (OnApplyAlign) OnApplyAlign(this, align, apply);
+  return apply;
+}
+
+TAlign TSpeedBar::DragTarget(const QPoint& globalPos) const {
+  QWidget* host = parentWidget();
+  return DragTargetAlign(host->mapFromGlobal(globalPos), host->size());
+}
+
+void TSpeedBar::mousePressEvent(QMouseEvent* e) {
+  QWidget::mousePressEvent(e);
+  if (e->button() != Qt::LeftButton) return;
+  pressed_ = true;
+  dragStart_ = e->globalPosition().toPoint();
+}
+
+void TSpeedBar::mouseMoveEvent(QMouseEvent* e) {
+  QWidget::mouseMoveEvent(e);
+  const bool canDrag = options_.testFlag(sbAllowDrag) && parentWidget() && prevAlign_ >= alTop &&
+                       prevAlign_ <= alRight;
+  if (!pressed_ || !canDrag || !(e->buttons() & Qt::LeftButton)) return;
+  const QPoint at = e->globalPosition().toPoint();
+  if (!dragging_ && (std::abs(at.x() - dragStart_.x()) >= kDragThreshold ||
+                     std::abs(at.y() - dragStart_.y()) >= kDragThreshold)) {
+    dragging_ = true;
+    dragAlign_ = prevAlign_;
+    setCursor(CursorRegistry::ByNumber(kDragCursor));
+  }
+}
+
+void TSpeedBar::mouseReleaseEvent(QMouseEvent* e) {
+  QWidget::mouseReleaseEvent(e);
+  if (e->button() != Qt::LeftButton) return;
+  const bool wasDragging = dragging_;
+  pressed_ = false;
+  dragging_ = false;
+  if (!wasDragging) return;
+  unsetCursor();
+  const TAlign side = DragTarget(e->globalPosition().toPoint());
+  SetAlign(AlignAccepted(side) ? side : dragAlign_);
+  if (OnPosChanged) OnPosChanged(this);
+}
+
+void TSpeedBar::SaveLayout() {
+  TSettingsObject* settings = iniLink_->SettingsObject();
+  if (objectName().isEmpty() || !settings) return;
+  const QString section = iniLink_->RootSection() + GetDefaultSection(this);
+  IniEraseSection(settings, section);
+  IniWriteInteger(settings, section, "Position", static_cast<int>(prevAlign_));
+  IniWriteInteger(settings, section, "Width", Orientation() == soHorizontal ? height() : width());
+  IniWriteInteger(settings, section, "Version", version_);
+  IniWriteInteger(settings, section, "PixelsPerInch", ScreenPixelsPerInch());
+  IniWriteInteger(settings, section, "BtnWidth", btnSize_.width());
+  IniWriteInteger(settings, section, "BtnHeight", btnSize_.height());
+  int count = 0;
+  AllItems([&](TSpeedItem* item) {
+    if (!item->Visible() || !item->Stored()) return;
+    ++count;
+    IniWriteString(settings, section, QString("Button%1").arg(count),
+                   QString("%1,%2,%3").arg(item->objectName()).arg(item->Left()).arg(item->Top()));
+  });
+  IniWriteInteger(settings, section, "Count", count);
+}
+
+void TSpeedBar::RestoreLayout() {
+  TSettingsObject* settings = iniLink_->SettingsObject();
+  if (objectName().isEmpty() || !settings) return;
+  const QString section = iniLink_->RootSection() + GetDefaultSection(this);
+  if (IniReadInteger(settings, section, "Version", version_) < version_) return;
+  const TAlign before = prevAlign_;
+  if (options_.testFlag(sbAllowDrag)) {
+    try {
+      const int stored = IniReadInteger(settings, section, "Position", before);
+      if (stored < alNone || stored > alCustom) throw ESpeedbarError("Invalid alignment");
+      SetAlign(static_cast<TAlign>(stored));
+    } catch (const std::exception&) {
+      SetAlign(alTop);
+    }
+  }
+  const int ownerPpi = window() && window() != this ? ScreenPixelsPerInch() : 0;
+  if (IniReadInteger(settings, section, "PixelsPerInch", ownerPpi) != ScreenPixelsPerInch()) {
+    if (prevAlign_ != before && OnPosChanged) OnPosChanged(this);
+    return;
+  }
+  if (options_.testFlag(sbAllowResize)) {
+    const int thickness = IniReadInteger(settings, section, "Width", -1);
+    if (thickness > 0) {
+      if (Orientation() == soHorizontal)
+        resize(width(), thickness);
+      else
+        resize(thickness, height());
+    }
+  }
+  if (prevAlign_ != before && OnPosChanged) OnPosChanged(this);
+  const int count = IniReadInteger(settings, section, "Count", 0);
+  if (count <= 0) return;
+  AllItems([](TSpeedItem* item) { item->SetVisible(false); });
+  for (int n = 1; n <= count; ++n) {
+    const QString entry = IniReadString(settings, section, QString("Button%1").arg(n), QString());
+    const QStringList words = entry.split(QRegularExpression("[, ]"), Qt::SkipEmptyParts);
+    if (words.isEmpty()) continue;
+    TSpeedItem* item = FindItemByName(words.at(0));
+    if (!item) continue;
+    bool ok = false;
+    int left = words.size() > 1 ? words.at(1).toInt(&ok) : 0;
+    if (!ok) left = item->Left();
+    int top = words.size() > 2 ? words.at(2).toInt(&ok) : 0;
+    if (words.size() <= 2 || !ok) top = item->Top();
+    item->SetLeft(std::max(left, offset_[0]));
+    item->SetTop(std::max(top, offset_[1]));
+    item->SetVisible(true);
+  }
+  update();
+}
