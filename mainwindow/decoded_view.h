@@ -33,6 +33,8 @@ class DecodedRecordWindow : public QDialog {
   TBmBitmapList* BmBitmapList1;
 
  protected:
+  static constexpr QSize kMotion{20, 20};
+  static constexpr QSize kRelay{80, 20};
   // One lamp: lit on picture litIndex, dark on litIndex + 1.
   struct Indicator {
     const char* name;

@@ -5,13 +5,6 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 
-namespace {
-
-constexpr QSize kMotion(20, 20);
-constexpr QSize kRelay(80, 20);
-
-}  // namespace
-
 TformView1::TformView1(QWidget* parent)
     : DecodedRecordWindow(QStringLiteral("formView1"),
                           QStringLiteral("Расшифровка данных, Kvarel-10"), 2,

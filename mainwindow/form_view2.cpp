@@ -4,13 +4,6 @@
 
 #include <QKeyEvent>
 
-namespace {
-
-constexpr QSize kMotion(20, 20);
-constexpr QSize kRelay(80, 20);
-
-}  // namespace
-
 TFormView2::TFormView2(QWidget* parent)
     : DecodedRecordWindow(QStringLiteral("FormView2"),
                           QStringLiteral("Расшифровка данных, Kvarel-02"), 4,
