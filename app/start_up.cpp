@@ -68,7 +68,8 @@ std::unique_ptr<AppWindows> CreateApplicationWindows(QStringList arguments, QStr
   w->formView1 = Create<TformView1>(w->CreationOrder);
   w->FormView2 = Create<TFormView2>(w->CreationOrder);
   w->Form_main->SetWindows({w->Form_Read.get(), w->Form_Palm.get(), w->Form_About.get(),
-                            w->formView1.get(), w->Form_NastrGraf.get(), w->Form_GrafPoint.get()});
+                            w->formView1.get(), w->FormView2.get(), w->Form_NastrGraf.get(),
+                            w->Form_GrafPoint.get()});
   WireApplication(*w);
   return w;
 }

@@ -14,6 +14,8 @@
 #include "mainwindow/form_nastr_graf.h"
 #include "mainwindow/form_searsh.h"
 #include "mainwindow/form_table_searsh.h"
+#include "mainwindow/form_view1.h"
+#include "mainwindow/form_view2.h"
 #include "mainwindow/stand_in_windows.h"
 
 inline const QString kApplicationTitle =

@@ -12,11 +12,14 @@
 #include "mainwindow/form_nastr_graf.h"
 #include "mainwindow/form_searsh.h"
 #include "mainwindow/form_table_searsh.h"
+#include "mainwindow/form_view1.h"
+#include "mainwindow/form_view2.h"
 #include "mainwindow/stand_in_windows.h"
 #include "mainwindow/string_grid.h"
 #include "platform/chart_series.h"
 #include "platform/chart_view.h"
 #include "platform/dialog_services.h"
+#include "platform/exception_guard.h"
 #include "platform/grid_model.h"
 #include "platform/message_box.h"
 #include "platform/program_directory.h"
@@ -155,6 +158,8 @@ void TForm_main::SetWindows(const Windows& windows) {
   windows_ = windows;
   grafPoint_ = windows.Form_GrafPoint;
   nastrGraf_ = windows.Form_NastrGraf;
+  view1_ = windows.formView1;
+  view2_ = windows.FormView2;
 }
 
 void TForm_main::BuildActions() {
@@ -261,6 +266,7 @@ void TForm_main::BuildActions() {
   bind({N_WWW}, &TForm_main::N_WWWClick);
   bind({SpeedBtn_Mail}, &TForm_main::SpeedBtn_MailClick);
   bind({N_Mail}, &TForm_main::N_MailClick);
+  bind({SpeedItem_DecodeData, N_DecodeData}, &TForm_main::N_DecodeDataClick);
   bind({SpeedBtn_About, N_About}, &TForm_main::SpeedBtn_AboutClick);
   bind({SpeedBtn_Find, N_Find}, &TForm_main::SpeedBtn_FindClick);
   bind({SpeedBtn_Refresh, N_Refresh}, &TForm_main::SpeedBtn_RefreshClick);
@@ -541,7 +547,7 @@ void TForm_main::FormShow() {
 }
 
 void TForm_main::HideDecodedView() {
-  if (windows_.formView1) windows_.formView1->hide();
+  if (view1_) view1_->hide();
 }
 
 void TForm_main::SetDecodeEnabled(bool enabled) {
@@ -999,16 +1005,67 @@ std::optional<CellColours> TForm_main::RecordCellColours(StringGrid* grid, int c
 void TForm_main::SG_TPCRClick() {
   CurrentRowTPCR = SG_TPCR->Row();
   SG_TPCR->viewport()->update();
+  DecodeRowIntoView(SG_TPCR, CurrentRowTPCR);
 }
 
 void TForm_main::SG_TPClick() {
   CurrentRowTP = SG_TP->Row();
   SG_TP->viewport()->update();
+  DecodeRowIntoView(SG_TP, CurrentRowTP);
 }
 
 void TForm_main::SG_TPCR_FindClick() {
   CurrentRowFind = SG_TPCR_Find->Row();
   SG_TPCR_Find->viewport()->update();
+  DecodeRowIntoView(SG_TPCR_Find, CurrentRowFind);
+}
+
+// --- Decoded-record windows -------------------------------------------------------------
+
+TformView1* TForm_main::DecodedView1() {
+  if (!view1_) view1_ = new TformView1(this);
+  return view1_;
+}
+
+TFormView2* TForm_main::DecodedView2() {
+  if (!view2_) view2_ = new TFormView2(this);
+  return view2_;
+}
+
+void TForm_main::DecodeRowIntoView(StringGrid* grid, int row) {
+  RunGuarded([&] {
+    if (OpenFile.DeviceVariant == 1 && view1_ && view1_->isVisible())
+      view1_->DecodeRecordVariant10(grid->Grid(), row);
+    else if (OpenFile.DeviceVariant == 2 && view2_ && view2_->isVisible())
+      view2_->DecodeRecordVariant02(grid->Grid(), row);
+  });
+}
+
+void TForm_main::N_DecodeDataClick() {
+  if (disabled_) return;
+  QDialog* view = nullptr;
+  if (OpenFile.DeviceVariant == 1) view = DecodedView1();
+  if (OpenFile.DeviceVariant == 2) view = DecodedView2();
+  if (view) {
+    if (view->isVisible()) {
+      view->hide();
+      return;
+    }
+    CentreOnWindow(view);
+    view->show();
+  }
+  // Fill it from the row of the grid in sight.
+  auto refresh = [this](StringGrid* grid, void (TForm_main::*click)()) {
+    if (!grid->isVisible()) return;
+    activateWindow();
+    grid->setFocus();
+    (this->*click)();
+  };
+  if (TabSheet_Table->isVisible()) {
+    refresh(SG_TPCR, &TForm_main::SG_TPCRClick);
+    refresh(SG_TPCR_Find, &TForm_main::SG_TPCR_FindClick);
+  }
+  if (TabSheet_TableTP->isVisible()) refresh(SG_TP, &TForm_main::SG_TPClick);
 }
 
 // --- Reading a file ---------------------------------------------------------------------

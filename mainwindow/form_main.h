@@ -35,6 +35,8 @@ class TForm_Palm;
 class TForm_Read;
 class TForm_Searsh;
 class TForm_TableSearsh;
+class TFormView2;
+class TformView1;
 
 // The maker's addresses, shown by the main window and the About window.
 inline const QString kMakerWebAddress = QStringLiteral("http://jibwarden.example.org");
@@ -58,7 +60,8 @@ class TForm_main : public QMainWindow {
     TForm_Read* Form_Read = nullptr;
     TForm_Palm* Form_Palm = nullptr;
     QDialog* Form_About = nullptr;
-    QWidget* formView1 = nullptr;
+    TformView1* formView1 = nullptr;
+    TFormView2* FormView2 = nullptr;
     TForm_NastrGraf* Form_NastrGraf = nullptr;
     TForm_GrafPoint* Form_GrafPoint = nullptr;
   };
@@ -272,6 +275,8 @@ class TForm_main : public QMainWindow {
   void TabSheet_GrafHide();
   void SpeedBtn_FindClick();
   void SpeedBtn_RefreshClick();
+  // Shows or hides the decoded-record window of the open file's variant.
+  void N_DecodeDataClick();
 
  signals:
   // The user agreed to close the window: the program ends.
@@ -319,6 +324,12 @@ class TForm_main : public QMainWindow {
   void SetFileCommandsEnabled(bool enabled);
   void SetDecodeEnabled(bool enabled);
   void HideDecodedView();
+  // The decoded-record windows: those given at start-up, else the window's own.
+  TformView1* DecodedView1();
+  TFormView2* DecodedView2();
+  // Fills the visible decoded-record window of the open file's variant from a grid row;
+  // a cell that does not convert gets the error report.
+  void DecodeRowIntoView(StringGrid* grid, int row);
   // Centres a dialog on this window, frames included.
   void CentreOnWindow(QWidget* dialog) const;
 
@@ -334,4 +345,6 @@ class TForm_main : public QMainWindow {
   std::array<ChartSeries*, kGraphSeries> seriesG_{};
   QPointer<TForm_GrafPoint> grafPoint_;
   QPointer<TForm_NastrGraf> nastrGraf_;
+  QPointer<TformView1> view1_;
+  QPointer<TFormView2> view2_;
 };

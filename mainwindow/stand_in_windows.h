@@ -41,15 +41,3 @@ class TForm_PrintDialog : public StandInWindow {
  public:
   explicit TForm_PrintDialog(QWidget* parent = nullptr);
 };
-
-class TformView1 : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TformView1(QWidget* parent = nullptr);
-};
-
-class TFormView2 : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TFormView2(QWidget* parent = nullptr);
-};

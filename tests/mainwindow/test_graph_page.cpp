@@ -59,7 +59,7 @@ class GraphPageTest : public MainWindowTest {
   TForm_main& OpenGraph(const FileSpec& spec, const QString& name = "a.bbi") {
     WriteDataFile(data_, name, FileLines(spec));
     TForm_main& w = StartOnData();
-    w.SetWindows({nullptr, nullptr, nullptr, nullptr, &settings_, &points_});
+    w.SetWindows({.Form_NastrGraf = &settings_, .Form_GrafPoint = &points_});
     w.SelectRow(int(FileNames().indexOf(name)));
     w.SpeedItem_GrafClick();
     chart_ = w.Chart_Data;

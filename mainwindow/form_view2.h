@@ -1,0 +1,26 @@
+#pragma once
+// The decoded-record window of the variant-02 recorders.
+
+#include "mainwindow/decoded_view.h"
+
+class GridModel;
+class QKeyEvent;
+
+class TFormView2 : public DecodedRecordWindow {
+  Q_OBJECT
+ public:
+  explicit TFormView2(QWidget* parent = nullptr);
+
+  // Shows row Row of a record grid. A cell that does not convert throws std::runtime_error
+  // with the conversion's text after the parts before it are shown.
+  void DecodeRecordVariant02(const GridModel& Grid, int Row);
+
+  TBmBitmapImage* im3;
+  TBmBitmapImage* im8;
+  TBmBitmapImage* imE1;
+  TBmBitmapImage* imE2;
+
+ protected:
+  // No key handler: Esc does not close this window.
+  void keyPressEvent(QKeyEvent* event) override;
+};

@@ -1,0 +1,254 @@
+// The decoded-record windows on their own and driven by the main window's decode command
+// and grid clicks.
+#include "controls/bm_bitmap_image.h"
+#include "controls/bm_classes.h"
+#include "data_file_builder.h"
+#include "main_window_fixture.h"
+#include "mainwindow/form_view1.h"
+#include "mainwindow/form_view2.h"
+#include "mainwindow/string_grid.h"
+#include "platform/grid_model.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace jwtest;
+
+namespace {
+
+QString Text(QWidget& w, const char* name) {
+  auto* label = w.findChild<QLabel*>(name);
+  return label ? label->text() : QStringLiteral("<missing %1>").arg(name);
+}
+QColor TextColour(QWidget& w, const char* name) {
+  return w.findChild<QLabel*>(name)->palette().color(QPalette::WindowText);
+}
+int Index(QWidget& w, const char* name) {
+  auto* image = w.findChild<TBmBitmapImage*>(name);
+  return image ? image->BitmapIndex() : -100;
+}
+QStringList Memo(QWidget& w) {
+  const QString text = w.findChild<QPlainTextEdit*>("memoMessage")->toPlainText();
+  return text.isEmpty() ? QStringList{} : text.split('\n');
+}
+
+// A grid with one type-2 record in row 1.
+void FillRow(GridModel& grid, const QString& mz, const QString& contour, const QString& inputs) {
+  grid.SetColCount(18);
+  grid.SetRowCount(2);
+  const QStringList cells = {"1",      "01.02.03 04:05:06",
+                             "10",     "15.7",
+                             "20",     "30",
+                             "40",     "2",
+                             "6",      contour,
+                             "3.5",    "9.25",
+                             "20",     "12",
+                             mz,       "00100",
+                             "000010", inputs};
+  for (int col = 0; col < 18; ++col) grid.SetCells(col, 1, cells[col]);
+}
+
+TEST(DecodedViewWindows, ControlsCaptionsAndStartPictures) {
+  TformView1 view1;
+  TFormView2 view2;
+  EXPECT_EQ(view1.objectName(), "formView1");
+  EXPECT_EQ(view2.objectName(), "FormView2");
+  EXPECT_EQ(view1.windowTitle(), "Расшифровка данных, Kvarel-10");
+  EXPECT_EQ(view2.windowTitle(), "Расшифровка данных, Kvarel-02");
+  for (QDialog* view : {static_cast<QDialog*>(&view1), static_cast<QDialog*>(&view2)}) {
+    EXPECT_EQ(view->size(), QSize(278, 210));
+    EXPECT_TRUE(view->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(view->findChild<QWidget*>("Panel3")->geometry(), QRect(3, 6, 270, 201));
+    EXPECT_EQ(Text(*view, "stMz"), "Мз=100%");
+    EXPECT_EQ(Text(*view, "stR"), "R=19.87м");
+    EXPECT_EQ(Text(*view, "stQ"), "Q=15.35т");
+    EXPECT_EQ(Text(*view, "stL"), "L=15.7м");
+    EXPECT_EQ(Text(*view, "stC"), "Нет оборудования");
+    EXPECT_EQ(Text(*view, "stK"), "Полный контур");
+    EXPECT_EQ(Text(*view, "stNp"), "Запасовка 8х");
+    EXPECT_EQ(Text(*view, "LabRmax"), "max");
+    EXPECT_EQ(Text(*view, "labRmin"), "min");
+    EXPECT_EQ(view->findChild<QLabel*>("stMz")->toolTip(), "Степень загрузки крана");
+    EXPECT_EQ(view->findChild<QLabel*>("stC")->pos(), QPoint(8, 59));
+    EXPECT_EQ(view->findChild<QWidget*>("memoMessage")->geometry(), QRect(8, 139, 257, 59));
+    EXPECT_EQ(view->findChild<QWidget*>("imE1")->toolTip(), "Реле перегрузки");
+    EXPECT_EQ(Index(*view, "imE1"), 16);
+  }
+  EXPECT_EQ(view1.findChild<TBmBitmapList*>("BmBitmapList1")->Bitmaps()->Count(), 18);
+  EXPECT_EQ(view2.findChild<TBmBitmapList*>("BmBitmapList1")->Bitmaps()->Count(), 20);
+  const TBmBitmaps* pictures = view2.BmBitmapList1->Bitmaps();
+  EXPECT_EQ(pictures->Bitmap(15).size(), QSize(20, 20));
+  EXPECT_EQ(pictures->Bitmap(19).size(), QSize(80, 20));
+  EXPECT_NE(pictures->Bitmap(0), pictures->Bitmap(1));  // lit and dark differ
+  const char* motions[] = {"im1", "im2", "im3", "im4", "im5", "im6", "im7", "im8"};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(Index(view1, motions[i]), 2 * i + 1) << motions[i];
+  EXPECT_EQ(view1.findChild<QWidget*>("im1")->geometry(), QRect(160, 63, 20, 20));
+  EXPECT_EQ(view1.findChild<QWidget*>("im8")->toolTip(), "Подъем стрелы");
+  EXPECT_EQ(Index(view2, "im3"), 5);
+  EXPECT_EQ(Index(view2, "im8"), 15);
+  EXPECT_EQ(Index(view2, "imE2"), 18);
+  EXPECT_EQ(view2.findChild<QWidget*>("imE2")->geometry(), QRect(160, 111, 80, 20));
+  EXPECT_EQ(view2.findChild<QWidget*>("im1"), nullptr);
+}
+
+TEST(DecodedViewWindows, ARowFillsTheWindowAndAFailureKeepsTheRest) {
+  GridModel grid;
+  TformView1 view;
+  FillRow(grid, "105", "5", "11011111111110");
+  view.DecodeRecordVariant10(grid, 1);
+  EXPECT_EQ(Text(view, "stMz"), "Мз=105%");
+  EXPECT_EQ(Text(view, "stQ"), "Q=3.5т");
+  EXPECT_EQ(Text(view, "stR"), "R=9.25м");
+  EXPECT_EQ(Text(view, "stC"), "Главный подъём");
+  EXPECT_EQ(Text(view, "stK"), "Опоры 5.0 м");
+  EXPECT_EQ(Text(view, "stNp"), "Запасовка 2x");
+  EXPECT_EQ(TextColour(view, "stMz"), QColor(255, 0, 0));
+  EXPECT_EQ(TextColour(view, "LabRmax"), QColor(255, 0, 0));
+  EXPECT_NE(TextColour(view, "labRmin"), QColor(255, 0, 0));
+  EXPECT_EQ(Index(view, "im1"), 0);
+  EXPECT_EQ(Index(view, "im8"), 15);
+  EXPECT_EQ(Index(view, "imE1"), 16);
+  EXPECT_EQ(Memo(view),
+            (QStringList{"Перегрузка,", "Предельный подъем крюка,", "Максимальный вылет,",
+                         "Ускоренная работа лебедки,", "Подъем стрелы,"}));
+
+  FillRow(grid, "50", "x", "11111111111111");
+  EXPECT_THROW(view.DecodeRecordVariant10(grid, 1), std::runtime_error);
+  EXPECT_EQ(Text(view, "stMz"), "Мз=50%");
+  EXPECT_NE(TextColour(view, "stMz"), QColor(255, 0, 0));
+  EXPECT_EQ(Text(view, "stK"), "Опоры 5.0 м");
+  EXPECT_EQ(Index(view, "im8"), 15);
+  EXPECT_EQ(Memo(view).size(), 5);
+
+  TFormView2 view2;
+  FillRow(grid, "50", "2", "11111111111111");
+  view2.DecodeRecordVariant02(grid, 1);
+  EXPECT_EQ(Text(view2, "stK"), "Без опор");
+  EXPECT_EQ(Index(view2, "im3"), 4);
+  EXPECT_EQ(Index(view2, "imE1"), 17);
+  EXPECT_EQ(Index(view2, "imE2"), 18);
+  EXPECT_EQ(Memo(view2), (QStringList{"Максимальный вылет,", "Выдвижение секции стрелы,",
+                                      "Ускоренная работа лебедки,", "Подъем стрелы,"}));
+}
+
+TEST(DecodedViewWindows, EscClosesOnlyTheFirstWindow) {
+  TformView1 view1;
+  TFormView2 view2;
+  view1.show();
+  view2.show();
+  QTest::keyClick(view1.memoMessage, Qt::Key_Escape);
+  EXPECT_FALSE(view1.isVisible());
+  QTest::keyClick(view2.memoMessage, Qt::Key_Escape);
+  QTest::keyClick(&view2, Qt::Key_Escape);
+  EXPECT_TRUE(view2.isVisible());
+}
+
+// Records whose load degree is 80 + n and whose reeving is n.
+FileSpec Records(const QString& variant, int count) {
+  FileSpec spec;
+  spec.variant = variant;
+  for (int n = 1; n <= count; ++n) {
+    Type2Record r;
+    r.m = QString("%1").arg(80 + n, 3, 10, QChar('0'));
+    r.np = QString("%1").arg(n, 2, 10, QChar('0'));
+    spec.operational << r.Line();
+    spec.overload << r.Line();
+  }
+  return spec;
+}
+
+class DecodeCommandTest : public MainWindowTest {
+ protected:
+  void TearDown() override {
+    window_.reset();
+    MainWindowTest::TearDown();
+  }
+  TForm_main& OpenTable(const FileSpec& spec) {
+    WriteDataFile(data_, "a.bbi", FileLines(spec));
+    TForm_main& w = StartOnData();
+    w.SetWindows({.formView1 = &view1_, .FormView2 = &view2_});
+    w.SelectRow(0);
+    w.SpeedItem_TableClick();
+    return w;
+  }
+  void F7() { Action("N_DecodeData")->trigger(); }
+
+  TformView1 view1_;
+  TFormView2 view2_;
+};
+
+TEST_F(DecodeCommandTest, F7ShowsCentredFilledFromTheRowAndHidesAgain) {
+  TForm_main& w = OpenTable(Records("10", 3));
+  w.SG_TPCR->SetRow(2);
+  EXPECT_EQ(w.CurrentRowTPCR, 2);
+  F7();
+  ASSERT_TRUE(view1_.isVisible());
+  EXPECT_FALSE(view2_.isVisible());
+  EXPECT_EQ(Text(view1_, "stMz"), "Мз=82%");
+  const QRect main = w.frameGeometry();
+  EXPECT_NEAR(view1_.frameGeometry().center().x(), main.center().x(), 1);
+  EXPECT_NEAR(view1_.frameGeometry().center().y(), main.center().y(), 1);
+
+  // Clicks follow while it is shown.
+  w.SG_TPCR->SetRow(3);
+  EXPECT_EQ(Text(view1_, "stNp"), "Запасовка 3x");
+  F7();
+  EXPECT_FALSE(view1_.isVisible());
+  w.SG_TPCR->SetRow(1);
+  EXPECT_EQ(Text(view1_, "stNp"), "Запасовка 3x");
+
+  // The search results fill it as well, the list page hides it.
+  F7();
+  EXPECT_EQ(Text(view1_, "stNp"), "Запасовка 1x");
+  w.SG_TPCR_Find->Grid().SetColCount(18);
+  w.SG_TPCR_Find->Grid().SetRowCount(2);
+  w.SG_TPCR_Find->Grid().SetCells(7, 1, QStringLiteral("9"));
+  for (int col : {2, 3, 4, 5, 6, 8, 9, 14}) w.SG_TPCR_Find->Grid().SetCells(col, 1, u"0");
+  w.SG_TPCR->hide();
+  w.SG_TPCR_Find->show();
+  w.SG_TPCR_FindClick();
+  EXPECT_EQ(Text(view1_, "stNp"), "Запасовка 9x");
+  w.SpeedItem_SpisokClick();
+  EXPECT_FALSE(view1_.isVisible());
+}
+
+TEST_F(DecodeCommandTest, Variant02UsesTheSecondWindowOnTheOverloadPageToo) {
+  TForm_main& w = OpenTable(Records("2", 3));
+  F7();
+  ASSERT_TRUE(view2_.isVisible());
+  EXPECT_FALSE(view1_.isVisible());
+  EXPECT_EQ(Text(view2_, "stMz"), "Мз=81%");
+  w.SpeedItem_TableTPClick();
+  w.SG_TP->SetRow(3);
+  EXPECT_EQ(w.CurrentRowTP, 3);
+  EXPECT_EQ(Text(view2_, "stMz"), "Мз=83%");
+  // The second window stays open on the list page.
+  w.SpeedItem_SpisokClick();
+  EXPECT_TRUE(view2_.isVisible());
+}
+
+TEST_F(DecodeCommandTest, Variant0ShowsNothingButStillTakesTheRow) {
+  TForm_main& w = OpenTable(Records("7", 3));
+  w.SG_TPCR->SetRow(3);
+  w.CurrentRowTPCR = 0;
+  F7();
+  EXPECT_FALSE(view1_.isVisible());
+  EXPECT_FALSE(view2_.isVisible());
+  EXPECT_EQ(w.CurrentRowTPCR, 3);
+}
+
+TEST_F(DecodeCommandTest, TheEmptyRowOfAnEmptyTableGetsTheErrorReport) {
+  FileSpec spec = Records("10", 1);
+  spec.operational = {Type2Record{.stamp = "00.00.00 00:00:00"}.Line()};
+  ScriptedMessageBox boxes;
+  OpenTable(spec);
+  F7();
+  EXPECT_TRUE(view1_.isVisible());
+  EXPECT_EQ(Text(view1_, "stMz"), "Мз=%");
+  EXPECT_EQ(Text(view1_, "stC"), "Нет оборудования");
+  ExpectBoxes(boxes, {{"'' is not a valid floating point value", "Ошибка", MsgButtons::Ok,
+                       MsgIcon::Error}});
+}
+
+}  // namespace

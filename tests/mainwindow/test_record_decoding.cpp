@@ -1,0 +1,230 @@
+// One record row in plain words: texts, lamps and messages of both window variants, and
+// where a cell that does not convert stops the decoding.
+#include "mainwindow/record_decoding.h"
+#include "platform/grid_model.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A type-2 row within every limit: no message in either window.
+struct Row {
+  QString a = "45.5", L = "12", g = "45", pp = "100", psh = "50", np = "4", c = "1", k = "1";
+  QString q = "10", r = "8", mz = "83", flags = "00000", outputs = "000000";
+  QString inputs = "11111111111101";
+};
+
+class RecordDecodingTest : public ::testing::Test {
+ protected:
+  DecodedRecord Decode(const Row& row, DecodedVariant variant = DecodedVariant::Variant10) {
+    grid_.SetColCount(18);
+    grid_.SetRowCount(2);
+    const QString cells[] = {"1",         "01.02.03 04:05:06",
+                             row.a,       row.L,
+                             row.g,       row.pp,
+                             row.psh,     row.np,
+                             row.c,       row.k,
+                             row.q,       row.r,
+                             "20",        "12",
+                             row.mz,      row.flags,
+                             row.outputs, row.inputs};
+    for (int col = 0; col < 18; ++col) grid_.SetCells(col, 1, cells[col]);
+    return DecodeRecordRow(grid_, 1, variant);
+  }
+  static QStringList Messages(const DecodedRecord& d) {
+    return d.Messages ? *d.Messages : QStringList{"<untouched>"};
+  }
+  static bool Lit(const DecodedRecord& d, const QString& image) {
+    for (const DecodedLamp& lamp : d.Lamps) {
+      if (lamp.image == image) return lamp.lit;
+    }
+    ADD_FAILURE() << "no lamp " << image.toStdString();
+    return false;
+  }
+
+  GridModel grid_;
+};
+
+TEST_F(RecordDecodingTest, TextsOfTheRowAsTheyStand) {
+  Row row;
+  row.mz = "83";
+  row.q = "15.35";
+  row.L = "15.7";
+  row.r = "19.87";
+  row.np = "4";
+  const DecodedRecord d = Decode(row);
+  EXPECT_EQ(d.MzText, "Мз=83%");
+  EXPECT_EQ(d.QText, "Q=15.35т");
+  EXPECT_EQ(d.LText, "L=15.7м");
+  EXPECT_EQ(d.RText, "R=19.87м");
+  EXPECT_EQ(d.Reeving, "Запасовка 4x");
+  EXPECT_EQ(d.Error, "");
+  EXPECT_EQ(Messages(d), QStringList{});
+}
+
+TEST_F(RecordDecodingTest, EquipmentAndContourTables) {
+  const QStringList equipment = {
+      "Нет оборудования", "Гусёк 7 метров", "Гусёк 8 метров", "Гусёк 9 метров", "Гусёк 10 метров",
+      "Гусёк 11 метров",  "Главный подъём", "Вспом подъём",   "Опасный груз",   "Нет оборудования"};
+  for (int code = 0; code <= 9; ++code) EXPECT_EQ(EquipmentText(code), equipment[code]) << code;
+  EXPECT_EQ(EquipmentText(-1), "Нет оборудования");
+  const QStringList contour = {"Неполный контур", "Полный контур",    "Без опор",
+                               "Опоры 3.7 м",     "Переезд с грузом", "Опоры 5.0 м",
+                               "Неполный контур", "Опоры 6.3 м",      ""};
+  for (int code = 0; code <= 8; ++code) EXPECT_EQ(ContourText(code), contour[code]) << code;
+  EXPECT_EQ(ContourText(-1), "");
+  EXPECT_EQ(ContourText(1000), "");
+
+  Row row;
+  row.c = "+7";
+  row.k = "6";
+  const DecodedRecord d = Decode(row);
+  EXPECT_EQ(d.Equipment, "Вспом подъём");
+  EXPECT_EQ(d.Contour, "Неполный контур");
+}
+
+TEST_F(RecordDecodingTest, OverloadAndSensorLimitsAreStrict) {
+  Row row;
+  row.mz = "105";
+  row.a = "90";
+  row.g = "180";
+  row.pp = "250";
+  row.psh = "250";
+  DecodedRecord d = Decode(row);
+  EXPECT_EQ(d.Overload, true);
+  EXPECT_EQ(Messages(d), QStringList{"Перегрузка,"});
+
+  row.mz = "104.99";
+  row.a = "-90.5";
+  row.g = "-181";
+  row.pp = "250.01";
+  row.psh = "-251";
+  d = Decode(row);
+  EXPECT_EQ(d.Overload, false);
+  EXPECT_EQ(Messages(d), (QStringList{"Отказ датчика длины,", "Отказ датчика азимута,",
+                                      "Отказ датчика поршневого давления,",
+                                      "Отказ датчика штокового давления,"}));
+  // A comma separator converts as well.
+  row.mz = "105,0";
+  EXPECT_EQ(Decode(row).Overload, true);
+}
+
+TEST_F(RecordDecodingTest, Variant10LampsAndMessages) {
+  Row row;
+  row.inputs = "11111111111111";
+  DecodedRecord d = Decode(row);
+  EXPECT_EQ(Messages(d), QStringList{"Ускоренная работа лебедки,"});
+  for (const char* image : {"im1", "im2", "im3", "im4", "im5", "im6", "im7", "im8"})
+    EXPECT_TRUE(Lit(d, image)) << image;
+  EXPECT_FALSE(Lit(d, "imE1"));
+  EXPECT_EQ(d.RmaxOn, false);
+  EXPECT_EQ(d.RminOn, false);
+
+  row.inputs = "00000000000000";
+  row.flags = "00111";
+  row.outputs = "000010";
+  d = Decode(row);
+  for (const char* image : {"im1", "im2", "im3", "im4", "im5", "im6", "im7", "im8"})
+    EXPECT_FALSE(Lit(d, image)) << image;
+  EXPECT_TRUE(Lit(d, "imE1"));
+  EXPECT_EQ(d.RmaxOn, true);
+  EXPECT_EQ(d.RminOn, true);
+  EXPECT_EQ(
+      Messages(d),
+      (QStringList{"Предельный подъем крюка,", "Ограничитель сматывания каната,", "Блокировка ЛЭП,",
+                   "Минимальный вылет,", "Максимальный вылет,", "Поворот вправо,", "Поворот влево,",
+                   "Выдвижение секции стрелы,", "Втягивание секции стрелы,", "Опускание груза,",
+                   "Подъем груза,", "Опускание стрелы,", "Подъем стрелы,"}));
+
+  // Each lamp follows its own input character.
+  const std::pair<const char*, int> lamps[] = {{"im1", 6}, {"im2", 5}, {"im3", 12}, {"im4", 10},
+                                               {"im5", 7}, {"im6", 8}, {"im7", 11}, {"im8", 14}};
+  for (const auto& [image, position] : lamps) {
+    row.inputs = QString(14, u'0');
+    row.inputs[position - 1] = u'1';
+    d = Decode(row);
+    for (const auto& [other, unused] : lamps)
+      EXPECT_EQ(Lit(d, other), QString(other) == image) << image << " " << other;
+  }
+}
+
+TEST_F(RecordDecodingTest, Variant02LampsAndMessages) {
+  Row row;
+  row.inputs = "11111111111111";
+  row.flags = "00111";
+  row.outputs = "000010";
+  DecodedRecord d = Decode(row, DecodedVariant::Variant02);
+  EXPECT_TRUE(Lit(d, "im3"));
+  EXPECT_TRUE(Lit(d, "im8"));
+  EXPECT_FALSE(Lit(d, "imE1"));
+  EXPECT_TRUE(Lit(d, "imE2"));
+  EXPECT_EQ(d.Lamps.size(), 4u);
+  EXPECT_EQ(Messages(d), (QStringList{"Блокировка ЛЭП,", "Минимальный вылет,",
+                                      "Максимальный вылет,", "Выдвижение секции стрелы,",
+                                      "Ускоренная работа лебедки,", "Подъем стрелы,"}));
+
+  row.inputs = "00000000000000";
+  row.outputs = "000001";
+  row.mz = "110";
+  d = Decode(row, DecodedVariant::Variant02);
+  EXPECT_FALSE(Lit(d, "im3"));
+  EXPECT_TRUE(Lit(d, "imE1"));
+  EXPECT_FALSE(Lit(d, "imE2"));
+  EXPECT_EQ(Messages(d), (QStringList{"Перегрузка,", "Предельный подъем крюка,", "Блокировка ЛЭП,",
+                                      "Минимальный вылет,", "Максимальный вылет,"}));
+}
+
+TEST_F(RecordDecodingTest, ShortSignalGroupsReadNoCharacterBeyondTheirEnd) {
+  // A type-4 row: five inputs, two outputs, six flags at the type-2 places.
+  Row row;
+  row.inputs = "00000";
+  row.outputs = "01";
+  row.flags = "";
+  DecodedRecord d = Decode(row);
+  EXPECT_EQ(d.Error, "");
+  EXPECT_EQ(Messages(d), (QStringList{"Предельный подъем крюка,", "Поворот влево,"}));
+  EXPECT_FALSE(Lit(d, "im2"));
+  EXPECT_FALSE(Lit(d, "im8"));
+  EXPECT_FALSE(Lit(d, "imE1"));
+  EXPECT_EQ(d.RmaxOn, false);
+
+  d = Decode(row, DecodedVariant::Variant02);
+  EXPECT_EQ(Messages(d), QStringList{"Предельный подъем крюка,"});
+}
+
+TEST_F(RecordDecodingTest, ACellThatDoesNotConvertStopsTheDecodingThere) {
+  // The empty data row of an empty table: only the four texts.
+  grid_.SetColCount(18);
+  grid_.SetRowCount(2);
+  DecodedRecord d = DecodeRecordRow(grid_, 1, DecodedVariant::Variant10);
+  EXPECT_EQ(d.MzText, "Мз=%");
+  EXPECT_EQ(d.RText, "R=м");
+  EXPECT_EQ(d.Error, "'' is not a valid floating point value");
+  EXPECT_FALSE(d.Overload);
+  EXPECT_FALSE(d.Messages);
+  EXPECT_TRUE(d.Lamps.empty());
+
+  Row row;
+  row.k = "x";
+  d = Decode(row);
+  EXPECT_EQ(d.Error, "'x' is not a valid integer value");
+  EXPECT_EQ(d.RminOn, false);
+  EXPECT_EQ(d.Equipment, "Гусёк 7 метров");
+  EXPECT_FALSE(d.Contour);
+  EXPECT_FALSE(d.Reeving);
+
+  // Lamps are set and the list already cleared when a sensor value fails.
+  row = Row();
+  row.mz = "120";
+  row.g = "4.5.6";
+  d = Decode(row);
+  EXPECT_EQ(d.Error, "'4.5.6' is not a valid floating point value");
+  EXPECT_EQ(d.Lamps.size(), 9u);
+  EXPECT_EQ(Messages(d), QStringList{"Перегрузка,"});
+
+  // A row beyond the grid reads as empty cells.
+  EXPECT_EQ(DecodeRecordRow(grid_, 7, DecodedVariant::Variant02).Error,
+            "'' is not a valid floating point value");
+}
+
+}  // namespace
