@@ -2,6 +2,7 @@
 
 #include "acquisition/record_decoder.h"
 #include "acquisition/ring_store.h"
+#include "acquisition/table_transfer.h"
 #include "archive/cp1251.h"
 #include "archive/data_file.h"
 #include "archive/duty_class.h"
@@ -81,16 +82,10 @@ class Conversion {
     const QString recorderClock = DecodePackedDateTime(QByteArrayView(clock).first(4));
 
     const QByteArray cycles = Header(kCyclesRecord).mid(1);
-    QString spectrum = DataFile::kLabelSpectrum;
-    for (int band = 0; band < 5; ++band)
-      spectrum += PadZeros(Number(Little(cycles, 3 * band, 3)), 8) + u';';
-    const int total = Little(cycles, 15, 3);
-    const int motoHours = Little(cycles, 18, 2);
-    const int charNumber = Little(cycles, 20, 3);
-    const int spectrumClass = Byte(cycles, 23);
-    const int maintenance = Byte(cycles, 24);
+    if (cycles.size() < 25) throw ConversionFailed{};
+    ReadoutHeader longTerm;
     DutyClassTexts duty;
-    ComputeDutyClass(spectrumClass, total, duty);
+    TakeCyclesReply(cycles, longTerm, duty);
 
     const QByteArray tables = Header(kTableInfoRecord).mid(1);
     const int operationalCount = Little(tables, 0, 2);
@@ -119,12 +114,10 @@ class Conversion {
     WriteLine(recorderClock);
     WriteLine(maxima);
     WriteLine(QString());
-    WriteLine(spectrum);
-    WriteLine(DataFile::kLabelCycles + Number(total));
-    WriteLine(DataFile::kLabelMotoHours + Number(motoHours));
-    WriteLine(DataFile::kLabelCharNumber + Number(charNumber));
-    WriteLine(DataFile::kLabelSpectrumClass + Number(spectrumClass));
-    WriteLine(DataFile::kLabelMaintenance + Number(maintenance));
+    for (const QString* line :
+         {&longTerm.SpectrumLine, &longTerm.CyclesLine, &longTerm.MotoHoursLine,
+          &longTerm.CharNumberLine, &longTerm.SpectrumClassLine, &longTerm.MaintenanceLine})
+      WriteLine(*line);
     WriteLine(DataFile::kLabelUsageClass + duty.UsageClassText);
     WriteLine(DataFile::kLabelSpectrumFactor + duty.SpectrumFactorText);
     WriteLine(DataFile::kLabelGroup + duty.DutyGroupText);

@@ -29,10 +29,6 @@ quint32 Little(const QByteArray& data, int first, int bytes) {
   return value;
 }
 
-QString Number(quint32 value) {
-  return QString::number(value);
-}
-
 }  // namespace
 
 QString SpeedText(int speedIndex) {
@@ -209,19 +205,7 @@ void RecorderReadout::ReadHeaderItems(ReadoutHeader& header) {
   });
   item('C', "Чтение характеристик", "Ошибка характеристик", [&](const QByteArray& data) {
     NeedBytes(data, 25);
-    QString spectrum = DataFile::kLabelSpectrum;
-    for (int band = 0; band < 5; ++band)
-      spectrum += PadZeros(Number(Little(data, 3 * band, 3)), 8) + u';';
-    const quint32 cycles = Little(data, 15, 3);
-    const quint8 spectrumClass = static_cast<quint8>(data[23]);
-    header.SpectrumLine = spectrum;
-    header.CyclesLine = DataFile::kLabelCycles + Number(cycles);
-    header.MotoHoursLine = DataFile::kLabelMotoHours + Number(Little(data, 18, 2));
-    header.CharNumberLine = DataFile::kLabelCharNumber + Number(Little(data, 20, 3));
-    header.SpectrumClassLine = DataFile::kLabelSpectrumClass + Number(spectrumClass);
-    header.MaintenanceLine =
-        DataFile::kLabelMaintenance + Number(static_cast<unsigned char>(data[24]));
-    ComputeDutyClass(spectrumClass, int(cycles), Duty);
+    TakeCyclesReply(data, header, Duty);
   });
 }
 

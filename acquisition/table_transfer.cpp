@@ -28,6 +28,14 @@ int Word16(const QByteArray& data, int low) {
   return static_cast<unsigned char>(data[low]) | static_cast<unsigned char>(data[low + 1]) << 8;
 }
 
+// A little-endian value of the recorder.
+quint32 Little(QByteArrayView data, int first, int bytes) {
+  quint32 value = 0;
+  for (int i = bytes - 1; i >= 0; --i)
+    value = value << 8 | static_cast<unsigned char>(data[first + i]);
+  return value;
+}
+
 }  // namespace
 
 std::optional<QByteArray> ReadHeaderItem(ReadoutIo io, DecoderContext& context, bool readActive,
@@ -256,4 +264,20 @@ bool TableTransfer::Finish() {
   }
   output_->Discard();
   return false;
+}
+
+void TakeCyclesReply(QByteArrayView data, ReadoutHeader& header, DutyClassTexts& duty) {
+  QString spectrum = DataFile::kLabelSpectrum;
+  for (int band = 0; band < 5; ++band)
+    spectrum += PadZeros(QString::number(Little(data, 3 * band, 3)), 8) + u';';
+  const quint32 cycles = Little(data, 15, 3);
+  const quint8 spectrumClass = static_cast<quint8>(data[23]);
+  header.SpectrumLine = spectrum;
+  header.CyclesLine = DataFile::kLabelCycles + QString::number(cycles);
+  header.MotoHoursLine = DataFile::kLabelMotoHours + QString::number(Little(data, 18, 2));
+  header.CharNumberLine = DataFile::kLabelCharNumber + QString::number(Little(data, 20, 3));
+  header.SpectrumClassLine = DataFile::kLabelSpectrumClass + QString::number(spectrumClass);
+  header.MaintenanceLine =
+      DataFile::kLabelMaintenance + QString::number(static_cast<unsigned char>(data[24]));
+  ComputeDutyClass(spectrumClass, int(cycles), duty);
 }

@@ -37,6 +37,11 @@ struct ReadoutHeader {
   DutyClassTexts Duty;
 };
 
+// Lines 13 to 18 from the data part of a "C" reply (at least 25 bytes: five 24-bit band
+// counters, the 24-bit total, 16-bit moto-hours, the 24-bit Np counter, Km and T0), and the
+// duty classes of Km and the total into `duty`.
+void TakeCyclesReply(QByteArrayView data, ReadoutHeader& header, DutyClassTexts& duty);
+
 // One item of the header pattern: the status text (shown also when the step is skipped), the
 // command, 500 ms, the XOR check of the data part and one repeat after "Повтор чтения". Gives
 // the data part when it passed (LinkOk set again); otherwise clears LinkOk, shows errorText
