@@ -249,6 +249,7 @@ void TForm_main::BuildActions() {
   bind({SpeedItem_SaveAs, N_SaveAs, N_popSaveAs}, &TForm_main::SpeedItem_SaveAsClick);
   bind({SpeedItem_AddFile, N_AddFile, N_popAddFile}, &TForm_main::SpeedItem_AddFileClick);
   bind({SpeedItem_DelFile, N_DelFile, N_popDelFile}, &TForm_main::SpeedItem_DelFileClick);
+  bind({SpeedItem_Print, N_Print}, &TForm_main::SpeedItem_PrintClick);
   bind({SpeedItem_Spisok, N_Spisok}, &TForm_main::SpeedItem_SpisokClick);
   bind({SpeedItem_Table, N_Table}, &TForm_main::SpeedItem_TableClick);
   bind({SpeedItem_TableTP, N_TableTP}, &TForm_main::SpeedItem_TableTPClick);

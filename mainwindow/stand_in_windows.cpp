@@ -1,6 +1,5 @@
 #include "mainwindow/stand_in_windows.h"
 
-
 StandInWindow::StandInWindow(const QString& objectName, const QString& caption, int clientWidth,
                              int clientHeight, QWidget* parent)
     : QDialog(parent) {
@@ -12,10 +11,5 @@ StandInWindow::StandInWindow(const QString& objectName, const QString& caption, 
 #define JW_STAND_IN(Class, Name, Caption, W, H) \
   Class::Class(QWidget* parent) : StandInWindow(QStringLiteral(Name), Caption, W, H, parent) {}
 
-JW_STAND_IN(TForm_PrintTPCR, "Form_PrintTPCR", QStringLiteral("Form_PrintTPCR"), 696, 534)
-JW_STAND_IN(TForm_PrintTP, "Form_PrintTP", QStringLiteral("Form_PrintTP"), 696, 534)
-JW_STAND_IN(TForm_PrintParam, "Form_PrintParam", QStringLiteral("Form_PrintParam"), 696, 534)
-JW_STAND_IN(TForm_PrintGraf, "Form_PrintGraf", QStringLiteral("Form_PrintGraf"), 696, 534)
-JW_STAND_IN(TForm_PrintDialog, "Form_PrintDialog", QStringLiteral("Печать отчета"), 521, 394)
 JW_STAND_IN(TformView1, "formView1", QStringLiteral("Расшифровка данных, Kvarel-10"), 278, 210)
 JW_STAND_IN(TFormView2, "FormView2", QStringLiteral("Расшифровка данных, Kvarel-02"), 278, 210)

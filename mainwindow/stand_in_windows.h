@@ -12,36 +12,6 @@ class StandInWindow : public QDialog {
                 int clientHeight, QWidget* parent = nullptr);
 };
 
-class TForm_PrintTPCR : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_PrintTPCR(QWidget* parent = nullptr);
-};
-
-class TForm_PrintTP : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_PrintTP(QWidget* parent = nullptr);
-};
-
-class TForm_PrintParam : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_PrintParam(QWidget* parent = nullptr);
-};
-
-class TForm_PrintGraf : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_PrintGraf(QWidget* parent = nullptr);
-};
-
-class TForm_PrintDialog : public StandInWindow {
-  Q_OBJECT
- public:
-  explicit TForm_PrintDialog(QWidget* parent = nullptr);
-};
-
 class TformView1 : public StandInWindow {
   Q_OBJECT
  public:
