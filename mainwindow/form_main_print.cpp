@@ -17,6 +17,11 @@ namespace {
 enum PrintPage { kPrintTable = 1, kPrintTableTP = 2, kPrintParam = 3, kPrintGraf = 4 };
 constexpr int kPrintedGraphSeries = 11;
 
+ReportHeading HeadingOf(const OpenFileData& file) {
+  return {file.CraneType, file.CraneNumber,  file.DeviceNumber,
+          file.ReadDate,  file.OperatorName, file.Comment};
+}
+
 }  // namespace
 
 void TForm_main::SetPrintWindows(const PrintWindows& windows) {
@@ -31,10 +36,7 @@ void TForm_main::SetPrintWindows(const PrintWindows& windows) {
       return TForm_PrintDialog::Source{&grid->Grid(), !grid->isHidden(),
                                        [grid](int col) { return grid->columnWidth(col); }};
     };
-    hooks.heading = [this] {
-      return ReportHeading{OpenFile.CraneType, OpenFile.CraneNumber,  OpenFile.DeviceNumber,
-                           OpenFile.ReadDate,  OpenFile.OperatorName, OpenFile.Comment};
-    };
+    hooks.heading = [this] { return HeadingOf(OpenFile); };
     hooks.report = windows.Form_PrintTPCR;
     dialog->SetHooks(std::move(hooks));
   }
@@ -42,8 +44,7 @@ void TForm_main::SetPrintWindows(const PrintWindows& windows) {
 
 void TForm_main::SpeedItem_PrintClick() {
   if (disabled_) return;
-  const ReportHeading heading{OpenFile.CraneType, OpenFile.CraneNumber,  OpenFile.DeviceNumber,
-                              OpenFile.ReadDate,  OpenFile.OperatorName, OpenFile.Comment};
+  const ReportHeading heading = HeadingOf(OpenFile);
   switch (PageControl1->currentIndex()) {
     case kPrintTable:
     case kPrintTableTP: {
