@@ -36,6 +36,8 @@ void WireApplication(AppWindows& w) {
                                    [main] { return main->DataDirectory; },
                                    [main] { return main->AddSourcePath; }});
   main->SetSearchWindows(w.Form_Searsh.get(), w.Form_TableSearsh.get());
+  main->SetPrintWindows({w.Form_PrintDialog.get(), w.Form_PrintTPCR.get(), w.Form_PrintParam.get(),
+                         w.Form_PrintGraf.get()});
   TScCustomComm::SetPortResolver([](int number) {
     return ComPortDevicePath(QStringLiteral("COM") + QString::number(number));
   });

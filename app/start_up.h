@@ -16,7 +16,8 @@
 #include "mainwindow/form_table_searsh.h"
 #include "mainwindow/form_view1.h"
 #include "mainwindow/form_view2.h"
-#include "mainwindow/stand_in_windows.h"
+#include "reports/form_print_dialog.h"
+#include "reports/report_forms.h"
 
 inline const QString kApplicationTitle =
     QStringLiteral("Jibwarden - Работа с регистратором параметров");

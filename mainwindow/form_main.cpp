@@ -14,7 +14,6 @@
 #include "mainwindow/form_table_searsh.h"
 #include "mainwindow/form_view1.h"
 #include "mainwindow/form_view2.h"
-#include "mainwindow/stand_in_windows.h"
 #include "mainwindow/string_grid.h"
 #include "platform/chart_series.h"
 #include "platform/chart_view.h"
@@ -255,6 +254,7 @@ void TForm_main::BuildActions() {
   bind({SpeedItem_SaveAs, N_SaveAs, N_popSaveAs}, &TForm_main::SpeedItem_SaveAsClick);
   bind({SpeedItem_AddFile, N_AddFile, N_popAddFile}, &TForm_main::SpeedItem_AddFileClick);
   bind({SpeedItem_DelFile, N_DelFile, N_popDelFile}, &TForm_main::SpeedItem_DelFileClick);
+  bind({SpeedItem_Print, N_Print}, &TForm_main::SpeedItem_PrintClick);
   bind({SpeedItem_Spisok, N_Spisok}, &TForm_main::SpeedItem_SpisokClick);
   bind({SpeedItem_Table, N_Table}, &TForm_main::SpeedItem_TableClick);
   bind({SpeedItem_TableTP, N_TableTP}, &TForm_main::SpeedItem_TableTPClick);

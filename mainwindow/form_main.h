@@ -32,6 +32,10 @@ class QTreeWidget;
 class TForm_GrafPoint;
 class TForm_NastrGraf;
 class TForm_Palm;
+class TForm_PrintDialog;
+class TForm_PrintGraf;
+class TForm_PrintParam;
+class TForm_PrintTPCR;
 class TForm_Read;
 class TForm_Searsh;
 class TForm_TableSearsh;
@@ -68,6 +72,14 @@ class TForm_main : public QMainWindow {
   void SetWindows(const Windows& windows);
   // The search window and the per-column conditions, wired to the record grids.
   void SetSearchWindows(TForm_Searsh* searsh, TForm_TableSearsh* tableSearsh);
+  // The print dialog and the reports of the print command; each may be missing.
+  struct PrintWindows {
+    TForm_PrintDialog* Form_PrintDialog = nullptr;
+    TForm_PrintTPCR* Form_PrintTPCR = nullptr;
+    TForm_PrintParam* Form_PrintParam = nullptr;
+    TForm_PrintGraf* Form_PrintGraf = nullptr;
+  };
+  void SetPrintWindows(const PrintWindows& windows);
 
   // While alive, the main window counts as disabled: its other commands, its close and the
   // user's input to it do nothing. Acquired() is false when the window was already disabled,
@@ -277,6 +289,7 @@ class TForm_main : public QMainWindow {
   void SpeedBtn_RefreshClick();
   // Shows or hides the decoded-record window of the open file's variant.
   void N_DecodeDataClick();
+  void SpeedItem_PrintClick();
 
  signals:
   // The user agreed to close the window: the program ends.
@@ -337,6 +350,7 @@ class TForm_main : public QMainWindow {
   QString programFile_;
   Windows windows_;
   TForm_Searsh* searsh_ = nullptr;
+  PrintWindows printWindows_;
   bool shown_ = false;
   bool disabled_ = false;
   bool programPageChange_ = false;

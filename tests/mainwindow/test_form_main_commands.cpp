@@ -2,7 +2,6 @@
 #include "acquisition/form_palm.h"
 #include "acquisition/form_read.h"
 #include "main_window_fixture.h"
-#include "mainwindow/stand_in_windows.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,0 +1,176 @@
+#include "platform/grid_model.h"
+#include "platform/scripted_services.h"
+#include "reports/form_print_dialog.h"
+#include "reports/report_preview.h"
+
+#include <gtest/gtest.h>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+
+// A record grid of 4 columns and `rows` data rows; cell (c, r) reads "c:r".
+struct Fixture {
+  explicit Fixture(int rows = 5) {
+    grid.SetColCount(4);
+    grid.SetRowCount(rows + 1);
+    const char* titles[] = {"N", "Время", "Q", "L"};
+    for (int c = 0; c < 4; ++c) {
+      grid.SetCells(c, 0, QString::fromUtf8(titles[c]));
+      for (int r = 1; r <= rows; ++r) grid.SetCells(c, r, QStringLiteral("%1:%2").arg(c).arg(r));
+    }
+    TForm_PrintDialog::Hooks hooks;
+    hooks.columnTitles = [this] { return &grid; };
+    hooks.source = [this] {
+      return TForm_PrintDialog::Source{&grid, visible, [](int col) { return 50 + col * 10; }};
+    };
+    hooks.heading = [] { return ReportHeading{"T", "N", "D", "R", "O", "C"}; };
+    hooks.report = &report;
+    dialog.SetHooks(hooks);
+    dialog.PrepareColumns(grid);
+  }
+  void Mark(int row) {
+    dialog.SG_PrintTab->setCurrentCell(row, 1);
+    dialog.SG_PrintTabDblClick();
+  }
+  QString MarkOf(int row) const { return dialog.SG_PrintTab->item(row, 1)->text(); }
+
+  GridModel grid;
+  bool visible = true;
+  TForm_PrintTPCR report;
+  TForm_PrintDialog dialog;
+};
+
+TEST(PrintDialog, WindowAndControls) {
+  Fixture f;
+  EXPECT_EQ(f.dialog.objectName(), "Form_PrintDialog");
+  EXPECT_EQ(f.dialog.windowTitle(), "Печать отчета");
+  EXPECT_EQ(f.dialog.size(), QSize(521, 394));
+  EXPECT_TRUE(f.dialog.windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_EQ(f.dialog.rbAll->text(), "Все");
+  EXPECT_EQ(f.dialog.rbDiap->text(), "Номера");
+  EXPECT_EQ(f.dialog.btnPreview->text(), "Просмотр/Печать");
+  EXPECT_EQ(f.dialog.Label1->text(),
+            "Введите номера и/или диапазоны строк,\nразделенные запятыми.\nНапример 1,3,5-12");
+  ASSERT_EQ(f.dialog.SG_PrintTab->rowCount(), 4);
+  EXPECT_EQ(f.dialog.SG_PrintTab->item(1, 0)->text(), "Время");
+  EXPECT_EQ(f.MarkOf(1), "Не печатать");
+  EXPECT_EQ(f.dialog.SG_PrintTab->columnWidth(0), 100);
+  EXPECT_EQ(f.dialog.SG_PrintTab->columnWidth(1), 200);
+  EXPECT_FALSE(f.dialog.rbAll->isChecked());
+  EXPECT_FALSE(f.dialog.rbDiap->isChecked());
+  EXPECT_FALSE(f.dialog.editDiap->isEnabled());
+  EXPECT_FALSE(f.dialog.btnPreview->isEnabled());
+
+  f.dialog.editDiap->setText("2");
+  f.dialog.rbDiap->click();
+  EXPECT_TRUE(f.dialog.editDiap->isEnabled());
+  EXPECT_EQ(f.dialog.editDiap->text(), "2");
+  EXPECT_TRUE(f.dialog.btnPreview->isEnabled());
+  f.dialog.rbAll->click();
+  EXPECT_EQ(f.dialog.editDiap->text(), "1-");
+  EXPECT_FALSE(f.dialog.editDiap->isEnabled());
+
+  // The next print command forgets the marks and the mode.
+  f.Mark(2);
+  f.dialog.PrepareColumns(f.grid);
+  EXPECT_EQ(f.MarkOf(2), "Не печатать");
+  EXPECT_FALSE(f.dialog.rbAll->isChecked());
+}
+
+TEST(PrintDialog, TenColumnsAtMostAndUnmarkingAlwaysWorks) {
+  GridModel wide;
+  wide.SetColCount(12);
+  wide.SetRowCount(2);
+  for (int c = 0; c < 12; ++c) wide.SetCells(c, 0, QString::number(c));
+  Fixture f;
+  f.dialog.PrepareColumns(wide);
+  ScriptedMessageBox boxes;
+  for (int r = 0; r < 10; ++r) f.Mark(r);
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+  f.Mark(10);
+  ASSERT_EQ(boxes.Boxes().size(), 1);
+  EXPECT_EQ(boxes.Boxes()[0].text, "Максимальное число столбцов для печати =10");
+  EXPECT_EQ(boxes.Boxes()[0].caption, "Ошибка");
+  EXPECT_EQ(boxes.Boxes()[0].icon, MsgIcon::Error);
+  EXPECT_EQ(f.MarkOf(10), "Не печатать");
+  f.Mark(3);
+  EXPECT_EQ(f.MarkOf(3), "Не печатать");
+  f.Mark(10);
+  EXPECT_EQ(f.MarkOf(10), "Печатать");
+}
+
+TEST(PrintDialog, PreviewFillsTheColumnsInListOrderWithTheChosenRows) {
+  Fixture f;
+  QList<QStringList> seen;
+  RecordingReportPreview preview([&](Report&) {
+    for (int k = 1; k <= 3; ++k) seen.append(f.report.QRMemo[std::size_t(k)]->Lines());
+  });
+  f.Mark(3);
+  f.Mark(1);
+  f.dialog.MoveRow(3, 0);  // "L" dragged above everything
+  f.dialog.rbDiap->click();
+  f.dialog.editDiap->setText("1,3-4");
+  f.dialog.btnPreview->click();
+  ASSERT_EQ(preview.Previewed(), QStringList{"QR_TPCR"});
+  ASSERT_EQ(seen.size(), 3);
+  EXPECT_EQ(seen[0], (QStringList{"L", "3:1", "3:3", "3:4"}));
+  EXPECT_EQ(seen[1], (QStringList{"Время", "1:1", "1:3", "1:4"}));
+  EXPECT_TRUE(seen[2].isEmpty());
+  EXPECT_EQ(f.report.QRMemo[1]->Geometry().left(), 44);
+  EXPECT_EQ(f.report.QRMemo[1]->Geometry().width(), 80);
+  EXPECT_EQ(f.report.QRMemo[2]->Geometry().left(), 124);
+  EXPECT_EQ(f.report.QRMemo[2]->Geometry().width(), 60);
+  EXPECT_EQ(f.report.Heading.QL_Name_Operator->Caption(), "Оператор : O");
+
+  // A second preview shows only its own rows.
+  f.dialog.rbAll->click();
+  seen.clear();
+  f.dialog.btnPreview->click();
+  EXPECT_EQ(seen[0].size(), 6);
+  EXPECT_EQ(seen[0].last(), "3:5");
+}
+
+TEST(PrintDialog, RefusalsShowOneBoxAndNoPreview) {
+  Fixture f;
+  RecordingReportPreview preview;
+  ScriptedMessageBox boxes;
+  f.dialog.rbAll->click();
+  f.dialog.btnPreview->click();
+  f.Mark(2);
+  f.dialog.rbDiap->click();
+  f.dialog.editDiap->setText("6");
+  f.dialog.btnPreview->click();
+  f.dialog.editDiap->setText("");
+  f.dialog.btnPreview->click();
+  ASSERT_EQ(boxes.Boxes().size(), 3);
+  EXPECT_EQ(boxes.Boxes()[0].text, "Выберите столбцы для печати");
+  EXPECT_EQ(boxes.Boxes()[1].text, "Неверная строка для печати");
+  EXPECT_EQ(boxes.Boxes()[2].text, "Неверная строка для печати");
+  f.visible = false;
+  f.dialog.editDiap->setText("1");
+  f.dialog.btnPreview->click();
+  EXPECT_EQ(boxes.Boxes().size(), 3);
+  EXPECT_TRUE(preview.Previewed().isEmpty());
+}
+
+TEST(PrintDialog, EscapeClosesAndDraggingATitleMovesItsRow) {
+  Fixture f;
+  f.dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.dialog));
+  QTableWidget* list = f.dialog.SG_PrintTab;
+  const QPoint from = list->visualRect(list->model()->index(0, 0)).center();
+  const QPoint to = list->visualRect(list->model()->index(2, 0)).center();
+  QTest::mousePress(list->viewport(), Qt::LeftButton, {}, from);
+  QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, to);
+  EXPECT_EQ(list->item(2, 0)->text(), "N");
+  EXPECT_EQ(list->item(0, 0)->text(), "Время");
+  QTest::keyClick(&f.dialog, Qt::Key_Escape);
+  EXPECT_FALSE(f.dialog.isVisible());
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+#include "reports/report_forms.h"
+
+#include <gtest/gtest.h>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+const ReportHeading kHeading{"КС-45717", "2075", "931", "01.07.24", "Иванов", "после ремонта"};
+
+// Rows of the image (inside the margins) that hold any dark pixel.
+bool HasInk(const QImage& image, QRect area) {
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (qGray(image.pixel(x, y)) < 128) return true;
+  return false;
+}
+
+// Design pixels to image pixels at 96 dpi, margins of 15 mm included.
+QRect OnPage(double left, double top, double width, double height) {
+  const double margin = 15 / 25.4 * 96;
+  return QRectF(margin + left, margin + top, width, height).toRect();
+}
+
+TEST(ReportLayouts, ControlsCarryTheirNamesTextsAndFonts) {
+  TForm_PrintTPCR tpcr;
+  TForm_PrintParam param;
+  TForm_PrintGraf graf;
+  TForm_PrintTP tp;
+  EXPECT_EQ(tp.objectName(), "Form_PrintTP");
+  EXPECT_TRUE(tp.children().isEmpty());
+  EXPECT_EQ(tpcr.QR_TPCR->objectName(), "QR_TPCR");
+  EXPECT_EQ(param.QR_Param->objectName(), "QR_Param");
+  EXPECT_EQ(graf.QR_Graf->objectName(), "QR_Graf");
+  for (ReportWindow* w : std::initializer_list<ReportWindow*>{&tpcr, &param, &graf}) {
+    for (const char* name : {"QL_Type_Kran", "QL_Nom_Kran", "QL_Nom_Pribor", "QL_Data_Ust",
+                             "QL_Name_Operator", "QL_Primechanie"})
+      EXPECT_NE(w->findChild<ReportLabel*>(name), nullptr) << name;
+    EXPECT_NE(w->findChild<ReportSystemField*>("QRSysData1"), nullptr);
+  }
+  for (int k = 0; k <= 10; ++k)
+    EXPECT_EQ(tpcr.QRMemo[std::size_t(k)]->objectName(), QStringLiteral("QRMemo%1").arg(k));
+  EXPECT_EQ(tpcr.QRMemo[1]->Geometry().left(), 44);
+  EXPECT_EQ(tpcr.QRMemo[1]->Font().pointSize(), 8);
+  EXPECT_EQ(tpcr.Heading.QL_Type_Kran->Font().pointSize(), 14);
+  EXPECT_EQ(tpcr.Heading.QL_Primechanie->Geometry().top(), 216);
+  EXPECT_EQ(param.QL_ST_TO->Geometry().topLeft(), QPointF(552, 792));
+  EXPECT_EQ(param.QRChart1->Geometry(), QRectF(26, 280, 641, 242));
+  EXPECT_EQ(graf.QRChart1->Geometry(), QRectF(7, 210, 665, 402));
+  EXPECT_TRUE(graf.Heading.QL_Nom_Kran->Font().bold());
+
+  QStringList captions;
+  for (auto* label : param.findChildren<ReportLabel*>()) captions << label->Caption();
+  EXPECT_TRUE(captions.contains("Нагрузочные характеристики"));
+  EXPECT_TRUE(captions.contains("До очередного технического обслуживания осталось"));
+  EXPECT_TRUE(captions.contains("Страница"));
+  EXPECT_EQ(graf.findChild<ReportLabel*>("QRLabel1")->Caption(), "График работы");
+  EXPECT_EQ(tpcr.findChild<ReportLabel*>("QRLabel1")->Caption(), "Отчет");
+}
+
+TEST(ReportLayouts, HeadingGetsPrefixesAndASecondFillReplacesTheFirst) {
+  TForm_PrintParam param;
+  param.Heading.Set({"A", "B", "C", "D", "E", "F"});
+  param.Heading.Set(kHeading);
+  EXPECT_EQ(param.Heading.QL_Type_Kran->Caption(), "Тип крана : КС-45717");
+  EXPECT_EQ(param.Heading.QL_Nom_Kran->Caption(), "Номер крана : 2075");
+  EXPECT_EQ(param.Heading.QL_Nom_Pribor->Caption(), "Номер прибора : 931");
+  EXPECT_EQ(param.Heading.QL_Data_Ust->Caption(), "Дата считывания : 01.07.24");
+  EXPECT_EQ(param.Heading.QL_Name_Operator->Caption(), "Оператор : Иванов");
+  EXPECT_EQ(param.Heading.QL_Primechanie->Caption(), "Примечание : после ремонта");
+}
+
+TEST(ReportEngine, PageIsA4WithFifteenMillimetreMarginsAndBandWidth681) {
+  const QPageLayout page = Report::PageLayout();
+  EXPECT_EQ(page.pageSize().id(), QPageSize::A4);
+  EXPECT_EQ(page.orientation(), QPageLayout::Portrait);
+  EXPECT_EQ(page.margins(QPageLayout::Millimeter), QMarginsF(15, 15, 15, 15));
+  EXPECT_NEAR(Report::BodySize().width(), 681, 1);
+}
+
+TEST(ReportEngine, LongMemosRunOnToFurtherPagesWithTheFooterOnEach) {
+  TForm_PrintTPCR tpcr;
+  tpcr.Heading.Set(kHeading);
+  EXPECT_EQ(tpcr.QR_TPCR->PageCount(), 1);
+  for (int i = 0; i < 200; ++i) tpcr.QRMemo[1]->Add(QString::number(i));
+  const int pages = tpcr.QR_TPCR->PageCount();
+  EXPECT_GE(pages, 3);
+  // A shorter second column does not add pages.
+  tpcr.QRMemo[2]->Add("x");
+  EXPECT_EQ(tpcr.QR_TPCR->PageCount(), pages);
+
+  const QImage first = tpcr.QR_TPCR->RenderPage(0);
+  const QImage last = tpcr.QR_TPCR->RenderPage(pages - 1);
+  EXPECT_EQ(first.size(), QSize(794, 1122));
+  // Heading on the first page only; memo text and the footer on every page.
+  EXPECT_TRUE(HasInk(first, OnPage(200, 96, 200, 20)));
+  EXPECT_FALSE(HasInk(last, OnPage(200, 96, 200, 20)));
+  const double footerTop = Report::BodySize().height() - 26;
+  EXPECT_TRUE(HasInk(first, OnPage(0, footerTop, 200, 24)));
+  EXPECT_TRUE(HasInk(last, OnPage(0, footerTop, 200, 24)));
+  EXPECT_TRUE(HasInk(last, OnPage(44, 0, 60, 14)));
+  // Nothing is drawn over the footer.
+  EXPECT_FALSE(HasInk(first, OnPage(44, footerTop - 1, 60, 1)));
+}
+
+TEST(ReportEngine, ChartDrawsTheSeriesItHoldsWithinFixedLimits) {
+  TForm_PrintGraf graf;
+  ChartSeries series(SeriesKind::Line, "Series_G1");
+  series.SetColour(Qt::blue);
+  for (int i = 0; i < 50; ++i) series.Add(i % 10);
+  const QRect chartArea = OnPage(7, 51 + 210, 665, 402);
+  auto blue = [&](const QImage& image) {
+    for (int y = chartArea.top(); y <= chartArea.bottom(); ++y)
+      for (int x = chartArea.left(); x <= chartArea.right(); ++x)
+        if (QColor(image.pixel(x, y)) == QColor(Qt::blue)) return true;
+    return false;
+  };
+  EXPECT_FALSE(blue(graf.QR_Graf->RenderPage(0)));
+  graf.QRChart1->AddSeries(&series);
+  graf.QRChart1->SetLeftAxis(0, 10);
+  graf.QRChart1->SetBottomAxis(0, 49);
+  EXPECT_TRUE(blue(graf.QR_Graf->RenderPage(0)));
+  graf.QRChart1->RemoveSeries(&series);
+  EXPECT_EQ(graf.QRChart1->SeriesCount(), 0);
+}
+
+TEST(ReportEngine, PdfHoldsEveryPage) {
+  TForm_PrintTPCR tpcr;
+  tpcr.QR_TPCR->SetClock([] { return QDateTime(QDate(2024, 7, 1), QTime(14, 0)); });
+  for (int i = 0; i < 150; ++i) tpcr.QRMemo[1]->Add(QString::number(i));
+  QTemporaryDir dir;
+  const QString path = dir.filePath("r.pdf");
+  ASSERT_TRUE(tpcr.QR_TPCR->ExportPdf(path));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray pdf = file.readAll();
+  EXPECT_TRUE(pdf.startsWith("%PDF"));
+  EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page "),
+            qsizetype(tpcr.QR_TPCR->PageCount()));
+}
+
+}  // namespace
