@@ -39,6 +39,19 @@ inline const QString kHandheldColumnsType4 = QStringLiteral(
     "DATA             ;Ugstr  ;Lstr   ;Lgus   ;Lbh    ;a   ;Np;Nk;F      ;Q      ;R      ;H      "
     ";Qmax   ;M  ;Флаги   ");
 
+// Captions of the long-term values on the long-term page and in its report, in this order:
+// cycles, characteristic number, usage class, spectrum factor, crane group, moto-hours,
+// time to maintenance.
+inline constexpr const char* kLongTermCaptions[7] = {
+    "Суммарное количество циклов",
+    "Характеристическое число",
+    "Класс использования по ИСО 4301/1 (ГОСТ 25546-82)",
+    "Коэффициент распределения нагрузок по ИСО 4301/1 (ГОСТ 25546-82)",
+    "Группа режима работы крана по ИСО 4301/1",
+    "Время работы в моточасах",
+    "До очередного технического обслуживания осталось",
+};
+
 inline const QString kSeparator = QStringLiteral("-------- Таблица перегрузок -----------");
 
 // Header line numbers (1-based).

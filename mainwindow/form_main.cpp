@@ -2,6 +2,7 @@
 
 #include "acquisition/form_palm.h"
 #include "acquisition/form_read.h"
+#include "archive/data_file.h"
 #include "controls/browse_directory.h"
 #include "controls/delay.h"
 #include "controls/speed_bar.h"
@@ -930,26 +931,18 @@ void TForm_main::BuildLongTermPage() {
   values->setContentsMargins(8, 4, 8, 8);
   values->setColumnStretch(1, 1);
   values->setHorizontalSpacing(16);
-  const std::pair<const char*, QLabel**> rows[] = {
-      {"Суммарное количество циклов", &ST_Csum},
-      {"Характеристическое число", &ST_Haract},
-      {"Класс использования по ИСО 4301/1 (ГОСТ 25546-82)", &ST_ClassIsp},
-      {"Коэффициент распределения нагрузок по ИСО 4301/1 (ГОСТ 25546-82)", &ST_Km},
-      {"Группа режима работы крана по ИСО 4301/1", &ST_Rezim},
-      {"Время работы в моточасах", &ST_Mch},
-      {"До очередного технического обслуживания осталось", &ST_TO},
-  };
+  QLabel** const labels[] = {&ST_Csum,  &ST_Haract, &ST_ClassIsp, &ST_Km,
+                             &ST_Rezim, &ST_Mch,    &ST_TO};
   static const char* const kNames[] = {"ST_Csum",  "ST_Haract", "ST_ClassIsp", "ST_Km",
                                        "ST_Rezim", "ST_Mch",    "ST_TO"};
-  int r = 0;
-  for (const auto& [caption, label] : rows) {
-    auto* title = new QLabel(QString::fromUtf8(caption), TabSheet_Param);
+  for (int r = 0; r < 7; ++r) {
+    QLabel** label = labels[r];
+    auto* title = new QLabel(QString::fromUtf8(DataFile::kLongTermCaptions[r]), TabSheet_Param);
     *label = new QLabel(kNoValueText, TabSheet_Param);
     (*label)->setObjectName(QString::fromLatin1(kNames[r]));
     (*label)->setTextFormat(Qt::PlainText);
     values->addWidget(title, r, 0);
     values->addWidget(*label, r, 1);
-    ++r;
   }
   page->addLayout(values);
 }

@@ -1,5 +1,7 @@
 #include "reports/report_forms.h"
 
+#include "archive/data_file.h"
+
 namespace {
 
 QFont Arial(int points, bool bold = false) {
@@ -86,26 +88,17 @@ TForm_PrintParam::TForm_PrintParam(QWidget* parent)
                       QStringLiteral("Нагрузочные характеристики"), bold);
   AddHeadingLabels(DetailBand, 72, {40, 72, 104, 136, 168, 192}, bold);
   QRChart1 = DetailBand->AddChart(QStringLiteral("QRChart1"), QRectF(26, 280, 641, 242));
-  const std::pair<const char*, ReportLabel**> rows[] = {
-      {"Суммарное количество циклов", &QL_ST_Csum},
-      {"Характеристическое число", &QL_ST_Haract},
-      {"Класс использования по ИСО 4301/1 (ГОСТ 25546-82)", &QL_ST_ClassIsp},
-      {"Коэффициент распределения нагрузок по ИСО 4301/1 (ГОСТ 25546-82)", &QL_ST_Km},
-      {"Группа режима работы крана по ИСО 4301/1", &QL_ST_Rezim},
-      {"Время работы в моточасах", &QL_ST_Mch},
-      {"До очередного технического обслуживания осталось", &QL_ST_TO},
-  };
+  ReportLabel** const values[] = {&QL_ST_Csum,  &QL_ST_Haract, &QL_ST_ClassIsp, &QL_ST_Km,
+                                  &QL_ST_Rezim, &QL_ST_Mch,    &QL_ST_TO};
   static const char* const kNames[] = {"QL_ST_Csum",  "QL_ST_Haract", "QL_ST_ClassIsp", "QL_ST_Km",
                                        "QL_ST_Rezim", "QL_ST_Mch",    "QL_ST_TO"};
   double top = 648;
-  int i = 0;
-  for (const auto& [caption, value] : rows) {
+  for (int i = 0; i < 7; ++i) {
     DetailBand->AddLabel(QStringLiteral("QRLabel%1").arg(i + 2), QPointF(72, top),
-                         QString::fromUtf8(caption), bold);
+                         QString::fromUtf8(DataFile::kLongTermCaptions[i]), bold);
     const QString name = QString::fromLatin1(kNames[i]);
-    *value = DetailBand->AddLabel(name, QPointF(552, top), name, bold);
+    *values[i] = DetailBand->AddLabel(name, QPointF(552, top), name, bold);
     top += 24;
-    ++i;
   }
 }
 
