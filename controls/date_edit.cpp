@@ -289,7 +289,8 @@ void TCustomDateEdit::ButtonClick() {
 void TCustomDateEdit::KeyDown(int& key, Qt::KeyboardModifiers shift) {
   const bool navigation =
       key == 33 || key == 34 || (key >= 37 && key <= 40) || key == 107 || key == 109;
-  if (navigation && PopupVisible()) {
+  // The click key closes the calendar although it is a navigation key too.
+  if (navigation && PopupVisible() && Combo::ShortCutOf(key, shift) != ClickKey()) {
     Popup()->PopupKeyDown(key, shift);
     key = 0;
     return;
