@@ -50,6 +50,14 @@ int VirtualKey(int qtKey) {
   }
 }
 
+int VirtualKey(const QKeyEvent& e) {
+  if (e.modifiers() & Qt::KeypadModifier) {
+    if (e.key() == Qt::Key_Plus) return 107;
+    if (e.key() == Qt::Key_Minus) return 109;
+  }
+  return VirtualKey(e.key());
+}
+
 quint16 ShortCutOf(int virtualKey, Qt::KeyboardModifiers shift) {
   quint16 code = static_cast<quint16>(virtualKey & 0xFF);
   if (shift & Qt::ShiftModifier) code |= scShift;
@@ -438,13 +446,8 @@ void TCustomComboEdit::KeyPress(QChar& key) {
 }
 
 void TCustomComboEdit::keyPressEvent(QKeyEvent* e) {
-  int key = VirtualKey(e->key());
+  int key = VirtualKey(*e);
   const Qt::KeyboardModifiers shift = e->modifiers() & ~Qt::KeypadModifier;
-  // Keypad plus and minus have keys of their own.
-  if (e->modifiers() & Qt::KeypadModifier) {
-    if (e->key() == Qt::Key_Plus) key = 107;
-    if (e->key() == Qt::Key_Minus) key = 109;
-  }
   if (key != 0) {
     KeyDown(key, shift);
     if (key == 0) {

@@ -3,6 +3,7 @@
 // that opens under the edit and hands a value back to it.
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QVariant>
@@ -72,6 +73,8 @@ constexpr quint16 scAlt = 0x8000;
 constexpr quint16 kAltDown = scAlt | 40;
 // The virtual-key code of a Qt key, 0 when it has none.
 int VirtualKey(int qtKey);
+// The same for a key event, where keypad plus and minus have codes of their own.
+int VirtualKey(const QKeyEvent& e);
 quint16 ShortCutOf(int virtualKey, Qt::KeyboardModifiers shift);
 }  // namespace Combo
 

@@ -247,11 +247,7 @@ void TXcCalendar::CalendarKeyPress(QChar& key) {
 }
 
 void TXcCalendar::keyPressEvent(QKeyEvent* e) {
-  int key = Combo::VirtualKey(e->key());
-  if (e->modifiers() & Qt::KeypadModifier) {
-    if (e->key() == Qt::Key_Plus) key = 107;
-    if (e->key() == Qt::Key_Minus) key = 109;
-  }
+  int key = Combo::VirtualKey(*e);
   if (key != 0) {
     CalendarKeyDown(key, e->modifiers());
     if (key == 0) return;

@@ -1,6 +1,7 @@
 #include "controls/date_edit.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
+#include <QTimer>
 
 #include "platform/scripted_services.h"
 
@@ -248,6 +250,27 @@ TEST_F(DateEditTest, DirectInputOffStillOpensThePopupAndHeightHasAFloor) {
   edit->SetGlyphKind(Combo::gkDropDown);
   EXPECT_EQ(edit->NumGlyphs(), 1);
   EXPECT_EQ(edit->ButtonWidth(), edit->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+}
+
+TEST_F(DateEditTest, DialogStylePicksADateModally) {
+  Show();
+  edit->SetCalendarStyle(DateEditTypes::csDialog);
+  EXPECT_EQ(edit->Popup(), nullptr);
+  edit->SetDate(EncodeDate(2026, 12, 5));
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<TSelectDateDlg*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    seen = dialog->windowTitle() == u"Выбор даты";
+    QTest::keyClick(dialog->Calendar, Qt::Key_PageDown, Qt::ControlModifier);
+    QTest::keyClick(dialog->Calendar, Qt::Key_Right);
+    QTest::keyClick(dialog->Calendar, Qt::Key_Return);
+  });
+  QTest::mouseClick(edit->Button(), Qt::LeftButton);
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(edit->text(), u"06.12.2027");
+  edit->SetCalendarStyle(DateEditTypes::csPopup);
+  EXPECT_NE(Popup(), nullptr);
 }
 
 }  // namespace
