@@ -1,5 +1,6 @@
 #include "acquisition/form_palm.h"
 
+#include "controls/date_edit.h"
 #include "controls/delay.h"
 #include "platform/message_box.h"
 
@@ -48,7 +49,11 @@ TForm_Palm::TForm_Palm(QWidget* parent) : QDialog(parent) {
   setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setFixedSize(305, 207);
 
-  CB_Data = Named(new QLineEdit(QStringLiteral("08.07.03"), this), "CB_Data");
+  CB_Data = Named(new TDateEdit(this), "CB_Data");
+  CB_Data->SetDefaultToday(true);
+  CB_Data->SetGlyphKind(Combo::gkDropDown);
+  CB_Data->SetNumGlyphs(1);
+  CB_Data->setText(QStringLiteral("08.07.03"));
   CB_Operator = HistoryCombo(this, "CB_Operator");
   CB_NomCran = HistoryCombo(this, "CB_NomCran");
   CB_NomUstr = HistoryCombo(this, "CB_NomUstr");
@@ -79,8 +84,7 @@ TForm_Palm::TForm_Palm(QWidget* parent) : QDialog(parent) {
 }
 
 void TForm_Palm::showEvent(QShowEvent* event) {
-  if (DefaultToday && CB_Data->text().isEmpty())
-    CB_Data->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
+  CB_Data->SetDefaultToday(DefaultToday);
   if (const QScreen* screen = this->screen())
     move(screen->availableGeometry().center() - rect().center());
   QDialog::showEvent(event);

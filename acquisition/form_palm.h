@@ -9,6 +9,7 @@
 #include <functional>
 
 class QComboBox;
+class TDateEdit;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -29,7 +30,7 @@ class TForm_Palm : public QDialog, private HandheldProgress {
   void SetClock(DataFile::Clock clock) { clock_ = std::move(clock); }
 
   // Controls, named as the window describes them.
-  QLineEdit* CB_Data;  // until the date edit comes
+  TDateEdit* CB_Data;
   // The date field shows today whenever it has no date of its own.
   bool DefaultToday = true;
   QComboBox* CB_Operator;

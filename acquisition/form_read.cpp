@@ -127,7 +127,10 @@ TForm_Read::TForm_Read(QWidget* parent)
   setWindowTitle(QStringLiteral("Считывание нового регистратора"));
   setFixedSize(311, 261);
 
-  CB_Data = Named(new QLineEdit(this), "CB_Data");
+  CB_Data = Named(new TDateEdit(this), "CB_Data");
+  CB_Data->SetDefaultToday(true);
+  CB_Data->SetGlyphKind(Combo::gkDropDown);
+  CB_Data->SetNumGlyphs(1);
   CB_Operator = HistoryCombo(this, "CB_Operator");
   CB_Coment = HistoryCombo(this, "CB_Coment");
   CB_ComPort = ListCombo(this, "CB_ComPort", {"COM1", "COM2", "COM3", "COM4"});
@@ -249,7 +252,7 @@ void TForm_Read::FormShow() {
     if (Tag(combo) < 0 || Tag(combo) >= combo->count()) SetTag(combo, 0);
     combo->setCurrentIndex(Tag(combo));
   }
-  CB_Data->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+  CB_Data->SetDate(Now());
   QWidget* main = parentWidget() ? parentWidget()->window() : QApplication::activeWindow();
   if (main && main != this) move(main->frameGeometry().center() - rect().center());
 }
@@ -296,7 +299,8 @@ void TForm_Read::Btn_Read_Click() {
     CancelReading();
     return;
   }
-  if (CB_Data->text().isEmpty()) {
+  // An unfilled mask is no date either.
+  if (!CB_Data->TextStored()) {
     MessageBox::Show(QStringLiteral("Выберите дату"), kErrorCaption, MsgButtons::Ok,
                      MsgIcon::Error);
     CB_Data->setFocus();

@@ -3,6 +3,7 @@
 // cancel button, and the readout itself, which runs on the recorder's "?".
 
 #include "acquisition/recorder_readout.h"
+#include "controls/date_edit.h"
 
 #include <QDialog>
 #include <functional>
@@ -67,7 +68,7 @@ class TForm_Read : public QDialog,
   int ReplyComplete = 0;
 
   // Controls, named as the window describes them.
-  QLineEdit* CB_Data;  // until the date edit comes: today as "dd.mm.yyyy"
+  TDateEdit* CB_Data;
   QComboBox* CB_Operator;
   QComboBox* CB_Coment;
   QComboBox* CB_ComPort;

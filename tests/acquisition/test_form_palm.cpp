@@ -1,5 +1,6 @@
 #include "acquisition/form_palm.h"
 #include "archive/cp1251.h"
+#include "controls/date_edit.h"
 #include "platform/scripted_services.h"
 #include "tests/acquisition/handheld_fixture.h"
 
@@ -60,8 +61,10 @@ TEST_F(FormPalmTest, ControlsAsDescribed) {
   EXPECT_EQ(form.objectName(), u"Form_Palm");
   EXPECT_EQ(form.windowTitle(), u"Преобразование файла");
   EXPECT_EQ(form.size(), QSize(305, 207));
-  EXPECT_EQ(form.findChild<QLineEdit*>(QStringLiteral("CB_Data")), form.CB_Data);
+  EXPECT_EQ(form.findChild<TDateEdit*>(QStringLiteral("CB_Data")), form.CB_Data);
   EXPECT_EQ(form.CB_Data->text(), u"08.07.03");
+  EXPECT_TRUE(form.CB_Data->DefaultToday());
+  EXPECT_EQ(form.CB_Data->GlyphKind(), Combo::gkDropDown);
   for (QComboBox* combo : {form.CB_Operator, form.CB_NomCran, form.CB_NomUstr, form.CB_Coment}) {
     SCOPED_TRACE(combo->objectName().toStdString());
     EXPECT_EQ(form.findChild<QComboBox*>(combo->objectName()), combo);
@@ -76,16 +79,18 @@ TEST_F(FormPalmTest, ControlsAsDescribed) {
   EXPECT_EQ(form.ProgressBar1->maximum(), 8000);
   EXPECT_EQ(form.ProgressBar1->value(), 0);
 
-  // With DefaultToday an empty date field shows today when the window is shown.
-  form.CB_Data->clear();
+  // The first showing writes the stored text back in the current format; with
+  // DefaultToday an emptied field then shows today.
   form.show();
-  EXPECT_EQ(form.CB_Data->text(), QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
+  EXPECT_EQ(form.CB_Data->text(), u"08.07.2003");
+  form.CB_Data->SetDate(NullDate);
+  EXPECT_EQ(form.CB_Data->text(), QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
 }
 
 TEST_F(FormPalmTest, ConvertsWithTheTypedTextsAndCloses) {
   ScriptedMessageBox boxes;
   Source(good);
-  form.CB_Data->setText(QStringLiteral("14.06.24"));
+  form.CB_Data->setText(QStringLiteral("14.06.2024"));
   form.CB_Operator->setEditText(QStringLiteral("Петров"));
   form.CB_NomCran->setEditText(QStringLiteral("1187"));
   form.CB_NomUstr->setEditText(QStringLiteral("310457"));
@@ -99,7 +104,7 @@ TEST_F(FormPalmTest, ConvertsWithTheTypedTextsAndCloses) {
   const QStringList lines = DecodeCp1251(file.readAll()).split(QStringLiteral("\r\n"));
   EXPECT_EQ(lines.mid(2, 7),
             QStringList({QStringLiteral("1187"), QStringLiteral("2"), QStringLiteral("10"),
-                         QStringLiteral("310457"), QStringLiteral("14.06.24"),
+                         QStringLiteral("310457"), QStringLiteral("14.06.2024"),
                          QStringLiteral("Петров"), QStringLiteral("после ремонта")}));
   EXPECT_EQ(lines[24].left(17), u"01.02.24 03:04:05");
   EXPECT_EQ(refreshes, 1);

@@ -1,6 +1,7 @@
 // The readout window: its controls, histories, checks, start and cancel, and the guards that
 // keep a late "?" from starting a readout.
 #include "acquisition/form_read.h"
+#include "controls/date_edit.h"
 #include "controls/settings_access.h"
 #include "platform/scripted_services.h"
 #include "platform/settings_store.h"
@@ -82,6 +83,8 @@ TEST_F(FormReadTest, ShowTakesTheKeptChoicesAndToday) {
   EXPECT_EQ(form.CB_ComPort->currentText(), "COM3");
   EXPECT_EQ(form.CB_baudrate->currentText(), "115200");
   EXPECT_EQ(form.CB_Data->text(), QDate::currentDate().toString("dd.MM.yyyy"));
+  EXPECT_TRUE(form.CB_Data->DefaultToday());
+  EXPECT_EQ(form.CB_Data->GlyphKind(), Combo::gkDropDown);
   EXPECT_EQ(form.ST_NameFile->text(), "");
 
   // A user's choice is kept in the Tag.
