@@ -1,5 +1,8 @@
 #include "acquisition/form_palm.h"
 
+#include "acquisition/window_parts.h"
+
+#include "controls/bm_shadow_button.h"
 #include "controls/date_edit.h"
 #include "controls/delay.h"
 #include "platform/message_box.h"
@@ -10,27 +13,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QScreen>
 
 namespace {
 
-constexpr int kHistorySize = 6;
 constexpr int kOutcomeWaitMs = 100;
 
-template <class T>
-T* Named(T* object, const char* name) {
-  object->setObjectName(QString::fromLatin1(name));
-  return object;
-}
-
-// Six empty entries; the text shown at first is the combo's own name, as stored with the
-// window.
-QComboBox* HistoryCombo(QWidget* parent, const char* name) {
-  auto* combo = Named(new QComboBox(parent), name);
-  combo->setEditable(true);
-  combo->setInsertPolicy(QComboBox::NoInsert);
-  for (int i = 0; i < kHistorySize; ++i) combo->addItem(QString());
+// The text shown at first is the combo's own name, as stored with the window.
+QComboBox* NamedHistoryCombo(QWidget* parent, const char* name) {
+  QComboBox* combo = HistoryCombo(parent, name);
   combo->setEditText(QString::fromLatin1(name));
   return combo;
 }
@@ -54,11 +45,13 @@ TForm_Palm::TForm_Palm(QWidget* parent) : QDialog(parent) {
   CB_Data->SetGlyphKind(Combo::gkDropDown);
   CB_Data->SetNumGlyphs(1);
   CB_Data->setText(QStringLiteral("08.07.03"));
-  CB_Operator = HistoryCombo(this, "CB_Operator");
-  CB_NomCran = HistoryCombo(this, "CB_NomCran");
-  CB_NomUstr = HistoryCombo(this, "CB_NomUstr");
-  CB_Coment = HistoryCombo(this, "CB_Coment");
-  Btn_Convert = Named(new QPushButton(QStringLiteral("ОК"), this), "Btn_Convert");
+  CB_Operator = NamedHistoryCombo(this, "CB_Operator");
+  CB_NomCran = NamedHistoryCombo(this, "CB_NomCran");
+  CB_NomUstr = NamedHistoryCombo(this, "CB_NomUstr");
+  CB_Coment = NamedHistoryCombo(this, "CB_Coment");
+  Btn_Convert = Named(new TBmShadowButton(this), "Btn_Convert");
+  Btn_Convert->SetDepth(5);
+  Btn_Convert->SetCaption(QStringLiteral("ОК"));
   Btn_Convert->setFixedSize(121, 25);
   ProgressBar1 = Named(new QProgressBar(this), "ProgressBar1");
   ProgressBar1->setRange(0, 8000);
@@ -80,7 +73,7 @@ TForm_Palm::TForm_Palm(QWidget* parent) : QDialog(parent) {
   grid->addWidget(Btn_Convert, 5, 0, 1, 2, Qt::AlignHCenter);
   grid->addWidget(ProgressBar1, 6, 0, 1, 2);
 
-  connect(Btn_Convert, &QPushButton::clicked, this, &TForm_Palm::Btn_ConvertClick);
+  connect(Btn_Convert, &TBmShadowButton::OnClick, this, &TForm_Palm::Btn_ConvertClick);
 }
 
 void TForm_Palm::showEvent(QShowEvent* event) {

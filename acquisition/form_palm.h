@@ -12,7 +12,7 @@ class QComboBox;
 class TDateEdit;
 class QLineEdit;
 class QProgressBar;
-class QPushButton;
+class TBmShadowButton;
 
 class TForm_Palm : public QDialog, private HandheldProgress {
   Q_OBJECT
@@ -37,7 +37,7 @@ class TForm_Palm : public QDialog, private HandheldProgress {
   QComboBox* CB_NomCran;
   QComboBox* CB_NomUstr;
   QComboBox* CB_Coment;
-  QPushButton* Btn_Convert;
+  TBmShadowButton* Btn_Convert;
   QProgressBar* ProgressBar1;
 
  public slots:

@@ -1,5 +1,6 @@
 #include "acquisition/form_read.h"
 
+#include "acquisition/window_parts.h"
 #include "archive/number_text.h"
 #include "controls/delay.h"
 #include "controls/form_storage.h"
@@ -27,23 +28,8 @@ const QString kStart = QStringLiteral("Считать");
 const QString kCancel = QStringLiteral("Отмена");
 const QString kErrorCaption = QStringLiteral("Ошибка");
 const QString kOpenError = QStringLiteral("Ошибка открытия порта");
-constexpr int kHistorySize = 6;
 
 constexpr std::array<TScBaudrate, 5> kBaudrates = {br9600, br19200, br38400, br57600, br115200};
-
-template <class T>
-T* Named(T* object, const char* name) {
-  object->setObjectName(QString::fromLatin1(name));
-  return object;
-}
-
-QComboBox* HistoryCombo(QWidget* parent, const char* name) {
-  auto* combo = Named(new QComboBox(parent), name);
-  combo->setEditable(true);
-  combo->setInsertPolicy(QComboBox::NoInsert);
-  for (int i = 0; i < kHistorySize; ++i) combo->addItem(QString());
-  return combo;
-}
 
 QComboBox* ListCombo(QWidget* parent, const char* name, const QStringList& items) {
   auto* combo = Named(new QComboBox(parent), name);

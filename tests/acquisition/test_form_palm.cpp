@@ -1,4 +1,5 @@
 #include "acquisition/form_palm.h"
+#include "controls/bm_shadow_button.h"
 #include "archive/cp1251.h"
 #include "controls/date_edit.h"
 #include "platform/scripted_services.h"
@@ -72,8 +73,9 @@ TEST_F(FormPalmTest, ControlsAsDescribed) {
     EXPECT_EQ(combo->count(), 6);
     EXPECT_EQ(combo->currentText(), combo->objectName());
   }
-  EXPECT_EQ(form.findChild<QPushButton*>(QStringLiteral("Btn_Convert")), form.Btn_Convert);
-  EXPECT_EQ(form.Btn_Convert->text(), u"ОК");
+  EXPECT_EQ(form.findChild<TBmShadowButton*>(QStringLiteral("Btn_Convert")), form.Btn_Convert);
+  EXPECT_EQ(form.Btn_Convert->Caption(), u"ОК");
+  EXPECT_EQ(form.Btn_Convert->Depth(), 5);
   EXPECT_EQ(form.Btn_Convert->size(), QSize(121, 25));
   EXPECT_EQ(form.findChild<QProgressBar*>(QStringLiteral("ProgressBar1")), form.ProgressBar1);
   EXPECT_EQ(form.ProgressBar1->maximum(), 8000);
