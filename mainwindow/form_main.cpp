@@ -334,11 +334,18 @@ void TForm_main::BuildToolBars() {
         item->SetName(action->objectName());
         item->SetCaption(action->text());
         item->SetSpacing(1);
+        // The glyph's transparent colour is one exact colour: half-transparent edges of the
+        // icon are made whole or dropped, never blended into it.
         const QColor fuchsia(0xFF, 0x00, 0xFF);
-        QPixmap glyph(18, 18);
+        const QImage icon =
+            action->icon().pixmap(18, 18).toImage().convertToFormat(QImage::Format_ARGB32);
+        QImage glyph(18, 18, QImage::Format_RGB32);
         glyph.fill(fuchsia);
-        QPainter(&glyph).drawPixmap(0, 0, action->icon().pixmap(18, 18));
-        item->SetGlyph(glyph);
+        for (int y = 0; y < qMin(18, icon.height()); ++y)
+          for (int x = 0; x < qMin(18, icon.width()); ++x)
+            if (qAlpha(icon.pixel(x, y)) >= 128)
+              glyph.setPixel(x, y, icon.pixel(x, y) | 0xFF000000);
+        item->SetGlyph(QPixmap::fromImage(glyph));
         item->Button()->ButtonGlyph().SetTransparentColor(fuchsia);
         if (action->isCheckable()) item->SetGroupIndex(1);
         b->AddItem(0, item);
