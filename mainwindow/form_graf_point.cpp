@@ -54,6 +54,8 @@ TForm_GrafPoint::TForm_GrafPoint(QWidget* parent)
   column->addWidget(Panel1);
 
   SG_GrafPoint = new StringGrid(QStringLiteral("SG_GrafPoint"), false, this);
+  // The click handler selects the whole column; the view's own click selection would undo it.
+  SG_GrafPoint->setSelectionMode(QAbstractItemView::NoSelection);
   GridModel& grid = SG_GrafPoint->Grid();
   grid.SetColCount(2);
   grid.SetRowCount(kPointTableRows);

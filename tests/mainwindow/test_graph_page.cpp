@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
@@ -170,6 +171,10 @@ TEST_F(GraphPageTest, DoubleClicksPickRecordsInAscendingOrderWithMarkers) {
   // Deleting the column of record 5 removes its marker, Series_Point points 3 to 5.
   ClickTableColumn(3);
   EXPECT_EQ(Buttons(), (std::array<bool, 3>{true, true, true}));
+  // The click selects the whole column below the titles.
+  QModelIndexList selected = points_.SG_GrafPoint->selectionModel()->selectedIndexes();
+  EXPECT_EQ(selected.size(), 17);
+  for (const QModelIndex& index : selected) EXPECT_EQ(index.column(), 3);
   points_.Btn_DelCol->click();
   EXPECT_EQ(Picks(), (QList<int>{3, 7}));
   EXPECT_EQ(Table().ColCount(), 4);
@@ -244,6 +249,10 @@ TEST_F(GraphPageTest, LeftPressShowsTheRecordUnderTheCursorWhileTheTableIsShown)
   EXPECT_EQ(w.Series_Point->Count(), 0);
   EXPECT_EQ(Table().ColCount(), 2);
   EXPECT_EQ(Table().Cells(1, 0), "2");
+  // The read leaves the buttons as they were; showing the table with no pick disables them.
+  EXPECT_EQ(Buttons(), (std::array<bool, 3>{false, true, false}));
+  w.Btn_ShowTablePoint->click();
+  EXPECT_EQ(Buttons(), (std::array<bool, 3>{false, false, false}));
 }
 
 TEST_F(GraphPageTest, ShowInTableMovesTheTableRowAndSwitchesPage) {
