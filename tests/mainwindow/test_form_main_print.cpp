@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -26,6 +27,9 @@ FileSpec TwoRecords() {
     r.stamp = QString("%1.02.03 04:05:06").arg(n, 2, 10, QChar('0'));
     spec.operational << r.Line();
   }
+  Type2Record over;
+  over.stamp = QStringLiteral("09.09.09 09:09:09");
+  spec.overload << over.Line();
   return spec;
 }
 
@@ -63,8 +67,20 @@ TEST_F(PrintCommandTest, LongTermReportBorrowsTheSpectrumSeriesWhilePreviewed) {
   EXPECT_EQ(param_.QRChart1->SeriesCount(), 0);
   ASSERT_EQ(w.Chart1->SeriesCount(), 1);
   EXPECT_EQ(w.Chart1->Series(0), w.Series1);
-  EXPECT_EQ(param_.QL_ST_Csum->Caption(), w.ST_Csum->text());
-  EXPECT_EQ(param_.QL_ST_TO->Caption(), w.ST_TO->text());
+  const std::pair<ReportLabel*, QLabel*> values[] = {{param_.QL_ST_Csum, w.ST_Csum},
+                                                     {param_.QL_ST_Haract, w.ST_Haract},
+                                                     {param_.QL_ST_ClassIsp, w.ST_ClassIsp},
+                                                     {param_.QL_ST_Km, w.ST_Km},
+                                                     {param_.QL_ST_Rezim, w.ST_Rezim},
+                                                     {param_.QL_ST_Mch, w.ST_Mch},
+                                                     {param_.QL_ST_TO, w.ST_TO}};
+  // Distinct texts, so a label filled from the wrong value shows.
+  QSet<QString> distinct;
+  for (const auto& [label, value] : values) {
+    EXPECT_EQ(label->Caption(), value->text()) << label->objectName().toStdString();
+    distinct.insert(value->text());
+  }
+  EXPECT_GE(distinct.size(), 5);
   EXPECT_TRUE(param_.Heading.QL_Type_Kran->Caption().startsWith("Тип крана : "));
   EXPECT_EQ(param_.Heading.QL_Type_Kran->Caption(), "Тип крана : " + w.OpenFile.CraneType);
 }
@@ -112,6 +128,64 @@ TEST_F(PrintCommandTest, TablePageOpensTheDialogOnTheVisibleGrid) {
   EXPECT_EQ(firstColumn, (QStringList{w.SG_TPCR->Grid().Cells(1, 0), w.SG_TPCR->Grid().Cells(1, 1),
                                       w.SG_TPCR->Grid().Cells(1, 2)}));
   EXPECT_EQ(tpcr_.QRMemo[1]->Geometry().width(), w.SG_TPCR->columnWidth(1));
+}
+
+// Marks column 1, prints every row and returns memo 1 as the preview saw it.
+QStringList PrintFirstColumn(TForm_main& w, TForm_PrintDialog& dialog, TForm_PrintTPCR& tpcr) {
+  QStringList lines;
+  RecordingReportPreview preview([&](Report&) { lines = tpcr.QRMemo[1]->Lines(); });
+  QTimer::singleShot(0, &dialog, [&] {
+    dialog.SG_PrintTab->setCurrentCell(1, 1);
+    dialog.SG_PrintTabDblClick();
+    dialog.rbAll->click();
+    dialog.btnPreview->click();
+    dialog.close();
+  });
+  w.SpeedItem_Print->trigger();
+  return lines;
+}
+
+TEST_F(PrintCommandTest, OverloadPagePrintsTheOverloadTable) {
+  TForm_main& w = Open();
+  w.SpeedItem_TableTPClick();
+  ASSERT_EQ(w.SG_TP->Grid().RowCount(), 2);
+  EXPECT_EQ(PrintFirstColumn(w, dialog_, tpcr_),
+            (QStringList{w.SG_TP->Grid().Cells(1, 0), "09.09.09 09:09:09"}));
+}
+
+TEST_F(PrintCommandTest, TablePageAfterASearchPrintsTheResults) {
+  TForm_main& w = Open();
+  w.SpeedItem_TableClick();
+  GridModel& found = w.SG_TPCR_Find->Grid();
+  found.SetColCount(w.SG_TPCR->Grid().ColCount());
+  found.SetRowCount(2);
+  for (int c = 0; c < found.ColCount(); ++c) found.SetCells(c, 0, w.SG_TPCR->Grid().Cells(c, 0));
+  found.SetCells(1, 1, u"found");
+  w.SG_TPCR->hide();
+  w.SG_TPCR_Find->show();
+  EXPECT_EQ(PrintFirstColumn(w, dialog_, tpcr_),
+            (QStringList{w.SG_TPCR->Grid().Cells(1, 0), "found"}));
+}
+
+TEST_F(PrintCommandTest, DialogIsCentredOverTheMainWindowAndTheListPageDoesNothing) {
+  TForm_main& w = Open();
+  RecordingReportPreview preview;
+  w.SpeedItem_SpisokClick();
+  ASSERT_EQ(w.PageControl1->currentIndex(), 0);
+  w.SpeedItem_PrintClick();
+  EXPECT_TRUE(preview.Previewed().isEmpty());
+
+  w.SpeedItem_TableClick();
+  QRect main;
+  QRect box;
+  QTimer::singleShot(0, &dialog_, [&] {
+    main = w.frameGeometry();
+    box = dialog_.frameGeometry();
+    dialog_.close();
+  });
+  w.SpeedItem_Print->trigger();
+  EXPECT_NEAR(box.top(), main.top() + main.height() / 2 - box.height() / 2, 1);
+  EXPECT_NEAR(box.left(), main.left() + main.width() / 2 - box.width() / 2, 1);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "reports/report_preview.h"
 
 #include <gtest/gtest.h>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -51,6 +52,9 @@ TEST(PrintDialog, WindowAndControls) {
   EXPECT_EQ(f.dialog.windowTitle(), "Печать отчета");
   EXPECT_EQ(f.dialog.size(), QSize(521, 394));
   EXPECT_TRUE(f.dialog.windowFlags() & Qt::WindowStaysOnTopHint);
+  for (const char* name : {"SG_PrintTab", "rbAll", "rbDiap", "editDiap", "btnPreview"})
+    EXPECT_NE(f.dialog.findChild<QWidget*>(name), nullptr) << name;
+  EXPECT_EQ(f.dialog.GroupBox1->title(), "Режим печати");
   EXPECT_EQ(f.dialog.rbAll->text(), "Все");
   EXPECT_EQ(f.dialog.rbDiap->text(), "Номера");
   EXPECT_EQ(f.dialog.btnPreview->text(), "Просмотр/Печать");
@@ -151,6 +155,11 @@ TEST(PrintDialog, RefusalsShowOneBoxAndNoPreview) {
   EXPECT_EQ(boxes.Boxes()[0].text, "Выберите столбцы для печати");
   EXPECT_EQ(boxes.Boxes()[1].text, "Неверная строка для печати");
   EXPECT_EQ(boxes.Boxes()[2].text, "Неверная строка для печати");
+  for (const MessageBoxRequest& box : boxes.Boxes()) {
+    EXPECT_EQ(box.caption, "Ошибка");
+    EXPECT_EQ(box.icon, MsgIcon::Error);
+    EXPECT_EQ(box.buttons, MsgButtons::Ok);
+  }
   f.visible = false;
   f.dialog.editDiap->setText("1");
   f.dialog.btnPreview->click();
@@ -171,6 +180,16 @@ TEST(PrintDialog, EscapeClosesAndDraggingATitleMovesItsRow) {
   EXPECT_EQ(list->item(0, 0)->text(), "Время");
   QTest::keyClick(&f.dialog, Qt::Key_Escape);
   EXPECT_FALSE(f.dialog.isVisible());
+
+  // The dialog sees the key first, whichever control has the focus.
+  for (QWidget* focus : {static_cast<QWidget*>(list), static_cast<QWidget*>(f.dialog.editDiap)}) {
+    f.dialog.rbDiap->click();
+    f.dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.dialog));
+    focus->setFocus();
+    QTest::keyClick(focus, Qt::Key_Escape);
+    EXPECT_FALSE(f.dialog.isVisible()) << focus->objectName().toStdString();
+  }
 }
 
 }  // namespace
