@@ -179,7 +179,7 @@ void TForm_main::BuildActions() {
       make("SpeedItem_AddFile", "Добавить данные в список", icon(QStyle::SP_FileDialogNewFolder));
   SpeedItem_DelFile =
       make("SpeedItem_DelFile", "Удалить данные из списка", icon(QStyle::SP_TrashIcon));
-  SpeedItem_Print = make("SpeedItem_Print", "Печать...", icon(QStyle::SP_ComputerIcon));
+  SpeedItem_Print = make("SpeedItem_Print", "Печать", icon(QStyle::SP_ComputerIcon));
   SpeedItem_Spisok = make("SpeedItem_Spisok", "Список файлов", icon(QStyle::SP_FileDialogListView));
   SpeedItem_Table = make("SpeedItem_Table", "Оперативная информация в виде таблицы",
                          icon(QStyle::SP_FileDialogDetailedView));

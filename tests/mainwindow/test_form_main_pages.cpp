@@ -625,6 +625,8 @@ TEST_F(DataPagesTest, StatusHintsOfTheNamedAreas) {
     EXPECT_EQ(w.StatusPanel0(), QString::fromUtf8(hint));
     EXPECT_EQ(item->toolTip(), QString::fromUtf8(hint));
   }
+  EXPECT_EQ(w.SpeedItem_Print->text(), "Печать");
+  EXPECT_EQ(w.N_Print->text(), "Печать...");
   HoverOver(button(w.SpeedBar3, w.SpeedBtn_Exit));
   EXPECT_EQ(w.StatusPanel0(), "Выйти из программы");
   HoverOver(button(w.SpeedBar3, w.SpeedBtn_About));
