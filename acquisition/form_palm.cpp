@@ -95,9 +95,7 @@ void TForm_Palm::Btn_ConvertClick() {
   const QString source = hooks_.AddSourcePath ? hooks_.AddSourcePath() : QString();
   const QString directory = hooks_.DataDirectory ? hooks_.DataDirectory() : QString();
   const HandheldResult result = ConvertHandheldFile(source, directory, clock_(), texts, *this);
-  if (!result.Ok)
-    MessageBox::Show(QStringLiteral("Ошибка чтения файла"), QStringLiteral("Ошибка"),
-                     MsgButtons::Ok, MsgIcon::Error);
+  if (!result.Ok) MessageBox::Error(DataFile::kReadErrorText);
 
   Delay(kOutcomeWaitMs);
   if (hooks_.RefreshFileList) hooks_.RefreshFileList();

@@ -26,7 +26,6 @@ namespace {
 
 const QString kStart = QStringLiteral("Считать");
 const QString kCancel = QStringLiteral("Отмена");
-const QString kErrorCaption = QStringLiteral("Ошибка");
 const QString kOpenError = QStringLiteral("Ошибка открытия порта");
 
 constexpr std::array<TScBaudrate, 5> kBaudrates = {br9600, br19200, br38400, br57600, br115200};
@@ -287,14 +286,12 @@ void TForm_Read::Btn_Read_Click() {
   }
   // An unfilled mask is no date either.
   if (!CB_Data->TextStored()) {
-    MessageBox::Show(QStringLiteral("Выберите дату"), kErrorCaption, MsgButtons::Ok,
-                     MsgIcon::Error);
+    MessageBox::Error(QStringLiteral("Выберите дату"));
     CB_Data->setFocus();
     return;
   }
   if (CB_Operator->currentText().isEmpty()) {
-    MessageBox::Show(QStringLiteral("Введите имя оператора"), kErrorCaption, MsgButtons::Ok,
-                     MsgIcon::Error);
+    MessageBox::Error(QStringLiteral("Введите имя оператора"));
     CB_Operator->setFocus();
     return;
   }
@@ -322,7 +319,7 @@ void TForm_Read::StartReading() {
     Btn_Read->setText(kStart);
     Timer_Read->stop();
     ST_StatusRead->setText(kOpenError);
-    MessageBox::Show(kOpenError, kErrorCaption, MsgButtons::Ok, MsgIcon::Error);
+    MessageBox::Error(kOpenError);
   }
 }
 

@@ -52,6 +52,9 @@ inline constexpr const char* kLongTermCaptions[7] = {
     "До очередного технического обслуживания осталось",
 };
 
+// The one message of a data file that cannot be read or converted.
+inline const QString kReadErrorText = QStringLiteral("Ошибка чтения файла");
+
 inline const QString kSeparator = QStringLiteral("-------- Таблица перегрузок -----------");
 
 // Header line numbers (1-based).

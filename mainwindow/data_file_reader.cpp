@@ -1,5 +1,7 @@
 #include "mainwindow/data_file_reader.h"
 
+#include "platform/message_box.h"
+
 #include "archive/number_text.h"
 #include "archive/text_file.h"
 #include "platform/chart_series.h"
@@ -128,6 +130,7 @@ bool ReadDataFile(const QString& path, OpenFileData& data, const ReadTargets& ta
   }
 
   if (hooks.pause) hooks.pause(kReadEndPauseMs);
-  if (!data.ReadOk && hooks.message) hooks.message(kReadErrorText, kErrorCaption, BoxIcon::Error);
+  if (!data.ReadOk && hooks.message)
+    hooks.message(DataFile::kReadErrorText, kErrorCaption, BoxIcon::Error);
   return data.ReadOk;
 }

@@ -10,8 +10,6 @@
 #include <array>
 #include <cstdint>
 
-inline const QString kReadErrorText = QStringLiteral("Ошибка чтения файла");
-inline const QString kErrorCaption = QStringLiteral("Ошибка");
 // A long-term value before the first read.
 inline const QString kNoValueText = QStringLiteral("________");
 inline constexpr int kReadEndPauseMs = 500;
@@ -60,7 +58,7 @@ struct ReadTargets {
 QString ReadPanelText(const QString& path);
 
 // Steps 3 to 8 of a read: clears the grids, the series and the long-term values, reads
-// the file, pauses (hooks.pause, 500 ms) and on failure reports "Ошибка чтения файла".
+// the file, pauses (hooks.pause, 500 ms) and on failure reports DataFile::kReadErrorText.
 // Returns ReadOk.
 bool ReadDataFile(const QString& path, OpenFileData& data, const ReadTargets& targets,
                   const ReadHooks& hooks);

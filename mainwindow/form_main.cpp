@@ -59,7 +59,6 @@ QString MakerMailLink() {
 
 namespace {
 
-const QString kCaptionError = QStringLiteral("Ошибка");
 const QString kCaptionConfirm = QStringLiteral("Подтверждение");
 const QString kCaptionWarning = QStringLiteral("Предупреждение");
 const QString kChooseFile = QStringLiteral("Выберите файл");
@@ -69,10 +68,6 @@ constexpr int kTablePageDelayMs = 100;
 constexpr int kPanelShowDelayMs = 100;
 
 enum Page { kPageList = 0, kPageTable, kPageTableTP, kPageParam, kPageGraf };
-
-void ShowError(const QString& text) {
-  MessageBox::Show(text, kCaptionError, MsgButtons::Ok, MsgIcon::Error);
-}
 
 bool AskYes(const QString& text) {
   return MessageBox::Show(text, kCaptionConfirm, MsgButtons::YesNo, MsgIcon::Question) ==
@@ -624,7 +619,7 @@ void TForm_main::ListSteps() {
 bool TForm_main::TakeSelectedFile() {
   const QString name = SelectedFileName();
   if (name.isEmpty()) {
-    ShowError(kChooseFile);
+    MessageBox::Error(kChooseFile);
     ListSteps();
     return false;
   }
@@ -702,9 +697,9 @@ void TForm_main::SpeedItem_AddFileClick() {
   const bool deleteAfter =
       AskYes(QStringLiteral("Удалить файл после добавления ?\r") + AddSourcePath);
   if (CopyFileReplacing(AddSourcePath, AddTargetPath) != CopyResult::Ok) {
-    ShowError(QStringLiteral("Не могу скопировать файл"));
+    MessageBox::Error(QStringLiteral("Не могу скопировать файл"));
   } else if (deleteAfter && !QFile::remove(AddSourcePath)) {
-    ShowError(QStringLiteral("Не могу удалить файл файл"));
+    MessageBox::Error(QStringLiteral("Не могу удалить файл файл"));
   }
   RefreshFileList();
 }
@@ -714,7 +709,7 @@ void TForm_main::SpeedItem_DelFileClick() {
   if (!scope.Acquired()) return;
   const int index = SelectedRow();
   if (index < 0) {
-    ShowError(kChooseFile);
+    MessageBox::Error(kChooseFile);
     return;
   }
   const QString name = SelectedFileName();
@@ -723,7 +718,7 @@ void TForm_main::SpeedItem_DelFileClick() {
     return;
   }
   if (name.isEmpty() || !QFile::remove(QDir(DataDirectory).filePath(name))) {
-    ShowError(QStringLiteral("Не могу удалить файл"));
+    MessageBox::Error(QStringLiteral("Не могу удалить файл"));
     return;
   }
   RefreshFileList();
@@ -744,7 +739,7 @@ void TForm_main::SpeedItem_SaveAsClick() {
   if (LacksExtension(target)) target += QStringLiteral(".bbi");
   if (!QFileInfo::exists(target) || AskYes(QStringLiteral("Заменить файл ?"))) {
     if (CopyFileReplacing(CurrentFilePath, target) != CopyResult::Ok) {
-      ShowError(QStringLiteral("Не могу сохранить файл"));
+      MessageBox::Error(QStringLiteral("Не могу сохранить файл"));
     }
   }
   RefreshFileList();

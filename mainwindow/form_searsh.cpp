@@ -190,9 +190,9 @@ bool TForm_Searsh::ShowMatches(const RowTest& test) {
 void TForm_Searsh::SearchByLoadDegree() {
   const std::optional<int> threshold = MzThreshold(Edit_Mz->text());
   if (!threshold) {
-    MessageBox::Show(QStringLiteral("Введено неверное значение. Требуется число между 0 и "
-                                    "255.\rВосстановлено последнее значение"),
-                     QStringLiteral("Ошибка"), MsgButtons::Ok, MsgIcon::Error);
+    MessageBox::Error(
+        QStringLiteral("Введено неверное значение. Требуется число между 0 и "
+                       "255.\rВосстановлено последнее значение"));
     if (targets_.LastMzSearchText) Edit_Mz->setText(*targets_.LastMzSearchText);
     return;
   }
@@ -209,8 +209,7 @@ void TForm_Searsh::SearchByTime() {
   std::optional<SearchStamp> to;
   if (from) to = SearchBound(FieldText(MaskEdit_doData), FieldText(MaskEdit_doTime));
   if (!from || !to) {
-    MessageBox::Show(QStringLiteral("Неверное значение даты или времени"), QStringLiteral("Ошибка"),
-                     MsgButtons::Ok, MsgIcon::Error);
+    MessageBox::Error(QStringLiteral("Неверное значение даты или времени"));
     return;
   }
   if (!targets_.SG_TPCR || !targets_.SG_TPCR_Find) return;

@@ -120,8 +120,7 @@ void TForm_TableSearsh::Btn_ApplySearshClick() {
       stored ? SearchCondition{CB_TypeSearsh->currentIndex(), *from, *to} : SearchCondition{};
   SG_TableSearsh->setItem(row, 1, new QTableWidgetItem(DescribeCondition()));
   if (!stored) {
-    MessageBox::Show(QStringLiteral("Значение не сохранено"), QStringLiteral("Ошибка"),
-                     MsgButtons::Ok, MsgIcon::Error);
+    MessageBox::Error(QStringLiteral("Значение не сохранено"));
   }
 }
 

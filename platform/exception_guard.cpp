@@ -19,7 +19,7 @@ bool RunGuarded(const std::function<void()>& handler) {
   } catch (...) {
     const QString text = ExceptionText(std::current_exception());
     try {
-      MessageBox::Show(text, QStringLiteral("Ошибка"), MsgButtons::Ok, MsgIcon::Error);
+      MessageBox::Error(text);
     } catch (...) {
       // A failing report must not unwind through Qt either.
     }

@@ -72,6 +72,10 @@ MsgResult MessageBox::Show(const QString& text, const QString& caption, MsgButto
   return ServiceHook<MessageBoxService>::Current().Show({shown, caption, buttons, icon});
 }
 
+MsgResult MessageBox::Error(const QString& text) {
+  return Show(text, kErrorCaption, MsgButtons::Ok, MsgIcon::Error);
+}
+
 QString MessageBox::ButtonText(MsgResult result) {
   switch (result) {
     case MsgResult::Ok:

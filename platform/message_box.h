@@ -34,11 +34,15 @@ class MessageBoxService {
   static MessageBoxService& Default();
 };
 
+inline const QString kErrorCaption = QStringLiteral("Ошибка");
+
 class MessageBox {
  public:
   // Through the installed service. "\r\n" and "\r" line breaks reach the service as "\n".
   static MsgResult Show(const QString& text, const QString& caption,
                         MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None);
+  // The program's error box: caption "Ошибка", error icon, OK.
+  static MsgResult Error(const QString& text);
   // The Russian text of the button that gives `result` ("OK", "Отмена", "Да", ...).
   static QString ButtonText(MsgResult result);
   // The results a box with `buttons` can give, in button order.

@@ -23,10 +23,6 @@ namespace {
 
 constexpr int kMaxColumns = TForm_PrintTPCR::kMemoCount;
 
-void ShowError(const QString& text) {
-  MessageBox::Show(text, QStringLiteral("Ошибка"), MsgButtons::Ok, MsgIcon::Error);
-}
-
 // A marked row shows its mark again in bold, a little offset, over the normal drawing.
 class MarkDelegate : public QStyledItemDelegate {
  public:
@@ -175,7 +171,7 @@ void TForm_PrintDialog::SG_PrintTabDblClick() {
       if (item && item->text() == kPrint) ++marked;
     }
     if (marked >= kMaxColumns) {
-      ShowError(QStringLiteral("Максимальное число столбцов для печати =10"));
+      MessageBox::Error(QStringLiteral("Максимальное число столбцов для печати =10"));
       return;
     }
     mark->setText(kPrint);
@@ -216,7 +212,7 @@ void TForm_PrintDialog::btnPreviewClick() {
     }
   }
   if (columns.empty()) {
-    ShowError(QStringLiteral("Выберите столбцы для печати"));
+    MessageBox::Error(QStringLiteral("Выберите столбцы для печати"));
     return;
   }
   if (columns.size() > std::size_t(kMaxColumns)) columns.resize(kMaxColumns);
@@ -237,7 +233,7 @@ void TForm_PrintDialog::btnPreviewClick() {
   if (!source.grid || !source.visible) return;
 
   if (ParsePrintRanges(editDiap->text(), source.grid->RowCount() - 1, Ranges) != kRangesRead) {
-    ShowError(QStringLiteral("Неверная строка для печати"));
+    MessageBox::Error(QStringLiteral("Неверная строка для печати"));
     return;
   }
   for (int r = 1; r <= Ranges.PrintRangeCount; ++r) {
