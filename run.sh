@@ -4,11 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
 jw_install_packages
-jw_build
-if [ ! -x build/app/jibwarden ]; then
-  echo "The program cannot be started yet: the main window is not built."
-  exit 0
-fi
+jw_build jibwarden
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found (neither DISPLAY nor WAYLAND_DISPLAY is set)."
   echo "Run it under a virtual display:  xvfb-run -a ./run.sh"

@@ -1,9 +1,10 @@
 # Sourced by test.sh and run.sh: installs what the build needs and builds into build/.
 set -euo pipefail
 
-JW_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev
-  qt6-translations-l10n libgl-dev libgtest-dev libbenchmark-dev locales xauth xvfb
-  fonts-dejavu-core)
+# qt6-charts-dev's CMake files need the OpenGL module's, which it does not pull in.
+JW_PACKAGES=(cmake ninja-build g++ clang pkg-config qt6-base-dev qt6-charts-dev
+  libqt6opengl6-dev qt6-svg-dev qt6-translations-l10n libgl-dev libgtest-dev libbenchmark-dev
+  locales xauth xvfb fonts-dejavu-core fonts-liberation)
 
 jw_install_packages() {
   local missing=()
@@ -18,11 +19,13 @@ jw_install_packages() {
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# jw_build [target ...]: configures build/ and builds the given targets (all when none).
 jw_build() {
-  local jobs
+  local jobs targets=()
   jobs=$(nproc 2>/dev/null || echo 2)
+  for t in "$@"; do targets+=(--target "$t"); done
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  cmake --build build -j "$jobs"
+  cmake --build build -j "$jobs" "${targets[@]}"
 }
 
 # Tests check that numbers ignore a decimal-comma locale; provide one when we may.
