@@ -288,10 +288,6 @@ TEST_F(MainWindowTest, EnterAndDoubleClickOpenTheSelectedFile) {
   QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, at);
   QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, at);
   EXPECT_EQ(w.CurrentFilePath, QDir(data_).filePath("a.bbi"));
-  // The copy is made from the list: its view switch stays down.
-  EXPECT_TRUE(Action("SpeedItem_Spisok")->isChecked());
-  EXPECT_FALSE(Action("SpeedItem_Table")->isChecked());
-  EXPECT_EQ(w.PageControl1->currentIndex(), 0);
   EXPECT_EQ(w.PageControl1->currentIndex(), 1);
   EXPECT_TRUE(boxes.Boxes().isEmpty());
 }
