@@ -89,7 +89,7 @@ void TForm_Palm::Btn_ConvertClick() {
   if (converting_) return;
   converting_ = true;
 
-  const HandheldFormTexts texts{CB_Data->text(), CB_Operator->currentText(),
+  const HandheldFormTexts texts{CB_Data->Text(), CB_Operator->currentText(),
                                 CB_NomCran->currentText(), CB_NomUstr->currentText(),
                                 CB_Coment->currentText()};
   const QString source = hooks_.AddSourcePath ? hooks_.AddSourcePath() : QString();

@@ -439,7 +439,7 @@ int TForm_Read::BaudrateChoice() {
 }
 
 ReadoutFileChoices TForm_Read::FileChoices() {
-  return {CB_Data->text(), CB_Operator->currentText(), CB_Coment->currentText(),
+  return {CB_Data->Text(), CB_Operator->currentText(), CB_Coment->currentText(),
           hooks_.DataDirectory ? hooks_.DataDirectory() : ProgramWriteDirectory(),
           QDateTime::currentDateTime()};
 }

@@ -119,7 +119,7 @@ void TCustomDateEdit::UpdatePopup() {
 }
 
 TDateTime TCustomDateEdit::GetDate() const {
-  return StrToDateFmtDef(dateFormat_, text(), defaultToday_ ? Today() : NullDate);
+  return StrToDateFmtDef(dateFormat_, Text(), defaultToday_ ? Today() : NullDate);
 }
 
 void TCustomDateEdit::SetDate(TDateTime value) {
@@ -137,14 +137,14 @@ void TCustomDateEdit::ApplyDate(TDateTime value) {
 bool TCustomDateEdit::TextStored() const {
   const QString ignored =
       QString(QChar(0)) + u' ' + SystemDateSettings().DateSeparator + blanksChar_;
-  return !IsEmptyStr(text(), ignored);
+  return !IsEmptyStr(Text(), ignored);
 }
 
 void TCustomDateEdit::CheckValidDate() {
   if (!TextStored()) return;
   formatting_ = true;
   try {
-    SetDate(StrToDateFmt(dateFormat_, text()));
+    SetDate(StrToDateFmt(dateFormat_, Text()));
     formatting_ = false;
   } catch (...) {
     formatting_ = false;

@@ -71,6 +71,9 @@ class TCustomDateEdit : public TCustomComboEdit {
   void SetYearDigits(DateEditTypes::TYearDigits value);
   bool Formatting() const { return formatting_; }
 
+  // The text with every mask position kept, unfilled ones shown as BlanksChar (the
+  // platform's text() drops them, shifting the later characters).
+  QString Text() const { return displayText(); }
   TDateTime GetDate() const;
   // Strict reading of the text; raises EConvertError and takes the focus back.
   void CheckValidDate();

@@ -32,7 +32,8 @@ QString DateResString(int id) {
 }
 
 QPixmap NavigationGlyph(const QString& name) {
-  // 8 x 6, black on white; white, the lower-left pixel, is the transparent colour.
+  // 8 x 6, black on white; white, the lower-left pixel, is the transparent colour, so the
+  // outer columns stay white in every picture.
   QImage image(8, 6, QImage::Format_RGB32);
   image.fill(Qt::white);
   const bool next = name.startsWith(QStringLiteral("NEXT"));
@@ -43,8 +44,8 @@ QPixmap NavigationGlyph(const QString& name) {
       for (int x = tip + depth; x <= base; ++x) image.setPixel(next ? 7 - x : x, row, 0);
     };
     if (twice) {
-      triangle(0, 3);
-      triangle(4, 7);
+      triangle(1, 3);
+      triangle(4, 6);
     } else {
       triangle(2, 5);
     }

@@ -731,7 +731,7 @@ void TForm_main::SpeedItem_SaveAsClick() {
   CommandScope scope(*this);
   if (!scope.Acquired()) return;
   SetStatusPanel0(QString());
-  SpeedItem_Table->setChecked(true);
+  // The copy is made from the list page: its view switch stays down.
   if (!TakeSelectedFile()) return;
   QString target =
       GetSaveFileName({QString(), QStringLiteral("*.bbi|*.bbi"), QString(), QString()});
@@ -974,6 +974,7 @@ void TForm_main::BuildGraphPage() {
   }
   Series_Point =
       NewSeries(ownedSeries_, SeriesKind::FastLine, QStringLiteral("Series_Point"), Qt::red);
+  Series_Point->SetLinePenColour(QColor(0x80, 0x00, 0x00));
   for (int k = 1; k <= 11; ++k) Chart_Data->AddSeries(Series_G(k));
   Chart_Data->AddSeries(Series_Point);
   Chart_Data->AddSeries(Series_G(12));

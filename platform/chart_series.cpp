@@ -119,6 +119,12 @@ void ChartSeries::SetColour(const QColor& colour) {
   Changed();
 }
 
+void ChartSeries::SetLinePenColour(const QColor& colour) {
+  if (linePen_ == colour) return;
+  linePen_ = colour;
+  Changed();
+}
+
 double ChartSeries::MaxYValue() const {
   return ys_.empty() ? 0 : *std::max_element(ys_.begin(), ys_.end());
 }
@@ -174,6 +180,27 @@ QList<QPointF> DecimateForPixels(const ChartSeries& series, double xMin, double 
   }
   flush();
   return points;
+}
+
+BarMark PlaceBarMark(const QRectF& bar, const QSizeF& text, const QColor& fill,
+                     const QRectF& plot) {
+  constexpr double kGap = 3;
+  const double top = bar.center().y() - text.height() / 2;
+  // Dark text on light fills (yellow, lime), white on dark ones.
+  const double luminance = 0.2126 * fill.redF() + 0.7152 * fill.greenF() + 0.0722 * fill.blueF();
+  const QColor onFill = luminance > 0.5 ? QColor(Qt::black) : QColor(Qt::white);
+  const double widthNeeded = text.width() + 2 * kGap;
+  if (widthNeeded <= bar.width())
+    return {QRectF(QPointF(bar.right() - kGap - text.width(), top), text), onFill};
+  double left = bar.right() + kGap;
+  if (left + text.width() <= plot.right()) return {QRectF(QPointF(left, top), text), Qt::black};
+  // No room beyond the end either: the mark stays inside the plot, over the bar.
+  left = std::max(plot.left(), plot.right() - kGap - text.width());
+  return {QRectF(QPointF(left, top), text), onFill};
+}
+
+QString ValueMarkText(double value) {
+  return QString::number(value, 'g', 15);
 }
 
 double AxisMapping::ValueAt(double pixel) const {

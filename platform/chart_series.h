@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QList>
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -44,6 +45,9 @@ class ChartSeries {
   void SetActive(bool active);
   QColor Colour() const { return colour_; }
   void SetColour(const QColor& colour);
+  // The pen of the connecting line; the series colour while none is set.
+  QColor LinePenColour() const { return linePen_.isValid() ? linePen_ : colour_; }
+  void SetLinePenColour(const QColor& colour);
 
   // Largest and smallest Y and X; 0 for an empty series.
   double MaxYValue() const;
@@ -62,6 +66,7 @@ class ChartSeries {
   SeriesKind kind_;
   QString name_;
   QColor colour_{Qt::red};
+  QColor linePen_;
   bool active_ = true;
   // Points as parallel arrays; xs_ stays empty while every X equals its index, and
   // colours_ while every point follows the series colour, which keeps long series small.
@@ -80,6 +85,18 @@ class ChartSeries {
 // than two points per column comes back whole.
 QList<QPointF> DecimateForPixels(const ChartSeries& series, double xMin, double xMax,
                                  int pixelWidth);
+
+// Where a horizontal bar's value mark goes: inside the bar's end when it fits there, in a
+// colour that stands out from the fill; otherwise just beyond the end in a dark colour. The
+// mark never leaves the plot, so short bars keep readable marks. `bar` runs from the value 0
+// on its left to the value on its right.
+struct BarMark {
+  QRectF rect;
+  QColor colour;
+};
+BarMark PlaceBarMark(const QRectF& bar, const QSizeF& text, const QColor& fill, const QRectF& plot);
+// The text of a value mark: the value without a thousands separator or trailing zeros.
+QString ValueMarkText(double value);
 
 // A linear axis mapping between values and pixel positions.
 struct AxisMapping {

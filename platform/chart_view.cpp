@@ -1,5 +1,6 @@
 #include "platform/chart_view.h"
 
+#include <QGraphicsSimpleTextItem>
 #include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSet>
 #include <QtCharts/QChart>
@@ -14,6 +15,16 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent) {
   chart->legend()->hide();
   chart->setAnimationOptions(QChart::NoAnimation);
   setChart(chart);
+  // The back wall is clear: the chart's panel in the button face shows behind the series,
+  // so a white series stays visible.
+  const QColor panel = palette().color(QPalette::Button);
+  chart->setBackgroundBrush(panel);
+  chart->setBackgroundRoundness(0);
+  chart->setPlotAreaBackgroundVisible(false);
+  setBackgroundBrush(panel);
+  connect(chart, &QChart::plotAreaChanged, this, [this] {
+    for (Entry& entry : series_) PlaceMarks(entry);
+  });
   leftAxis_ = new QValueAxis(chart);
   bottomAxis_ = new QValueAxis(chart);
   categoryAxis_ = new QBarCategoryAxis(chart);
@@ -24,6 +35,7 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent) {
 }
 
 ChartView::~ChartView() {
+  disconnect(chart(), nullptr, this, nullptr);
   for (Entry& entry : series_) entry.data->SetChangeHandler({});
 }
 
@@ -43,15 +55,14 @@ void ChartView::AddSeries(ChartSeries* series) {
   QAbstractSeries* drawn = nullptr;
   const bool bars = series->Kind() == SeriesKind::HorizontalBar;
   if (bars) {
-    auto* barSeries = new QHorizontalStackedBarSeries();
-    barSeries->setLabelsVisible(true);
-    drawn = barSeries;
+    // Value marks are our own items: the library's labels cannot go beyond a bar's end.
+    drawn = new QHorizontalStackedBarSeries();
   } else {
     drawn = new QLineSeries();
   }
   chart()->addSeries(drawn);
   AttachAxes(drawn, bars);
-  series_.push_back({series, drawn, 0});
+  series_.push_back({series, drawn, 0, {}});
   series->SetChangeHandler([this] { ScheduleSync(); });
   ScheduleSync();
 }
@@ -78,6 +89,7 @@ void ChartView::RemoveSeries(ChartSeries* series) {
   series->SetChangeHandler({});
   chart()->removeSeries(it->drawn);
   delete it->drawn;
+  for (QGraphicsSimpleTextItem* mark : it->marks) delete mark;
   series_.erase(it);
   ScheduleSync();
 }
@@ -171,7 +183,7 @@ void ChartView::UpdateRanges() {
 void ChartView::SyncLine(Entry& entry, int pixelWidth) {
   auto* line = static_cast<QLineSeries*>(entry.drawn);
   const ChartSeries& s = *entry.data;
-  QPen pen(s.Colour());
+  QPen pen(s.LinePenColour());
   pen.setWidth(1);
   line->setPen(pen);
   const QList<QPointF> points =
@@ -202,6 +214,38 @@ void ChartView::SyncBars(Entry& entry) {
   bars->append(sets);
   categoryAxis_->setCategories(categories);
   entry.drawnPoints = count;
+  while (int(entry.marks.size()) > count) {
+    delete entry.marks.back();
+    entry.marks.pop_back();
+  }
+  while (int(entry.marks.size()) < count) {
+    auto* mark = new QGraphicsSimpleTextItem(chart());
+    mark->setZValue(100);  // above the bars
+    entry.marks.push_back(mark);
+  }
+  for (int i = 0; i < count; ++i) {
+    entry.marks[std::size_t(i)]->setFont(font());
+    entry.marks[std::size_t(i)]->setText(ValueMarkText(s.YValue(i)));
+  }
+  PlaceMarks(entry);
+}
+
+void ChartView::PlaceMarks(Entry& entry) {
+  const ChartSeries& s = *entry.data;
+  const QRectF plot = chart()->plotArea();
+  // Between a change of the data and its sync the marks may outnumber the points.
+  for (std::size_t i = 0; i < entry.marks.size() && int(i) < s.Count(); ++i) {
+    QGraphicsSimpleTextItem* mark = entry.marks[i];
+    // A bar stands half its category high, centred on it.
+    const double category = double(i);
+    const QPointF base = chart()->mapToPosition(QPointF(0, category - 0.25), entry.drawn);
+    const QPointF end =
+        chart()->mapToPosition(QPointF(s.YValue(int(i)), category + 0.25), entry.drawn);
+    const BarMark placed = PlaceBarMark(QRectF(base, end).normalized(), mark->boundingRect().size(),
+                                        s.PointColour(int(i)), plot);
+    mark->setBrush(placed.colour);
+    mark->setPos(placed.rect.topLeft());
+  }
 }
 
 void ChartView::Sync() {

@@ -10,6 +10,7 @@
 
 class QAbstractSeries;
 class QBarCategoryAxis;
+class QGraphicsSimpleTextItem;
 class QValueAxis;
 
 struct AxisRange {
@@ -63,6 +64,7 @@ class ChartView : public QChartView {
     ChartSeries* data = nullptr;
     QAbstractSeries* drawn = nullptr;
     int drawnPoints = 0;
+    std::vector<QGraphicsSimpleTextItem*> marks;  // value marks of a bar series
   };
 
   void ScheduleSync();
@@ -70,6 +72,7 @@ class ChartView : public QChartView {
   void UpdateRanges();
   void SyncLine(Entry& entry, int pixelWidth);
   void SyncBars(Entry& entry);
+  void PlaceMarks(Entry& entry);
   static void Apply(QValueAxis* axis, const AxisRange& range);
 
   std::vector<Entry> series_;

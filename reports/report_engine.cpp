@@ -1,7 +1,9 @@
 #include "reports/report_engine.h"
 
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPagedPaintDevice>
+#include <QPalette>
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
@@ -133,6 +135,7 @@ void ReportChart::Draw(QPainter& painter, QRectF area) const {
   const AxisMapping my{y.minimum, y.maximum, plot.bottom(), -plot.height()};
 
   painter.save();
+  if (backWallClear_) painter.fillRect(area, QGuiApplication::palette().color(QPalette::Button));
   painter.setPen(QPen(Qt::black, 0));
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(plot);
@@ -158,9 +161,15 @@ void ReportChart::Draw(QPainter& painter, QRectF area) const {
         const double top = plot.bottom() - row * (i + 1) + row * 0.15;
         const double from = mx.PixelOf(0);
         const double to = mx.PixelOf(s->YValue(i));
-        painter.fillRect(
-            QRectF(QPointF(std::min(from, to), top), QPointF(std::max(from, to), top + row * 0.7)),
-            s->PointColour(i));
+        const QRectF bar(QPointF(std::min(from, to), top),
+                         QPointF(std::max(from, to), top + row * 0.7));
+        painter.fillRect(bar, s->PointColour(i));
+        const QString text = ValueMarkText(s->YValue(i));
+        const BarMark mark = PlaceBarMark(bar, QSizeF(DesignTextWidth(font, text), lineHeight),
+                                          s->PointColour(i), plot);
+        painter.setPen(mark.colour);
+        DrawLine(painter, font, mark.rect, text, Qt::AlignLeft | Qt::AlignVCenter);
+        painter.setPen(QPen(Qt::black, 0));
         painter.setClipping(false);
         DrawLine(painter, font, QRectF(area.left(), top, leftRoom - 6, row * 0.7), s->Label(i),
                  Qt::AlignRight | Qt::AlignVCenter);
@@ -173,7 +182,7 @@ void ReportChart::Draw(QPainter& painter, QRectF area) const {
     QPolygonF line;
     line.reserve(points.size());
     for (const QPointF& p : points) line.append(QPointF(mx.PixelOf(p.x()), my.PixelOf(p.y())));
-    painter.setPen(QPen(s->Colour(), 1));
+    painter.setPen(QPen(s->LinePenColour(), 1));
     painter.drawPolyline(line);
   }
   painter.restore();

@@ -105,6 +105,8 @@ class ReportChart : public ReportItem {
   Axis TopAxis() const { return top_; }
   // Nothing is cached: the next drawing shows the series as they are.
   void Repaint() {}
+  // A clear back wall lets the chart's panel, in the button face, show behind the series.
+  void SetBackWallClear(bool clear) { backWallClear_ = clear; }
 
   void Draw(QPainter& painter, QRectF area) const;
 
@@ -113,6 +115,7 @@ class ReportChart : public ReportItem {
   Axis left_;
   Axis bottom_;
   Axis top_;
+  bool backWallClear_ = false;
 };
 
 class ReportBand : public QObject {

@@ -88,6 +88,7 @@ TForm_PrintParam::TForm_PrintParam(QWidget* parent)
                       QStringLiteral("Нагрузочные характеристики"), bold);
   AddHeadingLabels(DetailBand, 72, {40, 72, 104, 136, 168, 192}, bold);
   QRChart1 = DetailBand->AddChart(QStringLiteral("QRChart1"), QRectF(26, 280, 641, 242));
+  QRChart1->SetBackWallClear(true);
   ReportLabel** const values[] = {&QL_ST_Csum,  &QL_ST_Haract, &QL_ST_ClassIsp, &QL_ST_Km,
                                   &QL_ST_Rezim, &QL_ST_Mch,    &QL_ST_TO};
   static const char* const kNames[] = {"QL_ST_Csum",  "QL_ST_Haract", "QL_ST_ClassIsp", "QL_ST_Km",

@@ -67,6 +67,14 @@ TEST_F(DateEditTest, FormatMaskAndDateWriting) {
   edit->SetDate(NullDate);
   EXPECT_FALSE(edit->TextStored());
   EXPECT_EQ(edit->Date(), NullDate);
+  // Every mask position stays in the text, unfilled ones as BlanksChar.
+  EXPECT_EQ(edit->Text(), u"  .  .    ");
+  edit->setCursorPosition(0);
+  QTest::keyClicks(edit, QStringLiteral("5"));
+  EXPECT_EQ(edit->Text(), u"5 .  .    ");
+  edit->SetBlanksChar(u'_');
+  EXPECT_EQ(edit->Text(), u"__.__.____");
+  edit->SetBlanksChar(u' ');
   edit->SetDate(1e300);  // impossible values count as no date
   EXPECT_FALSE(edit->TextStored());
   edit->SetDefaultToday(true);
@@ -77,6 +85,25 @@ TEST_F(DateEditTest, FormatMaskAndDateWriting) {
   edit->SetCalendarHints({"1", "2", "3", "4", "5", "6"});
   EXPECT_EQ(edit->CalendarHints(), (QStringList{"1", "2", "3", "4"}));
   EXPECT_EQ(Popup()->NavButton(3)->Hint(), u"4");
+}
+
+// The lower-left pixel gives each arrow picture its transparent colour: the triangles stay.
+TEST_F(DateEditTest, CalendarArrowsKeepTheirTriangles) {
+  for (int i = 0; i < 4; ++i) {
+    TXcButtonGlyph& glyph = Popup()->NavButton(i)->ButtonGlyph();
+    auto dark = [](const QImage& image) {
+      int count = 0;
+      for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+          if (qAlpha(image.pixel(x, y)) == 255 && qGray(image.pixel(x, y)) < 64) ++count;
+      return count;
+    };
+    const int drawn = dark(glyph.Glyph().toImage());
+    const int index = glyph.CreateButtonGlyph(Xc::bpsUp);
+    ASSERT_GE(index, 0);
+    EXPECT_GE(drawn, 12) << i;
+    EXPECT_EQ(dark(glyph.GlyphList()->Picture(index).toImage()), drawn) << i;
+  }
 }
 
 TEST_F(DateEditTest, KeysStepTheDateAndSetToday) {

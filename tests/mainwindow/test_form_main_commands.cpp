@@ -89,6 +89,10 @@ TEST_F(MainWindowTest, SaveAsAppendsExtensionAndAsksBeforeReplacing) {
   EXPECT_EQ(files.Requests().first().filter, "*.bbi|*.bbi");
   EXPECT_EQ(files.Requests().first().fileName, "");
   EXPECT_EQ(w.CurrentFilePath, QDir(data_).filePath("a.bbi"));
+  // The copy is made from the list: its view switch stays down.
+  EXPECT_TRUE(Action("SpeedItem_Spisok")->isChecked());
+  EXPECT_FALSE(Action("SpeedItem_Table")->isChecked());
+  EXPECT_EQ(w.PageControl1->currentIndex(), 0);
 
   const MessageBoxRequest replace =
       Box("Заменить файл ?", "Подтверждение", MsgButtons::YesNo, MsgIcon::Question);
@@ -109,6 +113,7 @@ TEST_F(MainWindowTest, SaveAsAppendsExtensionAndAsksBeforeReplacing) {
   files.Answer("");  // cancelled
   w.SpeedItem_SaveAsClick();
   EXPECT_EQ(boxes.Boxes().size(), 2);
+  EXPECT_TRUE(Action("SpeedItem_Spisok")->isChecked());
 }
 
 TEST_F(MainWindowTest, SaveAsOntoItselfIsRefusedAndKeepsTheFile) {

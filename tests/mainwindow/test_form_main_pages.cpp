@@ -9,6 +9,7 @@
 #include "platform/chart_view.h"
 #include "platform/grid_model.h"
 
+#include <QGraphicsSimpleTextItem>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
@@ -214,6 +215,48 @@ TEST_F(DataPagesTest, Type2FileFillsTablesGraphsAndLongTermPage) {
     EXPECT_EQ(bars.YValue(i), i + 1);
     EXPECT_EQ(bars.Label(i), labels[i]);
     EXPECT_EQ(bars.PointColour(i), colours[i]);
+  }
+}
+
+// Every band's count stays readable whatever the length of its bar: the mark lies within the
+// plot, its own colour is drawn there, over a background far from that colour.
+TEST_F(DataPagesTest, LongTermMarksAreReadableForEveryBand) {
+  FileSpec spec;
+  spec.spectrum = "Ci   : 00012000;00003400;00000560;00000078;00000009;";
+  Put("a.bbi", spec);
+  TForm_main& w = OpenOn("a.bbi");
+  w.SpeedItem_PeregrClick();
+  auto* chart = Widget<ChartView>("Chart1");
+  chart->Sync();
+  QCoreApplication::processEvents();
+  const QImage image = chart->viewport()->grab().toImage();
+  const QRectF plot = chart->PlotArea();
+  QMap<QString, const QGraphicsSimpleTextItem*> marks;
+  for (const QGraphicsItem* item : chart->scene()->items())
+    if (auto* mark = dynamic_cast<const QGraphicsSimpleTextItem*>(item)) marks[mark->text()] = mark;
+  auto luminance = [](const QColor& c) {
+    return 0.2126 * c.redF() + 0.7152 * c.greenF() + 0.0722 * c.blueF();
+  };
+  for (const char* count : {"12000", "3400", "560", "78", "9"}) {
+    ASSERT_TRUE(marks.contains(count)) << count;
+    const QRect box = chart->mapFromScene(marks[count]->sceneBoundingRect()).boundingRect();
+    EXPECT_TRUE(plot.contains(box)) << count;
+    const QColor ink = marks[count]->brush().color();
+    int inked = 0;
+    QMap<QRgb, int> others;
+    for (int y = box.top(); y < box.bottom(); ++y)
+      for (int x = box.left(); x < box.right(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        if (std::abs(luminance(c) - luminance(ink)) < 0.1)
+          ++inked;
+        else
+          ++others[c.rgb()];
+      }
+    EXPECT_GT(inked, 4) << count;
+    QRgb background = 0;
+    for (auto it = others.cbegin(); it != others.cend(); ++it)
+      if (it.value() > others.value(background)) background = it.key();
+    EXPECT_GT(std::abs(luminance(QColor(background)) - luminance(ink)), 0.4) << count;
   }
 }
 

@@ -198,6 +198,49 @@ TEST_F(GraphPageTest, DoubleClicksPickRecordsInAscendingOrderWithMarkers) {
   EXPECT_EQ(MarkerXs().mid(0, 12), (QList<double>{0, 0, 0, 1, 1, 1, 2, 2, 2, 5, 5, 5}));
 }
 
+// The ten graphs as the screen shows them: every colour is found on the plot, white too, as
+// the plot shows the panel's button face; a pick's marker runs the plot's height in maroon.
+TEST_F(GraphPageTest, EveryGraphColourAndTheMarkerShowOnThePlot) {
+  Type2Record first;  // every graph at 0, the load degree at 100 %
+  first.a = first.L = first.pp = first.psh = first.q = first.r = first.h = first.qmax = "0000.00";
+  first.g = "+000";
+  first.m = "100";
+  Type2Record level;  // 10, 20, ..., 90 and 95 % of the full scales
+  level.a = "0009.00";
+  level.L = "0008.00";
+  level.g = "+054";
+  level.pp = "0100.00";
+  level.psh = "0125.00";
+  level.q = "0012.00";
+  level.r = "0007.00";
+  level.h = "0024.00";
+  level.qmax = "0018.00";
+  level.m = "095";
+  FileSpec spec;
+  spec.operational << first.Line() << level.Line() << level.Line() << level.Line();
+  TForm_main& w = OpenGraph(spec);
+  DoubleClickAt(2.0);
+  chart_->Sync();
+  QCoreApplication::processEvents();
+  const QImage image = chart_->viewport()->grab().toImage();
+  const QRect plot = chart_->PlotArea().toAlignedRect().adjusted(1, 1, -1, -1);
+  auto count = [&](const QColor& colour, const QRect& area) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+      for (int x = area.left(); x <= area.right(); ++x)
+        if (image.pixelColor(x, y) == colour) ++n;
+    return n;
+  };
+  for (int k = 1; k <= 10; ++k)
+    EXPECT_GT(count(w.Series_G(k)->Colour(), plot), plot.width() / 2) << k;
+  EXPECT_EQ(image.pixelColor(plot.right() - 4, plot.bottom() - int(plot.height() * 0.15)),
+            chart_->palette().color(QPalette::Button));
+  const QColor maroon(0x80, 0, 0);
+  EXPECT_GT(count(maroon, QRect(At(2.0).x() - 1, plot.top(), 3, plot.height())),
+            plot.height() * 0.9);
+  EXPECT_EQ(w.Series_Point->Colour(), QColor(Qt::red));
+}
+
 TEST_F(GraphPageTest, PositionsLeftOfTheFirstPointPickNothing) {
   TForm_main& w = OpenGraph(Records(4));
   DoubleClickAt(-0.7);

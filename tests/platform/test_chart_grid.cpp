@@ -122,6 +122,30 @@ TEST(ChartDecimation, AxisMappingIsTheInverseOfItself) {
   EXPECT_DOUBLE_EQ(mapping.ValueAt(49), -10.1);  // not clamped, not rounded
 }
 
+TEST(ChartDecimation, BarMarksGoInsideWhenTheyFitElseJustBeyondTheEnd) {
+  const QSizeF text(30, 12);
+  const struct {
+    double plotRight, barRight;
+    QColor fill;
+    double left;
+    QColor ink;
+  } cases[] = {
+      {200, 150, Qt::blue, 117, Qt::white},               // inside the end, light on dark
+      {200, 150, QColor(0xFF, 0xFF, 0), 117, Qt::black},  // dark on yellow
+      {200, 150, QColor(0, 0xFF, 0), 117, Qt::black},     // dark on lime
+      {200, 20, Qt::red, 23, Qt::black},                  // too short: beyond the end
+      {200, 0, Qt::red, 3, Qt::black},                    // an empty band
+      {40, 30, Qt::red, 7, Qt::white},                    // no room beyond: kept in the plot
+  };
+  for (const auto& c : cases) {
+    const QRectF plot(0, 0, c.plotRight, 100);
+    const BarMark mark = PlaceBarMark(QRectF(0, 40, c.barRight, 20), text, c.fill, plot);
+    EXPECT_EQ(mark.rect, QRectF(c.left, 44, 30, 12)) << c.barRight;
+    EXPECT_EQ(mark.colour, c.ink) << c.barRight;
+    EXPECT_TRUE(plot.contains(mark.rect)) << c.barRight;
+  }
+}
+
 TEST(ChartView, MirrorsAFillOnceWithFewPointsPerPixelColumn) {
   ChartView view;
   view.resize(800, 500);

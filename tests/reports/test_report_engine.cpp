@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <QFile>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QTemporaryDir>
 
 namespace {
@@ -122,6 +124,35 @@ TEST(ReportEngine, ChartDrawsTheSeriesItHoldsWithinFixedLimits) {
   EXPECT_TRUE(blue(graf.QR_Graf->RenderPage(0)));
   graf.QRChart1->RemoveSeries(&series);
   EXPECT_EQ(graf.QRChart1->SeriesCount(), 0);
+}
+
+// The load-spectrum chart shows its panel behind the bars and a readable count for every
+// band: inside a long bar in white, beyond the end of a too short one in black.
+TEST(ReportEngine, LongTermChartShowsItsPanelAndEveryCount) {
+  TForm_PrintParam param;
+  ChartSeries bands(SeriesKind::HorizontalBar, "Series1");
+  bands.Add(12000, u"(0...12,5)%", QColor(0, 0, 0xFF));
+  bands.Add(9, u"(>100)%", QColor(0xFF, 0, 0));
+  param.QRChart1->AddSeries(&bands);
+  const QImage page = param.QR_Param->RenderPage(0);
+  const QRect chart = OnPage(26, 51 + 280, 641, 242);
+  EXPECT_EQ(page.pixelColor(chart.topLeft() + QPoint(2, 2)),
+            QGuiApplication::palette().color(QPalette::Button));
+  QRect blue;
+  for (int y = chart.top(); y <= chart.bottom(); ++y)
+    for (int x = chart.left(); x <= chart.right(); ++x)
+      if (page.pixelColor(x, y) == QColor(0, 0, 0xFF)) blue |= QRect(x, y, 1, 1);
+  ASSERT_GT(blue.width(), 300);
+  int white = 0;
+  for (int y = blue.top(); y <= blue.bottom(); ++y)
+    for (int x = blue.right() - 60; x <= blue.right(); ++x)
+      if (qGray(page.pixel(x, y)) > 200) ++white;
+  EXPECT_GT(white, 5);
+  // The short bar's row lies one row pitch higher; its bar is under a pixel long.
+  const int pitch = int(blue.height() / 0.7);
+  EXPECT_TRUE(HasInk(page, QRect(blue.left() + 1, blue.center().y() - pitch - 4, 30, 8)));
+  EXPECT_FALSE(HasInk(page, QRect(blue.left() + 40, blue.center().y() - pitch - 4, 100, 8)));
+  param.QRChart1->RemoveSeries(&bands);
 }
 
 TEST(ReportEngine, PdfHoldsEveryPage) {
