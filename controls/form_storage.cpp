@@ -291,7 +291,7 @@ void TFormPlacement::SaveFormPlacement() {
   } close{this};
   WriteInteger(QStringLiteral("FormVersion"), Version);
   SavePlacement();
-  if (OnSavePlacement) OnSavePlacement(this);
+  Save();
   saved_ = true;
 }
 
@@ -305,7 +305,7 @@ void TFormPlacement::RestoreFormPlacement() {
   if (ReadInteger(QStringLiteral("FormVersion"), 0) >= Version) {
     RestorePlacement();
     restored_ = true;
-    if (OnRestorePlacement) OnRestorePlacement(this);
+    Restore();
     QWidget* window = Window();
     if ((Options & fpActiveControl) && window) {
       const QString name =
@@ -319,6 +319,14 @@ void TFormPlacement::RestoreFormPlacement() {
   restored_ = true;
   settings_.reset();
   UpdatePlacement();
+}
+
+void TFormPlacement::Save() {
+  if (OnSavePlacement) OnSavePlacement(this);
+}
+
+void TFormPlacement::Restore() {
+  if (OnRestorePlacement) OnRestorePlacement(this);
 }
 
 void TFormPlacement::SavePlacement() {

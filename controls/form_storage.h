@@ -178,6 +178,9 @@ class TFormPlacement : public QObject {
   virtual void Loaded() {}
   virtual void SavePlacement();
   virtual void RestorePlacement();
+  // Fire OnSavePlacement and OnRestorePlacement.
+  virtual void Save();
+  virtual void Restore();
   bool eventFilter(QObject* watched, QEvent* event) override;
   QWidget* Window() const;
   void SetRestored() { restored_ = true; }
