@@ -117,6 +117,9 @@ bool TControlHook::eventFilter(QObject* watched, QEvent* event) {
   for (const auto& hook : hooks_)
     if (hook && hook->AfterMessage) wantsAfter = true;
   if (!wantsAfter) return false;
+  // Back in front of filters installed since, so that they see the event only once
+  // from now on: it is filtered here, and the list may change under Qt's loop.
+  Install();
   QPointer<TControlHook> self(this);
   try {
     ContinueDispatch(this, control_, event);

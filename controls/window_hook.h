@@ -75,9 +75,11 @@ class TControlHook : public QObject {
 };
 
 // Runs, from inside filter's eventFilter, what comes after that filter for the event:
-// the filters installed on receiver before it, then the receiver's own handling. Their
-// result is returned; filter must then report the event as filtered. Filters installed
-// after filter, which have seen the event already, see it once more.
+// the filters installed on receiver before it, then the receiver's own handling; their
+// result is returned and filter must then report the event as filtered. Filters
+// installed after filter see the event once more. A control hook therefore moves back in
+// front at each event: a filter installed after it sees one event twice and from then
+// on runs between the hooks' before and after calls.
 bool ContinueDispatch(QObject* filter, QObject* receiver, QEvent* event);
 // True while ContinueDispatch runs that event past that filter: it must let it through.
 bool IsContinuing(const QObject* filter, const QEvent* event);

@@ -113,6 +113,14 @@ TEST(WindowHookTest, EarlierFiltersAndTheControlRunBetweenBeforeAndAfter) {
   log.clear();
   control.resize(124, 46);
   EXPECT_EQ(log, QStringList{"filter resize"});  // once, not swallowed and not doubled
+
+  // A filter installed after the hook: once the hook is back in front, once each.
+  Filter later(log);
+  control.installEventFilter(&later);
+  SendUser(&control);
+  log.clear();
+  SendUser(&control);
+  EXPECT_EQ(log.count("filter"), 2);
 }
 
 TEST(WindowHookTest, QuitHasNoBeforeAndAFailingHookDoesNotStopTheOthers) {
