@@ -1,8 +1,12 @@
 #include "controls/form_storage.h"
 
+#include <QCoreApplication>
+#include <QDialog>
 #include <QEvent>
 #include <QWidget>
+#include <functional>
 #include <stdexcept>
+#include <utility>
 
 #include "controls/str_utils.h"
 #include "platform/exception_guard.h"
@@ -56,11 +60,62 @@ class TFormPlacement::Session {
   bool opened_ = false;
 };
 
-TFormPlacement::TFormPlacement(QObject* owner) : QObject(owner) {
+TWinMinMaxInfo::TWinMinMaxInfo(TFormPlacement* owner) : TPersistent(owner), owner_(owner) {}
+
+void TWinMinMaxInfo::Assign(const TWinMinMaxInfo& source) {
+  info_ = source.info_;
+  if (owner_) owner_->MinMaxInfoModified();
+}
+
+bool TWinMinMaxInfo::DefaultMinMaxInfo() const {
+  return MaxPosLeft() == 0 && MaxPosTop() == 0 && MaxSizeHeight() == 0 && MaxSizeWidth() == 0 &&
+         MaxTrackHeight() == 0 && MaxTrackWidth() == 0 && MinTrackHeight() == 0 &&
+         MinTrackWidth() == 0;
+}
+
+void TWinMinMaxInfo::SetValue(int& field, int value) {
+  if (field == value) return;
+  field = value;
+  if (owner_) owner_->MinMaxInfoModified();
+}
+
+namespace {
+
+bool HasMaximizeButton(const QWidget* window) {
+  return window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint);
+}
+
+}  // namespace
+
+// The window's first child, so the first to go when the window is destroyed: the
+// placement's destroy handler then runs while the window's controls are all there.
+class TFormPlacement::DestroyNotice final : public QWidget {
+ public:
+  DestroyNotice(QWidget* window, TFormPlacement* placement)
+      : QWidget(window), placement_(placement) {
+    setAttribute(Qt::WA_DontShowOnScreen);
+    hide();
+    lower();
+  }
+  ~DestroyNotice() override {
+    if (placement_) placement_->FormDestroy();
+  }
+
+ private:
+  QPointer<TFormPlacement> placement_;
+};
+
+TFormPlacement::TFormPlacement(QObject* owner)
+    : QObject(owner), minMaxInfo_(new TWinMinMaxInfo(this)), winHook_(new TXcWindowHook(this)) {
+  winHook_->AfterMessage = std::bind_front(&TFormPlacement::WndMessage, this);
   if (QWidget* window = Window()) {
     Options = fpState | fpPosition;
     defaultSection_ = GetDefaultSection(window);
+    defMaximize_ = HasMaximizeButton(window);
     window->installEventFilter(this);
+    // A dialog closes with a result through done(), which sends no close event.
+    if (auto* dialog = qobject_cast<QDialog*>(window))
+      connect(dialog, &QDialog::finished, this, &TFormPlacement::FormCloseQuery);
   }
 }
 
@@ -94,19 +149,141 @@ QString TFormPlacement::IniSection() const {
 }
 
 bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == parent() && !event->spontaneous()) {
-    if (event->type() == QEvent::Show && Active) {
-      if (QWidget* window = Window()) defaultSection_ = GetDefaultSection(window);
-      RunGuarded([this] { RestoreFormPlacement(); });
-    } else if (event->type() == QEvent::Hide && Active && Window()) {
-      RunGuarded([this] { SaveFormPlacement(); });
+  if (watched != parent() || IsContinuing(this, event)) return false;
+  QWidget* window = Window();
+  if (event->type() == QEvent::Show && !event->spontaneous() && window) {
+    if (!std::exchange(loaded_, true)) {
+      new DestroyNotice(window, this);
+      Loaded();
     }
+    if (Active) FormShow();
+  } else if (event->type() == QEvent::Close && Active && Window() &&
+             !qobject_cast<QDialog*>(watched)) {
+    // The window's own close handling decides first; only an accepted close saves.
+    ContinueDispatch(this, watched, event);
+    if (event->isAccepted()) FormCloseQuery();
+    return true;
   }
   return false;
 }
 
+void TFormPlacement::FormShow() {
+  if (QWidget* window = Window()) defaultSection_ = GetDefaultSection(window);
+  RunGuarded([this] { RestoreFormPlacement(); });
+}
+
+void TFormPlacement::FormDestroy() {
+  if (!Active || saved_) return;
+  destroying_ = true;
+  RunGuarded([this] { SaveFormPlacement(); });
+  destroying_ = false;
+}
+
+void TFormPlacement::FormCloseQuery() {
+  if (Active && Window()) RunGuarded([this] { SaveFormPlacement(); });
+}
+
+void TFormPlacement::SetPreventResize(bool value) {
+  QWidget* window = Window();
+  if (!window || value == preventResize_) return;
+  preventResize_ = value;
+  UpdatePlacement();
+  if (value) defMaximize_ = HasMaximizeButton(window);
+  const bool maximize = !value && defMaximize_ && window->windowType() != Qt::Dialog;
+  if (HasMaximizeButton(window) != maximize) {
+    // New window flags make a new window: hidden and shown again, neither restored nor
+    // saved meanwhile.
+    struct Hold {
+      bool& active;
+      bool was;
+      ~Hold() { active = was; }
+    } hold{Active, std::exchange(Active, false)};
+    const bool visible = window->isVisible();
+    window->setWindowFlags(window->windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                           Qt::WindowMinimizeButtonHint);
+    window->setWindowFlag(Qt::WindowMaximizeButtonHint, maximize);
+    if (visible) window->show();
+  }
+  CheckToggleHook();
+}
+
+void TFormPlacement::MinMaxInfoModified() {
+  UpdatePlacement();
+  CheckToggleHook();
+}
+
+void TFormPlacement::UpdatePlacement() {
+  QWidget* window = Window();
+  if (!window || preventResize_ || !minMaxInfo_->DefaultMinMaxInfo() || !limited_) return;
+  limited_ = false;
+  fixedSize_ = QSize();
+  ApplyLimits(window, ownMinimum_, ownMaximum_);
+}
+
+void TFormPlacement::CheckToggleHook() {
+  QWidget* window = Window();
+  if (!window) return;
+  const bool limit = preventResize_ || !minMaxInfo_->DefaultMinMaxInfo();
+  if (limit && !limited_) {
+    ownMinimum_ = window->minimumSize();
+    ownMaximum_ = window->maximumSize();
+    limited_ = true;
+  }
+  if (!preventResize_) fixedSize_ = QSize();
+  winHook_->SetWinControl(limit ? window : nullptr);
+  if (limit) {
+    // The window asks for its limits now, not only at its next change.
+    QEvent query(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(window, &query);
+  }
+}
+
+void TFormPlacement::WndMessage(QObject*, QEvent* msg, bool&) {
+  QWidget* window = Window();
+  if (!window) return;
+  switch (msg->type()) {
+    case QEvent::Show:
+    case QEvent::Resize:
+    case QEvent::LayoutRequest:
+    case QEvent::WindowStateChange:
+      break;
+    default:
+      return;
+  }
+  if (preventResize_) {
+    if (!window->isVisible()) return;
+    if (!fixedSize_.isValid()) fixedSize_ = window->size();
+    ApplyLimits(window, fixedSize_, fixedSize_);
+    return;
+  }
+  const TWinMinMaxInfo& info = *minMaxInfo_;
+  if (info.DefaultMinMaxInfo()) return;
+  QSize minimum = ownMinimum_;
+  QSize maximum = ownMaximum_;
+  if (info.MinTrackWidth()) minimum.setWidth(info.MinTrackWidth());
+  if (info.MinTrackHeight()) minimum.setHeight(info.MinTrackHeight());
+  if (info.MaxTrackWidth()) maximum.setWidth(info.MaxTrackWidth());
+  if (info.MaxTrackHeight()) maximum.setHeight(info.MaxTrackHeight());
+  if (window->isMaximized()) {
+    if (info.MaxSizeWidth()) maximum.setWidth(qMin(maximum.width(), info.MaxSizeWidth()));
+    if (info.MaxSizeHeight()) maximum.setHeight(qMin(maximum.height(), info.MaxSizeHeight()));
+    if (msg->type() == QEvent::WindowStateChange && (info.MaxPosLeft() || info.MaxPosTop()))
+      window->move(info.MaxPosLeft(), info.MaxPosTop());
+  }
+  ApplyLimits(window, minimum, maximum);
+}
+
+void TFormPlacement::ApplyLimits(QWidget* window, QSize minimum, QSize maximum) {
+  if (window->minimumSize() != minimum) window->setMinimumSize(minimum);
+  if (window->maximumSize() != maximum) window->setMaximumSize(maximum);
+  // A size the window system gave past the limits is taken back.
+  const QSize bounded = window->size().expandedTo(minimum).boundedTo(maximum);
+  if (bounded != window->size()) window->resize(bounded);
+}
+
 void TFormPlacement::SaveFormPlacement() {
-  if (!restored_ || !Active) return;
+  if (!restored_ && Active) return;
   OpenSettings(false);
   struct Close {
     TFormPlacement* self;
@@ -114,7 +291,7 @@ void TFormPlacement::SaveFormPlacement() {
   } close{this};
   WriteInteger(QStringLiteral("FormVersion"), Version);
   SavePlacement();
-  if (OnSavePlacement) OnSavePlacement(this);
+  Save();
   saved_ = true;
 }
 
@@ -128,7 +305,7 @@ void TFormPlacement::RestoreFormPlacement() {
   if (ReadInteger(QStringLiteral("FormVersion"), 0) >= Version) {
     RestorePlacement();
     restored_ = true;
-    if (OnRestorePlacement) OnRestorePlacement(this);
+    Restore();
     QWidget* window = Window();
     if ((Options & fpActiveControl) && window) {
       const QString name =
@@ -140,6 +317,16 @@ void TFormPlacement::RestoreFormPlacement() {
     }
   }
   restored_ = true;
+  settings_.reset();
+  UpdatePlacement();
+}
+
+void TFormPlacement::Save() {
+  if (OnSavePlacement) OnSavePlacement(this);
+}
+
+void TFormPlacement::Restore() {
+  if (OnRestorePlacement) OnRestorePlacement(this);
 }
 
 void TFormPlacement::SavePlacement() {

@@ -2,8 +2,9 @@
 // Keeps a window's settings between runs in the settings store: its placement, focused
 // control and version (TFormPlacement), and further the published properties of its
 // controls and named values of its own (TFormStorage). It restores them when the window
-// is shown, before the window's own show handling, and saves them when the window is
-// closed (hidden) or destroyed after a restore.
+// is shown, before the window's own show handling, and saves them after a close that the
+// window accepted (a dialog's done() included) or when the window is destroyed after a
+// restore. It can also limit the window's size through its own window hook.
 
 #include <QList>
 #include <QObject>
@@ -15,9 +16,13 @@
 #include <memory>
 #include <vector>
 
+#include <QSize>
+
 #include "controls/props_storage.h"
 #include "controls/settings_access.h"
+#include "controls/window_hook.h"
 
+class QEvent;
 class QWidget;
 class TFormPlacement;
 
@@ -57,8 +62,62 @@ class TIniLink {
   TFormPlacement* storage_ = nullptr;
 };
 
+// Size limits of a placement's window, in pixels of its client area; 0 leaves a limit
+// to the system. The maximised size and position are asked of the window manager, which
+// may ignore them.
+class TWinMinMaxInfo : public TPersistent {
+  Q_OBJECT
+  Q_PROPERTY(int MaxPosLeft READ MaxPosLeft WRITE SetMaxPosLeft)
+  Q_PROPERTY(int MaxPosTop READ MaxPosTop WRITE SetMaxPosTop)
+  Q_PROPERTY(int MaxSizeHeight READ MaxSizeHeight WRITE SetMaxSizeHeight)
+  Q_PROPERTY(int MaxSizeWidth READ MaxSizeWidth WRITE SetMaxSizeWidth)
+  Q_PROPERTY(int MaxTrackHeight READ MaxTrackHeight WRITE SetMaxTrackHeight)
+  Q_PROPERTY(int MaxTrackWidth READ MaxTrackWidth WRITE SetMaxTrackWidth)
+  Q_PROPERTY(int MinTrackHeight READ MinTrackHeight WRITE SetMinTrackHeight)
+  Q_PROPERTY(int MinTrackWidth READ MinTrackWidth WRITE SetMinTrackWidth)
+
+ public:
+  explicit TWinMinMaxInfo(TFormPlacement* owner);
+  // Copies every value and tells the placement.
+  void Assign(const TWinMinMaxInfo& source);
+  // All eight values 0.
+  bool DefaultMinMaxInfo() const;
+
+  int MaxPosLeft() const { return info_.maxPosition.x; }
+  int MaxPosTop() const { return info_.maxPosition.y; }
+  int MaxSizeHeight() const { return info_.maxSize.y; }
+  int MaxSizeWidth() const { return info_.maxSize.x; }
+  int MaxTrackHeight() const { return info_.maxTrackSize.y; }
+  int MaxTrackWidth() const { return info_.maxTrackSize.x; }
+  int MinTrackHeight() const { return info_.minTrackSize.y; }
+  int MinTrackWidth() const { return info_.minTrackSize.x; }
+  void SetMaxPosLeft(int value) { SetValue(info_.maxPosition.x, value); }
+  void SetMaxPosTop(int value) { SetValue(info_.maxPosition.y, value); }
+  void SetMaxSizeHeight(int value) { SetValue(info_.maxSize.y, value); }
+  void SetMaxSizeWidth(int value) { SetValue(info_.maxSize.x, value); }
+  void SetMaxTrackHeight(int value) { SetValue(info_.maxTrackSize.y, value); }
+  void SetMaxTrackWidth(int value) { SetValue(info_.maxTrackSize.x, value); }
+  void SetMinTrackHeight(int value) { SetValue(info_.minTrackSize.y, value); }
+  void SetMinTrackWidth(int value) { SetValue(info_.minTrackSize.x, value); }
+
+ private:
+  struct Point {
+    int x = 0;
+    int y = 0;
+  };
+  struct MinMaxRecord {
+    Point reserved, maxSize, maxPosition, minTrackSize, maxTrackSize;
+  };
+  void SetValue(int& field, int value);
+  TFormPlacement* owner_;
+  MinMaxRecord info_;
+};
+
 class TFormPlacement : public QObject {
   Q_OBJECT
+  Q_PROPERTY(bool PreventResize READ PreventResize WRITE SetPreventResize)
+  Q_PROPERTY(TWinMinMaxInfo* MinMaxInfo READ MinMaxInfo)
+
  public:
   // owner: the window whose settings are kept; the placement is its child.
   explicit TFormPlacement(QObject* owner);
@@ -80,7 +139,21 @@ class TFormPlacement : public QObject {
   const QString& IniSectionAsSet() const { return iniSection_; }
   void SetIniSection(const QString& section) { iniSection_ = section; }
 
-  // Does nothing unless a restore has run and Active is set; failures pass on.
+  // Unlimited windows only: gives the window back the size limits it had before the
+  // placement limited it (the maximised frame is the window manager's on this system).
+  void UpdatePlacement();
+  // The window can be neither resized nor maximised; its maximise button goes, and
+  // comes back when unset if it had one (not for a dialog).
+  bool PreventResize() const { return preventResize_; }
+  void SetPreventResize(bool value);
+  TWinMinMaxInfo* MinMaxInfo() const { return minMaxInfo_; }
+  void SetMinMaxInfo(const TWinMinMaxInfo& value) { minMaxInfo_->Assign(value); }
+  // The window had a maximise button when the placement took it over or PreventResize
+  // was set.
+  bool DefMaximize() const { return defMaximize_; }
+
+  // An active placement does nothing until a restore has run; an inactive one (a
+  // direct call) always saves. Failures pass on.
   void SaveFormPlacement();
   void RestoreFormPlacement();
   bool Saved() const { return saved_; }
@@ -101,16 +174,33 @@ class TFormPlacement : public QObject {
   TSettingsObject* SettingsObject() const { return settings_.get(); }
 
  protected:
+  // Once the window is built: at its first show.
+  virtual void Loaded() {}
   virtual void SavePlacement();
   virtual void RestorePlacement();
+  // Fire OnSavePlacement and OnRestorePlacement.
+  virtual void Save();
+  virtual void Restore();
   bool eventFilter(QObject* watched, QEvent* event) override;
   QWidget* Window() const;
   void SetRestored() { restored_ = true; }
 
  private:
   friend class TIniLink;
+  friend class TWinMinMaxInfo;
   // Opens a settings object for one call unless one is open.
   class Session;
+  class DestroyNotice;
+
+  // The window's show, close-query and destroy handlers, chained before its own.
+  void FormShow();
+  void FormCloseQuery();
+  void FormDestroy();
+  // The hook's AfterMessage: keeps the window within its limits.
+  void WndMessage(QObject* sender, QEvent* msg, bool& handled);
+  void MinMaxInfoModified();
+  void CheckToggleHook();
+  void ApplyLimits(QWidget* window, QSize minimum, QSize maximum);
 
   QString iniFileName_;
   QString iniSection_;
@@ -120,6 +210,16 @@ class TFormPlacement : public QObject {
   bool saved_ = false;
   bool restored_ = false;
   bool destroying_ = false;
+  bool loaded_ = false;
+  bool preventResize_ = false;
+  bool defMaximize_ = false;
+  TWinMinMaxInfo* minMaxInfo_;
+  TXcWindowHook* winHook_;
+  // The window's own limits, given back when the placement stops limiting it.
+  QSize ownMinimum_;
+  QSize ownMaximum_;
+  bool limited_ = false;
+  QSize fixedSize_;  // with PreventResize, once shown
 };
 
 class TStoredValues;
@@ -184,6 +284,7 @@ class TFormStorage : public TFormPlacement {
   virtual void RestoreProperties();
 
  protected:
+  void Loaded() override { ResolveStoredProps(); }
   void SavePlacement() override;
   void RestorePlacement() override;
 

@@ -1,6 +1,7 @@
 #include "controls/props_storage.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMetaProperty>
@@ -9,9 +10,97 @@
 #include <QWidget>
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "archive/number_text.h"
 #include "controls/str_utils.h"
+
+TCollection::TCollection(TItemClass itemClass, QObject* parent)
+    : TPersistent(parent), itemClass_(std::move(itemClass)) {}
+
+TCollectionItem* TCollection::Add() {
+  TCollectionItem* item = itemClass_(this);
+  items_.append(item);
+  if (updateCount_ == 0) Update();
+  return item;
+}
+
+void TCollection::Clear() {
+  if (items_.isEmpty()) return;
+  BeginUpdate();
+  qDeleteAll(std::exchange(items_, {}));
+  EndUpdate();
+}
+
+void TCollection::EndUpdate() {
+  if (updateCount_ > 0 && --updateCount_ == 0) Update();
+}
+
+int ColorToRgbValue(const QColor& color) {
+  return color.red() | color.green() << 8 | color.blue() << 16;
+}
+
+QColor RgbValueToColor(int value) {
+  return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+TFontProps::TFontProps(QWidget* widget) : TPersistent(widget), widget_(widget) {}
+
+TFontProps* TFontProps::Of(QWidget* widget) {
+  if (auto* existing = widget->findChild<TFontProps*>(QString(), Qt::FindDirectChildrenOnly))
+    return existing;
+  return new TFontProps(widget);
+}
+
+int TFontProps::Color() const {
+  return ColorToRgbValue(widget_->palette().color(widget_->foregroundRole()));
+}
+
+void TFontProps::SetColor(int color) {
+  QPalette palette = widget_->palette();
+  palette.setColor(widget_->foregroundRole(), RgbValueToColor(color));
+  widget_->setPalette(palette);
+}
+
+QString TFontProps::Name() const {
+  return widget_->font().family();
+}
+
+void TFontProps::SetName(const QString& name) {
+  QFont font = widget_->font();
+  font.setFamily(name);
+  widget_->setFont(font);
+}
+
+int TFontProps::Size() const {
+  return widget_->font().pointSize();
+}
+
+void TFontProps::SetSize(int size) {
+  if (size <= 0) return;
+  QFont font = widget_->font();
+  font.setPointSize(size);
+  widget_->setFont(font);
+}
+
+TFontProps::TFontStyles TFontProps::Style() const {
+  const QFont font = widget_->font();
+  TFontStyles style;
+  style.setFlag(fsBold, font.bold());
+  style.setFlag(fsItalic, font.italic());
+  style.setFlag(fsUnderline, font.underline());
+  style.setFlag(fsStrikeOut, font.strikeOut());
+  return style;
+}
+
+void TFontProps::SetStyle(TFontStyles style) {
+  QFont font = widget_->font();
+  font.setBold(style.testFlag(fsBold));
+  font.setItalic(style.testFlag(fsItalic));
+  font.setUnderline(style.testFlag(fsUnderline));
+  font.setStrikeOut(style.testFlag(fsStrikeOut));
+  widget_->setFont(font);
+}
 
 namespace {
 
@@ -107,6 +196,16 @@ void AddAdapterProperties(const QObject* object, std::vector<TPropInfo>& list) {
     };
     list.push_back(text);
   }
+  if (object->isWidgetType()) {
+    TPropInfo font = MakeProp(QStringLiteral("Font"), TPropKind::Class);
+    font.ClassType = &TFontProps::staticMetaObject;
+    font.Read = [](const QObject* o) {
+      return QVariant::fromValue<QObject*>(
+          TFontProps::Of(const_cast<QWidget*>(static_cast<const QWidget*>(o))));
+    };
+    font.Write = [](QObject*, const QVariant&) { return false; };
+    list.push_back(font);
+  }
 }
 
 // The kind of a value type; false for types without a stored form.
@@ -153,11 +252,16 @@ bool KindOfType(QMetaType type, TPropInfo& info) {
     case QMetaType::QVariant:
       info.Kind = TPropKind::Variant;
       return true;
+    case QMetaType::QColor:
+      info.Kind = TPropKind::Integer;
+      info.IsColor = true;
+      return true;
     default:
       break;
   }
   if (type.flags().testFlag(QMetaType::PointerToQObject)) {
     info.Kind = TPropKind::Class;
+    info.ClassType = type.metaObject();
     return true;
   }
   return false;
@@ -172,8 +276,17 @@ void AddMetaProperty(const QMetaProperty& meta, std::vector<TPropInfo>& list) {
   } else if (!KindOfType(meta.metaType(), info)) {
     return;
   }
-  info.Read = [meta](const QObject* o) { return meta.read(o); };
-  info.Write = [meta](QObject* o, const QVariant& v) { return meta.write(o, v); };
+  if (info.IsColor) {
+    info.Read = [meta](const QObject* o) {
+      return QVariant(ColorToRgbValue(meta.read(o).value<QColor>()));
+    };
+    info.Write = [meta](QObject* o, const QVariant& v) {
+      return meta.write(o, RgbValueToColor(v.toInt()));
+    };
+  } else {
+    info.Read = [meta](const QObject* o) { return meta.read(o); };
+    info.Write = [meta](QObject* o, const QVariant& v) { return meta.write(o, v); };
+  }
   list.push_back(info);
 }
 
@@ -200,8 +313,14 @@ bool Listed(const std::vector<TPropInfo>& list, const QString& name) {
 
 TPropInfoList::TPropInfoList(const QObject* object) {
   if (!object) return;
-  AddAdapterProperties(object, list_);
   const QMetaObject* meta = object->metaObject();
+  if (qobject_cast<const TPersistent*>(object)) {
+    // A group has only its own properties: no name, tag or dynamic ones.
+    for (int i = QObject::staticMetaObject.propertyCount(); i < meta->propertyCount(); ++i)
+      AddMetaProperty(meta->property(i), list_);
+    return;
+  }
+  AddAdapterProperties(object, list_);
   for (int i = 0; i < meta->propertyCount(); ++i)
     if (!Listed(list_, QString::fromLatin1(meta->property(i).name())))
       AddMetaProperty(meta->property(i), list_);
@@ -289,6 +408,14 @@ QString ScalarText(const TPropInfo& prop, const QVariant& value) {
 
 }  // namespace
 
+namespace {
+
+bool IsGroup(const TPropInfo& prop) {
+  return prop.ClassType && prop.ClassType->inherits(&TPersistent::staticMetaObject);
+}
+
+}  // namespace
+
 QString TPropsStorage::ComponentReference(const QObject* component) const {
   if (!component) return QStringLiteral("(null)");
   const QString name = component->objectName();
@@ -335,6 +462,62 @@ void TPropsStorage::LoadStringList(const TPropInfo& prop) {
   prop.Write(AObject, lines);
 }
 
+std::unique_ptr<TPropsStorage> TPropsStorage::CreateStorage() const {
+  return std::make_unique<TPropsStorage>();
+}
+
+std::unique_ptr<TPropsStorage> TPropsStorage::Nested(QObject* object, const QString& prefix,
+                                                     const QString& section) const {
+  std::unique_ptr<TPropsStorage> nested = CreateStorage();
+  nested->AObject = object;
+  nested->Prefix = prefix;
+  nested->Section = section;
+  nested->ReadHandler = ReadHandler;
+  nested->WriteHandler = WriteHandler;
+  nested->EraseHandler = EraseHandler;
+  return nested;
+}
+
+void TPropsStorage::StoreObjectProps() {
+  const TPropInfoList props(AObject);
+  for (int i = 0; i < props.Count(); ++i) StoreProperty(&props.Items(i));
+}
+
+void TPropsStorage::LoadObjectProps() {
+  const TPropInfoList props(AObject);
+  for (int i = 0; i < props.Count(); ++i) LoadProperty(&props.Items(i));
+}
+
+void TPropsStorage::StoreCollection(const TPropInfo& prop, TCollection* collection) {
+  const QString name = GetItemName(prop.Name);
+  const QString sub = Section + u'.' + name;
+  EraseSection(sub);
+  WriteString(Section, name + QStringLiteral(".Count"), IntToText(collection->Count()));
+  for (int i = 0; i < collection->Count(); ++i)
+    Nested(collection->Items(i), QStringLiteral("Item%1_").arg(i), sub)->StoreObjectProps();
+}
+
+void TPropsStorage::LoadCollection(const TPropInfo& prop, TCollection* collection) {
+  const QString name = GetItemName(prop.Name);
+  const QString sub = Section + u'.' + name;
+  // A hand-edited count beyond any real list counts as bad text.
+  constexpr int kMaxItems = 65535;
+  const std::optional<int> stored = TextToInt(
+      ReadString(Section, name + QStringLiteral(".Count"), IntToText(collection->Count())));
+  const int count = stored && *stored >= 0 && *stored <= kMaxItems ? *stored : collection->Count();
+  collection->BeginUpdate();
+  struct End {
+    TCollection* collection;
+    ~End() { collection->EndUpdate(); }
+  } end{collection};
+  if (count != collection->Count()) {
+    collection->Clear();
+    for (int i = 0; i < count; ++i) collection->Add();
+  }
+  for (int i = 0; i < count; ++i)
+    Nested(collection->Items(i), QStringLiteral("Item%1_").arg(i), sub)->LoadObjectProps();
+}
+
 void TPropsStorage::StoreProperty(const TPropInfo* prop) {
   if (!prop || !AObject) return;
   const QVariant value = prop->Read(AObject);
@@ -343,6 +526,13 @@ void TPropsStorage::StoreProperty(const TPropInfo* prop) {
     text = ScalarText(*prop, value);
   } else if (prop->IsStringList) {
     StoreStringList(*prop);
+    return;
+  } else if (IsGroup(*prop)) {
+    QObject* object = value.value<QObject*>();
+    if (auto* collection = qobject_cast<TCollection*>(object))
+      StoreCollection(*prop, collection);
+    else if (object)
+      Nested(object, GetItemName(prop->Name), Section)->StoreObjectProps();
     return;
   } else {
     text = ComponentReference(value.value<QObject*>());
@@ -371,6 +561,14 @@ void TPropsStorage::LoadProperty(const TPropInfo* prop) {
     if (prop->Kind == TPropKind::Class) {
       if (prop->IsStringList) {
         LoadStringList(*prop);
+        return;
+      }
+      if (IsGroup(*prop)) {
+        QObject* object = prop->Read(AObject).value<QObject*>();
+        if (auto* collection = qobject_cast<TCollection*>(object))
+          LoadCollection(*prop, collection);
+        else if (object)
+          Nested(object, GetItemName(prop->Name), Section)->LoadObjectProps();
         return;
       }
       const QString text = TrimBlank(ReadString(Section, GetItemName(prop->Name), {}));

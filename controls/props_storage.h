@@ -3,7 +3,7 @@
 // handlers that the user binds to a settings store. A property is a Qt meta-object
 // property, a dynamic property, "Tag" (an integer every object has, 0 until set) or one
 // of the adapter properties of the standard controls: "Items", "Text" and "ItemIndex"
-// of a combo box and "Text" of a line edit.
+// of a combo box, "Text" of a line edit and "Font" of every widget.
 
 #include <QList>
 #include <QMetaEnum>
@@ -15,6 +15,83 @@
 #include <memory>
 #include <vector>
 
+class QColor;
+class QWidget;
+
+// A group of properties that an object holds (a font, size limits): stored with its
+// holder's value name in front, never as a reference. Its published properties are its
+// own Q_PROPERTYs.
+class TPersistent : public QObject {
+  Q_OBJECT
+ public:
+  using QObject::QObject;
+};
+
+class TCollectionItem : public TPersistent {
+  Q_OBJECT
+ public:
+  using TPersistent::TPersistent;
+};
+
+// Items of one class, owned by the collection; stored item by item.
+class TCollection : public TPersistent {
+  Q_OBJECT
+ public:
+  using TItemClass = std::function<TCollectionItem*(TCollection* owner)>;
+  TCollection(TItemClass itemClass, QObject* parent);
+
+  int Count() const { return int(items_.size()); }
+  TCollectionItem* Items(int index) const { return items_.at(index); }
+  TCollectionItem* Add();
+  void Clear();
+  // Changes made between them are reported once, by Update at the end.
+  void BeginUpdate() { ++updateCount_; }
+  void EndUpdate();
+
+ protected:
+  virtual void Update() {}
+
+ private:
+  TItemClass itemClass_;
+  QList<TCollectionItem*> items_;
+  int updateCount_ = 0;
+};
+
+// The font of a widget as a property group: Color (an RGB value, red in the low
+// byte), Name, Size and Style.
+class TFontProps : public TPersistent {
+  Q_OBJECT
+  Q_PROPERTY(int Color READ Color WRITE SetColor)
+  Q_PROPERTY(QString Name READ Name WRITE SetName)
+  Q_PROPERTY(int Size READ Size WRITE SetSize)
+  Q_PROPERTY(TFontStyles Style READ Style WRITE SetStyle)
+
+ public:
+  enum TFontStyle { fsBold = 0x1, fsItalic = 0x2, fsUnderline = 0x4, fsStrikeOut = 0x8 };
+  Q_DECLARE_FLAGS(TFontStyles, TFontStyle)
+  Q_FLAG(TFontStyles)
+
+  // The widget's font group, made on first use.
+  static TFontProps* Of(QWidget* widget);
+  int Color() const;
+  void SetColor(int color);
+  QString Name() const;
+  void SetName(const QString& name);
+  int Size() const;
+  void SetSize(int size);
+  TFontStyles Style() const;
+  void SetStyle(TFontStyles style);
+
+ private:
+  explicit TFontProps(QWidget* widget);
+  QWidget* widget_;
+};
+Q_DECLARE_OPERATORS_FOR_FLAGS(TFontProps::TFontStyles)
+
+// 0x00BBGGRR and back.
+int ColorToRgbValue(const QColor& color);
+QColor RgbValueToColor(int value);
+
 enum class TPropKind { Integer, Char, Enumeration, Float, String, Set, Class, Variant, Int64 };
 
 // One published property of an object's class.
@@ -23,8 +100,12 @@ struct TPropInfo {
   TPropKind Kind = TPropKind::Integer;
   QMetaEnum Enum;             // Enumeration (except Booleans) and Set
   bool IsBool = false;        // an enumeration of False and True
+  bool IsColor = false;       // an Integer kept as a QColor
   int Digits = 15;            // significant digits of a Float
-  bool IsStringList = false;  // a Class that holds lines; else a component reference
+  bool IsStringList = false;  // a Class that holds lines
+  // Of any other Class: the object's class; a TCollection or TPersistent is stored
+  // through a nested storage, anything else as a component reference.
+  const QMetaObject* ClassType = nullptr;
   std::function<QVariant(const QObject*)> Read;
   // False when the value was refused.
   std::function<bool(QObject*, const QVariant&)> Write;
@@ -75,6 +156,8 @@ class TPropsStorage {
   virtual void WriteString(const QString& section, const QString& ident, const QString& value);
   virtual void EraseSection(const QString& section);
   virtual QString GetItemName(const QString& propName) const { return Prefix + propName; }
+  // The storage of a nested object: collection items and property groups.
+  virtual std::unique_ptr<TPropsStorage> CreateStorage() const;
 
   // Failures of a store pass to the caller; a failed load leaves the property as it was.
   void StoreProperty(const TPropInfo* prop);
@@ -86,6 +169,13 @@ class TPropsStorage {
   void ProcessObjectsProps(QObject* root, TStoredList& list, bool store);
   void StoreStringList(const TPropInfo& prop);
   void LoadStringList(const TPropInfo& prop);
+  // Every property of AObject.
+  void StoreObjectProps();
+  void LoadObjectProps();
+  std::unique_ptr<TPropsStorage> Nested(QObject* object, const QString& prefix,
+                                        const QString& section) const;
+  void StoreCollection(const TPropInfo& prop, TCollection* collection);
+  void LoadCollection(const TPropInfo& prop, TCollection* collection);
   QString ComponentReference(const QObject* component) const;
   QObject* ResolveReference(const QString& text) const;
 

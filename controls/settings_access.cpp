@@ -1,9 +1,11 @@
 #include "controls/settings_access.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMainWindow>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QWidget>
@@ -179,20 +181,39 @@ void WriteScreenString(TSettingsObject* settings, const QString& section, const 
   IniWriteString(settings, section, ident, value);
 }
 
+namespace {
+
+constexpr int kRestoreToMaximized = 2;  // the placement's flag: un-minimising maximises
+
+// The program's main window: its first top-level main window.
+const QWidget* MainWindow() {
+  for (const QWidget* widget : QApplication::topLevelWidgets())
+    if (qobject_cast<const QMainWindow*>(widget)) return widget;
+  return nullptr;
+}
+
+}  // namespace
+
 void WriteFormPlacement(QWidget* window, TSettingsObject* settings, const QString& section) {
   if (!window) return;
+  const Qt::WindowStates state = window->windowState();
   int showCmd = kShowNormal;
-  if (window->isMinimized())
+  if (state & Qt::WindowMinimized)
     showCmd = kShowMinimized;
-  else if (window->isMaximized())
+  else if (state & Qt::WindowMaximized)
     showCmd = kShowMaximized;
+  const int flags =
+      (state & Qt::WindowMinimized) && (state & Qt::WindowMaximized) ? kRestoreToMaximized : 0;
+  // No window system here keeps an icon position; a maximised window's is where it is.
+  const QPoint maxPos =
+      (state & Qt::WindowMaximized) ? window->frameGeometry().topLeft() : QPoint(-1, -1);
   const QRect normal =
       window->normalGeometry().isValid() ? window->normalGeometry() : window->geometry();
-  IniWriteInteger(settings, section, QStringLiteral("Flags"), 0);
+  IniWriteInteger(settings, section, QStringLiteral("Flags"), flags);
   IniWriteInteger(settings, section, QStringLiteral("ShowCmd"), showCmd);
   IniWriteInteger(settings, section, QStringLiteral("PixelsPerInch"), ScreenPixelsPerInch());
-  // Qt keeps no minimised or maximised position of its own: the system's "not set".
-  WriteScreenString(settings, section, QStringLiteral("MinMaxPos"), FourNumbers(-1, -1, -1, -1));
+  WriteScreenString(settings, section, QStringLiteral("MinMaxPos"),
+                    FourNumbers(-1, -1, maxPos.x(), maxPos.y()));
   WriteScreenString(settings, section, QStringLiteral("NormPos"),
                     FourNumbers(normal.left(), normal.top(), normal.left() + normal.width(),
                                 normal.top() + normal.height()));
@@ -201,6 +222,9 @@ void WriteFormPlacement(QWidget* window, TSettingsObject* settings, const QStrin
 void ReadFormPlacement(QWidget* window, const TSettingsObject* settings, const QString& section,
                        bool loadState, bool loadPosition) {
   if (!window || (!loadState && !loadPosition)) return;
+  // Placed by the system: the program never moved nor sized the window itself.
+  const bool defaultPosition =
+      !window->testAttribute(Qt::WA_Moved) && !window->testAttribute(Qt::WA_Resized);
   if (loadPosition) {
     bool found = !ReadScreenString(settings, section, QStringLiteral("MinMaxPos")).isEmpty();
     const QString norm = ReadScreenString(settings, section, QStringLiteral("NormPos"));
@@ -227,8 +251,16 @@ void ReadFormPlacement(QWidget* window, const TSettingsObject* settings, const Q
     }
   }
   if (loadState) {
-    Qt::WindowStates state = Qt::WindowNoState;
+    // The main (or only) window placed by the system opens maximised.
+    const QWidget* main = MainWindow();
+    Qt::WindowStates state =
+        (!main || main == window) && defaultPosition ? Qt::WindowMaximized : Qt::WindowNoState;
     switch (IniReadInteger(settings, section, QStringLiteral("ShowCmd"), kShowHide)) {
+      case 1:
+      case 5:
+      case 9:
+        state = Qt::WindowNoState;
+        break;
       case 2:
       case 6:
       case 7:

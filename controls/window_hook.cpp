@@ -1,7 +1,9 @@
 #include "controls/window_hook.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <exception>
+#include <utility>
 
 #include "platform/exception_guard.h"
 
@@ -76,7 +78,8 @@ void TControlHook::RemoveHook(TXcWindowHook* hook) {
 }
 
 void TControlHook::Install() {
-  if (installed_) return;
+  // Installed again in front of whatever came since, as a window procedure is.
+  control_->removeEventFilter(this);
   control_->installEventFilter(this);
   installed_ = true;
 }
@@ -103,7 +106,7 @@ void TControlHook::Notify(QEvent* event, bool& handled, bool after) {
 }
 
 bool TControlHook::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != control_ || dispatching_ || hooks_.isEmpty()) return false;
+  if (watched != control_ || hooks_.isEmpty() || IsContinuing(this, event)) return false;
   bool handled = false;
   if (event->type() != QEvent::Quit) Notify(event, handled, false);
   // A pending deletion always reaches the control, whatever a hook says, and nothing
@@ -114,20 +117,39 @@ bool TControlHook::eventFilter(QObject* watched, QEvent* event) {
   for (const auto& hook : hooks_)
     if (hook && hook->AfterMessage) wantsAfter = true;
   if (!wantsAfter) return false;
-  // The control's own handling, so the after calls see its outcome.
+  // Back in front of filters installed since, so that they see the event only once
+  // from now on: it is filtered here, and the list may change under Qt's loop.
+  Install();
   QPointer<TControlHook> self(this);
-  dispatching_ = true;
   try {
-    static_cast<QObject*>(control_)->event(event);
+    ContinueDispatch(this, control_, event);
   } catch (...) {
-    if (self) {
-      dispatching_ = false;
-      Notify(event, handled, true);
-    }
+    if (self) Notify(event, handled, true);
     throw;
   }
-  if (!self) return true;
-  dispatching_ = false;
-  Notify(event, handled, true);
+  if (self) Notify(event, handled, true);
   return true;
+}
+
+namespace {
+
+// The (filter, event) pairs being run past their filter, innermost last.
+QList<std::pair<const QObject*, const QEvent*>>& Continuing() {
+  static QList<std::pair<const QObject*, const QEvent*>> pairs;
+  return pairs;
+}
+
+}  // namespace
+
+bool IsContinuing(const QObject* filter, const QEvent* event) {
+  return Continuing().contains(std::pair(filter, event));
+}
+
+bool ContinueDispatch(QObject* filter, QObject* receiver, QEvent* event) {
+  Continuing().append({filter, event});
+  struct Pop {
+    ~Pop() { Continuing().removeLast(); }
+  } pop;
+  // notify, not sendEvent: a spontaneous event stays spontaneous.
+  return QCoreApplication::instance()->notify(receiver, event);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Lets any number of users see a control's events before and after the control's own
 // handling, and handle one instead of it. Per control one TControlHook (a child of the
-// control, so it goes with it) filters the events and calls the hooks in turn.
+// control, so it goes with it) filters the events and calls the hooks in turn. What was
+// installed on the control before the hooks (event filters, then the control's own
+// handling) runs between the before and the after calls.
 
 #include <QObject>
 #include <QPointer>
@@ -70,5 +72,14 @@ class TControlHook : public QObject {
   QWidget* control_;
   QList<QPointer<TXcWindowHook>> hooks_;  // in the order attached
   bool installed_ = false;
-  bool dispatching_ = false;
 };
+
+// Runs, from inside filter's eventFilter, what comes after that filter for the event:
+// the filters installed on receiver before it, then the receiver's own handling; their
+// result is returned and filter must then report the event as filtered. Filters
+// installed after filter see the event once more. A control hook therefore moves back in
+// front at each event: a filter installed after it sees one event twice and from then
+// on runs between the hooks' before and after calls.
+bool ContinueDispatch(QObject* filter, QObject* receiver, QEvent* event);
+// True while ContinueDispatch runs that event past that filter: it must let it through.
+bool IsContinuing(const QObject* filter, const QEvent* event);

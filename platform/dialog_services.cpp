@@ -3,8 +3,13 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
 
 namespace {
 
@@ -26,11 +31,79 @@ class QtFileDialog final : public FileDialogService {
   }
 };
 
+// The folders-only dialog, built from Qt's own widgets so that its OK button and its
+// selection can be reached.
+class BrowseDialog final : public QFileDialog, public FolderBrowser {
+ public:
+  explicit BrowseDialog(const FolderDialogRequest& r) : QFileDialog(nullptr, r.title), request_(r) {
+    setOption(QFileDialog::DontUseNativeDialog);
+    setOption(QFileDialog::ShowDirsOnly);
+    setFileMode(QFileDialog::Directory);
+    setWindowModality(Qt::ApplicationModal);
+    if (!r.places.isEmpty()) setSidebarUrls(r.places);
+    if (!r.startDirectory.isEmpty()) setDirectory(r.startDirectory);
+    if (QPushButton* ok = Ok()) ok->installEventFilter(this);
+    connect(this, &QFileDialog::currentChanged, this, &BrowseDialog::SelectionChanged);
+    connect(this, &QFileDialog::directoryEntered, this, &BrowseDialog::SelectionChanged);
+    if (auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+      connect(edit, &QLineEdit::textChanged, this, &BrowseDialog::SelectionChanged);
+  }
+
+  QString Run() {
+    adjustSize();
+    if (request_.initialized) request_.initialized(*this);
+    SelectionChanged();
+    if (exec() != QDialog::Accepted) return {};
+    return WithoutTrailingSeparator(selectedFiles().value(0));
+  }
+
+  QDialog* Window() override { return this; }
+  void EnableOk(bool enable) override {
+    okAllowed_ = enable;
+    if (QPushButton* ok = Ok()) ok->setEnabled(enable);
+  }
+
+  void accept() override {
+    if (okAllowed_) QFileDialog::accept();
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // The dialog enables its button by its own rules; the callback's word stands.
+    if (event->type() == QEvent::EnabledChange && watched == Ok() &&
+        Ok()->isEnabled() != okAllowed_)
+      Ok()->setEnabled(okAllowed_);
+    return QFileDialog::eventFilter(watched, event);
+  }
+
+ private:
+  QPushButton* Ok() const {
+    auto* box = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    return box ? box->button(QDialogButtonBox::Open) : nullptr;
+  }
+
+  void SelectionChanged() {
+    const QString path = WithoutTrailingSeparator(selectedFiles().value(0));
+    if (reported_ && path == selection_) return;
+    reported_ = true;
+    selection_ = path;
+    if (request_.selectionChanged) request_.selectionChanged(*this, path);
+  }
+
+  FolderDialogRequest request_;
+  QString selection_;
+  bool reported_ = false;
+  bool okAllowed_ = true;
+};
+
 class QtFolderDialog final : public FolderDialogService {
  public:
   QString ExistingDirectory(const FolderDialogRequest& r) override {
-    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), r.title,
-                                             r.startDirectory, QFileDialog::ShowDirsOnly);
+    // The active window comes back to the front once the dialog is gone.
+    const QPointer<QWidget> active = QApplication::activeWindow();
+    const QString chosen = BrowseDialog(r).Run();
+    if (active) active->activateWindow();
+    return chosen;
   }
 };
 
@@ -82,6 +155,11 @@ QString GetSaveFileName(const FileDialogRequest& request) {
 
 QString GetExistingDirectory(const FolderDialogRequest& request) {
   return ServiceHook<FolderDialogService>::Current().ExistingDirectory(request);
+}
+
+QString WithoutTrailingSeparator(QString path) {
+  while (path.size() > 1 && path.endsWith(u'/')) path.chop(1);
+  return path;
 }
 
 std::optional<QColor> GetColor(const ColorDialogRequest& request) {

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
 #include <QString>
 #include <QUrl>
+#include <functional>
 #include <optional>
 
 #include "platform/service_hook.h"
+
+class QDialog;
 
 // Filters are written the system's way: "description|pattern|description|pattern".
 struct FileDialogRequest {
@@ -24,17 +28,32 @@ class FileDialogService {
   static FileDialogService& Default();  // QFileDialog
 };
 
+// The open folder browser as its callbacks see it.
+class FolderBrowser {
+ public:
+  virtual ~FolderBrowser() = default;
+  virtual QDialog* Window() = 0;
+  // A disabled OK button also refuses Enter.
+  virtual void EnableOk(bool enable) = 0;
+};
+
 struct FolderDialogRequest {
   QString title;
   QString startDirectory;  // empty: no preselection
+  QList<QUrl> places;      // the roots offered beside the folders; empty: the dialog's own
+  // Once the dialog is made, before it shows.
+  std::function<void(FolderBrowser&)> initialized;
+  // The folder that OK would choose now, without a trailing "/" (the root keeps it).
+  std::function<void(FolderBrowser&, const QString& path)> selectionChanged;
 };
 
-// Folder choice; an empty result means cancelled.
+// Folder choice: a modal folders-only dialog of the application; an empty result means
+// cancelled.
 class FolderDialogService {
  public:
   virtual ~FolderDialogService() = default;
   virtual QString ExistingDirectory(const FolderDialogRequest& request) = 0;
-  static FolderDialogService& Default();  // QFileDialog, folders only
+  static FolderDialogService& Default();  // QFileDialog's own widgets, folders only
 };
 
 struct ColorDialogRequest {
@@ -61,6 +80,8 @@ class ShellService {
 QString GetOpenFileName(const FileDialogRequest& request);
 QString GetSaveFileName(const FileDialogRequest& request);
 QString GetExistingDirectory(const FolderDialogRequest& request);
+// `path` without trailing separators; the root stays "/".
+QString WithoutTrailingSeparator(QString path);
 std::optional<QColor> GetColor(const ColorDialogRequest& request);
 bool ShellOpen(const QString& target);
 

@@ -1,6 +1,7 @@
 #include "controls/form_storage.h"
 
 #include <gtest/gtest.h>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QWindow>
 
 #include "controls/str_utils.h"
 #include "platform/scripted_services.h"
@@ -65,6 +67,15 @@ class TForm_Read : public QDialog {
     QDialog::showEvent(e);
     textAtShow = CB_Operator->currentText();  // the window's own show handler
   }
+};
+
+// A window whose own close handling may refuse.
+class ClosingWindow : public QWidget {
+ public:
+  bool allowClose = true;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override { e->setAccepted(allowClose); }
 };
 
 namespace {
@@ -233,7 +244,7 @@ TEST(FormStorageTest, PlacementOfAnIniFileWindowAndLinks) {
   };
   window.show();
   window.setGeometry(60, 70, 210, 110);
-  window.hide();
+  window.close();
   EXPECT_EQ(saves, 1);
   auto ini = TSettingsObject::OpenIniFile("place.INI");
   EXPECT_EQ(IniReadString(ini.get(), "Main", "NormPos", ""), "60,70,270,180");
@@ -242,6 +253,90 @@ TEST(FormStorageTest, PlacementOfAnIniFileWindowAndLinks) {
   window.setGeometry(0, 0, 50, 50);
   window.show();
   EXPECT_EQ(window.geometry(), QRect(60, 70, 210, 110));
+}
+
+TEST(FormStorageTest, SavedAfterAnAcceptedCloseOrADirectCallOnly) {
+  ClosingWindow window;
+  TFormPlacement placement(&window);
+  placement.SetIniFileName("close.INI");
+  placement.SetIniSection("W");
+  int saves = 0;
+  placement.OnSavePlacement = [&](QObject*) { ++saves; };
+  window.show();
+  window.hide();  // a plain hide is no close
+  window.show();
+  window.allowClose = false;
+  EXPECT_FALSE(window.close());
+  EXPECT_EQ(saves, 0);
+  EXPECT_FALSE(placement.Saved());
+  window.allowClose = true;
+  EXPECT_TRUE(window.close());
+  EXPECT_EQ(saves, 1);
+
+  // Called directly, an inactive placement saves though it never restored.
+  ClosingWindow other;
+  TFormPlacement direct(&other);
+  direct.SetIniFileName("close.INI");
+  direct.SetIniSection("D");
+  direct.Active = false;
+  direct.SaveFormPlacement();
+  EXPECT_TRUE(direct.Saved());
+  EXPECT_EQ(IniReadString(TSettingsObject::OpenIniFile("close.INI").get(), "D", "FormVersion", ""),
+            "0");
+}
+
+TEST(FormStorageTest, SizeLimitsHoldAgainstTheProgramAndTheWindowSystem) {
+  QWidget window;
+  window.resize(400, 300);
+  TFormPlacement placement(&window);
+  placement.MinMaxInfo()->SetMinTrackWidth(300);
+  placement.MinMaxInfo()->SetMaxTrackHeight(350);
+  window.show();
+  window.resize(100, 500);
+  EXPECT_EQ(window.size(), QSize(300, 350));
+  window.windowHandle()->resize(120, 600);  // as a window manager would
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window.size(), QSize(300, 350));
+  placement.MinMaxInfo()->SetMinTrackWidth(0);  // no limits: the window's own come back
+  placement.MinMaxInfo()->SetMaxTrackHeight(0);
+  window.resize(100, 500);
+  EXPECT_EQ(window.size(), QSize(100, 500));
+
+  QWidget fixed;
+  fixed.resize(250, 150);
+  TFormPlacement prevent(&fixed);
+  fixed.show();
+  prevent.SetPreventResize(true);
+  EXPECT_TRUE(prevent.DefMaximize());
+  EXPECT_FALSE(fixed.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+  EXPECT_TRUE(fixed.isVisible());
+  fixed.resize(400, 300);
+  fixed.windowHandle()->resize(500, 400);
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(fixed.size(), QSize(250, 150));
+  prevent.SetPreventResize(false);
+  EXPECT_TRUE(fixed.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+  fixed.resize(400, 300);
+  EXPECT_EQ(fixed.size(), QSize(400, 300));
+}
+
+// The storage's show and close handling and the placement's hook share the window.
+TEST(FormStorageTest, StorageAndPlacementHookOnOneWindow) {
+  SettingsStore(SettingsRoot::CurrentUser)
+      .WriteString(Key() + "\\TForm_Read", "CB_Operator_Text", "Петров");
+  TForm_Read form;
+  form.FormStorage_Read->MinMaxInfo()->SetMinTrackWidth(320);
+  form.FormStorage_Read->MinMaxInfo()->SetMinTrackHeight(200);
+  form.show();
+  EXPECT_EQ(form.textAtShow, "Петров");
+  form.resize(100, 100);
+  EXPECT_EQ(form.size(), QSize(320, 200));
+  form.CB_Operator->setEditText("Сидоров");
+  form.accept();  // a dialog's result closes it: saved
+  EXPECT_TRUE(form.FormStorage_Read->Saved());
+  EXPECT_EQ(Read("\\TForm_Read", "CB_Operator_Text"), "Сидоров");
 }
 
 }  // namespace

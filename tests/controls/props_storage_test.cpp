@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <QComboBox>
+#include <QLabel>
 #include <QMap>
 #include <QWidget>
 #include <clocale>
@@ -38,10 +39,39 @@ class Sample : public QObject {
   QObject* Link = nullptr;
 };
 
+class Column : public TCollectionItem {
+  Q_OBJECT
+  Q_PROPERTY(QString Title MEMBER Title)
+  Q_PROPERTY(int Width MEMBER Width)
+
+ public:
+  using TCollectionItem::TCollectionItem;
+  QString Title;
+  int Width = 64;
+};
+
+class Grid : public QWidget {
+  Q_OBJECT
+  Q_PROPERTY(TCollection* Columns READ Columns)
+
+ public:
+  explicit Grid(QWidget* parent)
+      : QWidget(parent),
+        columns_(new TCollection([](TCollection* c) { return new Column(c); }, this)) {
+    setObjectName("Grid");
+  }
+  TCollection* Columns() const { return columns_; }
+  Column* At(int i) const { return static_cast<Column*>(columns_->Items(i)); }
+
+ private:
+  TCollection* columns_;
+};
+
 }  // namespace props_test
 
 namespace {
 
+using props_test::Grid;
 using props_test::Sample;
 
 // An in-memory store behind the handlers.
@@ -172,6 +202,53 @@ TEST(PropsStorageTest, StringListsLiveInSubSections) {
   combo->addItems({"design"});
   storage.LoadObjectsProps(&form, list);
   EXPECT_EQ(combo->itemText(0), "design");
+}
+
+TEST(PropsStorageTest, CollectionsItemByItemAndFontsThroughANestedStorage) {
+  Store store;
+  {
+    QWidget form;
+    auto* grid = new Grid(&form);
+    for (const auto& [title, width] : {std::pair("A", 10), std::pair("Б", 20)}) {
+      auto* column = static_cast<props_test::Column*>(grid->Columns()->Add());
+      column->Title = title;
+      column->Width = width;
+    }
+    auto* label = new QLabel(&form);
+    label->setObjectName("Label1");
+    TFontProps::Of(label)->SetColor(0x0000FF);  // red
+    TPropsStorage storage;
+    storage.Section = "S";
+    store.Bind(storage);
+    TStoredList list = Entries(&form, {"Grid.Columns", "Label1.Font"});
+    storage.StoreObjectsProps(&form, list);
+  }
+  EXPECT_EQ(store.values.value("S|Grid_Columns.Count"), "2");
+  EXPECT_EQ(store.values.value("S.Grid_Columns|Item0_Title"), "A");
+  EXPECT_EQ(store.values.value("S.Grid_Columns|Item1_Width"), "20");
+  EXPECT_EQ(store.values.value("S|Label1_FontColor"), "255");
+  EXPECT_EQ(store.values.value("S|Label1_FontStyle"), "[]");
+  for (const QString& key : store.values.keys())  // groups have only their own properties
+    EXPECT_FALSE(key.contains("Tag") || key.contains("objectName")) << key.toStdString();
+
+  QWidget form;
+  auto* grid = new Grid(&form);
+  grid->Columns()->Add();
+  auto* label = new QLabel(&form);
+  label->setObjectName("Label1");
+  TPropsStorage storage;
+  storage.Section = "S";
+  store.Bind(storage);
+  TStoredList list = Entries(&form, {"Grid.Columns", "Label1.Font"});
+  storage.LoadObjectsProps(&form, list);
+  ASSERT_EQ(grid->Columns()->Count(), 2);
+  EXPECT_EQ(grid->At(1)->Title, "Б");
+  EXPECT_EQ(grid->At(0)->Width, 10);
+  EXPECT_EQ(label->palette().color(label->foregroundRole()), QColor(Qt::red));
+  // A hand-edited count no list could hold keeps the items there are.
+  store.values["S|Grid_Columns.Count"] = "99999999";
+  storage.LoadObjectsProps(&form, list);
+  EXPECT_EQ(grid->Columns()->Count(), 2);
 }
 
 TEST(PropsStorageTest, EntryListMaintenance) {

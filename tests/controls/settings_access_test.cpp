@@ -113,4 +113,28 @@ TEST(SettingsAccessTest, WindowPlacementRoundTrip) {
   EXPECT_EQ(third.geometry(), QRect(5, 6, 70, 80));
 }
 
+TEST(SettingsAccessTest, WindowStateIsWrittenAsItIsAndTheOnlyWindowOpensMaximised) {
+  auto settings = TSettingsObject::OpenRegistry(SettingsRoot::CurrentUser, "Software\\S", true);
+  QWidget window;
+  window.showMaximized();
+  WriteFormPlacement(&window, settings.get(), "M");
+  const QPoint at = window.frameGeometry().topLeft();
+  EXPECT_EQ(IniReadString(settings.get(), "M", "ShowCmd", ""), "3");
+  EXPECT_EQ(IniReadString(settings.get(), "M", "Flags", ""), "0");
+  EXPECT_EQ(IniReadString(settings.get(), "M", "MinMaxPos", ""),
+            QString("-1,-1,%1,%2").arg(at.x()).arg(at.y()));
+  window.showMinimized();  // un-minimising maximises again
+  WriteFormPlacement(&window, settings.get(), "M");
+  EXPECT_EQ(IniReadString(settings.get(), "M", "ShowCmd", ""), "2");
+  EXPECT_EQ(IniReadString(settings.get(), "M", "Flags", ""), "2");
+
+  // No stored state: maximised when the system placed the window, else normal.
+  QWidget unplaced, placed;
+  placed.move(10, 10);
+  ReadFormPlacement(&unplaced, settings.get(), "None", true, false);
+  ReadFormPlacement(&placed, settings.get(), "None", true, false);
+  EXPECT_TRUE(unplaced.windowState().testFlag(Qt::WindowMaximized));
+  EXPECT_FALSE(placed.windowState().testFlag(Qt::WindowMaximized));
+}
+
 }  // namespace

@@ -14,12 +14,35 @@ namespace {
 class Control : public QWidget {
  public:
   QStringList* log = nullptr;
+  bool sendsItself = false;  // handling User sends User + 1 to itself
 
  protected:
   bool event(QEvent* e) override {
-    if (e->type() == QEvent::User) *log += "control";
+    if (e->type() == QEvent::User) {
+      *log += "control";
+      if (sendsItself) {
+        QEvent own(QEvent::Type(QEvent::User + 1));
+        QCoreApplication::sendEvent(this, &own);
+      }
+    }
     return QWidget::event(e);
   }
+};
+
+// An event filter of the control's own, installed before any hook.
+class Filter : public QObject {
+ public:
+  explicit Filter(QStringList& log) : log_(log) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::User) log_ += "filter";
+    if (e->type() == QEvent::Resize) log_ += "filter resize";
+    return false;
+  }
+
+ private:
+  QStringList& log_;
 };
 
 void Watch(TXcWindowHook& hook, const QString& name, QStringList& log, bool handleBefore = false) {
@@ -66,6 +89,38 @@ TEST(WindowHookTest, LaterHookFirstAndHandledStopsTheRest) {
   log.clear();
   SendUser(&control);
   EXPECT_EQ(log, QStringList({"second before"}));
+}
+
+TEST(WindowHookTest, EarlierFiltersAndTheControlRunBetweenBeforeAndAfter) {
+  QStringList log;
+  Control control;
+  control.log = &log;
+  control.sendsItself = true;
+  Filter filter(log);
+  control.installEventFilter(&filter);
+  TXcWindowHook hook;
+  hook.BeforeMessage = [&](QObject*, QEvent* e, bool&) {
+    if (e->type() >= QEvent::User) log += QString("before %1").arg(e->type() - QEvent::User);
+  };
+  hook.AfterMessage = [&](QObject*, QEvent* e, bool&) {
+    if (e->type() >= QEvent::User) log += QString("after %1").arg(e->type() - QEvent::User);
+  };
+  hook.SetWinControl(&control);
+  SendUser(&control);
+  // What the control sends itself meanwhile reaches the hook as well.
+  EXPECT_EQ(log, QStringList({"before 0", "filter", "control", "before 1", "after 1", "after 0"}));
+  control.show();
+  log.clear();
+  control.resize(124, 46);
+  EXPECT_EQ(log, QStringList{"filter resize"});  // once, not swallowed and not doubled
+
+  // A filter installed after the hook: once the hook is back in front, once each.
+  Filter later(log);
+  control.installEventFilter(&later);
+  SendUser(&control);
+  log.clear();
+  SendUser(&control);
+  EXPECT_EQ(log.count("filter"), 2);
 }
 
 TEST(WindowHookTest, QuitHasNoBeforeAndAFailingHookDoesNotStopTheOthers) {

@@ -79,7 +79,10 @@ TEST(DialogServicesTest, ScriptedDialogsRecordRequestsAndCancelWhenUnscripted) {
   EXPECT_EQ(files.SaveRequests(), (QList<bool>{false, true}));
 
   ScriptedFolderDialog folders;
-  EXPECT_EQ(GetExistingDirectory({"Выберите директорию", "/"}), "");
+  FolderDialogRequest folder;
+  folder.title = "Выберите директорию";
+  folder.startDirectory = "/";
+  EXPECT_EQ(GetExistingDirectory(folder), "");
   EXPECT_EQ(folders.Requests().front().startDirectory, "/");
 
   ScriptedColorDialog colors;
