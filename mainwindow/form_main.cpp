@@ -1030,9 +1030,9 @@ TFormView2* TForm_main::DecodedView2() {
 void TForm_main::DecodeRowIntoView(StringGrid* grid, int row) {
   RunGuarded([&] {
     if (OpenFile.DeviceVariant == 1 && view1_ && view1_->isVisible())
-      view1_->DecodeRecordVariant10(grid->Grid(), row);
+      view1_->DecodeRecordVariant10(grid->Grid(), row, OpenFile.DeviceTypeCode);
     else if (OpenFile.DeviceVariant == 2 && view2_ && view2_->isVisible())
-      view2_->DecodeRecordVariant02(grid->Grid(), row);
+      view2_->DecodeRecordVariant02(grid->Grid(), row, OpenFile.DeviceTypeCode);
   });
 }
 
