@@ -543,6 +543,10 @@ void TForm_main::FormShow() {
     DataDirectory = WritableDirectoryFor(QFileInfo(programFile_).absolutePath());
   }
   users.WriteString(kDirDataSection, kDirDataName, DataDirectory);
+  // Such a file is left as it is, never overwritten; the user hears of it once.
+  for (const SettingsStore* store : {&classes, &users}) {
+    if (const QString error = store->ReadError(); !error.isEmpty()) MessageBox::Error(error);
+  }
 
   RefreshFileList();
   ListView1->setFocus();

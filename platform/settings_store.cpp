@@ -339,6 +339,10 @@ bool SettingsStore::Changing(Change change) {
   return Save(filePath_, doc, lastError_);
 }
 
+QString SettingsStore::ReadError() const {
+  return Reading([](const Document& doc) { return doc.unreadable; });
+}
+
 QString SettingsStore::ReadString(const QString& section, const QString& name,
                                   const QString& defaultValue) const {
   return Reading([&](const Document& doc) {

@@ -53,6 +53,9 @@ class SettingsStore {
   bool EndUpdate();
   void CancelUpdate();
 
+  // Why the file, which exists, cannot be read; empty when it can or does not exist.
+  QString ReadError() const;
+
   // Text of the last failed save, empty after a successful one.
   const QString& LastError() const { return lastError_; }
 
