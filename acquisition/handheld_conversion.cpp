@@ -178,7 +178,10 @@ class Conversion {
       const std::optional<qint64> length = database_.RecordLength(index);
       if (!length) throw ConversionFailed{};
       const QByteArray block = Read(index, *length).mid(1);
-      // A bad entry only ends its own block; a block cut short ends the conversion.
+      // Entries are numbered by their place in the table, not by the lines written: a bad
+      // entry drops only the rest of its block, and the padding after the table's last entry
+      // is never decoded. A block cut short ends the conversion.
+      context.EntryCounter = k * kEntriesPerBlock;
       bool ok = true;
       if (deviceType == 2) ok = DecodeRecordBlockType2(block, context);
       if (deviceType == 4) ok = DecodeRecordBlockType4(block, context);

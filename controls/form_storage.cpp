@@ -289,9 +289,12 @@ void TFormPlacement::SaveFormPlacement() {
     TFormPlacement* self;
     ~Close() { self->CloseSettings(); }
   } close{this};
+  // The whole save replaces the file once, or not at all.
+  settings_->BeginUpdate();
   WriteInteger(QStringLiteral("FormVersion"), Version);
   SavePlacement();
   Save();
+  settings_->EndUpdate();
   saved_ = true;
 }
 

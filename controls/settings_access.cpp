@@ -78,6 +78,12 @@ void TSettingsObject::EraseSection(const QString& section) {
                                  .toStdString());
 }
 
+void TSettingsObject::EndUpdate() {
+  if (!store_.EndUpdate())
+    throw std::runtime_error(
+        QStringLiteral("Failed to save settings: %1").arg(store_.LastError()).toStdString());
+}
+
 QString GetDefaultSection(const QObject* component) {
   if (!component) return {};
   const auto* widget = qobject_cast<const QWidget*>(component);

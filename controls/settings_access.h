@@ -34,6 +34,11 @@ class TSettingsObject {
   // Writers throw std::runtime_error when the store cannot be saved.
   void Write(const QString& section, const QString& ident, const QString& value);
   void EraseSection(const QString& section);
+  // One save sequence: the writes between these replace the store's file once, at
+  // EndUpdate, which throws std::runtime_error when it cannot be saved (the file then
+  // stays as it was). Closing the object without EndUpdate drops the writes.
+  void BeginUpdate() { store_.BeginUpdate(); }
+  void EndUpdate();
 
  private:
   TSettingsObject(Kind kind, SettingsStore store, QString key);

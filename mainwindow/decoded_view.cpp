@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPlainTextEdit>
-#include <stdexcept>
 
 namespace {
 
@@ -192,6 +191,7 @@ TBmBitmapImage* DecodedRecordWindow::IndicatorNamed(const QString& name) const {
 }
 
 void DecodedRecordWindow::ShowDecoded(const DecodedRecord& record) {
+  memoMessage->clear();
   SetAutoSizedText(stMz, record.MzText);
   SetAutoSizedText(stQ, record.QText);
   SetAutoSizedText(stL, record.LText);
@@ -210,9 +210,5 @@ void DecodedRecordWindow::ShowDecoded(const DecodedRecord& record) {
         image->SetBitmapIndex(lamp.lit ? litIndex : litIndex + 1);
     }
   }
-  if (record.Messages) {
-    memoMessage->clear();
-    for (const QString& line : *record.Messages) memoMessage->appendPlainText(line);
-  }
-  if (!record.Error.isEmpty()) throw std::runtime_error(record.Error.toStdString());
+  for (const QString& line : record.Messages) memoMessage->appendPlainText(line);
 }

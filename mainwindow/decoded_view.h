@@ -49,8 +49,7 @@ class DecodedRecordWindow : public QDialog {
                       const std::vector<Indicator>& indicators, QWidget* parent);
 
   TBmBitmapImage* IndicatorNamed(const QString& name) const;
-  // Shows what the decoding gave; a conversion failure is thrown once the parts before it
-  // are shown.
+  // Shows what the decoding gave; the message list is cleared first, unset parts stay.
   void ShowDecoded(const DecodedRecord& record);
 
  private:

@@ -543,6 +543,10 @@ void TForm_main::FormShow() {
     DataDirectory = WritableDirectoryFor(QFileInfo(programFile_).absolutePath());
   }
   users.WriteString(kDirDataSection, kDirDataName, DataDirectory);
+  // Such a file is left as it is, never overwritten; the user hears of it once.
+  for (const SettingsStore* store : {&classes, &users}) {
+    if (const QString error = store->ReadError(); !error.isEmpty()) MessageBox::Error(error);
+  }
 
   RefreshFileList();
   ListView1->setFocus();
@@ -1031,9 +1035,9 @@ TFormView2* TForm_main::DecodedView2() {
 void TForm_main::DecodeRowIntoView(StringGrid* grid, int row) {
   RunGuarded([&] {
     if (OpenFile.DeviceVariant == 1 && view1_ && view1_->isVisible())
-      view1_->DecodeRecordVariant10(grid->Grid(), row);
+      view1_->DecodeRecordVariant10(grid->Grid(), row, OpenFile.DeviceTypeCode);
     else if (OpenFile.DeviceVariant == 2 && view2_ && view2_->isVisible())
-      view2_->DecodeRecordVariant02(grid->Grid(), row);
+      view2_->DecodeRecordVariant02(grid->Grid(), row, OpenFile.DeviceTypeCode);
   });
 }
 

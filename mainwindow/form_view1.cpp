@@ -32,8 +32,8 @@ TformView1::TformView1(QWidget* parent)
   memoMessage->installEventFilter(this);
 }
 
-void TformView1::DecodeRecordVariant10(const GridModel& Grid, int Row) {
-  ShowDecoded(DecodeRecordRow(Grid, Row, DecodedVariant::Variant10));
+void TformView1::DecodeRecordVariant10(const GridModel& Grid, int Row, int DeviceType) {
+  ShowDecoded(DecodeRecordRow(Grid, Row, DecodedVariant::Variant10, DeviceType));
 }
 
 void TformView1::FormKeyDown(int Key) {

@@ -11,9 +11,8 @@ class TformView1 : public DecodedRecordWindow {
  public:
   explicit TformView1(QWidget* parent = nullptr);
 
-  // Shows row Row of a record grid. A cell that does not convert throws std::runtime_error
-  // with the conversion's text after the parts before it are shown.
-  void DecodeRecordVariant10(const GridModel& Grid, int Row);
+  // Shows row Row of a record grid of a file of device type DeviceType.
+  void DecodeRecordVariant10(const GridModel& Grid, int Row, int DeviceType);
   // Esc closes the window.
   void FormKeyDown(int Key);
 

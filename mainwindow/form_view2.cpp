@@ -20,8 +20,8 @@ TFormView2::TFormView2(QWidget* parent)
   imE2 = IndicatorNamed(QStringLiteral("imE2"));
 }
 
-void TFormView2::DecodeRecordVariant02(const GridModel& Grid, int Row) {
-  ShowDecoded(DecodeRecordRow(Grid, Row, DecodedVariant::Variant02));
+void TFormView2::DecodeRecordVariant02(const GridModel& Grid, int Row, int DeviceType) {
+  ShowDecoded(DecodeRecordRow(Grid, Row, DecodedVariant::Variant02, DeviceType));
 }
 
 void TFormView2::keyPressEvent(QKeyEvent* event) {

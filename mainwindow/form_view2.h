@@ -11,9 +11,8 @@ class TFormView2 : public DecodedRecordWindow {
  public:
   explicit TFormView2(QWidget* parent = nullptr);
 
-  // Shows row Row of a record grid. A cell that does not convert throws std::runtime_error
-  // with the conversion's text after the parts before it are shown.
-  void DecodeRecordVariant02(const GridModel& Grid, int Row);
+  // Shows row Row of a record grid of a file of device type DeviceType.
+  void DecodeRecordVariant02(const GridModel& Grid, int Row, int DeviceType);
 
   TBmBitmapImage* im3;
   TBmBitmapImage* im8;

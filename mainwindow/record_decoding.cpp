@@ -4,7 +4,6 @@
 #include "platform/grid_model.h"
 
 #include <cmath>
-#include <stdexcept>
 
 namespace {
 
@@ -26,27 +25,10 @@ constexpr int kColInputs = 17;
 
 constexpr double kOverloadMz = 105;
 
-// Thrown inside the decoder only; its text becomes DecodedRecord::Error.
-struct ConversionError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+constexpr int kDecodedDeviceType = 2;
 
-double RealOf(const QString& text) {
-  const std::optional<double> value = TextToFloat(NormalizeDecimalSeparator(text));
-  if (!value) {
-    throw ConversionError(
-        QStringLiteral("'%1' is not a valid floating point value").arg(text).toStdString());
-  }
-  return *value;
-}
-
-int IntegerOf(const QString& text) {
-  const std::optional<int> value = TextToInt(text);
-  if (!value) {
-    throw ConversionError(
-        QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
-  }
-  return *value;
+std::optional<double> RealOf(const QString& text) {
+  return TextToFloat(NormalizeDecimalSeparator(text));
 }
 
 // Character `position` (from 1) of a signal string is `wanted`; a short string has none.
@@ -94,68 +76,73 @@ QString ContourText(int code) {
   return QString::fromUtf8(kTexts[code]);
 }
 
-DecodedRecord DecodeRecordRow(const GridModel& grid, int row, DecodedVariant variant) {
+DecodedRecord DecodeRecordRow(const GridModel& grid, int row, DecodedVariant variant,
+                              int deviceType) {
   DecodedRecord d;
   auto cell = [&](int col) { return grid.Cells(col, row); };
   d.MzText = QStringLiteral("Мз=") + cell(kColMz) + QStringLiteral("%");
   d.QText = QStringLiteral("Q=") + cell(kColLoad) + QStringLiteral("т");
   d.LText = QStringLiteral("L=") + cell(kColLength) + QStringLiteral("м");
   d.RText = QStringLiteral("R=") + cell(kColRadius) + QStringLiteral("м");
+  // Another type holds other fields at these columns (a force where the contour code is).
+  if (deviceType != kDecodedDeviceType) return d;
+
   const QString flags = cell(kColFlags);
   const QString outputs = cell(kColOutputs);
   const QString inputs = cell(kColInputs);
-  try {
-    const double mz = RealOf(cell(kColMz));
-    d.Overload = mz >= kOverloadMz;
-    d.RmaxOn = SignalIs(flags, 3, u'1');
-    d.RminOn = SignalIs(flags, 4, u'1');
-    d.Equipment = EquipmentText(IntegerOf(cell(kColEquipment)));
-    d.Contour = ContourText(IntegerOf(cell(kColContour)));
-    d.Reeving = QStringLiteral("Запасовка ") + cell(kColReeving) + QStringLiteral("x");
+  const std::optional<double> mz = RealOf(cell(kColMz));
+  if (mz) d.Overload = *mz >= kOverloadMz;
+  d.RmaxOn = SignalIs(flags, 3, u'1');
+  d.RminOn = SignalIs(flags, 4, u'1');
+  if (const std::optional<int> code = TextToInt(cell(kColEquipment)))
+    d.Equipment = EquipmentText(*code);
+  if (const std::optional<int> code = TextToInt(cell(kColContour))) d.Contour = ContourText(*code);
+  d.Reeving = QStringLiteral("Запасовка ") + cell(kColReeving) + QStringLiteral("x");
 
-    const bool v10 = variant == DecodedVariant::Variant10;
-    if (v10) {
-      for (const Motion& m : kMotions10)
-        d.Lamps.push_back({QString::fromLatin1(m.image), SignalIs(inputs, m.input, u'1')});
-      d.Lamps.push_back({QStringLiteral("imE1"), SignalIs(outputs, 5, u'1')});
-    } else {
-      d.Lamps.push_back({QStringLiteral("im3"), SignalIs(inputs, 12, u'1')});
-      d.Lamps.push_back({QStringLiteral("im8"), SignalIs(inputs, 14, u'1')});
-      d.Lamps.push_back({QStringLiteral("imE1"), SignalIs(outputs, 6, u'1')});
-      d.Lamps.push_back({QStringLiteral("imE2"), SignalIs(outputs, 5, u'1')});
-    }
+  const bool v10 = variant == DecodedVariant::Variant10;
+  if (v10) {
+    for (const Motion& m : kMotions10)
+      d.Lamps.push_back({QString::fromLatin1(m.image), SignalIs(inputs, m.input, u'1')});
+    d.Lamps.push_back({QStringLiteral("imE1"), SignalIs(outputs, 5, u'1')});
+  } else {
+    d.Lamps.push_back({QStringLiteral("im3"), SignalIs(inputs, 12, u'1')});
+    d.Lamps.push_back({QStringLiteral("im8"), SignalIs(inputs, 14, u'1')});
+    d.Lamps.push_back({QStringLiteral("imE1"), SignalIs(outputs, 6, u'1')});
+    d.Lamps.push_back({QStringLiteral("imE2"), SignalIs(outputs, 5, u'1')});
+  }
 
-    d.Messages.emplace();
-    QStringList& lines = *d.Messages;
-    auto add = [&](bool applies, const char* text) {
-      if (applies) lines << QString::fromUtf8(text);
-    };
-    add(*d.Overload, "Перегрузка,");
-    add(std::abs(RealOf(cell(kColAngle))) > 90, "Отказ датчика длины,");
-    add(std::abs(RealOf(cell(kColAzimuth))) > 180, "Отказ датчика азимута,");
-    add(std::abs(RealOf(cell(kColPistonPressure))) > 250, "Отказ датчика поршневого давления,");
-    add(std::abs(RealOf(cell(kColRodPressure))) > 250, "Отказ датчика штокового давления,");
-    add(SignalIs(inputs, 3, u'0'), "Предельный подъем крюка,");
-    if (v10) {
-      add(SignalIs(inputs, 9, u'0'), "Ограничитель сматывания каната,");
-      add(SignalIs(flags, 5, u'1'), "Блокировка ЛЭП,");
-      add(SignalIs(flags, 4, u'1'), "Минимальный вылет,");
-      add(SignalIs(flags, 3, u'1'), "Максимальный вылет,");
-      // A stopped motion: its lamp is dark and its line is listed.
-      for (int i = 0; i < 7; ++i)
-        add(SignalIs(inputs, kMotions10[i].input, u'0'), kMotions10[i].message);
-      add(SignalIs(inputs, 13, u'1'), "Ускоренная работа лебедки,");
-      add(SignalIs(inputs, kMotions10[7].input, u'0'), kMotions10[7].message);
-    } else {
-      add(SignalIs(flags, 5, u'1'), "Блокировка ЛЭП,");
-      add(SignalIs(flags, 4, u'1'), "Минимальный вылет,");
-      add(SignalIs(flags, 3, u'1'), "Максимальный вылет,");
-      add(SignalIs(inputs, 12, u'1'), "Выдвижение секции стрелы,");
-      add(SignalIs(inputs, 13, u'1'), "Ускоренная работа лебедки,");
-      add(SignalIs(inputs, 14, u'1'), "Подъем стрелы,");
-    }
-  } catch (const ConversionError& error) {
-    d.Error = QString::fromUtf8(error.what());
+  QStringList& lines = d.Messages;
+  auto add = [&](bool applies, const char* text) {
+    if (applies) lines << QString::fromUtf8(text);
+  };
+  // A sensor value that does not convert tells nothing of a fault.
+  auto beyond = [&](int col, double limit) {
+    const std::optional<double> value = RealOf(cell(col));
+    return value && std::abs(*value) > limit;
+  };
+  add(mz && *mz >= kOverloadMz, "Перегрузка,");
+  add(beyond(kColAngle, 90), "Отказ датчика длины,");
+  add(beyond(kColAzimuth, 180), "Отказ датчика азимута,");
+  add(beyond(kColPistonPressure, 250), "Отказ датчика поршневого давления,");
+  add(beyond(kColRodPressure, 250), "Отказ датчика штокового давления,");
+  add(SignalIs(inputs, 3, u'0'), "Предельный подъем крюка,");
+  if (v10) {
+    add(SignalIs(inputs, 9, u'0'), "Ограничитель сматывания каната,");
+    add(SignalIs(flags, 5, u'1'), "Блокировка ЛЭП,");
+    add(SignalIs(flags, 4, u'1'), "Минимальный вылет,");
+    add(SignalIs(flags, 3, u'1'), "Максимальный вылет,");
+    // A stopped motion: its lamp is dark and its line is listed.
+    for (int i = 0; i < 7; ++i)
+      add(SignalIs(inputs, kMotions10[i].input, u'0'), kMotions10[i].message);
+    add(SignalIs(inputs, 13, u'1'), "Ускоренная работа лебедки,");
+    add(SignalIs(inputs, kMotions10[7].input, u'0'), kMotions10[7].message);
+  } else {
+    add(SignalIs(flags, 5, u'1'), "Блокировка ЛЭП,");
+    add(SignalIs(flags, 4, u'1'), "Минимальный вылет,");
+    add(SignalIs(flags, 3, u'1'), "Максимальный вылет,");
+    add(SignalIs(inputs, 12, u'1'), "Выдвижение секции стрелы,");
+    add(SignalIs(inputs, 13, u'1'), "Ускоренная работа лебедки,");
+    add(SignalIs(inputs, 14, u'1'), "Подъем стрелы,");
   }
   return d;
 }

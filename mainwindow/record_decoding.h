@@ -1,6 +1,5 @@
 #pragma once
 // One record row of a record grid in plain words, as the decoded-record windows show it.
-// The columns are read at their device-type-2 places whatever the file's type.
 
 #include <QString>
 #include <QStringList>
@@ -22,9 +21,8 @@ struct DecodedLamp {
   bool lit = false;
 };
 
-// What one record gives the window, in the order the window takes it. A cell that does not
-// convert stops the decoding there: the later parts stay unset and Error says why, so the
-// window keeps what it had for them.
+// What one record gives the window. A part left unset keeps what the window showed: the
+// row is not of device type 2, or its cell does not convert.
 struct DecodedRecord {
   QString MzText, QText, LText, RText;
   std::optional<bool> Overload;        // load degree 105 % or more
@@ -32,12 +30,14 @@ struct DecodedRecord {
   std::optional<QString> Equipment;
   std::optional<QString> Contour;
   std::optional<QString> Reeving;
-  std::vector<DecodedLamp> Lamps;  // empty when not reached
-  // Unset: the message list is not touched; set: cleared, then these lines.
-  std::optional<QStringList> Messages;
-  QString Error;
+  std::vector<DecodedLamp> Lamps;  // empty when not read
+  // The message list is always cleared, then takes these lines.
+  QStringList Messages;
 };
 
-// Decodes row `row` of a record grid for the window of the variant. A signal character
-// beyond the end of its column counts as neither "0" nor "1".
-DecodedRecord DecodeRecordRow(const GridModel& grid, int row, DecodedVariant variant);
+// Decodes row `row` of a record grid for the window of the variant. The columns are those of
+// device type 2: a row of another type gives only the four texts as they stand. A cell that
+// does not convert leaves its part unset and adds no message. A signal character beyond the
+// end of its column counts as neither "0" nor "1".
+DecodedRecord DecodeRecordRow(const GridModel& grid, int row, DecodedVariant variant,
+                              int deviceType);

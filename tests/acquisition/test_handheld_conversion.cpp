@@ -16,6 +16,7 @@
 namespace {
 
 const QDateTime kNow(QDate(2024, 6, 14), QTime(10, 15, 42));
+constexpr int kFirstOperationalRecord = 7;
 
 struct RecordingProgress : HandheldProgress {
   void SetProgressMax(int max) override { Max = max; }
@@ -224,30 +225,45 @@ TEST_F(HandheldConversionTest, EmptyTablesAndTypesWithoutRecordLayout) {
   EXPECT_FALSE(Convert(PalmDatabaseBytes(records)));
 }
 
-// The file counts the lines it holds, so it still opens.
+// An entry is numbered by its place in the table: a bad entry drops only the rest of its
+// block, the padding after the last entry is never decoded, and the count tells the lines.
 TEST_F(HandheldConversionTest, BadEntryDropsTheRestOfItsBlockOnly) {
   MakeDataDirectory();
-  model.Operational = Table(96, 0);
-  QList<QByteArray> records = HandheldRecords(model);
-  // Entry 40 (the ninth of the second block) fails its check.
-  records[8][1 + 8 * 28 + 5] = char(records[8][1 + 8 * 28 + 5] ^ 1);
-  ASSERT_TRUE(Convert(PalmDatabaseBytes(records)));
-  const QStringList lines = Lines();
-  EXPECT_EQ(lines[21], u"ТПЧР : 00072");
-  // 32 + 8 lines from the first two blocks, then the third block numbers on.
-  const QList<int> numbers = Numbers(24, 72);
-  EXPECT_EQ(numbers[39], 39);
-  EXPECT_EQ(numbers[40], 64);
-  EXPECT_EQ(numbers.last(), 95);
-  EXPECT_EQ(lines[24 + 72], DataFile::kSeparator);
-
-  // With a short last block the table then asks for entries the block does not hold.
-  ASSERT_TRUE(QFile::remove(result.FilePath));
-  model.Operational = Table(70, 0);
-  records = HandheldRecords(model);
-  records[8][1 + 8 * 28 + 5] = char(records[8][1 + 8 * 28 + 5] ^ 1);
-  EXPECT_FALSE(Convert(PalmDatabaseBytes(records)));
-  EXPECT_TRUE(DataFiles().isEmpty());
+  struct Case {
+    int entries, bad, ring;
+    bool padded;  // the last block filled up to 32 entries with equal bytes
+    QList<int> numbers;
+  };
+  auto range = [](int from, int to) {
+    QList<int> numbers;
+    for (int n = from; n < to; ++n) numbers.append(n);
+    return numbers;
+  };
+  const Case cases[] = {
+      {70, 40, 33, true, range(0, 40) + range(64, 70)},
+      {70, 40, 33, false, range(0, 40) + range(64, 70)},
+      {96, 40, 33, false, range(0, 40) + range(64, 96)},
+      {70, 3, 33, true, range(0, 3) + range(32, 70)},
+      // The ring split counts places too: entries 0 to 4 go behind the others.
+      {70, 2, 33 + 5, true, range(32, 70) + range(0, 2)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.entries << " entries, bad " << c.bad);
+    model.Operational = Table(c.entries, c.ring);
+    QList<QByteArray> records = HandheldRecords(model);
+    const int block = kFirstOperationalRecord + c.bad / 32;
+    const int at = 1 + (c.bad % 32) * 28 + 5;
+    records[block][at] = char(records[block][at] ^ 1);
+    QByteArray& last = records[kFirstOperationalRecord + (c.entries - 1) / 32];
+    if (c.padded) last.append(QByteArray(1 + 32 * 28 - last.size(), '\xA5'));
+    ASSERT_TRUE(Convert(PalmDatabaseBytes(records)));
+    const QStringList lines = Lines();
+    EXPECT_EQ(lines[21],
+              QStringLiteral("ТПЧР : ") + PadZeros(QString::number(c.numbers.size()), 5));
+    EXPECT_EQ(Numbers(24, int(c.numbers.size())), c.numbers);
+    EXPECT_EQ(lines[24 + c.numbers.size()], DataFile::kSeparator);
+    ASSERT_TRUE(QFile::remove(result.FilePath));
+  }
 }
 
 // Every refusal leaves no file behind and keeps an older file of the same name.

@@ -1,17 +1,25 @@
 // The start-up order, the splash, the About window and the shell links.
 #include "app/start_up.h"
+#include "controls/settings_access.h"
+#include "mainwindow/file_type_registration.h"
 #include "platform/scripted_services.h"
 #include "platform/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
+#include <functional>
 
 namespace {
 
@@ -20,6 +28,25 @@ class StartUpTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(temp_.isValid());
     programFile_ = temp_.filePath("jibwarden");
+  }
+  static QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unread>");
+  }
+  static void WriteAll(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    ASSERT_TRUE(file.commit());
+  }
+  // The read command with the readout window closed at once, a comment typed when given.
+  static void OpenAndCloseReadout(AppWindows& w, const QString& comment = {}) {
+    QTimer::singleShot(0, w.Form_Read.get(), [&w, comment] {
+      if (!comment.isEmpty()) w.Form_Read->CB_Coment->setEditText(comment);
+      w.Form_Read->reject();
+    });
+    w.Form_main->SpeedBtn_ReadClick();
   }
   QTemporaryDir temp_;
   QString programFile_;
@@ -120,6 +147,92 @@ TEST_F(StartUpTest, HelpWebAndMailGoThroughTheShell) {
   const QString mail = "MailTo:jibwarden@example.org?Subject=Jibwarden";
   EXPECT_EQ(shell.Targets(), (QStringList{temp_.filePath("Jibwarden.chm"), kMakerWebAddress,
                                           kMakerWebAddress, mail, mail}));
+}
+
+// Settings files edited by hand keep, byte for byte, every line the program does not write.
+TEST_F(StartUpTest, SettingsFilesKeepEveryLineThatIsNotWritten) {
+  ScriptedMessageBox boxes;
+  const QByteArray readKey = (GetDefaultIniRegKey() + "\\TForm_Read").toUtf8();
+  struct File {
+    SettingsRoot root;
+    QByteArray bytes;
+    QByteArray written;  // the line the program replaces
+  };
+  const File files[] = {
+      {SettingsRoot::CurrentUser,
+       "; edited by hand\n[Ports]\nCOM1=/dev/ttyUSB0\nthis line has no equals sign\n"
+       "[Software\\Other]\nName=\xC8\xE2\xE0\xED\n[ " +
+           readKey.toLower() + " ]\n  Extra = kept  \nFormVersion=7\n",
+       "FormVersion=7"},
+      {SettingsRoot::Users,
+       "[\\.DEFAULT\\Software\\Taltrex]\nDirData=/no/such/dir\nNote=\xC1\xFB\xEB\n stray\n",
+       "DirData=/no/such/dir"},
+  };
+  for (const File& f : files) WriteAll(SettingsStore::RootFilePath(f.root), f.bytes);
+
+  std::unique_ptr<AppWindows> w = CreateApplicationWindows({}, programFile_);
+  OpenAndCloseReadout(*w);
+
+  for (const File& f : files) {
+    const QString path = SettingsStore::RootFilePath(f.root);
+    SCOPED_TRACE(path.toStdString());
+    QList<QByteArray> kept = f.bytes.split('\n');
+    kept.removeAll(f.written);
+    const QList<QByteArray> now = ReadAll(path).split('\n');
+    qsizetype at = 0;
+    for (const QByteArray& line : now)
+      if (at < kept.size() && line == kept[at]) ++at;
+    EXPECT_EQ(at, kept.size()) << ReadAll(path).toStdString();
+  }
+  SettingsStore user(SettingsRoot::CurrentUser);
+  EXPECT_EQ(user.ReadString("Ports", "COM1"), "/dev/ttyUSB0");
+  EXPECT_EQ(user.ReadString(readKey, "Extra"), "kept");
+  EXPECT_EQ(user.ReadString(readKey, "FormVersion"), "0");
+  EXPECT_EQ(user.ReadString(readKey + ".CB_Operator_Items", "Count"), "6");
+  EXPECT_EQ(SettingsStore(SettingsRoot::Users).ReadString(kDirDataSection, kDirDataName),
+            temp_.path());
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+}
+
+// A settings file that cannot be read, or a save cut short, leaves the file as it was and
+// gives one error box.
+TEST_F(StartUpTest, AReadoutCloseThatCannotSaveLeavesTheFileWhole) {
+  const QString path = SettingsStore::RootFilePath(SettingsRoot::CurrentUser);
+  struct Case {
+    const char* name;
+    bool directory;
+    int boxes;  // the directory: one at each showing, when the window's key cannot be made
+  };
+  const Case cases[] = {{"cut by the file-size limit", false, 1},
+                        {"a directory in its place", true, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QDir(QFileInfo(path).absolutePath()).removeRecursively();
+    if (c.directory) {
+      ASSERT_TRUE(QDir().mkpath(path));
+    }
+    ScriptedMessageBox boxes;
+    std::unique_ptr<AppWindows> w = CreateApplicationWindows({}, programFile_);
+    OpenAndCloseReadout(*w);
+    const QByteArray before = ReadAll(path);
+
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = static_cast<rlim_t>(QFileInfo(path).size());
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    OpenAndCloseReadout(*w, QString(300, u'ж'));
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(QFileInfo(path).isDir(), c.directory);
+    const QDir config(QFileInfo(path).absolutePath());
+    EXPECT_EQ(config.entryList({"current_user.ini*"}, QDir::Files | QDir::Hidden).size(),
+              c.directory ? 0 : 1);
+    EXPECT_EQ(boxes.Boxes().size(), c.boxes);
+    for (const MessageBoxRequest& box : boxes.Boxes()) EXPECT_EQ(box.caption, "Ошибка");
+  }
 }
 
 }  // namespace

@@ -92,11 +92,11 @@ TEST(DecodedViewWindows, ControlsCaptionsAndStartPictures) {
   EXPECT_EQ(view2.findChild<QWidget*>("im1"), nullptr);
 }
 
-TEST(DecodedViewWindows, ARowFillsTheWindowAndAFailureKeepsTheRest) {
+TEST(DecodedViewWindows, ARowFillsTheWindowAndACellThatDoesNotConvertKeepsItsPart) {
   GridModel grid;
   TformView1 view;
   FillRow(grid, "105", "5", "11011111111110");
-  view.DecodeRecordVariant10(grid, 1);
+  view.DecodeRecordVariant10(grid, 1, 2);
   EXPECT_EQ(Text(view, "stMz"), "Мз=105%");
   EXPECT_EQ(Text(view, "stQ"), "Q=3.5т");
   EXPECT_EQ(Text(view, "stR"), "R=9.25м");
@@ -114,16 +114,16 @@ TEST(DecodedViewWindows, ARowFillsTheWindowAndAFailureKeepsTheRest) {
                          "Ускоренная работа лебедки,", "Подъем стрелы,"}));
 
   FillRow(grid, "50", "x", "11111111111111");
-  EXPECT_THROW(view.DecodeRecordVariant10(grid, 1), std::runtime_error);
+  view.DecodeRecordVariant10(grid, 1, 2);
   EXPECT_EQ(Text(view, "stMz"), "Мз=50%");
   EXPECT_NE(TextColour(view, "stMz"), QColor(255, 0, 0));
   EXPECT_EQ(Text(view, "stK"), "Опоры 5.0 м");
-  EXPECT_EQ(Index(view, "im8"), 15);
-  EXPECT_EQ(Memo(view).size(), 5);
+  EXPECT_EQ(Index(view, "im8"), 14);
+  EXPECT_EQ(Memo(view), (QStringList{"Максимальный вылет,", "Ускоренная работа лебедки,"}));
 
   TFormView2 view2;
   FillRow(grid, "50", "2", "11111111111111");
-  view2.DecodeRecordVariant02(grid, 1);
+  view2.DecodeRecordVariant02(grid, 1, 2);
   EXPECT_EQ(Text(view2, "stK"), "Без опор");
   EXPECT_EQ(Index(view2, "im3"), 4);
   EXPECT_EQ(Index(view2, "imE1"), 17);
@@ -238,17 +238,48 @@ TEST_F(DecodeCommandTest, Variant0ShowsNothingButStillTakesTheRow) {
   EXPECT_EQ(w.CurrentRowTPCR, 3);
 }
 
-TEST_F(DecodeCommandTest, TheEmptyRowOfAnEmptyTableGetsTheErrorReport) {
+// Rows that do not convert at the type-2 places raise nothing and leave what they do not hold.
+TEST_F(DecodeCommandTest, Type4RowsAndTheEmptyRowRaiseNoBoxInEitherWindow) {
+  ScriptedMessageBox boxes;
+  for (const char* variant : {"10", "2"}) {
+    SCOPED_TRACE(variant);
+    FileSpec spec;
+    spec.type = "4";
+    spec.variant = variant;
+    for (int n = 1; n <= 3; ++n) {
+      Type4Record r;
+      r.f = "0031.98";  // where a type-2 row holds the contour code
+      r.m = QString("%1").arg(100 + n);
+      spec.operational << r.Line();
+      spec.overload << r.Line();
+    }
+    TForm_main& w = OpenTable(spec);
+    QDialog* view = QString(variant) == "10" ? static_cast<QDialog*>(&view1_) : &view2_;
+    view->findChild<QPlainTextEdit*>("memoMessage")->setPlainText("from an earlier record");
+    F7();
+    ASSERT_TRUE(view->isVisible());
+    for (int row : {2, 3}) w.SG_TPCR->SetRow(row);
+    w.SpeedItem_TableTPClick();
+    w.SG_TP->SetRow(2);
+    EXPECT_EQ(Text(*view, "stMz"), "Мз=102%");
+    EXPECT_EQ(Text(*view, "stQ"), "Q=10т");
+    EXPECT_EQ(Text(*view, "stK"), "Полный контур");
+    EXPECT_EQ(Text(*view, "stNp"), "Запасовка 8х");
+    EXPECT_NE(TextColour(*view, "stMz"), QColor(255, 0, 0));
+    EXPECT_EQ(Index(*view, "im8"), 15);
+    EXPECT_EQ(Memo(*view), QStringList{});
+    view->hide();
+  }
+
+  // The placeholder row of an empty type-2 table.
   FileSpec spec = Records("10", 1);
   spec.operational = {Type2Record{.stamp = "00.00.00 00:00:00"}.Line()};
-  ScriptedMessageBox boxes;
   OpenTable(spec);
   F7();
   EXPECT_TRUE(view1_.isVisible());
   EXPECT_EQ(Text(view1_, "stMz"), "Мз=%");
-  EXPECT_EQ(Text(view1_, "stC"), "Нет оборудования");
-  ExpectBoxes(boxes, {{"'' is not a valid floating point value", "Ошибка", MsgButtons::Ok,
-                       MsgIcon::Error}});
+  EXPECT_EQ(Text(view1_, "stK"), "Полный контур");
+  ExpectBoxes(boxes, {});
 }
 
 }  // namespace

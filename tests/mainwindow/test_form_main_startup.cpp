@@ -172,14 +172,20 @@ TEST_F(MainWindowTest, FileTypeKeysAreWrittenInOrder) {
 
 TEST_F(MainWindowTest, UnwritableSettingsDoNotStopTheList) {
   WriteDataFile(data_, "d.bbi", Header("Данные"));
-  // Directories in place of the settings files: every save fails.
+  // Directories in place of the settings files: they cannot be read, every save fails.
+  QList<MessageBoxRequest> expected;
   for (SettingsRoot root : {SettingsRoot::Classes, SettingsRoot::Users}) {
-    ASSERT_TRUE(QDir().mkpath(SettingsStore::RootFilePath(root)));
+    const QString path = SettingsStore::RootFilePath(root);
+    ASSERT_TRUE(QDir().mkpath(path));
+    expected.append({"Cannot read settings file " + path + ": Is a directory; it is left as it is",
+                     "Ошибка", MsgButtons::Ok, MsgIcon::Error});
   }
+  ScriptedMessageBox boxes;
   TForm_main& w = Start({QDir(data_).filePath("d.bbi")});
   EXPECT_EQ(w.DataDirectory, data_);
   EXPECT_EQ(FileNames(), QStringList{"d.bbi"});
   EXPECT_EQ(SelectedName(), "d.bbi");
+  ExpectBoxes(boxes, expected);
 }
 
 TEST_F(MainWindowTest, EmptyDirectoryGivesEmptyListAndDisabledDataCommands) {

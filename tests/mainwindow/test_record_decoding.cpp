@@ -1,5 +1,5 @@
 // One record row in plain words: texts, lamps and messages of both window variants, and
-// where a cell that does not convert stops the decoding.
+// what a cell that does not convert or a row of another device type leaves unset.
 #include "mainwindow/record_decoding.h"
 #include "platform/grid_model.h"
 
@@ -16,7 +16,8 @@ struct Row {
 
 class RecordDecodingTest : public ::testing::Test {
  protected:
-  DecodedRecord Decode(const Row& row, DecodedVariant variant = DecodedVariant::Variant10) {
+  DecodedRecord Decode(const Row& row, DecodedVariant variant = DecodedVariant::Variant10,
+                       int deviceType = 2) {
     grid_.SetColCount(18);
     grid_.SetRowCount(2);
     const QString cells[] = {"1",         "01.02.03 04:05:06",
@@ -29,11 +30,9 @@ class RecordDecodingTest : public ::testing::Test {
                              row.mz,      row.flags,
                              row.outputs, row.inputs};
     for (int col = 0; col < 18; ++col) grid_.SetCells(col, 1, cells[col]);
-    return DecodeRecordRow(grid_, 1, variant);
+    return DecodeRecordRow(grid_, 1, variant, deviceType);
   }
-  static QStringList Messages(const DecodedRecord& d) {
-    return d.Messages ? *d.Messages : QStringList{"<untouched>"};
-  }
+  static QStringList Messages(const DecodedRecord& d) { return d.Messages; }
   static bool Lit(const DecodedRecord& d, const QString& image) {
     for (const DecodedLamp& lamp : d.Lamps) {
       if (lamp.image == image) return lamp.lit;
@@ -58,7 +57,6 @@ TEST_F(RecordDecodingTest, TextsOfTheRowAsTheyStand) {
   EXPECT_EQ(d.LText, "L=15.7м");
   EXPECT_EQ(d.RText, "R=19.87м");
   EXPECT_EQ(d.Reeving, "Запасовка 4x");
-  EXPECT_EQ(d.Error, "");
   EXPECT_EQ(Messages(d), QStringList{});
 }
 
@@ -181,7 +179,6 @@ TEST_F(RecordDecodingTest, ShortSignalGroupsReadNoCharacterBeyondTheirEnd) {
   row.outputs = "01";
   row.flags = "";
   DecodedRecord d = Decode(row);
-  EXPECT_EQ(d.Error, "");
   EXPECT_EQ(Messages(d), (QStringList{"Предельный подъем крюка,", "Поворот влево,"}));
   EXPECT_FALSE(Lit(d, "im2"));
   EXPECT_FALSE(Lit(d, "im8"));
@@ -192,39 +189,67 @@ TEST_F(RecordDecodingTest, ShortSignalGroupsReadNoCharacterBeyondTheirEnd) {
   EXPECT_EQ(Messages(d), QStringList{"Предельный подъем крюка,"});
 }
 
-TEST_F(RecordDecodingTest, ACellThatDoesNotConvertStopsTheDecodingThere) {
-  // The empty data row of an empty table: only the four texts.
-  grid_.SetColCount(18);
-  grid_.SetRowCount(2);
-  DecodedRecord d = DecodeRecordRow(grid_, 1, DecodedVariant::Variant10);
-  EXPECT_EQ(d.MzText, "Мз=%");
-  EXPECT_EQ(d.RText, "R=м");
-  EXPECT_EQ(d.Error, "'' is not a valid floating point value");
-  EXPECT_FALSE(d.Overload);
-  EXPECT_FALSE(d.Messages);
-  EXPECT_TRUE(d.Lamps.empty());
+// Each cell that does not convert leaves only its own part unset and adds no line.
+TEST_F(RecordDecodingTest, ACellThatDoesNotConvertLeavesItsPartAndAddsNoLine) {
+  struct Case {
+    QString Row::*field;
+    QString text;
+    std::optional<bool> overload;
+    bool equipment, contour;
+    QStringList messages;
+  };
+  const QStringList all = {"Перегрузка,", "Отказ датчика длины,", "Отказ датчика азимута,",
+                           "Отказ датчика поршневого давления,",
+                           "Отказ датчика штокового давления,"};
+  const Case cases[] = {
+      {&Row::mz, "", std::nullopt, true, true, all.mid(1)},
+      {&Row::mz, "31.98.1", std::nullopt, true, true, all.mid(1)},
+      {&Row::c, "x", true, false, true, all},
+      {&Row::k, "31.98", true, true, false, all},
+      {&Row::a, "", true, true, true, QStringList{all[0]} + all.mid(2)},
+      {&Row::g, "4.5.6", true, true, true, all.mid(0, 2) + all.mid(3)},
+      {&Row::pp, "-", true, true, true, all.mid(0, 3) + all.mid(4)},
+      {&Row::psh, "abc", true, true, true, all.mid(0, 4)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE((c.text + " at " + QString::number(&c - cases)).toStdString());
+    Row row{.a = "-90.5", .g = "181", .pp = "251", .psh = "-251", .mz = "120"};
+    row.*c.field = c.text;
+    const DecodedRecord d = Decode(row);
+    EXPECT_EQ(d.Overload, c.overload);
+    EXPECT_EQ(d.Equipment.has_value(), c.equipment);
+    EXPECT_EQ(d.Contour.has_value(), c.contour);
+    EXPECT_EQ(d.Reeving, "Запасовка 4x");
+    EXPECT_EQ(d.Lamps.size(), 9u);
+    EXPECT_EQ(d.Messages, c.messages);
+  }
+}
 
-  Row row;
-  row.k = "x";
-  d = Decode(row);
-  EXPECT_EQ(d.Error, "'x' is not a valid integer value");
-  EXPECT_EQ(d.RminOn, false);
-  EXPECT_EQ(d.Equipment, "Гусёк 7 метров");
-  EXPECT_FALSE(d.Contour);
-  EXPECT_FALSE(d.Reeving);
-
-  // Lamps are set and the list already cleared when a sensor value fails.
-  row = Row();
-  row.mz = "120";
-  row.g = "4.5.6";
-  d = Decode(row);
-  EXPECT_EQ(d.Error, "'4.5.6' is not a valid floating point value");
-  EXPECT_EQ(d.Lamps.size(), 9u);
-  EXPECT_EQ(Messages(d), QStringList{"Перегрузка,"});
-
-  // A row beyond the grid reads as empty cells.
-  EXPECT_EQ(DecodeRecordRow(grid_, 7, DecodedVariant::Variant02).Error,
-            "'' is not a valid floating point value");
+// A row of another device type gives the four texts and nothing read at type-2 places.
+TEST_F(RecordDecodingTest, OtherDeviceTypesGiveOnlyTheFourTexts) {
+  Row row{.k = "31.98", .mz = "120"};
+  for (int type : {4, 3, 0}) {
+    for (DecodedVariant variant : {DecodedVariant::Variant10, DecodedVariant::Variant02}) {
+      const DecodedRecord d = Decode(row, variant, type);
+      EXPECT_EQ(d.MzText, "Мз=120%");
+      EXPECT_EQ(d.QText, "Q=10т");
+      EXPECT_EQ(d.LText, "L=12м");
+      EXPECT_EQ(d.RText, "R=8м");
+      EXPECT_FALSE(d.Overload || d.RmaxOn || d.RminOn || d.Equipment || d.Contour || d.Reeving);
+      EXPECT_TRUE(d.Lamps.empty());
+      EXPECT_TRUE(d.Messages.isEmpty());
+    }
+  }
+  // The empty data row of an empty table, and a row beyond the grid.
+  GridModel empty;
+  empty.SetColCount(18);
+  empty.SetRowCount(2);
+  for (int r : {1, 7}) {
+    const DecodedRecord d = DecodeRecordRow(empty, r, DecodedVariant::Variant02, 2);
+    EXPECT_EQ(d.MzText, "Мз=%");
+    EXPECT_FALSE(d.Overload || d.Equipment || d.Contour);
+    EXPECT_TRUE(d.Messages.isEmpty());
+  }
 }
 
 }  // namespace

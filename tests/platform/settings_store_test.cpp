@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <csignal>
+#include <functional>
 
 namespace {
 
@@ -140,30 +142,114 @@ TEST_F(SettingsStoreTest, TwoStoresOnOneFileSeeEachOthersWrites) {
   EXPECT_EQ(second.ReadString("S", "a"), "1");
 }
 
-TEST_F(SettingsStoreTest, DamagedOrUnreadableFilesReadAsEmpty) {
+// True when `lines` holds every one of `expected` in that order.
+bool HoldsInOrder(const QList<QByteArray>& lines, const QList<QByteArray>& expected) {
+  qsizetype at = 0;
+  for (const QByteArray& line : lines)
+    if (at < expected.size() && line == expected[at]) ++at;
+  return at == expected.size();
+}
+
+TEST_F(SettingsStoreTest, LinesTheParserCannotTakeAreKeptByteForByte) {
   const QList<QByteArray> damaged = {
-      QByteArray("[S]\nname=value\n\xff\xfe broken utf-8\n"),
-      QByteArray("name=value before any section\n"),
-      QByteArray("[S]\njust a line without an equals sign\n"),
-      QByteArray("[S\nname=value\n"),
-      QByteArray("[S]\nname=va\0lue\n", 16),
+      QByteArray("[S]\nname=value\n\xC8\xE2\xE0\xED=Windows-1251 bytes\n"),
+      QByteArray("orphan=before any section\n[S]\nname=value\n"),
+      QByteArray("[S]\njust a line without an equals sign\nname=value\n"),
+      QByteArray("[S\nlost=under a broken header\n[S]\nname=value\n"),
+      QByteArray("[S]\nname=value\nnul=va\0lue\n", 26),
+      QByteArray("; note\r\n[ s ]\r\n  NAME = value  \r\n\r\n[Other]\r\nx = 1\r\n"),
   };
   for (const QByteArray& bytes : damaged) {
     SCOPED_TRACE(bytes.toStdString());
     WriteAll(path_, bytes);
     SettingsStore store(path_);
-    EXPECT_EQ(store.ReadString("S", "name", "default"), "default");
-    EXPECT_TRUE(store.SubKeys("").isEmpty());
-    // A write starts the file afresh.
+    EXPECT_EQ(store.ReadString("S", "name"), "value");
+    EXPECT_FALSE(store.ValueExists("S", "lost"));
     ASSERT_TRUE(store.WriteString("S", "name", "new"));
-    EXPECT_EQ(store.ReadString("S", "name"), "new");
-  }
+    ASSERT_TRUE(store.WriteString("S", "added", "1"));
+    ASSERT_TRUE(store.WriteString("T", "x", "2"));
 
+    QList<QByteArray> kept = bytes.split('\n');
+    kept.removeLast();
+    kept.removeIf([](const QByteArray& line) {
+      return line.trimmed().startsWith("name") || line.trimmed().startsWith("NAME");
+    });
+    const QList<QByteArray> now = ReadAll(path_).split('\n');
+    EXPECT_TRUE(HoldsInOrder(now, kept)) << ReadAll(path_).toStdString();
+    // The changed line, the added one and a blank line, a header and a value; the last "\n".
+    EXPECT_EQ(now.size(), kept.size() + 6);
+    SettingsStore reread(path_);
+    EXPECT_EQ(reread.ReadString("S", "name"), "new");
+    EXPECT_EQ(reread.ReadString("S", "added"), "1");
+    EXPECT_EQ(reread.ReadString("T", "x"), "2");
+  }
+}
+
+// Root reads what it likes; as another user a file of mode 000 cannot be read.
+class AsAnotherUser {
+ public:
+  AsAnotherUser() {
+    if (geteuid() == 0) changed_ = seteuid(65534) == 0;
+  }
+  ~AsAnotherUser() {
+    if (changed_) (void)seteuid(0);
+  }
+  AsAnotherUser(const AsAnotherUser&) = delete;
+  AsAnotherUser& operator=(const AsAnotherUser&) = delete;
+
+ private:
+  bool changed_ = false;
+};
+
+TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
+  const QByteArray bytes("[S]\nname=value\n");
+  WriteAll(path_, bytes);
+  ASSERT_TRUE(QFile::setPermissions(path_, {}));
+  // The directory lets anyone replace the file: only the store's refusal keeps it.
+  ASSERT_TRUE(QFile::setPermissions(dir_.path(), QFileDevice::Permissions(0x7777)));
   QDir().mkpath(dir_.filePath("a-directory.ini"));
-  SettingsStore directory(dir_.filePath("a-directory.ini"));
-  EXPECT_EQ(directory.ReadString("S", "name", "default"), "default");
-  EXPECT_FALSE(directory.WriteString("S", "name", "x"));
-  EXPECT_FALSE(directory.LastError().isEmpty());
+  for (const QString& path : {path_, dir_.filePath("a-directory.ini")}) {
+    SCOPED_TRACE(path.toStdString());
+    bool single = true, batch = true;
+    QString error;
+    {
+      AsAnotherUser other;
+      SettingsStore store(path);
+      EXPECT_EQ(store.ReadString("S", "name", "default"), "default");
+      single = store.WriteString("S", "name", "x");
+      error = store.LastError();
+      store.BeginUpdate();
+      batch = store.WriteString("S", "other", "y") || store.EndUpdate();
+    }
+    EXPECT_FALSE(single);
+    EXPECT_FALSE(batch);
+    EXPECT_TRUE(error.startsWith("Cannot read settings file")) << error.toStdString();
+  }
+  EXPECT_EQ(ReadAll(path_), bytes);
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            (QStringList{"a-directory.ini", "store.ini"}));
+}
+
+TEST_F(SettingsStoreTest, AnUpdateReplacesTheFileOnceOrNotAtAll) {
+  SettingsStore store(path_);
+  ASSERT_TRUE(store.WriteString("S", "kept", "1"));
+  const QByteArray before = ReadAll(path_);
+
+  store.BeginUpdate();
+  for (int i = 0; i < 40; ++i) ASSERT_TRUE(store.WriteString("S", QString("v%1").arg(i), "x"));
+  ASSERT_TRUE(store.EraseSection("Gone"));
+  EXPECT_EQ(store.ReadString("S", "v39"), "x");
+  EXPECT_EQ(ReadAll(path_), before);
+  EXPECT_EQ(SettingsStore(path_).ReadString("S", "v0", "absent"), "absent");
+  ASSERT_TRUE(store.EndUpdate());
+  EXPECT_EQ(SettingsStore(path_).ValueNames("S").size(), 41);
+
+  const QByteArray after = ReadAll(path_);
+  store.BeginUpdate();
+  ASSERT_TRUE(store.WriteString("S", "kept", "2"));
+  store.CancelUpdate();
+  EXPECT_EQ(ReadAll(path_), after);
+  EXPECT_EQ(store.ReadString("S", "kept"), "1");
 }
 
 TEST_F(SettingsStoreTest, HandWrittenFilesAreRead) {
@@ -176,26 +262,37 @@ TEST_F(SettingsStoreTest, HandWrittenFilesAreRead) {
   EXPECT_EQ(store.ReadString("Software\\App", "Other"), "2");
 }
 
+// A save cut short by the file-size limit, one value or a whole update, leaves the old file.
 TEST_F(SettingsStoreTest, FailedSaveLeavesTheOldFileIntact) {
   SettingsStore store(path_);
   ASSERT_TRUE(store.WriteString("S", "name", "old"));
   const QByteArray before = ReadAll(path_);
 
-  // Limit the size of files this process may write, so the new file cannot be written.
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit small = saved;
-  small.rlim_cur = static_cast<rlim_t>(before.size());
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = store.WriteString("S", "name", QString(200, u'x'));
-  setrlimit(RLIMIT_FSIZE, &saved);
+  const std::function<bool()> saves[] = {
+      [&] { return store.WriteString("S", "name", QString(200, u'x')); },
+      [&] {
+        store.BeginUpdate();
+        for (int i = 0; i < 40; ++i) store.WriteString("S", QString("v%1").arg(i), "value");
+        return store.EndUpdate();
+      },
+  };
+  for (const auto& save : saves) {
+    // Limit the size of files this process may write, so the new file cannot be written.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = static_cast<rlim_t>(before.size());
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = save();
+    setrlimit(RLIMIT_FSIZE, &saved);
 
-  EXPECT_FALSE(written);
-  EXPECT_FALSE(store.LastError().isEmpty());
-  EXPECT_EQ(ReadAll(path_), before);
-  EXPECT_EQ(store.ReadString("S", "name"), "old");
-  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"store.ini"});
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(store.LastError().isEmpty());
+    EXPECT_EQ(ReadAll(path_), before);
+    EXPECT_EQ(store.ReadString("S", "name"), "old");
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"store.ini"});
+  }
 }
 
 }  // namespace
