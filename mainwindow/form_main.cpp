@@ -263,7 +263,8 @@ void TForm_main::BuildActions() {
   bind({SpeedBtn_Mail}, &TForm_main::SpeedBtn_MailClick);
   bind({N_Mail}, &TForm_main::N_MailClick);
   bind({SpeedItem_DecodeData, N_DecodeData}, &TForm_main::N_DecodeDataClick);
-  bind({SpeedBtn_About, N_About}, &TForm_main::SpeedBtn_AboutClick);
+  bind({SpeedBtn_About}, &TForm_main::SpeedBtn_AboutClick);
+  bind({N_About}, &TForm_main::N_AboutClick);
   bind({SpeedBtn_Find, N_Find}, &TForm_main::SpeedBtn_FindClick);
   bind({SpeedBtn_Refresh, N_Refresh}, &TForm_main::SpeedBtn_RefreshClick);
 }
@@ -312,11 +313,15 @@ void TForm_main::BuildMenus() {
 }
 
 void TForm_main::BuildToolBars() {
+  Panel1 = new QWidget(this);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setFixedHeight(31);
   // Each item follows the command it shares with the menus: state, hint and click.
-  auto bar = [this](const QString& name, const QList<QList<QAction*>>& groups) {
-    auto* b = new TSpeedBar(this);
+  auto bar = [this](const QString& name, Sb::TAlign align, const QList<QList<QAction*>>& groups) {
+    auto* b = new TSpeedBar(Panel1);
     b->setObjectName(name);
     b->SetPosition(Sb::bpCustom);
+    b->SetAlign(align);
     b->SetOptions(Sb::sbFlatBtns);
     b->SetBevelOuter(Sb::bvNone);
     b->SetBtnOffsetHorz(3);
@@ -360,29 +365,19 @@ void TForm_main::BuildToolBars() {
       left += b->GridSize().width();  // a gap between groups
     }
     b->resize(left - b->GridSize().width() + b->BtnOffsetHorz(), 29);
-    b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return b;
   };
+  // The bars take the panel's edges in creation order: SpeedBar_Find after SpeedBar1.
   SpeedBar1 =
-      bar("SpeedBar1",
+      bar("SpeedBar1", Sb::alLeft,
           {{SpeedBtn_Read, SpeedItem_SelectDir, SpeedItem_SaveAs, SpeedItem_AddFile,
             SpeedItem_DelFile, SpeedItem_Print},
            {SpeedItem_Spisok, SpeedItem_Table, SpeedItem_TableTP, SpeedItem_Peregr, SpeedItem_Graf},
            {SpeedItem_DecodeData}});
-  SpeedBar_Find = bar("SpeedBar_Find", {{SpeedBtn_Find, SpeedBtn_Refresh}});
-  SpeedBar3 = bar("SpeedBar3", {{SpeedBtn_About, SpeedBtn_WWW, SpeedBtn_Mail, SpeedBtn_Exit}});
+  SpeedBar_Find = bar("SpeedBar_Find", Sb::alLeft, {{SpeedBtn_Find, SpeedBtn_Refresh}});
+  SpeedBar3 =
+      bar("SpeedBar3", Sb::alRight, {{SpeedBtn_About, SpeedBtn_WWW, SpeedBtn_Mail, SpeedBtn_Exit}});
   SpeedBar3->setMaximumWidth(250);
-
-  Panel1 = new QWidget(this);
-  Panel1->setObjectName(QStringLiteral("Panel1"));
-  Panel1->setFixedHeight(31);
-  auto* row = new QHBoxLayout(Panel1);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(0);
-  row->addWidget(SpeedBar1);
-  row->addWidget(SpeedBar_Find);
-  row->addStretch(1);
-  row->addWidget(SpeedBar3);
   SpeedBar_Find->hide();
 }
 
@@ -770,13 +765,17 @@ bool TForm_main::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ListView1 && event->type() == QEvent::FocusIn) ListView1Enter();
   if (watched == ListView1 && event->type() == QEvent::FocusOut) ListView1Exit();
   if (watched == ListView1 && event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      ListView1DblClick();
-      return true;
-    }
+    int key = static_cast<QKeyEvent*>(event)->key();
+    ListView1KeyDown(key);
+    if (key == 0) return true;
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm_main::ListView1KeyDown(int& Key) {
+  if (Key != Qt::Key_Return && Key != Qt::Key_Enter) return;
+  Key = 0;
+  ListView1DblClick();
 }
 
 bool TForm_main::FormCloseQuery() {
@@ -834,6 +833,10 @@ void TForm_main::SpeedBtn_AboutClick() {
   if (!about) return;
   CentreOnWindow(about);
   about->exec();
+}
+
+void TForm_main::N_AboutClick() {
+  SpeedBtn_AboutClick();
 }
 
 void TForm_main::CentreOnWindow(QWidget* dialog) const {

@@ -274,6 +274,8 @@ class TForm_main : public QMainWindow {
   void SG_TPCR_FindClick();
   void ListView1ColumnClick(int column);
   void ListView1DblClick();
+  // Enter acts as a double click; a handled key becomes 0.
+  void ListView1KeyDown(int& Key);
   void SpeedBtn_ExitClick();
   void N_HelpClick();
   void SpeedBtn_WWWClick();
@@ -281,6 +283,7 @@ class TForm_main : public QMainWindow {
   void SpeedBtn_MailClick();
   void N_MailClick();
   void SpeedBtn_AboutClick();
+  void N_AboutClick();
   void Btn_NastrGrafClick();
   void Btn_CopyImageClick();
   void Btn_ShowTablePointClick();
