@@ -126,6 +126,8 @@ class DragFrameOverlay : public QWidget {
  public:
   explicit DragFrameOverlay(QWidget* window) : QWidget(window), picture_(window->grab().toImage()) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Only the frame is drawn; a style sheet of the window must not fill the rest.
+    setStyleSheet(QStringLiteral("background: transparent"));
     setGeometry(window->rect());
     raise();
     show();
