@@ -909,10 +909,14 @@ void TForm_main::BuildRecordPages() {
   SG_TPCR_Find->hide();
   FillingLayout(TabSheet_TableTP)->addWidget(SG_TP);
 
-  for (StringGrid* grid : {SG_TPCR, SG_TP, SG_TPCR_Find}) {
+  using CellHandler = std::optional<CellColours> (TForm_main::*)(int, int) const;
+  const std::pair<StringGrid*, CellHandler> drawCell[] = {
+      {SG_TPCR, &TForm_main::SG_TPCRDrawCell},
+      {SG_TP, &TForm_main::SG_TPDrawCell},
+      {SG_TPCR_Find, &TForm_main::SG_TPCR_FindDrawCell}};
+  for (const auto& [grid, handler] : drawCell) {
     ClearRecordGrid(grid->Grid());
-    grid->SetCellPainter(
-        [this, grid](int col, int row) { return RecordCellColours(grid, col, row); });
+    grid->SetCellPainter([this, handler](int col, int row) { return (this->*handler)(col, row); });
     grid->viewport()->installEventFilter(this);
     grid->horizontalHeader()->installEventFilter(this);
   }
@@ -998,6 +1002,32 @@ std::optional<CellColours> TForm_main::RecordCellColours(StringGrid* grid, int c
   const CellLook look = CellLookFor(OpenFile.DeviceTypeCode, grid->Grid(), which, col, row,
                                     remembered, ConditionFilterOn != 0);
   return ColoursOf(look, SystemColoursFrom(grid->palette()));
+}
+
+std::optional<CellColours> TForm_main::SG_TPCRDrawCell(int ACol, int ARow) const {
+  return RecordCellColours(SG_TPCR, ACol, ARow);
+}
+
+std::optional<CellColours> TForm_main::SG_TPDrawCell(int ACol, int ARow) const {
+  return RecordCellColours(SG_TP, ACol, ARow);
+}
+
+std::optional<CellColours> TForm_main::SG_TPCR_FindDrawCell(int ACol, int ARow) const {
+  return RecordCellColours(SG_TPCR_Find, ACol, ARow);
+}
+
+void TForm_main::SG_TPCRMouseMove(int X) {
+  ShowColumnDescription(SG_TPCR_Find->isVisible() ? SG_TPCR_Find : SG_TPCR, X);
+}
+
+void TForm_main::SG_TPMouseMove(int X) {
+  ShowColumnDescription(SG_TP, X);
+}
+
+void TForm_main::ShowColumnDescription(StringGrid* grid, int x) {
+  const int col = grid->columnAt(x);
+  const bool known = col >= 0 && col < int(OpenFile.ColumnDescriptions.size());
+  SetStatusPanel0(known ? OpenFile.ColumnDescriptions[std::size_t(col)] : QString());
 }
 
 void TForm_main::SG_TPCRClick() {
@@ -1348,9 +1378,10 @@ bool TForm_main::ShowStatusHint(QObject* watched, QEvent* event) {
   }
   for (StringGrid* grid : {SG_TPCR, SG_TP, SG_TPCR_Find}) {
     if (area == grid->viewport() || area == grid->horizontalHeader()) {
-      const int col = grid->columnAt(int(at.x()));
-      const bool known = col >= 0 && col < int(OpenFile.ColumnDescriptions.size());
-      SetStatusPanel0(known ? OpenFile.ColumnDescriptions[std::size_t(col)] : QString());
+      if (grid == SG_TP)
+        SG_TPMouseMove(int(at.x()));
+      else
+        SG_TPCRMouseMove(int(at.x()));
       return true;
     }
   }
