@@ -74,13 +74,14 @@ bool AskYes(const QString& text) {
          MsgResult::Yes;
 }
 
-// A list row that sorts by the byte values of the clicked column's texts.
+// A list row that sorts through the window's ListView1Compare.
 class ArchiveItem : public QTreeWidgetItem {
  public:
   using QTreeWidgetItem::QTreeWidgetItem;
   bool operator<(const QTreeWidgetItem& other) const override {
-    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-    return CompareListTexts(text(column), other.text(column)) < 0;
+    const auto* form =
+        treeWidget() ? qobject_cast<const TForm_main*>(treeWidget()->window()) : nullptr;
+    return form && form->ListView1Compare(this, &other) < 0;
   }
 };
 
@@ -744,6 +745,11 @@ void TForm_main::ListView1ColumnClick(int column) {
   if (disabled_) return;
   SortColumn = column;
   ListView1->sortItems(column, Qt::AscendingOrder);
+}
+
+int TForm_main::ListView1Compare(const QTreeWidgetItem* Item1, const QTreeWidgetItem* Item2) const {
+  // Column 0 is the caption, column c the sub-item c - 1; byte values, no locale.
+  return CompareListTexts(Item1->text(SortColumn), Item2->text(SortColumn));
 }
 
 void TForm_main::ListView1DblClick() {

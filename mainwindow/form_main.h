@@ -27,6 +27,7 @@ class QProgressBar;
 class QStatusBar;
 class QTabWidget;
 class TSpeedBar;
+class QTreeWidgetItem;
 class QToolButton;
 class QTreeWidget;
 class TForm_GrafPoint;
@@ -281,6 +282,8 @@ class TForm_main : public QMainWindow {
   void SG_TPCRMouseMove(int X);
   void SG_TPMouseMove(int X);
   void ListView1ColumnClick(int column);
+  // Two rows by the texts of column SortColumn: below 0, 0 or above 0.
+  int ListView1Compare(const QTreeWidgetItem* Item1, const QTreeWidgetItem* Item2) const;
   void ListView1DblClick();
   // Enter acts as a double click; a handled key becomes 0.
   void ListView1KeyDown(int& Key);
