@@ -177,11 +177,9 @@ TForm_Read::TForm_Read(QWidget* parent)
   ScComm1->OnRxFlag = [this](QObject* sender) { ScComm1RxFlag(sender); };
 
   connect(Btn_Read, &QPushButton::clicked, this, &TForm_Read::Btn_Read_Click);
-  // Any change of the choice is kept, so the next showing does not undo it.
-  connect(CB_ComPort, &QComboBox::currentIndexChanged, this,
-          [this](int index) { SetTag(CB_ComPort, index); });
-  connect(CB_baudrate, &QComboBox::currentIndexChanged, this,
-          [this](int index) { SetTag(CB_baudrate, index); });
+  // Only the user's choice is kept; restoring the stored one must not overwrite it.
+  connect(CB_ComPort, &QComboBox::activated, this, &TForm_Read::CB_ComPortChange);
+  connect(CB_baudrate, &QComboBox::activated, this, &TForm_Read::CB_baudrateChange);
   connect(Timer_Read, &QTimer::timeout, this, &TForm_Read::Timer_ReadTimer);
   connect(Timer_Timer, &QTimer::timeout, this, &TForm_Read::Timer_TimerTimer);
   for (QObject* tagged : std::initializer_list<QObject*>{CB_ComPort, CB_baudrate, Timer_Timer})
@@ -217,6 +215,14 @@ int TForm_Read::Tag(const QObject* control) {
 
 void TForm_Read::SetTag(QObject* control, int value) {
   control->setProperty("Tag", value);
+}
+
+void TForm_Read::CB_ComPortChange() {
+  SetTag(CB_ComPort, CB_ComPort->currentIndex());
+}
+
+void TForm_Read::CB_baudrateChange() {
+  SetTag(CB_baudrate, CB_baudrate->currentIndex());
 }
 
 void TForm_Read::FormCreate() {

@@ -97,6 +97,9 @@ class TForm_Read : public QDialog,
 
  public slots:
   void Btn_Read_Click();
+  // The user picked a port or a speed: the combo's Tag keeps the choice.
+  void CB_ComPortChange();
+  void CB_baudrateChange();
 
  protected:
   void showEvent(QShowEvent* event) override;

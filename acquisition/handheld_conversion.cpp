@@ -12,6 +12,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QIODevice>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -72,7 +73,8 @@ class Conversion {
     const int deviceVariant = Byte(ident, 2);
 
     // The name follows the reply's first byte; a short record gives a shorter name.
-    const QByteArray name = Header(kNameRecord).mid(1, kCraneNameLength);
+    const QByteArray record = Header(kNameRecord);
+    const QByteArray name = BufferToString(record, qint32(record.size())).mid(1, kCraneNameLength);
     const QString craneName = ConvertDeviceText(name);
 
     const QString maxima = MaximaLine(Header(kMaximaRecord));
@@ -198,6 +200,11 @@ class Conversion {
 };
 
 }  // namespace
+
+QByteArray BufferToString(const QByteArray& ReadBuffer, qint32 Count) {
+  if (Count <= 0) return {};
+  return ReadBuffer.left(std::min<qsizetype>(Count, kReadBufferSize));
+}
 
 bool PalmDatabase::Open(QIODevice& device) {
   device_ = &device;

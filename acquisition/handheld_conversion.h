@@ -15,6 +15,10 @@ class QIODevice;
 inline constexpr int kPalmRecordTableSize = 500;
 inline constexpr int kReadBufferSize = 1000;
 
+// The first Count bytes of a record read into ReadBuffer, one character per byte with every
+// byte value kept; empty for a Count of 0 or less, never more than the buffer holds.
+QByteArray BufferToString(const QByteArray& ReadBuffer, qint32 Count);
+
 // The records of a handheld database file (a Palm OS database, numbers big-endian). Only the
 // record count at offset 76 and the record offsets of the list at 78 are used; every read is
 // checked against the record's own bytes and the end of the file.

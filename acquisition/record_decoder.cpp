@@ -5,6 +5,7 @@
 #include "archive/number_text.h"
 #include "archive/text_file.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -54,20 +55,20 @@ using LineBuilder = QString (*)(QByteArrayView);
 
 bool DecodeBlock(QByteArrayView block, DecoderContext& context, LineBuilder build) {
   context.LinkOk = true;
+  const RecordBlock records(block);
   for (int i = 0; i < kEntriesPerBlock; ++i) {
     if (!context.LinkOk || context.EntryCounter >= context.TableRecordCount) continue;
-    const qsizetype start = qsizetype(i) * kEntrySize;
     // An entry cut short by the end of the reply is never taken for a good one.
-    if (start + kEntrySize > block.size()) {
+    if (i >= records.Count()) {
       context.LinkOk = false;
       return false;
     }
-    const QByteArrayView entry = block.sliced(start, kEntrySize);
-    if (!IsXorBlockValid(entry)) {
+    const TRecorderRecord entry = records.Entry(i);
+    if (!entry.IsValid()) {
       context.LinkOk = false;
       continue;
     }
-    const QString line = build(entry);
+    const QString line = build(entry.View());
     bool written = false;
     if (context.EntryCounter < context.RingSplit) {
       if (context.TempFile) {
@@ -88,6 +89,22 @@ bool DecodeBlock(QByteArrayView block, DecoderContext& context, LineBuilder buil
 }
 
 }  // namespace
+
+bool TRecorderRecord::IsValid() const {
+  return IsXorBlockValid(View());
+}
+
+int RecordBlock::Count() const {
+  return static_cast<int>(std::min<qsizetype>(Data_.size() / kEntrySize, kEntriesPerBlock));
+}
+
+TRecorderRecord RecordBlock::Entry(int Index) const {
+  TRecorderRecord record;
+  if (Index < 0 || Index >= Count()) return record;
+  const QByteArrayView bytes = Data_.sliced(qsizetype(Index) * kEntrySize, kEntrySize);
+  std::copy(bytes.begin(), bytes.end(), record.Bytes.begin());
+  return record;
+}
 
 bool IsXorBlockValid(QByteArrayView text) {
   unsigned char x = 0;

@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
+#include <array>
 
 class TextLineWriter;
 class RingStore;
@@ -24,6 +25,32 @@ struct DecoderContext {
 
 inline constexpr int kEntrySize = 28;
 inline constexpr int kEntriesPerBlock = 32;
+
+// One table entry as the recorder keeps it: the packed time stamp in bytes 0-3, the values,
+// and bytes that only take part in the check.
+struct TRecorderRecord {
+  std::array<quint8, kEntrySize> Bytes{};
+
+  // The XOR of all 28 bytes is 0.
+  bool IsValid() const;
+  QByteArrayView View() const {
+    return QByteArrayView(reinterpret_cast<const char*>(Bytes.data()), kEntrySize);
+  }
+};
+
+// The data part of one block reply ("R"/"S" without its first byte): up to 32 entries back
+// to back.
+class RecordBlock {
+ public:
+  explicit RecordBlock(QByteArrayView Data) : Data_(Data) {}
+  // Whole entries the block holds, at most 32; a cut-off entry is not counted.
+  int Count() const;
+  // Entry Index (0-based) of the block; Index below Count().
+  TRecorderRecord Entry(int Index) const;
+
+ private:
+  QByteArrayView Data_;
+};
 
 // True when the XOR of all bytes is 0 (an empty text too).
 bool IsXorBlockValid(QByteArrayView text);

@@ -58,11 +58,11 @@ void TBmShadowButton::SetCaption(const QString& Value) {
 }
 
 void TBmShadowButton::SetBrush(const QBrush& Value) {
-  SetAndRepaint(Brush_, Value);
+  SetAndRepaint<QBrush>(Brush_, Value);
 }
 
 void TBmShadowButton::SetPen(const QPen& Value) {
-  SetAndRepaint(Pen_, Value);
+  SetAndRepaint<QPen>(Pen_, Value);
 }
 
 void TBmShadowButton::SetDepth(int Value) {

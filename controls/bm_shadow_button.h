@@ -19,6 +19,20 @@ enum class TBmTextAlignment {
   btaBottomRight
 };
 
+// The shadow button's face brush: black until set.
+class TBmShadowBrush : public QBrush {
+ public:
+  TBmShadowBrush() : QBrush(Qt::black, Qt::SolidPattern) {}
+  TBmShadowBrush(const QBrush& Value) : QBrush(Value) {}
+};
+
+// The shadow button's outline pen: green until set.
+class TBmShadowPen : public QPen {
+ public:
+  TBmShadowPen() : QPen(QColor(0x00, 0xFF, 0x00)) {}
+  TBmShadowPen(const QPen& Value) : QPen(Value) {}
+};
+
 // A button drawn as a face over a shadow offset by Depth towards Direction; pressing
 // moves the face DepthAdjust pixels into the shadow. OnClick fires once per release
 // over the face, and for the caption's accelerator while enabled.
@@ -34,9 +48,9 @@ class TBmShadowButton : public TBmGraphicImageControl {
 
   QString Caption() const { return Caption_; }
   void SetCaption(const QString& Value);
-  const QBrush& Brush() const { return Brush_; }
+  const TBmShadowBrush& Brush() const { return Brush_; }
   void SetBrush(const QBrush& Value);
-  const QPen& Pen() const { return Pen_; }
+  const TBmShadowPen& Pen() const { return Pen_; }
   void SetPen(const QPen& Value);
   int Depth() const { return Depth_; }
   // Values below 3 are ignored.
@@ -87,8 +101,8 @@ class TBmShadowButton : public TBmGraphicImageControl {
   void SetAndRepaint(T& field, const T& value);
 
   QString Caption_;
-  QBrush Brush_{Qt::black, Qt::SolidPattern};
-  QPen Pen_{QColor(0x00, 0xFF, 0x00)};
+  TBmShadowBrush Brush_;
+  TBmShadowPen Pen_;
   int Depth_ = 4;
   int DepthAdjust_ = 2;
   QColor ShadowColor_;

@@ -522,11 +522,11 @@ TSelectDateDlg::TSelectDateDlg(QWidget* parent)
   for (QPushButton* b : {ok, cancel}) b->setFocusPolicy(Qt::NoFocus);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  connect(prevYear, &TXcSpeedButton::OnClick, Calendar, &TXcCalendar::PrevYear);
-  connect(prevMonth, &TXcSpeedButton::OnClick, Calendar, &TXcCalendar::PrevMonth);
-  connect(nextMonth, &TXcSpeedButton::OnClick, Calendar, &TXcCalendar::NextMonth);
-  connect(nextYear, &TXcSpeedButton::OnClick, Calendar, &TXcCalendar::NextYear);
-  connect(Calendar, &TXcCalendar::OnChange, this, [this] { CalendarChange(); });
+  connect(prevYear, &TXcSpeedButton::OnClick, this, &TSelectDateDlg::PrevYearBtnClick);
+  connect(prevMonth, &TXcSpeedButton::OnClick, this, &TSelectDateDlg::PrevMonthBtnClick);
+  connect(nextMonth, &TXcSpeedButton::OnClick, this, &TSelectDateDlg::NextMonthBtnClick);
+  connect(nextYear, &TXcSpeedButton::OnClick, this, &TSelectDateDlg::NextYearBtnClick);
+  connect(Calendar, &TXcCalendar::OnChange, this, &TSelectDateDlg::CalendarChange);
   Calendar->setFocus();
   CalendarChange();
 }
@@ -535,13 +535,37 @@ void TSelectDateDlg::CalendarChange() {
   TitleLabel->setText(FormatDateTime(QStringLiteral("MMMM, YYYY"), Calendar->CalendarDate()));
 }
 
+void TSelectDateDlg::PrevMonthBtnClick() {
+  Calendar->PrevMonth();
+}
+
+void TSelectDateDlg::NextMonthBtnClick() {
+  Calendar->NextMonth();
+}
+
+void TSelectDateDlg::PrevYearBtnClick() {
+  Calendar->PrevYear();
+}
+
+void TSelectDateDlg::NextYearBtnClick() {
+  Calendar->NextYear();
+}
+
+void TSelectDateDlg::CalendarDblClick() {
+  accept();
+}
+
+void TSelectDateDlg::TopPanelDblClick() {
+  Calendar->SetCalendarDate(Today());
+}
+
 bool TSelectDateDlg::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::MouseButtonDblClick) {
     if (watched == Calendar) {
-      accept();
+      CalendarDblClick();
       return true;
     }
-    if (watched == TitleLabel) Calendar->SetCalendarDate(Today());
+    if (watched == TitleLabel) TopPanelDblClick();
   }
   return QDialog::eventFilter(watched, e);
 }
@@ -552,21 +576,28 @@ bool TSelectDateDlg::focusNextPrevChild(bool next) {
 }
 
 void TSelectDateDlg::keyPressEvent(QKeyEvent* e) {
-  const bool ctrl = e->modifiers() & Qt::ControlModifier;
-  switch (e->key()) {
+  int key = e->key();
+  FormKeyDown(key, e->modifiers());
+  if (key != 0) QDialog::keyPressEvent(e);
+}
+
+void TSelectDateDlg::FormKeyDown(int& Key, Qt::KeyboardModifiers Shift) {
+  const bool ctrl = Shift & Qt::ControlModifier;
+  switch (Key) {
     case Qt::Key_PageDown:
       ctrl ? Calendar->NextYear() : Calendar->NextMonth();
-      return;
+      break;
     case Qt::Key_PageUp:
       ctrl ? Calendar->PrevYear() : Calendar->PrevMonth();
-      return;
+      break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
       accept();
-      return;
+      break;
     default:
-      QDialog::keyPressEvent(e);
+      return;
   }
+  Key = 0;
 }
 
 bool SelectDate(QWidget* parent, TDateTime& date, const QString& title, TDayOfWeekName startOfWeek,

@@ -175,13 +175,22 @@ class TSelectDateDlg : public QDialog {
   TXcCalendar* Calendar = nullptr;
   QLabel* TitleLabel = nullptr;
 
+ public slots:
+  void PrevMonthBtnClick();
+  void NextMonthBtnClick();
+  void PrevYearBtnClick();
+  void NextYearBtnClick();
+  void CalendarChange();
+  // A double click on the calendar is OK; on the title it selects today.
+  void CalendarDblClick();
+  void TopPanelDblClick();
+  // PgUp/PgDn step a month (a year with Ctrl), Enter is OK; a handled key becomes 0.
+  void FormKeyDown(int& Key, Qt::KeyboardModifiers Shift);
+
  protected:
   void keyPressEvent(QKeyEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
   bool focusNextPrevChild(bool next) override;
-
- private:
-  void CalendarChange();
 };
 
 TPopupCalendar* CreatePopupCalendar(QWidget* owner, Qt::LayoutDirection direction);

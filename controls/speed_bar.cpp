@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "controls/ctl_utils.h"
 #include "controls/settings_access.h"
 #include "controls/xc_cursors.h"
 
@@ -48,6 +50,115 @@ QString LongHint(const QString& hint) {
   const qsizetype bar = hint.indexOf(QLatin1Char('|'));
   return bar < 0 ? QString() : hint.mid(bar + 1);
 }
+
+constexpr int kDragFrameWidth = 3;
+// Set on a parent while its bars are being placed, so their own resizes do not start again.
+constexpr char kAligningProperty[] = "jwAligningBars";
+
+TAlign EdgeAlign(const QObject* child) {
+  const auto* bar = qobject_cast<const TSpeedBar*>(child);
+  if (!bar || bar->isHidden()) return alNone;
+  const TAlign align = bar->Align();
+  return align >= alTop && align <= alClient ? align : alNone;
+}
+
+// Places the visible aligned bars of `parent` in its client area: tops, bottoms, lefts,
+// rights, then the client bar; bars of one edge keep their order from that edge.
+void AlignBars(QWidget* parent) {
+  if (parent->property(kAligningProperty).toBool()) return;
+  parent->setProperty(kAligningProperty, true);
+  QRect space = parent->contentsRect();
+  for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
+    QList<TSpeedBar*> bars;
+    for (QObject* child : parent->children()) {
+      if (EdgeAlign(child) == align) bars.append(static_cast<TSpeedBar*>(child));
+    }
+    std::stable_sort(bars.begin(), bars.end(), [align](const TSpeedBar* a, const TSpeedBar* b) {
+      const QRect ra = a->geometry();
+      const QRect rb = b->geometry();
+      switch (align) {
+        case alTop:
+          return ra.top() < rb.top();
+        case alBottom:
+          return ra.bottom() > rb.bottom();
+        case alLeft:
+          return ra.left() < rb.left();
+        case alRight:
+          return ra.right() > rb.right();
+        default:
+          return false;
+      }
+    });
+    for (TSpeedBar* bar : bars) {
+      const int w = bar->width();
+      const int h = bar->height();
+      const int across = std::max(0, space.width());
+      const int down = std::max(0, space.height());
+      switch (align) {
+        case alTop:
+          bar->setGeometry(space.left(), space.top(), across, h);
+          space.setTop(space.top() + h);
+          break;
+        case alBottom:
+          bar->setGeometry(space.left(), space.bottom() + 1 - h, across, h);
+          space.setBottom(space.bottom() - h);
+          break;
+        case alLeft:
+          bar->setGeometry(space.left(), space.top(), w, down);
+          space.setLeft(space.left() + w);
+          break;
+        case alRight:
+          bar->setGeometry(space.right() + 1 - w, space.top(), w, down);
+          space.setRight(space.right() - w);
+          break;
+        default:
+          bar->setGeometry(space.left(), space.top(), across, down);
+          break;
+      }
+    }
+  }
+  parent->setProperty(kAligningProperty, false);
+}
+
+// The inverted frame shown while a bar is dragged: a picture of the window taken at the
+// start, inverted along the frame, over everything and deaf to the mouse.
+class DragFrameOverlay : public QWidget {
+ public:
+  explicit DragFrameOverlay(QWidget* window) : QWidget(window), picture_(window->grab().toImage()) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Only the frame is drawn; a style sheet of the window must not fill the rest.
+    setStyleSheet(QStringLiteral("background: transparent"));
+    setGeometry(window->rect());
+    raise();
+    show();
+  }
+  // `frame` in the window's coordinates.
+  void SetFrame(const QRect& frame) {
+    update(frame_);
+    frame_ = frame;
+    update(frame_);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (frame_.isEmpty()) return;
+    const qreal ratio = picture_.devicePixelRatio();
+    QImage part = picture_.copy(QRect(frame_.topLeft() * ratio, frame_.size() * ratio));
+    part.setDevicePixelRatio(1);
+    {
+      QPainter inverter(&part);
+      DrawInvertFrame(inverter, part.rect(), qRound(kDragFrameWidth * ratio));
+    }
+    QPainter p(this);
+    const int inset = kDragFrameWidth;
+    p.setClipRegion(QRegion(frame_).subtracted(frame_.adjusted(inset, inset, -inset, -inset)));
+    p.drawImage(frame_, part);
+  }
+
+ private:
+  QImage picture_;
+  QRect frame_;
+};
 
 }  // namespace
 
@@ -198,10 +309,14 @@ QString TSpeedItem::SectionName() {
   return bar_->Section(index)->Caption();
 }
 
+void TSpeedItem::SetSection(int index) {
+  if (!bar_) sectionIndex_ = index;
+}
+
 void TSpeedItem::SetParentComponent(TSpeedBar* bar) {
   if (bar_) bar_->RemoveItem(this);
   if (!bar) return;
-  int index = 0;
+  int index = std::max(sectionIndex_, 0);
   if (!sectionName_.isEmpty()) {
     const int found = bar->FindSection(sectionName_);
     if (found >= 0) index = found;
@@ -304,12 +419,14 @@ TSpeedBar::TSpeedBar(QWidget* parent) : QWidget(parent), iniLink_(std::make_uniq
   SetDefaultFont();
   setAutoFillBackground(false);
   UpdateGridSize();
+  AlignParent();
 }
 
 TSpeedBar::~TSpeedBar() {
   OnApplyAlign = nullptr;
   OnPosChanged = nullptr;
   OnVisibleChanged = nullptr;
+  delete dragFrame_;
   iniLink_.reset();
   while (!sections_.isEmpty()) DeleteSection(SectionCount() - 1);
 }
@@ -350,6 +467,24 @@ void TSpeedBar::SetParentFont(bool value) {
     setFont(QFont());
   else
     setFont(font());
+}
+
+QStringList TSpeedBar::SectionCaptions() const {
+  QStringList captions;
+  for (const TSpeedbarSection* section : sections_) captions << section->caption_;
+  return captions;
+}
+
+void TSpeedBar::ReadSections(const QStringList& captions) {
+  for (const QString& caption : captions) {
+    if (FindSection(caption) < 0) AppendSection(caption);
+  }
+}
+
+void TSpeedBar::SetAllowDrag(bool value) {
+  TSpeedbarOptions options = options_;
+  options.setFlag(sbAllowDrag, value);
+  SetOptions(options);
 }
 
 TSpeedbarSection* TSpeedBar::Section(int index) const {
@@ -411,7 +546,7 @@ void TSpeedBar::AddItem(int sectionIndex, TSpeedItem* item) {
   SetItemParams(item, true);
   item->button_->hide();
   item->button_->setParent(this);
-  item->button_->setGeometry(0, 0, btnSize_.width(), btnSize_.height());
+  item->button_->SetBounds(0, 0, btnSize_.width(), btnSize_.height());
 }
 
 void TSpeedBar::RemoveItem(TSpeedItem* item) {
@@ -464,7 +599,7 @@ void TSpeedBar::AllItems(const std::function<void(TSpeedItem*)>& proc) const {
 void TSpeedBar::SetItemParams(TSpeedItem* item, bool applySize) {
   item->bar_ = this;
   TSpeedbarButton* button = item->button_;
-  if (applySize) button->setGeometry(0, 0, btnSize_.width(), btnSize_.height());
+  if (applySize) button->SetBounds(0, 0, btnSize_.width(), btnSize_.height());
   button->SetStyle(Xc::bsNew);
   button->SetFlat(options_.testFlag(sbFlatBtns));
   button->SetTransparent(options_.testFlag(sbTransparentBtns));
@@ -563,6 +698,10 @@ void TSpeedBar::SetOrientation(TSpeedbarOrientation value) {
 void TSpeedBar::SetBoundLines(TBoundLines value) {
   if (value == boundLines_) return;
   boundLines_ = value;
+  // Each line takes 2 pixels off the area that controls aligned on the bar share.
+  auto line = [value](TBoundLine l) { return value.testFlag(l) ? 2 : 0; };
+  setContentsMargins(line(blLeft), line(blTop), line(blRight), line(blBottom));
+  AlignBars(this);
   Realign();
   update();
 }
@@ -579,9 +718,20 @@ void TSpeedBar::SetAlign(TAlign value) {
   if (position_ == bpAuto && (value == alNone || value == alClient))
     throw ESpeedbarError("Cannot set this property value while Position is bpAuto");
   prevAlign_ = value;
+  AlignParent();
   if (position_ != bpAuto) return;
   if (value == alTop || value == alBottom) SetOrientation(soHorizontal);
   if (value == alLeft || value == alRight) SetOrientation(soVertical);
+}
+
+void TSpeedBar::AlignParent() {
+  QWidget* host = parentWidget();
+  if (host != alignedParent_) {
+    if (alignedParent_) alignedParent_->removeEventFilter(this);
+    alignedParent_ = host;
+    if (host) host->installEventFilter(this);
+  }
+  if (host) AlignBars(host);
 }
 
 void TSpeedBar::SetOptions(TSpeedbarOptions value) {
@@ -673,8 +823,20 @@ void TSpeedBar::SetBorderWidth(int value) {
   update();
 }
 
+bool TSpeedBar::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == parentWidget() && e->type() == QEvent::Resize) AlignBars(parentWidget());
+  return QWidget::eventFilter(watched, e);
+}
+
+void TSpeedBar::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  // A bar that grew or shrank moves the bars placed after it.
+  if (prevAlign_ >= alTop && prevAlign_ <= alClient) AlignParent();
+}
+
 bool TSpeedBar::event(QEvent* e) {
   const bool result = QWidget::event(e);
+  if (e->type() == QEvent::ParentChange) AlignParent();
   if (e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent) {
     const bool shown = !isHidden();
     AllItems([this, shown](TSpeedItem* item) {
@@ -683,6 +845,7 @@ bool TSpeedBar::event(QEvent* e) {
       b->setVisible(item->visible_ && shown && b->parentWidget());
     });
     if (OnVisibleChanged) OnVisibleChanged(this);
+    if (parentWidget()) AlignBars(parentWidget());
   }
   return result;
 }
@@ -804,12 +967,60 @@ void TSpeedBar::mouseMoveEvent(QMouseEvent* e) {
                        prevAlign_ <= alRight;
   if (!pressed_ || !canDrag || !(e->buttons() & Qt::LeftButton)) return;
   const QPoint at = e->globalPosition().toPoint();
-  if (!dragging_ && (std::abs(at.x() - dragStart_.x()) >= kDragThreshold ||
-                     std::abs(at.y() - dragStart_.y()) >= kDragThreshold)) {
+  if (dragging_) {
+    const TAlign side = DragTarget(at);
+    const QRect frame = AlignAccepted(side) ? DragFrame(side) : dragStartRect_;
+    if (frame != dragRect_) ShowDragFrame(frame);
+  } else if (std::abs(at.x() - dragStart_.x()) >= kDragThreshold ||
+             std::abs(at.y() - dragStart_.y()) >= kDragThreshold) {
     dragging_ = true;
     dragAlign_ = prevAlign_;
+    dragStartRect_ = QRect(mapToGlobal(QPoint(0, 0)), size());
+    ShowDragFrame(dragStartRect_);
     setCursor(CursorRegistry::ByNumber(kDragCursor));
   }
+}
+
+QRect TSpeedBar::DragFrame(TAlign align) const {
+  QWidget* host = parentWidget();
+  QRect frame(host->mapToGlobal(QPoint(0, 0)), host->size());
+  auto rank = [](TAlign a) { return a >= alTop && a <= alRight ? static_cast<int>(a) : 0; };
+  const QRect mine = geometry();
+  for (QObject* child : host->children()) {
+    const TAlign other = EdgeAlign(child);
+    if (child == this || rank(other) == 0 || rank(other) > rank(align)) continue;
+    const QRect r = static_cast<QWidget*>(child)->geometry();
+    // A bar of the same edge counts only when it lies nearer that edge.
+    if (other == align) {
+      const bool nearer = (align == alTop && r.top() < mine.top()) ||
+                          (align == alBottom && r.bottom() > mine.bottom()) ||
+                          (align == alLeft && r.left() < mine.left()) ||
+                          (align == alRight && r.right() > mine.right());
+      if (!nearer) continue;
+    }
+    if (other == alTop) frame.setTop(frame.top() + r.height());
+    if (other == alBottom) frame.setBottom(frame.bottom() - r.height());
+    if (other == alLeft) frame.setLeft(frame.left() + r.width());
+    if (other == alRight) frame.setRight(frame.right() - r.width());
+  }
+  const int thickness = Orientation() == soHorizontal ? height() : width();
+  if (align == alTop) frame.setHeight(thickness);
+  if (align == alBottom) frame.setTop(frame.bottom() + 1 - thickness);
+  if (align == alLeft) frame.setWidth(thickness);
+  if (align == alRight) frame.setLeft(frame.right() + 1 - thickness);
+  return frame;
+}
+
+void TSpeedBar::ShowDragFrame(const QRect& frame) {
+  dragRect_ = frame;
+  QWidget* top = window();
+  if (frame.isEmpty() || top == this) {
+    delete dragFrame_;
+    return;
+  }
+  if (!dragFrame_) dragFrame_ = new DragFrameOverlay(top);
+  static_cast<DragFrameOverlay*>(dragFrame_.data())
+      ->SetFrame(QRect(top->mapFromGlobal(frame.topLeft()), frame.size()));
 }
 
 void TSpeedBar::mouseReleaseEvent(QMouseEvent* e) {
@@ -819,6 +1030,7 @@ void TSpeedBar::mouseReleaseEvent(QMouseEvent* e) {
   pressed_ = false;
   dragging_ = false;
   if (!wasDragging) return;
+  ShowDragFrame(QRect());
   unsetCursor();
   const TAlign side = DragTarget(e->globalPosition().toPoint());
   SetAlign(AlignAccepted(side) ? side : dragAlign_);

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPixmap>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -126,6 +127,9 @@ class TSpeedbarButton : public TXcSpeedButton {
 // One command of a bar: a non-visual component owning its button.
 class TSpeedItem : public QObject {
   Q_OBJECT
+  // The section an item joins: by name, else by the index read, else the first.
+  Q_PROPERTY(QString SectionName READ SectionName WRITE SetSectionName)
+  Q_PROPERTY(int Section READ SectionIndex WRITE SetSection STORED false)
   Q_PROPERTY(QAction* Action READ Action WRITE SetAction)
   Q_PROPERTY(bool AllowAllUp READ AllowAllUp WRITE SetAllowAllUp)
   Q_PROPERTY(bool AllowTimer READ AllowTimer WRITE SetAllowTimer)
@@ -166,6 +170,8 @@ class TSpeedItem : public QObject {
   // The section's caption, or the name given before the item joined a bar.
   QString SectionName();
   void SetSectionName(const QString& name) { sectionName_ = name; }
+  // Only before the item joins a bar.
+  void SetSection(int index);
   // Leaves the old bar and joins `bar` in the section named by SectionName.
   void SetParentComponent(TSpeedBar* bar);
   // A caption equal to the old name follows the new name; the button takes the name too.
@@ -268,6 +274,9 @@ class TSpeedItem : public QObject {
 
 class TSpeedBar : public QWidget {
   Q_OBJECT
+  // Captions of sections to create; the sections themselves are stored as components.
+  Q_PROPERTY(QStringList Sections READ SectionCaptions WRITE ReadSections STORED false)
+  Q_PROPERTY(bool AllowDrag READ AllowDrag WRITE SetAllowDrag STORED false)
   Q_PROPERTY(QFont Font READ font WRITE setFont)
   Q_PROPERTY(bool ParentFont READ ParentFont WRITE SetParentFont)
   Q_PROPERTY(Sb::TBoundLines BoundLines READ BoundLines WRITE SetBoundLines)
@@ -301,6 +310,12 @@ class TSpeedBar : public QWidget {
   void ForEachItem(const TItemProc& proc, void* userData, int param);
   void SetDefaultFont();
 
+  QStringList SectionCaptions() const;
+  // Appends a section for every caption no section has yet.
+  void ReadSections(const QStringList& captions);
+  bool AllowDrag() const { return options_.testFlag(Sb::sbAllowDrag); }
+  void SetAllowDrag(bool value);
+
   int SectionCount() const { return static_cast<int>(sections_.size()); }
   // Null outside the list.
   TSpeedbarSection* Section(int index) const;
@@ -332,8 +347,11 @@ class TSpeedBar : public QWidget {
   Sb::TBarPosition Position() const { return position_; }
   void SetPosition(Sb::TBarPosition value);
   Sb::TAlign Align() const { return prevAlign_; }
-  // Throws ESpeedbarError for alNone and alClient while Position is bpAuto.
+  // Places the bar at that edge of its parent. Throws ESpeedbarError for alNone and
+  // alClient while Position is bpAuto.
   void SetAlign(Sb::TAlign value);
+  // The frame shown while the bar is dragged, in screen coordinates; empty otherwise.
+  QRect DragRect() const { return dragging_ ? dragRect_ : QRect(); }
   Sb::TSpeedbarOptions Options() const { return options_; }
   void SetOptions(Sb::TSpeedbarOptions value);
   int BtnOffsetHorz() const { return offset_[0]; }
@@ -379,6 +397,8 @@ class TSpeedBar : public QWidget {
 
  protected:
   bool event(QEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
   void changeEvent(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
@@ -400,6 +420,11 @@ class TSpeedBar : public QWidget {
   void AllItems(const std::function<void(TSpeedItem*)>& proc) const;
   bool AlignAccepted(Sb::TAlign align);
   Sb::TAlign DragTarget(const QPoint& globalPos) const;
+  // The frame for a drag to `align`: the parent's free client area at that edge, as thick
+  // as the bar.
+  QRect DragFrame(Sb::TAlign align) const;
+  void ShowDragFrame(const QRect& frame);
+  void AlignParent();
 
   QList<TSpeedbarSection*> sections_;
   Sb::TBarPosition position_ = Sb::bpAuto;
@@ -414,6 +439,10 @@ class TSpeedBar : public QWidget {
   bool pressed_ = false;
   bool dragging_ = false;
   QPoint dragStart_;
+  QRect dragRect_;
+  QRect dragStartRect_;
+  QPointer<QWidget> dragFrame_;
+  QPointer<QWidget> alignedParent_;
   Sb::TAlign dragAlign_ = Sb::alTop;
   QPixmap wallpaper_;
   Sb::TBoundLines boundLines_;

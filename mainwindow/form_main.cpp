@@ -74,13 +74,14 @@ bool AskYes(const QString& text) {
          MsgResult::Yes;
 }
 
-// A list row that sorts by the byte values of the clicked column's texts.
+// A list row that sorts through the window's ListView1Compare.
 class ArchiveItem : public QTreeWidgetItem {
  public:
   using QTreeWidgetItem::QTreeWidgetItem;
   bool operator<(const QTreeWidgetItem& other) const override {
-    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-    return CompareListTexts(text(column), other.text(column)) < 0;
+    const auto* form =
+        treeWidget() ? qobject_cast<const TForm_main*>(treeWidget()->window()) : nullptr;
+    return form && form->ListView1Compare(this, &other) < 0;
   }
 };
 
@@ -263,7 +264,8 @@ void TForm_main::BuildActions() {
   bind({SpeedBtn_Mail}, &TForm_main::SpeedBtn_MailClick);
   bind({N_Mail}, &TForm_main::N_MailClick);
   bind({SpeedItem_DecodeData, N_DecodeData}, &TForm_main::N_DecodeDataClick);
-  bind({SpeedBtn_About, N_About}, &TForm_main::SpeedBtn_AboutClick);
+  bind({SpeedBtn_About}, &TForm_main::SpeedBtn_AboutClick);
+  bind({N_About}, &TForm_main::N_AboutClick);
   bind({SpeedBtn_Find, N_Find}, &TForm_main::SpeedBtn_FindClick);
   bind({SpeedBtn_Refresh, N_Refresh}, &TForm_main::SpeedBtn_RefreshClick);
 }
@@ -312,11 +314,15 @@ void TForm_main::BuildMenus() {
 }
 
 void TForm_main::BuildToolBars() {
+  Panel1 = new QWidget(this);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setFixedHeight(31);
   // Each item follows the command it shares with the menus: state, hint and click.
-  auto bar = [this](const QString& name, const QList<QList<QAction*>>& groups) {
-    auto* b = new TSpeedBar(this);
+  auto bar = [this](const QString& name, Sb::TAlign align, const QList<QList<QAction*>>& groups) {
+    auto* b = new TSpeedBar(Panel1);
     b->setObjectName(name);
     b->SetPosition(Sb::bpCustom);
+    b->SetAlign(align);
     b->SetOptions(Sb::sbFlatBtns);
     b->SetBevelOuter(Sb::bvNone);
     b->SetBtnOffsetHorz(3);
@@ -360,29 +366,19 @@ void TForm_main::BuildToolBars() {
       left += b->GridSize().width();  // a gap between groups
     }
     b->resize(left - b->GridSize().width() + b->BtnOffsetHorz(), 29);
-    b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return b;
   };
+  // The bars take the panel's edges in creation order: SpeedBar_Find after SpeedBar1.
   SpeedBar1 =
-      bar("SpeedBar1",
+      bar("SpeedBar1", Sb::alLeft,
           {{SpeedBtn_Read, SpeedItem_SelectDir, SpeedItem_SaveAs, SpeedItem_AddFile,
             SpeedItem_DelFile, SpeedItem_Print},
            {SpeedItem_Spisok, SpeedItem_Table, SpeedItem_TableTP, SpeedItem_Peregr, SpeedItem_Graf},
            {SpeedItem_DecodeData}});
-  SpeedBar_Find = bar("SpeedBar_Find", {{SpeedBtn_Find, SpeedBtn_Refresh}});
-  SpeedBar3 = bar("SpeedBar3", {{SpeedBtn_About, SpeedBtn_WWW, SpeedBtn_Mail, SpeedBtn_Exit}});
+  SpeedBar_Find = bar("SpeedBar_Find", Sb::alLeft, {{SpeedBtn_Find, SpeedBtn_Refresh}});
+  SpeedBar3 =
+      bar("SpeedBar3", Sb::alRight, {{SpeedBtn_About, SpeedBtn_WWW, SpeedBtn_Mail, SpeedBtn_Exit}});
   SpeedBar3->setMaximumWidth(250);
-
-  Panel1 = new QWidget(this);
-  Panel1->setObjectName(QStringLiteral("Panel1"));
-  Panel1->setFixedHeight(31);
-  auto* row = new QHBoxLayout(Panel1);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(0);
-  row->addWidget(SpeedBar1);
-  row->addWidget(SpeedBar_Find);
-  row->addStretch(1);
-  row->addWidget(SpeedBar3);
   SpeedBar_Find->hide();
 }
 
@@ -755,6 +751,11 @@ void TForm_main::ListView1ColumnClick(int column) {
   ListView1->sortItems(column, Qt::AscendingOrder);
 }
 
+int TForm_main::ListView1Compare(const QTreeWidgetItem* Item1, const QTreeWidgetItem* Item2) const {
+  // Column 0 is the caption, column c the sub-item c - 1; byte values, no locale.
+  return CompareListTexts(Item1->text(SortColumn), Item2->text(SortColumn));
+}
+
 void TForm_main::ListView1DblClick() {
   if (disabled_) return;
   const QString name = SelectedFileName();
@@ -774,13 +775,17 @@ bool TForm_main::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ListView1 && event->type() == QEvent::FocusIn) ListView1Enter();
   if (watched == ListView1 && event->type() == QEvent::FocusOut) ListView1Exit();
   if (watched == ListView1 && event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      ListView1DblClick();
-      return true;
-    }
+    int key = static_cast<QKeyEvent*>(event)->key();
+    ListView1KeyDown(key);
+    if (key == 0) return true;
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm_main::ListView1KeyDown(int& Key) {
+  if (Key != Qt::Key_Return && Key != Qt::Key_Enter) return;
+  Key = 0;
+  ListView1DblClick();
 }
 
 bool TForm_main::FormCloseQuery() {
@@ -838,6 +843,10 @@ void TForm_main::SpeedBtn_AboutClick() {
   if (!about) return;
   CentreOnWindow(about);
   about->exec();
+}
+
+void TForm_main::N_AboutClick() {
+  SpeedBtn_AboutClick();
 }
 
 void TForm_main::CentreOnWindow(QWidget* dialog) const {
@@ -910,10 +919,14 @@ void TForm_main::BuildRecordPages() {
   SG_TPCR_Find->hide();
   FillingLayout(TabSheet_TableTP)->addWidget(SG_TP);
 
-  for (StringGrid* grid : {SG_TPCR, SG_TP, SG_TPCR_Find}) {
+  using CellHandler = std::optional<CellColours> (TForm_main::*)(int, int) const;
+  const std::pair<StringGrid*, CellHandler> drawCell[] = {
+      {SG_TPCR, &TForm_main::SG_TPCRDrawCell},
+      {SG_TP, &TForm_main::SG_TPDrawCell},
+      {SG_TPCR_Find, &TForm_main::SG_TPCR_FindDrawCell}};
+  for (const auto& [grid, handler] : drawCell) {
     ClearRecordGrid(grid->Grid());
-    grid->SetCellPainter(
-        [this, grid](int col, int row) { return RecordCellColours(grid, col, row); });
+    grid->SetCellPainter([this, handler](int col, int row) { return (this->*handler)(col, row); });
     grid->viewport()->installEventFilter(this);
     grid->horizontalHeader()->installEventFilter(this);
   }
@@ -1000,6 +1013,32 @@ std::optional<CellColours> TForm_main::RecordCellColours(StringGrid* grid, int c
   const CellLook look = CellLookFor(OpenFile.DeviceTypeCode, grid->Grid(), which, col, row,
                                     remembered, ConditionFilterOn != 0);
   return ColoursOf(look, SystemColoursFrom(grid->palette()));
+}
+
+std::optional<CellColours> TForm_main::SG_TPCRDrawCell(int ACol, int ARow) const {
+  return RecordCellColours(SG_TPCR, ACol, ARow);
+}
+
+std::optional<CellColours> TForm_main::SG_TPDrawCell(int ACol, int ARow) const {
+  return RecordCellColours(SG_TP, ACol, ARow);
+}
+
+std::optional<CellColours> TForm_main::SG_TPCR_FindDrawCell(int ACol, int ARow) const {
+  return RecordCellColours(SG_TPCR_Find, ACol, ARow);
+}
+
+void TForm_main::SG_TPCRMouseMove(int X) {
+  ShowColumnDescription(SG_TPCR_Find->isVisible() ? SG_TPCR_Find : SG_TPCR, X);
+}
+
+void TForm_main::SG_TPMouseMove(int X) {
+  ShowColumnDescription(SG_TP, X);
+}
+
+void TForm_main::ShowColumnDescription(StringGrid* grid, int x) {
+  const int col = grid->columnAt(x);
+  const bool known = col >= 0 && col < int(OpenFile.ColumnDescriptions.size());
+  SetStatusPanel0(known ? OpenFile.ColumnDescriptions[std::size_t(col)] : QString());
 }
 
 void TForm_main::SG_TPCRClick() {
@@ -1350,9 +1389,10 @@ bool TForm_main::ShowStatusHint(QObject* watched, QEvent* event) {
   }
   for (StringGrid* grid : {SG_TPCR, SG_TP, SG_TPCR_Find}) {
     if (area == grid->viewport() || area == grid->horizontalHeader()) {
-      const int col = grid->columnAt(int(at.x()));
-      const bool known = col >= 0 && col < int(OpenFile.ColumnDescriptions.size());
-      SetStatusPanel0(known ? OpenFile.ColumnDescriptions[std::size_t(col)] : QString());
+      if (grid == SG_TP)
+        SG_TPMouseMove(int(at.x()));
+      else
+        SG_TPCRMouseMove(int(at.x()));
       return true;
     }
   }

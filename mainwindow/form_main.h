@@ -27,6 +27,7 @@ class QProgressBar;
 class QStatusBar;
 class QTabWidget;
 class TSpeedBar;
+class QTreeWidgetItem;
 class QToolButton;
 class QTreeWidget;
 class TForm_GrafPoint;
@@ -272,8 +273,20 @@ class TForm_main : public QMainWindow {
   void SG_TPCRClick();
   void SG_TPClick();
   void SG_TPCR_FindClick();
+  // The colours a data cell is drawn in, over the grid's own drawing; none for its own look.
+  std::optional<CellColours> SG_TPCRDrawCell(int ACol, int ARow) const;
+  std::optional<CellColours> SG_TPDrawCell(int ACol, int ARow) const;
+  std::optional<CellColours> SG_TPCR_FindDrawCell(int ACol, int ARow) const;
+  // The status line shows the long title of the column under the mouse (X in the grid's
+  // viewport); SG_TPCRMouseMove serves SG_TPCR and SG_TPCR_Find.
+  void SG_TPCRMouseMove(int X);
+  void SG_TPMouseMove(int X);
   void ListView1ColumnClick(int column);
+  // Two rows by the texts of column SortColumn: below 0, 0 or above 0.
+  int ListView1Compare(const QTreeWidgetItem* Item1, const QTreeWidgetItem* Item2) const;
   void ListView1DblClick();
+  // Enter acts as a double click; a handled key becomes 0.
+  void ListView1KeyDown(int& Key);
   void SpeedBtn_ExitClick();
   void N_HelpClick();
   void SpeedBtn_WWWClick();
@@ -281,6 +294,7 @@ class TForm_main : public QMainWindow {
   void SpeedBtn_MailClick();
   void N_MailClick();
   void SpeedBtn_AboutClick();
+  void N_AboutClick();
   void Btn_NastrGrafClick();
   void Btn_CopyImageClick();
   void Btn_ShowTablePointClick();
@@ -327,6 +341,7 @@ class TForm_main : public QMainWindow {
   void SetFindEnabled(bool enabled);
   void ShowFileData();
   std::optional<CellColours> RecordCellColours(StringGrid* grid, int col, int row) const;
+  void ShowColumnDescription(StringGrid* grid, int x);
   // A list event may change the command states only on the list page.
   void ListEvent();
   void FormShow();

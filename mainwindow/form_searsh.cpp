@@ -134,20 +134,26 @@ void TForm_Searsh::RadioButton_TimeClick() {
 
 bool TForm_Searsh::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
-  const int key = static_cast<QKeyEvent*>(event)->key();
-  if (key == Qt::Key_Escape) {
-    close();
-    return true;
-  }
-  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-    Button_OKClick();
-    return true;
-  }
-  // The date and time fields can only be overtyped.
+  int key = static_cast<QKeyEvent*>(event)->key();
+  FormKeyDown(key);
   const bool maskEdit = watched == MaskEdit_otData || watched == MaskEdit_doData ||
                         watched == MaskEdit_otTime || watched == MaskEdit_doTime;
-  if (maskEdit && (key == Qt::Key_Backspace || key == Qt::Key_Delete)) return true;
-  return QDialog::eventFilter(watched, event);
+  if (key != 0 && maskEdit) MaskEdit_otDataKeyDown(key);
+  return key == 0 || QDialog::eventFilter(watched, event);
+}
+
+void TForm_Searsh::FormKeyDown(int& Key) {
+  if (Key == Qt::Key_Escape) {
+    Key = 0;
+    close();
+  } else if (Key == Qt::Key_Return || Key == Qt::Key_Enter) {
+    Key = 0;
+    Button_OKClick();
+  }
+}
+
+void TForm_Searsh::MaskEdit_otDataKeyDown(int& Key) {
+  if (Key == Qt::Key_Backspace || Key == Qt::Key_Delete) Key = 0;
 }
 
 void TForm_Searsh::Button_CloseClick() {

@@ -44,6 +44,10 @@ class TForm_Searsh : public QDialog {
   void RadioButton_TimeClick();
   void Button_OKClick();
   void Button_CloseClick();
+  // Esc closes the window and Enter searches, wherever the focus is; a handled key becomes 0.
+  void FormKeyDown(int& Key);
+  // The date and time fields can only be overtyped: Backspace and Delete become 0.
+  void MaskEdit_otDataKeyDown(int& Key);
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -23,23 +23,19 @@ namespace {
 
 constexpr int kMaxColumns = TForm_PrintTPCR::kMemoCount;
 
-// A marked row shows its mark again in bold, a little offset, over the normal drawing.
-class MarkDelegate : public QStyledItemDelegate {
+// Cells are drawn as usual, then handed to the dialog's own drawing.
+class DrawCellDelegate : public QStyledItemDelegate {
  public:
-  using QStyledItemDelegate::QStyledItemDelegate;
+  explicit DrawCellDelegate(TForm_PrintDialog* dialog)
+      : QStyledItemDelegate(dialog->SG_PrintTab), dialog_(dialog) {}
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override {
     QStyledItemDelegate::paint(painter, option, index);
-    if (index.column() != 1 || index.data().toString() != TForm_PrintDialog::kPrint) return;
-    painter->save();
-    QFont bold = option.font;
-    bold.setBold(true);
-    bold.setPointSize(9);
-    painter->setFont(bold);
-    painter->drawText(option.rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                      index.data().toString());
-    painter->restore();
+    dialog_->SG_PrintTabDrawCell(*painter, index.column(), index.row(), option.rect);
   }
+
+ private:
+  TForm_PrintDialog* dialog_;
 };
 
 }  // namespace
@@ -64,7 +60,7 @@ TForm_PrintDialog::TForm_PrintDialog(QWidget* parent) : QDialog(parent) {
   SG_PrintTab->setSelectionBehavior(QAbstractItemView::SelectRows);
   SG_PrintTab->setSelectionMode(QAbstractItemView::SingleSelection);
   SG_PrintTab->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  SG_PrintTab->setItemDelegate(new MarkDelegate(SG_PrintTab));
+  SG_PrintTab->setItemDelegate(new DrawCellDelegate(this));
   SG_PrintTab->viewport()->installEventFilter(this);
   connect(SG_PrintTab, &QTableWidget::cellDoubleClicked, this, [this] { SG_PrintTabDblClick(); });
 
@@ -248,9 +244,26 @@ void TForm_PrintDialog::btnPreviewClick() {
 }
 
 void TForm_PrintDialog::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    close();
-    return;
-  }
-  QDialog::keyPressEvent(event);
+  int key = event->key();
+  FormKeyDown(key);
+  if (key != 0) QDialog::keyPressEvent(event);
+}
+
+void TForm_PrintDialog::FormKeyDown(int& Key) {
+  if (Key != Qt::Key_Escape) return;
+  Key = 0;
+  close();
+}
+
+void TForm_PrintDialog::SG_PrintTabDrawCell(QPainter& Canvas, int ACol, int ARow,
+                                            const QRect& Rect) {
+  const QTableWidgetItem* cell = SG_PrintTab->item(ARow, ACol);
+  if (ACol != 1 || !cell || cell->text() != kPrint) return;
+  Canvas.save();
+  QFont bold = SG_PrintTab->font();
+  bold.setBold(true);
+  bold.setPointSize(9);
+  Canvas.setFont(bold);
+  Canvas.drawText(Rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, cell->text());
+  Canvas.restore();
 }

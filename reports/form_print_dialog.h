@@ -12,6 +12,7 @@ class GridModel;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPainter;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
@@ -58,6 +59,11 @@ class TForm_PrintDialog : public QDialog {
   void rbAllClick();
   void rbDiapClick();
   void btnPreviewClick();
+  // Esc closes the dialog; a handled key becomes 0.
+  void FormKeyDown(int& Key);
+  // Runs after a cell's normal drawing: a row marked for printing shows its mark again in
+  // bold.
+  void SG_PrintTabDrawCell(QPainter& Canvas, int ACol, int ARow, const QRect& Rect);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

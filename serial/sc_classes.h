@@ -1,9 +1,14 @@
 // Settings types of the serial component and its three property groups.
 #pragma once
 
+#include <QObject>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+
+// The namespace only carries the meta-object of the enumerations; their names stay global.
+namespace Sc {
+Q_NAMESPACE
 
 enum TScBaudrate : std::uint8_t {
   brUser,
@@ -23,12 +28,19 @@ enum TScBaudrate : std::uint8_t {
   br128000,
   br256000
 };
+Q_ENUM_NS(TScBaudrate)
 enum TScParity : std::uint8_t { paNone, paOdd, paEven, paMark, paSpace };
+Q_ENUM_NS(TScParity)
 enum TScDatabits : std::uint8_t { db4, db5, db6, db7, db8 };
+Q_ENUM_NS(TScDatabits)
 enum TScStopbits : std::uint8_t { sb1, sb15, sb2 };
+Q_ENUM_NS(TScStopbits)
 enum TScControlDtr : std::uint8_t { dtrDisabled, dtrEnabled, dtrHandshake };
+Q_ENUM_NS(TScControlDtr)
 enum TScControlRts : std::uint8_t { rtsDisabled, rtsEnabled, rtsHandshake, rtsToggle };
+Q_ENUM_NS(TScControlRts)
 enum TScCommOption : std::uint8_t { coErrorChar, coNullStrip, coParityCheck };
+Q_ENUM_NS(TScCommOption)
 enum TScCommEvent : std::uint8_t {
   ceBreak,
   ceCts,
@@ -44,6 +56,7 @@ enum TScCommEvent : std::uint8_t {
   ceEvent1,
   ceEvent2
 };
+Q_ENUM_NS(TScCommEvent)
 enum TThreadPriority : std::uint8_t {
   tpIdle,
   tpLowest,
@@ -53,6 +66,27 @@ enum TThreadPriority : std::uint8_t {
   tpHighest,
   tpTimeCritical
 };
+Q_ENUM_NS(TThreadPriority)
+}  // namespace Sc
+
+using Sc::TScBaudrate;
+using enum Sc::TScBaudrate;
+using Sc::TScParity;
+using enum Sc::TScParity;
+using Sc::TScDatabits;
+using enum Sc::TScDatabits;
+using Sc::TScStopbits;
+using enum Sc::TScStopbits;
+using Sc::TScControlDtr;
+using enum Sc::TScControlDtr;
+using Sc::TScControlRts;
+using enum Sc::TScControlRts;
+using Sc::TScCommOption;
+using enum Sc::TScCommOption;
+using Sc::TScCommEvent;
+using enum Sc::TScCommEvent;
+using Sc::TThreadPriority;
+using enum Sc::TThreadPriority;
 
 // A set over a small enumeration, one bit per ordinal value.
 template <typename E, typename Bits>
@@ -84,12 +118,12 @@ using TScIntW = std::int32_t;
 using TScPortInt = std::int32_t;
 
 // Base of the property groups: OnChange fires only outside BeginUpdate/EndUpdate.
-class TScPersistent {
+// Each group publishes its values as properties, so a form storage can keep them.
+class TScPersistent : public QObject {
+  Q_OBJECT
  public:
   TScPersistent() = default;
-  TScPersistent(const TScPersistent&) = delete;
-  TScPersistent& operator=(const TScPersistent&) = delete;
-  virtual ~TScPersistent() = default;
+  ~TScPersistent() override = default;
 
   void BeginUpdate() { ++UpdateCount; }
   void EndUpdate();
@@ -101,6 +135,15 @@ class TScPersistent {
 };
 
 class TScFlowControl : public TScPersistent {
+  Q_OBJECT
+  Q_PROPERTY(bool OutCtsFlow READ OutCtsFlow WRITE SetOutCtsFlow)
+  Q_PROPERTY(bool OutDsrFlow READ OutDsrFlow WRITE SetOutDsrFlow)
+  Q_PROPERTY(Sc::TScControlDtr ControlDtr READ ControlDtr WRITE SetControlDtr)
+  Q_PROPERTY(Sc::TScControlRts ControlRts READ ControlRts WRITE SetControlRts)
+  Q_PROPERTY(bool XonXoffOut READ XonXoffOut WRITE SetXonXoffOut)
+  Q_PROPERTY(bool XonXoffIn READ XonXoffIn WRITE SetXonXoffIn)
+  Q_PROPERTY(bool DsrSensitivity READ DsrSensitivity WRITE SetDsrSensitivity)
+  Q_PROPERTY(bool TxContinueOnXoff READ TxContinueOnXoff WRITE SetTxContinueOnXoff)
  public:
   void Assign(const TScFlowControl& Source);
 
@@ -141,6 +184,12 @@ class TScFlowControl : public TScPersistent {
 
 // Every setter notifies, changed or not.
 class TScEventChars : public TScPersistent {
+  Q_OBJECT
+  Q_PROPERTY(char XonChar READ XonChar WRITE SetXonChar)
+  Q_PROPERTY(char XoffChar READ XoffChar WRITE SetXoffChar)
+  Q_PROPERTY(char ErrorChar READ ErrorChar WRITE SetErrorChar)
+  Q_PROPERTY(char EventChar READ EventChar WRITE SetEventChar)
+  Q_PROPERTY(char EofChar READ EofChar WRITE SetEofChar)
  public:
   void Assign(const TScEventChars& Source);
 
@@ -171,6 +220,13 @@ class TScEventChars : public TScPersistent {
 // The two sizes and two limits notify on change; the two time-outs are read when used.
 // OnChanging runs before one of the four is stored, so the owner can refuse the change.
 class TScBuffers : public TScPersistent {
+  Q_OBJECT
+  Q_PROPERTY(int ReadSize READ ReadSize WRITE SetReadSize)
+  Q_PROPERTY(int WriteSize READ WriteSize WRITE SetWriteSize)
+  Q_PROPERTY(int ReadTimeout READ ReadTimeout WRITE SetReadTimeout)
+  Q_PROPERTY(int WriteTimeout READ WriteTimeout WRITE SetWriteTimeout)
+  Q_PROPERTY(int XonLimit READ XonLimit WRITE SetXonLimit)
+  Q_PROPERTY(int XoffLimit READ XoffLimit WRITE SetXoffLimit)
  public:
   void Assign(const TScBuffers& Source);
 

@@ -4,9 +4,11 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <QMetaEnum>
 #include <QtGlobal>
 #include <algorithm>
 #include <cerrno>
@@ -78,8 +80,8 @@ void TScCustomComm::SetExceptionHandler(TScExceptionHandler Handler) {
 }
 
 TScCustomComm::TScCustomComm(QObject* Owner) : TScComponent(Owner) {
-  FlowControl_.OnChange = [this](TScPersistent*) { ApplyDCB(); };
-  EventChars_.OnChange = [this](TScPersistent*) { ApplyDCB(); };
+  FlowControl_.OnChange = [this](TScPersistent* Sender) { FlowControlChanged(Sender); };
+  EventChars_.OnChange = [this](TScPersistent* Sender) { EventCharsChanged(Sender); };
   Buffers_.OnChanging = [this](TScBuffers*) { BuffersChanging(); };
 }
 
@@ -181,12 +183,47 @@ void TScCustomComm::CreateThreads() {
   if (EventMask_ != 0) {
     EventThread_ = std::make_shared<TScCommEventThread>(Session_);
     EventThread_->Start();
+    ApplyPriority(EventThread_->ThreadId(), EventPriority_);
   }
   if (!DirectWrite_) {
     WriteThread_ = std::make_shared<TScCommWriteThread>(
         Session_, static_cast<std::size_t>(Buffers_.WriteSize()));
     WriteThread_->Start();
+    ApplyPriority(WriteThread_->ThreadId(), WritePriority_);
   }
+}
+
+void TScCustomComm::FlowControlChanged(TScPersistent*) {
+  ApplyDCB();
+}
+
+void TScCustomComm::EventCharsChanged(TScPersistent*) {
+  ApplyDCB();
+}
+
+void TScCustomComm::SetEventPriority(TThreadPriority Value) {
+  if (Value == EventPriority_) return;
+  EventPriority_ = Value;
+  if (EventThread_) ApplyPriority(EventThread_->ThreadId(), Value);
+}
+
+void TScCustomComm::SetWritePriority(TThreadPriority Value) {
+  if (Value == WritePriority_) return;
+  WritePriority_ = Value;
+  if (WriteThread_) ApplyPriority(WriteThread_->ThreadId(), Value);
+}
+
+void TScCustomComm::ApplyPriority(int ThreadId, TThreadPriority Value) {
+  // Around the main thread's nice value; on Linux a thread id names that one thread.
+  const int base = getpriority(PRIO_PROCESS, static_cast<id_t>(getpid()));
+  const int nice = std::clamp(base + NiceForPriority(Value), -20, 19);
+  if (setpriority(PRIO_PROCESS, static_cast<id_t>(ThreadId), nice) == 0) return;
+  const int error = errno;
+  if (PriorityReported_) return;
+  PriorityReported_ = true;
+  qWarning("Thread priority %s not applied (%s); the thread keeps its own",
+           QMetaEnum::fromType<Sc::TThreadPriority>().valueToKey(Value),
+           qPrintable(SysText(error)));
 }
 
 void TScCustomComm::DoOpen() {

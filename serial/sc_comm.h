@@ -5,8 +5,9 @@
 // raised), rtsToggle (RTS stays raised), the XON/XOFF limits, ErrorChar, EofChar and the
 // options coErrorChar and coNullStrip. OutCtsFlow and rtsHandshake both mean CRTSCTS;
 // sb15 and sb2 both mean CSTOPB. db4, a zero rate and a zero buffer size are refused
-// (errno EINVAL). EventPriority and WritePriority are stored only: an unprivileged
-// process cannot raise a thread's priority.
+// (errno EINVAL). EventPriority and WritePriority become the threads' nice values around
+// the process's own; a value the process may not take (a higher priority without the
+// right to it) is kept and reported once as not applied.
 //
 // The event character has no termios equivalent, so while the event thread runs it
 // moves arriving bytes into a user-space input buffer of ReadSize bytes; InQueue counts
@@ -196,9 +197,10 @@ class TScCustomComm : public TScComponent {
   TScBuffers& Buffers() { return Buffers_; }
   void SetBuffers(const TScBuffers& Value);
   TThreadPriority EventPriority() const { return EventPriority_; }
-  void SetEventPriority(TThreadPriority Value) { EventPriority_ = Value; }
+  // Also given to a running thread.
+  void SetEventPriority(TThreadPriority Value);
   TThreadPriority WritePriority() const { return WritePriority_; }
-  void SetWritePriority(TThreadPriority Value) { WritePriority_ = Value; }
+  void SetWritePriority(TThreadPriority Value);
   bool DirectWrite() const { return DirectWrite_; }
   void SetDirectWrite(bool Value);
   bool UpdateDCB() const { return UpdateDCB_; }
@@ -247,6 +249,9 @@ class TScCustomComm : public TScComponent {
   // Runs on the GUI thread for every hand-over of a worker thread.
   void DoEvents(std::uint32_t Events, bool FromEventThread);
   void BuffersChanging();
+  // A group's value changed: the control block is applied again.
+  void FlowControlChanged(TScPersistent* Sender);
+  void EventCharsChanged(TScPersistent* Sender);
   template <typename T>
   void SetLineSetting(T& Field, T Value) {
     if (Field == Value) return;
@@ -255,6 +260,7 @@ class TScCustomComm : public TScComponent {
   }
   void EndSession();
   void ReportException();
+  void ApplyPriority(int ThreadId, TThreadPriority Value);
 
   int Handle_ = -1;
   std::shared_ptr<TScCommSession> Session_;
@@ -283,10 +289,52 @@ class TScCustomComm : public TScComponent {
   QSocketNotifier* Notifier_ = nullptr;
   QMetaObject::Connection DisplayGone_;
   bool Destroying_ = false;
+  bool PriorityReported_ = false;
 };
 
 class TScComm : public TScCustomComm {
   Q_OBJECT
+  Q_PROPERTY(bool AutoOpen READ AutoOpen WRITE SetAutoOpen)
+  Q_PROPERTY(Sc::TScBaudrate Baudrate READ Baudrate WRITE SetBaudrate)
+  Q_PROPERTY(Sc::TScParity Parity READ Parity WRITE SetParity)
+  Q_PROPERTY(Sc::TScDatabits Databits READ Databits WRITE SetDatabits)
+  Q_PROPERTY(Sc::TScStopbits Stopbits READ Stopbits WRITE SetStopbits)
+  Q_PROPERTY(TScEventChars* EventChars READ EventCharsGroup WRITE SetEventCharsGroup)
+  Q_PROPERTY(TScFlowControl* FlowControl READ FlowControlGroup WRITE SetFlowControlGroup)
+  // The sets as bit masks, one bit per member's ordinal.
+  Q_PROPERTY(int Options READ OptionBits WRITE SetOptionBits)
+  Q_PROPERTY(int PortNum READ PortNum WRITE SetPortNum)
+  Q_PROPERTY(QString DeviceName READ DeviceName WRITE SetDeviceName)
+  Q_PROPERTY(int MonitorEvents READ MonitorEventBits WRITE SetMonitorEventBits)
+  Q_PROPERTY(TScBuffers* Buffers READ BuffersGroup WRITE SetBuffersGroup)
+  Q_PROPERTY(Sc::TThreadPriority EventPriority READ EventPriority WRITE SetEventPriority)
+  Q_PROPERTY(Sc::TThreadPriority WritePriority READ WritePriority WRITE SetWritePriority)
+  Q_PROPERTY(bool DirectWrite READ DirectWrite WRITE SetDirectWrite)
+  Q_PROPERTY(bool UpdateDCB READ UpdateDCB WRITE SetUpdateDCB)
+  Q_PROPERTY(int UserBaudrate READ UserBaudrate WRITE SetUserBaudrate)
+
  public:
   using TScCustomComm::TScCustomComm;
+
+  // The owned groups; writing one assigns its values into the owned group.
+  TScEventChars* EventCharsGroup() { return &EventChars(); }
+  void SetEventCharsGroup(TScEventChars* Value) {
+    if (Value) SetEventChars(*Value);
+  }
+  TScFlowControl* FlowControlGroup() { return &FlowControl(); }
+  void SetFlowControlGroup(TScFlowControl* Value) {
+    if (Value) SetFlowControl(*Value);
+  }
+  TScBuffers* BuffersGroup() { return &Buffers(); }
+  void SetBuffersGroup(TScBuffers* Value) {
+    if (Value) SetBuffers(*Value);
+  }
+  int OptionBits() const { return Options().ToBits(); }
+  void SetOptionBits(int Value) {
+    SetOptions(TScCommOptions::FromBits(static_cast<std::uint8_t>(Value)));
+  }
+  int MonitorEventBits() const { return MonitorEvents().ToBits(); }
+  void SetMonitorEventBits(int Value) {
+    SetMonitorEvents(TScCommEvents::FromBits(static_cast<std::uint16_t>(Value)));
+  }
 };

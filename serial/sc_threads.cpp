@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <future>
 #include <mutex>
 
 #include "serial/sc_comm.h"
@@ -130,8 +131,29 @@ TScCommEventThread::~TScCommEventThread() {
   if (Thread_.joinable()) Thread_.detach();
 }
 
+namespace {
+
+// Starts Body on a new thread and waits until it runs; returns the thread's kernel id.
+template <typename Body>
+int StartThread(std::thread& Thread, Body&& body) {
+  std::promise<int> started;
+  std::future<int> id = started.get_future();
+  Thread = std::thread([&started, body = std::forward<Body>(body)]() mutable {
+    started.set_value(static_cast<int>(gettid()));
+    body();
+  });
+  return id.get();
+}
+
+}  // namespace
+
+int NiceForPriority(TThreadPriority Priority) {
+  static constexpr int kNice[] = {19, 10, 5, 0, -5, -10, -20};
+  return kNice[std::min<int>(Priority, tpTimeCritical)];
+}
+
 void TScCommEventThread::Start() {
-  Thread_ = std::thread(&TScCommEventThread::Execute, Session_);
+  ThreadId_ = StartThread(Thread_, [S = Session_] { Execute(S); });
 }
 
 void TScCommEventThread::Stop() {
@@ -236,7 +258,7 @@ TScCommWriteThread::~TScCommWriteThread() {
 }
 
 void TScCommWriteThread::Start() {
-  Thread_ = std::thread(&TScCommWriteThread::Execute, this);
+  ThreadId_ = StartThread(Thread_, [this] { Execute(); });
 }
 
 void TScCommWriteThread::Stop() {

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "serial/sc_classes.h"
 #include "serial/sc_objects.h"
 
 class TScCustomComm;
@@ -88,7 +89,10 @@ class TScCommEventThread {
  public:
   explicit TScCommEventThread(std::shared_ptr<TScCommSession> Session);
   ~TScCommEventThread();
+  // Returns once the thread runs, so ThreadId is known.
   void Start();
+  // The kernel's id of the running thread.
+  int ThreadId() const { return ThreadId_; }
   // Never waits: Close runs inside handlers this thread is waiting for.
   void Stop();
 
@@ -96,13 +100,16 @@ class TScCommEventThread {
   static void Execute(const std::shared_ptr<TScCommSession>& S);
   std::shared_ptr<TScCommSession> Session_;
   std::thread Thread_;
+  int ThreadId_ = 0;
 };
 
 class TScCommWriteThread {
  public:
   TScCommWriteThread(std::shared_ptr<TScCommSession> Session, std::size_t Capacity);
   ~TScCommWriteThread();
+  // Returns once the thread runs, so ThreadId is known.
   void Start();
+  int ThreadId() const { return ThreadId_; }
   // After the session has stopped; the thread never waits for the GUI thread, so it is
   // joined.
   void Stop();
@@ -124,4 +131,8 @@ class TScCommWriteThread {
   std::condition_variable_any Room_;
   bool Failed_ = false;  // under WriteLock: wait for new data, a purge or a close
   std::thread Thread_;
+  int ThreadId_ = 0;
 };
+
+// The nice value for a priority, around the process's own (0).
+int NiceForPriority(TThreadPriority Priority);

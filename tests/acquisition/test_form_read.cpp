@@ -27,8 +27,15 @@ QStringList Items(const QComboBox* combo) {
   return items;
 }
 
+// The window's kept choices, which outlive a window within one test run.
+QString StoredSection() {
+  return GetDefaultIniRegKey() + QStringLiteral("\\TForm_Read");
+}
+
 class FormReadTest : public ::testing::Test {
  protected:
+  // Each test starts from the first port, whatever an earlier one chose.
+  FormReadTest() { SettingsStore(SettingsRoot::CurrentUser).EraseSection(StoredSection()); }
   void SetUp() override {
     form.SetMainWindowHooks({[this] { ++refreshes; }, [this] { ++statusClears; }, {}});
   }
@@ -87,28 +94,34 @@ TEST_F(FormReadTest, ShowTakesTheKeptChoicesAndToday) {
   EXPECT_EQ(form.CB_Data->GlyphKind(), Combo::gkDropDown);
   EXPECT_EQ(form.ST_NameFile->text(), "");
 
-  // A user's choice is kept in the Tag.
+  // Restoring the kept choice ran no change handler; a user's choice is kept in the Tag.
+  EXPECT_EQ(TForm_Read::Tag(form.CB_baudrate), 5);
   form.CB_baudrate->setCurrentIndex(0);
+  EXPECT_EQ(TForm_Read::Tag(form.CB_baudrate), 5);
   form.CB_baudrate->setFocus();
   QTest::keyClick(form.CB_baudrate, Qt::Key_Down);
   EXPECT_EQ(TForm_Read::Tag(form.CB_baudrate), 1);
-  // So is a choice made by code, and the next showing keeps it.
+  QTest::keyClick(form.CB_ComPort, Qt::Key_Up);
+  EXPECT_EQ(TForm_Read::Tag(form.CB_ComPort), 1);
+  // A choice made by code is no user's change: the next showing brings the kept one back.
   form.CB_ComPort->setCurrentIndex(3);
   form.CB_baudrate->setCurrentIndex(4);
   form.hide();
   form.show();
-  EXPECT_EQ(form.CB_ComPort->currentText(), "COM4");
-  EXPECT_EQ(form.CB_baudrate->currentText(), "57600");
+  EXPECT_EQ(form.CB_ComPort->currentText(), "COM2");
+  EXPECT_EQ(form.CB_baudrate->currentIndex(), 1);
 }
 
 // The choices and histories live in the current user's settings between runs.
 TEST(FormReadStorage, ChoicesAndHistoriesSurviveARestart) {
-  const QString section = GetDefaultIniRegKey() + QStringLiteral("\\TForm_Read");
+  const QString section = StoredSection();
   {
     TForm_Read form;
     form.show();
-    form.CB_ComPort->setCurrentIndex(1);
-    form.CB_baudrate->setCurrentIndex(3);
+    form.CB_ComPort->setCurrentIndex(0);
+    QTest::keyClick(form.CB_ComPort, Qt::Key_Down);
+    form.CB_baudrate->setCurrentIndex(2);
+    QTest::keyClick(form.CB_baudrate, Qt::Key_Down);
     form.CB_Operator->setEditText("Петров");
     TForm_Read::AddComboHistory(form.CB_Operator);
     form.CB_Coment->setEditText("plan");

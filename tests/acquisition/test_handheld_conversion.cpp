@@ -368,6 +368,12 @@ TEST(PalmDatabaseTest, ReadsRecordsOnlyWithinTheirBounds) {
   EXPECT_EQ(database.ReadRecord(0, 0), QByteArray());
   EXPECT_EQ(database.ReadRecord(0, 4), std::nullopt);
   EXPECT_EQ(database.ReadRecord(2, 1), std::nullopt);
+  // A record's bytes as text: every byte kept, never past the buffer.
+  const QByteArray bytes("\x00\xFF\x80z", 4);
+  EXPECT_EQ(BufferToString(bytes, 3), bytes.left(3));
+  EXPECT_EQ(BufferToString(bytes, 9), bytes);
+  EXPECT_EQ(BufferToString(bytes, 0), QByteArray());
+  EXPECT_EQ(BufferToString(bytes, -1), QByteArray());
 }
 
 }  // namespace

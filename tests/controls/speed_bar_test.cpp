@@ -351,12 +351,19 @@ TEST(SpeedBarTest, DraggingMovesTheBarToTheEdgeUnlessRefused) {
     EXPECT_EQ(align, alBottom);
     apply = accept;
   };
+  // The frame: the bar's own rectangle while the side is refused, else the bottom edge.
+  const QRect top(h.window.mapToGlobal(QPoint(0, 0)), QSize(400, 29));
+  const QRect bottom(h.window.mapToGlobal(QPoint(0, 271)), QSize(400, 29));
   auto drag = [&] {
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(200, 10));
-    QMouseEvent move(QEvent::MouseMove, QPointF(200, 290), bar->mapToGlobal(QPointF(200, 290)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(bar, &move);
+    for (int step = 0; step < 2; ++step) {
+      QMouseEvent move(QEvent::MouseMove, QPointF(200, 290), bar->mapToGlobal(QPointF(200, 290)),
+                       Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(bar, &move);
+    }
+    EXPECT_EQ(bar->DragRect(), accept ? bottom : top);
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(200, 290));
+    EXPECT_TRUE(bar->DragRect().isEmpty());
   };
   drag();
   EXPECT_EQ(bar->Align(), alTop);
@@ -364,11 +371,66 @@ TEST(SpeedBarTest, DraggingMovesTheBarToTheEdgeUnlessRefused) {
   accept = true;
   drag();
   EXPECT_EQ(bar->Align(), alBottom);
+  EXPECT_EQ(bar->geometry(), QRect(0, 271, 400, 29));
   EXPECT_EQ(moved, 2);
   // A short move is no drag.
   QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(200, 10));
   QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(202, 12));
   EXPECT_EQ(moved, 2);
+}
+
+TEST(SpeedBarTest, AlignPlacesTheBarAtItsParentsEdge) {
+  QWidget parent;
+  parent.resize(400, 300);
+  auto edgeBar = [&](TAlign align, int width) {
+    auto* bar = new TSpeedBar(&parent);
+    bar->SetPosition(bpCustom);
+    bar->SetAlign(align);
+    bar->resize(width, 29);
+    return bar;
+  };
+  TSpeedBar* left = edgeBar(alLeft, 100);
+  TSpeedBar* right = edgeBar(alRight, 80);
+  TSpeedBar* next = edgeBar(alLeft, 50);
+  auto* top = new TSpeedBar(&parent);  // alTop by default
+  EXPECT_EQ(top->geometry(), QRect(0, 0, 400, 29));
+  EXPECT_EQ(left->geometry(), QRect(0, 29, 100, 271));
+  EXPECT_EQ(next->geometry(), QRect(100, 29, 50, 271));
+  EXPECT_EQ(right->geometry(), QRect(320, 29, 80, 271));
+  parent.show();
+  parent.resize(500, 200);
+  EXPECT_EQ(right->geometry(), QRect(420, 29, 80, 171));
+  left->hide();
+  EXPECT_EQ(next->x(), 0);
+
+  // Each bound line takes 2 pixels off the bar's client area.
+  top->SetBoundLines(blTop | blRight);
+  EXPECT_EQ(top->contentsRect(), top->rect().adjusted(0, 2, -2, 0));
+
+  // An item joins below the vertical offset of a horizontal bar and never rises above it.
+  top->SetBtnOffsetVert(5);
+  auto* item = new TSpeedItem(&parent);
+  top->AddItem(0, item);
+  EXPECT_EQ(item->Top(), 5);
+  item->SetTop(1);
+  EXPECT_EQ(item->Top(), 5);
+}
+
+TEST(SpeedBarTest, SectionsStreamUnderTheirNames) {
+  Host h;
+  TSpeedBar* bar = h.bar;
+  EXPECT_TRUE(bar->setProperty("Sections", QStringList{"Untitled (1)", "Files", "Files"}));
+  EXPECT_EQ(bar->property("Sections").toStringList(), (QStringList{"Untitled (1)", "Files"}));
+  TSpeedItem byName(&h.window);
+  byName.setProperty("SectionName", "Files");
+  byName.SetParentComponent(bar);
+  TSpeedItem byIndex(&h.window);
+  byIndex.setProperty("Section", 1);
+  byIndex.SetParentComponent(bar);
+  EXPECT_EQ(bar->Section(1)->Items(), (QList<TSpeedItem*>{&byName, &byIndex}));
+  EXPECT_EQ(byIndex.property("SectionName").toString(), "Files");
+  bar->setProperty("AllowDrag", false);
+  EXPECT_FALSE(bar->Options().testFlag(sbAllowDrag));
 }
 
 TEST(SpeedBarTest, LayoutIsSavedAndRestoredThroughThePlacement) {

@@ -39,6 +39,18 @@ TEST_F(MainWindowTest, WindowCarriesItsPagesColumnsAndCommands) {
   }
   EXPECT_FALSE(w.findChild<QWidget*>("Panel_Read")->isVisible());
   EXPECT_FALSE(w.findChild<TSpeedBar*>("SpeedBar_Find")->isVisible());
+  // The tool bars take the panel's edges: file commands left, the search bar after them when
+  // shown, about to exit at the right edge.
+  auto* left = w.findChild<TSpeedBar*>("SpeedBar1");
+  auto* bar3 = w.findChild<TSpeedBar*>("SpeedBar3");
+  auto* find = w.findChild<TSpeedBar*>("SpeedBar_Find");
+  EXPECT_EQ(left->Align(), Sb::alLeft);
+  EXPECT_EQ(left->x(), 0);
+  EXPECT_EQ(bar3->Align(), Sb::alRight);
+  EXPECT_EQ(bar3->geometry().right(), w.Panel1->width() - 1);
+  find->show();
+  EXPECT_EQ(find->x(), left->width());
+  find->hide();
   // Tool items and menu items are separate actions that share the handlers.
   const QStringList bar1 = {"SpeedBtn_Read",     "SpeedItem_SelectDir", "SpeedItem_SaveAs",
                             "SpeedItem_AddFile", "SpeedItem_DelFile",   "SpeedItem_Print",

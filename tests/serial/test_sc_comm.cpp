@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <termios.h>
 
+#include <QMetaProperty>
 #include <QTest>
 #include <cstdlib>
 
@@ -338,4 +339,55 @@ TEST(ScCommOpen, DefaultsAndTheEventMaskTheyGive) {
   comm.SetDirectWrite(true);
   comm.Open();
   EXPECT_EQ(comm.EventMask(), EV_ERR | EV_RXCHAR | EV_TXEMPTY);
+}
+
+// A form storage reaches every published property by name through the meta-object.
+TEST(ScCommProperties, PublishedPropertiesRoundTripThroughTheMetaObject) {
+  TScComm comm;
+  const struct {
+    const char* name;
+    QVariant value;
+  } rows[] = {
+      {"AutoOpen", true},
+      {"Baudrate", QVariant::fromValue(br9600)},
+      {"Parity", QVariant::fromValue(paEven)},
+      {"Databits", QVariant::fromValue(db7)},
+      {"Stopbits", QVariant::fromValue(sb2)},
+      {"Options", (1 << coErrorChar) | (1 << coParityCheck)},
+      {"PortNum", 3},
+      {"DeviceName", QStringLiteral("/dev/ttyUSB%d")},
+      {"MonitorEvents", 1 << ceRxFlag},
+      {"EventPriority", QVariant::fromValue(tpLower)},
+      {"WritePriority", QVariant::fromValue(tpNormal)},
+      {"DirectWrite", true},
+      {"UpdateDCB", false},
+      {"UserBaudrate", 250000},
+  };
+  const QMetaObject* meta = comm.metaObject();
+  for (const auto& row : rows) {
+    const QMetaProperty property = meta->property(meta->indexOfProperty(row.name));
+    ASSERT_TRUE(property.isValid()) << row.name;
+    EXPECT_TRUE(property.isStored()) << row.name;
+    EXPECT_TRUE(property.write(&comm, row.value)) << row.name;
+    EXPECT_EQ(property.read(&comm), row.value) << row.name;
+  }
+  EXPECT_EQ(comm.Baudrate(), brUser);  // set by UserBaudrate
+  EXPECT_TRUE(comm.Options().Contains(coParityCheck));
+  EXPECT_EQ(comm.MonitorEvents(), TScCommEvents({ceRxFlag}));
+  // Enumerations are stored by name as well.
+  EXPECT_TRUE(comm.setProperty("Parity", "paOdd"));
+  EXPECT_EQ(comm.Parity(), paOdd);
+
+  // The three groups are nested objects with properties of their own; writing a group
+  // assigns its values.
+  comm.property("Buffers").value<TScBuffers*>()->setProperty("ReadSize", 512);
+  EXPECT_EQ(comm.Buffers().ReadSize(), 512);
+  comm.property("EventChars").value<TScEventChars*>()->setProperty("EventChar", '?');
+  EXPECT_EQ(comm.EventChars().EventChar(), '?');
+  TScFlowControl flow;
+  flow.SetXonXoffIn(true);
+  flow.SetControlDtr(dtrEnabled);
+  EXPECT_TRUE(comm.setProperty("FlowControl", QVariant::fromValue(&flow)));
+  EXPECT_TRUE(comm.FlowControl().XonXoffIn());
+  EXPECT_EQ(comm.FlowControl().property("ControlDtr").value<TScControlDtr>(), dtrEnabled);
 }
