@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Fails when a library includes a header of a library it may not use. The libraries
 # are layered (platform archive serial controls acquisition reports mainwindow app):
-# each may use only those above it, archive and serial none at all, and reports
-# neither serial nor acquisition. Prints every offending line and exits 1.
+# each may use only those above it, archive and serial none at all (and QtCore alone),
+# controls only platform and archive, reports neither serial nor acquisition. Prints
+# every offending line and exits 1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,6 +37,16 @@ for lib in "${layers[@]}"; do
   done < <(find "$lib" -type f \( -name '*.h' -o -name '*.cpp' \) -print0 | sort -z |
     xargs -0 grep -HnE "$pattern" || true)
 done
+
+# archive and serial stay on QtCore. They link Qt6::Core alone, so <QWidget> does not
+# compile there, but the module-qualified form would.
+while IFS= read -r hit; do
+  [ -n "$hit" ] || continue
+  echo "$hit    <- ${hit%%/*} uses QtCore only"
+  bad=1
+done < <(find archive serial -type f \( -name '*.h' -o -name '*.cpp' \) -print0 | sort -z |
+  xargs -0 grep -HnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<Qt(Gui|Widgets|Charts|PrintSupport|Svg)/' ||
+  true)
 
 if [ "$bad" -ne 0 ]; then
   echo "check_includes: includes against the layer order (see above)" >&2
