@@ -1,6 +1,6 @@
 #include "acquisition/form_palm.h"
-#include "controls/bm_shadow_button.h"
 #include "archive/cp1251.h"
+#include "controls/bm_shadow_button.h"
 #include "controls/date_edit.h"
 #include "platform/scripted_services.h"
 #include "tests/acquisition/handheld_fixture.h"
