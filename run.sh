@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
 jw_install_packages
+jw_configure
 jw_build jibwarden
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found (neither DISPLAY nor WAYLAND_DISPLAY is set)."

@@ -19,12 +19,16 @@ jw_install_packages() {
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# jw_build [target ...]: configures build/ and builds the given targets (all when none).
+# jw_configure [cmake option ...]: configures build/.
+jw_configure() {
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+}
+
+# jw_build [target ...]: builds the given targets of build/ (all when none).
 jw_build() {
   local jobs targets=()
   jobs=$(nproc 2>/dev/null || echo 2)
   for t in "$@"; do targets+=(--target "$t"); done
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build build -j "$jobs" "${targets[@]}"
 }
 
