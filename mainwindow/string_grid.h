@@ -10,6 +10,9 @@
 
 class GridModel;
 
+// Cell texts stand this far in from the cell's left edge.
+inline constexpr int kCellTextMargin = 2;
+
 class StringGrid : public QTableView {
   Q_OBJECT
 
