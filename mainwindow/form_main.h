@@ -359,7 +359,7 @@ class TForm_main : public QMainWindow {
   TForm_Searsh* searsh_ = nullptr;
   PrintWindows printWindows_;
   bool shown_ = false;
-  QSize frame_;  // the frame's share of the outer size, as last fitted
+  QSize frame_{0, 0};  // the frame's share of the outer size, as last fitted
   bool disabled_ = false;
   bool programPageChange_ = false;
   int shownPage_ = 0;
