@@ -79,13 +79,13 @@ void RecordCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   const int col = index.column();
   const int row = GridModel::GridRow(index);
   const QString text = index.data().toString();
-  // Texts stand 2 pixels in from the cell's left edge, as the columns were laid out for.
-  const QRect textRect = option.rect.adjusted(kCellTextMargin, 0, 0, 0);
+  // Texts stand 2 pixels in from the cell's top-left corner, as the columns were laid out for.
+  const QRect textRect = option.rect.adjusted(kCellTextMargin, kCellTextMargin, 0, 0);
   if (col == 0) {
     // The running numbers look like the title row.
     painter->fillRect(option.rect, option.palette.button());
     painter->setPen(option.palette.color(QPalette::ButtonText));
-    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
+    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop, text);
     return;
   }
   QStyleOptionViewItem cell = option;
@@ -98,7 +98,7 @@ void RecordCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   painter->setFont(option.font);
   painter->setPen(option.palette.color(
       option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
-  painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+  painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
   painter->restore();
   if (!painter_) return;
   const std::optional<CellColours> colours = painter_(col, row);

@@ -10,7 +10,7 @@
 
 class GridModel;
 
-// Cell texts stand this far in from the cell's left edge.
+// Cell texts stand this far in from the cell's top-left corner.
 inline constexpr int kCellTextMargin = 2;
 
 class StringGrid : public QTableView {
