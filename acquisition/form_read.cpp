@@ -138,6 +138,9 @@ TForm_Read::TForm_Read(QWidget* parent)
   ScComm1->setObjectName(QStringLiteral("ScComm1"));
 
   auto* grid = new QGridLayout(this);
+  // Narrow margins leave the captions beside the fields room for their whole text.
+  grid->setContentsMargins(4, 4, 4, 4);
+  grid->setHorizontalSpacing(4);
   grid->addWidget(Caption(this, " Дата считывания "), 0, 0);
   grid->addWidget(CB_Data, 0, 1, 1, 3);
   grid->addWidget(Caption(this, " Оператор"), 1, 0);

@@ -5,6 +5,7 @@
 int main(int argc, char** argv) {
   GuardedApplication app(argc, argv);
   GuardedApplication::setApplicationName(QStringLiteral("jibwarden"));
+  SetUpApplication();
   InitControlsLibrary();
   ShowSplash(std::chrono::milliseconds(1000));
   std::unique_ptr<AppWindows> windows = CreateApplicationWindows(

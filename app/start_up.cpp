@@ -1,11 +1,36 @@
 #include "app/start_up.h"
 
+#include "mainwindow/file_type_registration.h"
 #include "platform/com_ports.h"
 #include "platform/exception_guard.h"
 #include "serial/sc_comm.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <thread>
+
+QFont DefaultWindowFont() {
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setPixelSize(11);
+  return font;
+}
+
+void SetUpApplication() {
+  for (const QString& family : {QStringLiteral("Arial"), QStringLiteral("MS Sans Serif")})
+    QFont::insertSubstitution(family, QStringLiteral("Liberation Sans"));
+  QApplication::setFont(DefaultWindowFont());
+  QGuiApplication::setDesktopFileName(kDesktopFileName);
+  if (!qApp->findChild<QTranslator*>(QStringLiteral("qtbase_ru"))) {
+    auto* translator = new QTranslator(qApp);
+    translator->setObjectName(QStringLiteral("qtbase_ru"));
+    if (translator->load(QStringLiteral("qtbase_ru"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+      QCoreApplication::installTranslator(translator);
+    else
+      delete translator;
+  }
+}
 
 void ShowSplash(std::chrono::milliseconds time) {
   auto splash = std::make_unique<TForm_Flash>();
@@ -49,7 +74,6 @@ void WireApplication(AppWindows& w) {
 }  // namespace
 
 std::unique_ptr<AppWindows> CreateApplicationWindows(QStringList arguments, QString programFile) {
-  QApplication::setApplicationDisplayName(kApplicationTitle);
   auto w = std::make_unique<AppWindows>();
   w->Form_main = std::make_unique<TForm_main>(std::move(arguments), std::move(programFile));
   w->CreationOrder.append(QStringLiteral("TForm_main"));

@@ -1,6 +1,7 @@
 #pragma once
 // The program's start: splash, application title and the windows that live until the end.
 
+#include <QFont>
 #include <QStringList>
 #include <chrono>
 #include <memory>
@@ -18,9 +19,6 @@
 #include "mainwindow/form_view2.h"
 #include "reports/form_print_dialog.h"
 #include "reports/report_forms.h"
-
-inline const QString kApplicationTitle =
-    QStringLiteral("Jibwarden - Работа с регистратором параметров");
 
 // Every window of the program, created once and kept until the program ends.
 struct AppWindows {
@@ -44,10 +42,19 @@ struct AppWindows {
   QStringList CreationOrder;
 };
 
+// The font the windows were laid out for: "MS Sans Serif" 8 points at 96 dots per inch.
+QFont DefaultWindowFont();
+
+// Before any window: the fonts the windows and reports ask for are mapped to Liberation Sans,
+// which has Arial's metrics, the application font becomes `DefaultWindowFont`, and Qt's own
+// dialogs and buttons speak Russian. The application title is not Qt's display name, which
+// X11 would append to every window title: it names the program's desktop entry instead.
+void SetUpApplication();
+
 // Shows the splash window, keeps it up for `time` without processing events, then frees it.
 void ShowSplash(std::chrono::milliseconds time);
 
-// Sets the application title and creates the sixteen windows in their order. The main window
+// Creates the sixteen windows in their order. The main window
 // is shown as soon as it exists, so its start-up work runs before the others are created.
 // The windows below the main window reach it through the hooks wired here.
 std::unique_ptr<AppWindows> CreateApplicationWindows(QStringList arguments, QString programFile);

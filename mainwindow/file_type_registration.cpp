@@ -47,7 +47,7 @@ QString QuoteExec(const QString& path) {
 
 }  // namespace
 
-bool RegisterDesktopFileType(const QString& programFile) {
+bool RegisterDesktopFileType(const QString& programFile, const QString& title) {
   const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   if (dataHome.isEmpty()) return false;
   const QByteArray mime =
@@ -63,12 +63,13 @@ bool RegisterDesktopFileType(const QString& programFile) {
   const QString desktop = QStringLiteral(
                               "[Desktop Entry]\n"
                               "Type=Application\n"
-                              "Name=Jibwarden\n"
+                              "Name=%2\n"
                               "Exec=%1 %f\n"
                               "MimeType=application/x-taltrex-bbi;\n"
                               "Terminal=false\n")
-                              .arg(exec);
+                              .arg(exec, title);
   const bool mimeOk = WriteWhole(dataHome + "/mime/packages/jibwarden-bbi.xml", mime);
-  const bool desktopOk = WriteWhole(dataHome + "/applications/jibwarden.desktop", desktop.toUtf8());
+  const bool desktopOk =
+      WriteWhole(dataHome + "/applications/" + kDesktopFileName + ".desktop", desktop.toUtf8());
   return mimeOk && desktopOk;
 }

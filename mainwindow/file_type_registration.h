@@ -14,5 +14,8 @@ inline const QString kDirDataName = QStringLiteral("DirData");
 bool RegisterFileTypeKeys(SettingsStore& classes, const QString& programFile);
 
 // The desktop's registration under $XDG_DATA_HOME: a shared-mime-info package for the type and
-// a desktop entry that opens the program with the file. False when a file could not be written.
-bool RegisterDesktopFileType(const QString& programFile);
+// a desktop entry that opens the program with the file. The entry's name is the application
+// title, which the desktop shows for the program's windows. False when a file could not be
+// written.
+inline const QString kDesktopFileName = QStringLiteral("jibwarden");
+bool RegisterDesktopFileType(const QString& programFile, const QString& title);

@@ -49,6 +49,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -66,6 +67,9 @@ const QString kChooseFile = QStringLiteral("Выберите файл");
 const char* const kStatusHint = "statusHint";
 constexpr int kTablePageDelayMs = 100;
 constexpr int kPanelShowDelayMs = 100;
+// Outer window, frame included.
+constexpr QSize kOuterSize(696, 534);
+constexpr QSize kOuterMinimum(500, 400);
 
 enum Page { kPageList = 0, kPageTable, kPageTableTP, kPageParam, kPageGraf };
 
@@ -129,11 +133,10 @@ TForm_main::TForm_main(QWidget* parent)
 TForm_main::TForm_main(QStringList arguments, QString programFile, QWidget* parent)
     : QMainWindow(parent), arguments_(std::move(arguments)), programFile_(std::move(programFile)) {
   setObjectName(QStringLiteral("Form_main"));
-  setWindowTitle(
-      QStringLiteral("Jibwarden - Работа с регистратором параметров v 2.0.6 (25.12.2004)"));
-  resize(696, 534);
+  setWindowTitle(kApplicationTitle + QStringLiteral(" v 2.0.6 (25.12.2004)"));
+  resize(kOuterSize);
   // The window may not be made smaller than this; there is no maximum.
-  setMinimumSize(500, 400);
+  setMinimumSize(kOuterMinimum);
   BuildActions();
   BuildMenus();
   BuildToolBars();
@@ -510,6 +513,25 @@ void TForm_main::SelectRow(int row) {
   }
 }
 
+bool TForm_main::event(QEvent* event) {
+  const bool done = QMainWindow::event(event);
+  // The frame is known only after the window system has placed the window.
+  if (event->type() == QEvent::Show || event->type() == QEvent::Move ||
+      event->type() == QEvent::Resize)
+    QTimer::singleShot(0, this, &TForm_main::FitFrame);
+  return done;
+}
+
+void TForm_main::FitFrame() {
+  if (!isWindow() || !isVisible()) return;
+  const QSize frame = frameGeometry().size() - size();
+  if (frame == frame_) return;
+  const QSize want = size() - (frame - frame_);
+  frame_ = frame;
+  setMinimumSize(kOuterMinimum - frame);
+  resize(want);
+}
+
 void TForm_main::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shown_) return;
@@ -527,7 +549,7 @@ void TForm_main::FormShow() {
   // the archive list from being built.
   SettingsStore classes(SettingsRoot::Classes);
   RegisterFileTypeKeys(classes, programFile_);
-  RegisterDesktopFileType(programFile_);
+  RegisterDesktopFileType(programFile_, kApplicationTitle);
 
   SettingsStore users(SettingsRoot::Users);
   DataDirectory = users.ReadString(kDirDataSection, kDirDataName);
@@ -734,7 +756,7 @@ void TForm_main::SpeedItem_SaveAsClick() {
   // The copy is made from the list page: its view switch stays down.
   if (!TakeSelectedFile()) return;
   QString target =
-      GetSaveFileName({QString(), QStringLiteral("*.bbi|*.bbi"), QString(), QString()});
+      GetSaveFileName({QString(), QStringLiteral("*.bbi|*.bbi"), QString(), QString(), false});
   if (target.isEmpty()) return;
   if (LacksExtension(target)) target += QStringLiteral(".bbi");
   if (!QFileInfo::exists(target) || AskYes(QStringLiteral("Заменить файл ?"))) {

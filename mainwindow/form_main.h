@@ -48,6 +48,9 @@ inline const QString kMakerWebAddress = QStringLiteral("http://jibwarden.example
 inline const QString kMakerMailAddress = QStringLiteral("jibwarden@example.org");
 QString MakerMailLink();  // "MailTo:" + address + "?Subject=Jibwarden"
 inline const QString kHelpFileName = QStringLiteral("Jibwarden.chm");
+// The program's title on the desktop; the main window's caption begins with it.
+inline const QString kApplicationTitle =
+    QStringLiteral("Jibwarden - Работа с регистратором параметров");
 
 class TForm_main : public QMainWindow {
   Q_OBJECT
@@ -311,6 +314,7 @@ class TForm_main : public QMainWindow {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -360,6 +364,9 @@ class TForm_main : public QMainWindow {
   void DecodeRowIntoView(StringGrid* grid, int row);
   // Centres a dialog on this window, frames included.
   void CentreOnWindow(QWidget* dialog) const;
+  // The window's size and minimum are those of the outer window: once the window system has
+  // put a frame around it, the client area gives way to the frame.
+  void FitFrame();
 
   QStringList arguments_;
   QString programFile_;
@@ -367,6 +374,7 @@ class TForm_main : public QMainWindow {
   TForm_Searsh* searsh_ = nullptr;
   PrintWindows printWindows_;
   bool shown_ = false;
+  QSize frame_{0, 0};  // the frame's share of the outer size, as last fitted
   bool disabled_ = false;
   bool programPageChange_ = false;
   int shownPage_ = 0;

@@ -278,8 +278,10 @@ ColumnDescriptionList RecordColumnDescriptions(int deviceType) {
 }
 
 const std::array<int, kRecordColumns>& RecordColumnWidths() {
-  static const std::array<int, kRecordColumns> widths = {30, 100, 45, 45, 45, 45, 45, 30, 30,
-                                                         30, 45,  45, 45, 45, 30, 40, 45, 90};
+  // Columns 0 and 9 are wider than the windows were laid out with, so that the highest record
+  // number and a force of "0000.00" are not cut off.
+  static const std::array<int, kRecordColumns> widths = {34, 100, 45, 45, 45, 45, 45, 30, 30,
+                                                         43, 45,  45, 45, 45, 30, 40, 45, 90};
   return widths;
 }
 

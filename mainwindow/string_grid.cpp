@@ -2,6 +2,7 @@
 
 #include "platform/grid_model.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -78,14 +79,27 @@ void RecordCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   const int col = index.column();
   const int row = GridModel::GridRow(index);
   const QString text = index.data().toString();
+  // Texts stand 2 pixels in from the cell's top-left corner, as the columns were laid out for.
+  const QRect textRect = option.rect.adjusted(kCellTextMargin, kCellTextMargin, 0, 0);
   if (col == 0) {
     // The running numbers look like the title row.
     painter->fillRect(option.rect, option.palette.button());
     painter->setPen(option.palette.color(QPalette::ButtonText));
-    painter->drawText(option.rect.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop, text);
     return;
   }
-  QStyledItemDelegate::paint(painter, option, index);
+  QStyleOptionViewItem cell = option;
+  initStyleOption(&cell, index);
+  cell.text.clear();
+  const QWidget* view = option.widget;
+  QStyle* style = view ? view->style() : QApplication::style();
+  style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, view);
+  painter->save();
+  painter->setFont(option.font);
+  painter->setPen(option.palette.color(
+      option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+  painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+  painter->restore();
   if (!painter_) return;
   const std::optional<CellColours> colours = painter_(col, row);
   if (!colours) return;
@@ -93,7 +107,7 @@ void RecordCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   painter->fillRect(option.rect, colours->background);
   painter->setPen(colours->text);
   painter->setFont(option.font);
-  const QRect textRect = option.rect.adjusted(colours->textMargin, colours->textMargin, 0, 0);
-  painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+  const QRect colouredRect = option.rect.adjusted(colours->textMargin, colours->textMargin, 0, 0);
+  painter->drawText(colouredRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
   painter->restore();
 }

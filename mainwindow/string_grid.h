@@ -10,6 +10,9 @@
 
 class GridModel;
 
+// Cell texts stand this far in from the cell's top-left corner.
+inline constexpr int kCellTextMargin = 2;
+
 class StringGrid : public QTableView {
   Q_OBJECT
 

@@ -20,8 +20,9 @@ class QtFileDialog final : public FileDialogService {
                                         QtFileFilter(r.filter));
   }
   QString SaveFileName(const FileDialogRequest& r) override {
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), r.title, StartPath(r),
-                                        QtFileFilter(r.filter));
+    return QFileDialog::getSaveFileName(
+        QApplication::activeWindow(), r.title, StartPath(r), QtFileFilter(r.filter), nullptr,
+        r.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
   }
 
  private:

@@ -17,6 +17,8 @@ struct FileDialogRequest {
   QString filter;
   QString directory;
   QString fileName;
+  // Off where the caller asks its own question before replacing a file.
+  bool confirmOverwrite = true;
 };
 
 // Open and save dialogs; an empty result means cancelled.

@@ -85,12 +85,16 @@ TForm_PrintDialog::TForm_PrintDialog(QWidget* parent) : QDialog(parent) {
   connect(rbDiap, &QRadioButton::clicked, this, &TForm_PrintDialog::rbDiapClick);
   connect(btnPreview, &QPushButton::clicked, this, &TForm_PrintDialog::btnPreviewClick);
 
+  // The list shows both of its columns whole; the panel beside it takes what is left.
+  SG_PrintTab->setMinimumWidth(100 + 200 + 2 * SG_PrintTab->frameWidth());
   auto* group = new QVBoxLayout(GroupBox1);
+  group->setContentsMargins(4, 4, 4, 4);
   group->addWidget(rbAll);
   group->addWidget(rbDiap);
   group->addWidget(editDiap);
   group->addWidget(Label1);
   auto* panel = new QVBoxLayout(Panel1);
+  panel->setContentsMargins(4, 4, 4, 4);
   panel->addWidget(GroupBox1);
   panel->addWidget(btnPreview);
   panel->addStretch(1);

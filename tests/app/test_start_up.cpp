@@ -9,12 +9,14 @@
 #include <sys/resource.h>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -59,8 +61,6 @@ TEST_F(StartUpTest, SixteenWindowsInTheirOrderWithTheMainWindowShownFirst) {
                          "TForm_GrafPoint", "TForm_TableSearsh", "TForm_PrintTPCR", "TForm_PrintTP",
                          "TForm_PrintParam", "TForm_PrintGraf", "TForm_Flash", "TForm_Palm",
                          "TForm_Searsh", "TForm_PrintDialog", "TformView1", "TFormView2"}));
-  EXPECT_EQ(QGuiApplication::applicationDisplayName(),
-            "Jibwarden - Работа с регистратором параметров");
   EXPECT_TRUE(w->Form_main->isVisible());
   // The start-up work ran on show: the data directory is set and written back.
   EXPECT_EQ(w->Form_main->DataDirectory, temp_.path());
@@ -85,6 +85,47 @@ TEST_F(StartUpTest, SixteenWindowsInTheirOrderWithTheMainWindowShownFirst) {
   EXPECT_EQ(w->Form_NastrGraf->windowTitle(), "Настрока графиков");
   EXPECT_EQ(w->Form_GrafPoint->windowTitle(), "Просмотр точек графика");
   EXPECT_TRUE(w->Form_GrafPoint->windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+// The title the window system shows: on X11 Qt appends a display name set for the application.
+QString ShownTitle(const QWidget* window) {
+  const QString name = QGuiApplication::applicationDisplayName();
+  if (name == QCoreApplication::applicationName()) return window->windowTitle();
+  return window->windowTitle() + QStringLiteral(" \u2014 ") + name;
+}
+
+TEST_F(StartUpTest, EachTitleIsItsWindowsCaptionAndTheApplicationTitleNamesTheProgram) {
+  SetUpApplication();
+  std::unique_ptr<AppWindows> w = CreateApplicationWindows({}, programFile_);
+  const std::pair<QWidget*, QString> captions[] = {
+      {w->Form_main.get(), "Jibwarden - Работа с регистратором параметров v 2.0.6 (25.12.2004)"},
+      {w->Form_Read.get(), "Считывание нового регистратора"},
+      {w->Form_About.get(), "О программе "},
+      {w->Form_NastrGraf.get(), "Настрока графиков"},
+      {w->Form_GrafPoint.get(), "Просмотр точек графика"},
+      {w->Form_TableSearsh.get(), "Условия поиска"},
+      {w->Form_Flash.get(), "Jibwarden"},
+      {w->Form_Palm.get(), "Преобразование файла"},
+      {w->Form_Searsh.get(), "Поиск значений"},
+      {w->Form_PrintDialog.get(), "Печать отчета"},
+      {w->formView1.get(), "Расшифровка данных, Kvarel-10"},
+      {w->FormView2.get(), "Расшифровка данных, Kvarel-02"},
+  };
+  for (const auto& [window, caption] : captions)
+    EXPECT_EQ(ShownTitle(window), caption) << window->objectName().toStdString();
+  // The application title names the desktop entry the program's windows belong to.
+  EXPECT_EQ(QGuiApplication::desktopFileName(), "jibwarden");
+  QFile entry(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+              "/applications/jibwarden.desktop");
+  ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(QString::fromUtf8(entry.readAll())
+                  .contains("\nName=Jibwarden - Работа с регистратором параметров\n"));
+}
+
+TEST_F(StartUpTest, StandardDialogsSpeakRussian) {
+  SetUpApplication();
+  QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), "Отмена");
 }
 
 TEST_F(StartUpTest, SplashIsGoneAfterItsTime) {
@@ -122,6 +163,7 @@ TEST_F(StartUpTest, AboutOpensCentredOverTheMainWindow) {
   TForm_main& main = *w->Form_main;
   TForm_About& about = *w->Form_About;
   main.move(40, 30);
+  QCoreApplication::processEvents();  // the main window is framed
   QRect shownAt;
   QTimer::singleShot(0, &about, [&] {
     shownAt = about.frameGeometry();

@@ -137,7 +137,7 @@ TEST_F(ReaderTest, Type2RecordsBecomeRowsAndGraphPoints) {
   EXPECT_EQ(Row(tp, 0), Row(tpcr, 0));
   EXPECT_EQ(find.RowCount(), 1);
   EXPECT_EQ(Row(find, 0), Row(tpcr, 0));
-  EXPECT_EQ(tpcr.ColWidth(0), 30);
+  EXPECT_EQ(tpcr.ColWidth(0), 34);
   EXPECT_EQ(tp.ColWidth(17), 90);
   EXPECT_EQ(tpcr.DefaultRowHeight(), 17);
 

@@ -88,6 +88,8 @@ TEST_F(MainWindowTest, SaveAsAppendsExtensionAndAsksBeforeReplacing) {
   EXPECT_TRUE(files.SaveRequests().first());
   EXPECT_EQ(files.Requests().first().filter, "*.bbi|*.bbi");
   EXPECT_EQ(files.Requests().first().fileName, "");
+  // Only the program's own question is asked before a file is replaced.
+  EXPECT_FALSE(files.Requests().first().confirmOverwrite);
   EXPECT_EQ(w.CurrentFilePath, QDir(data_).filePath("a.bbi"));
   // The copy is made from the list: its view switch stays down.
   EXPECT_TRUE(Action("SpeedItem_Spisok")->isChecked());
