@@ -101,10 +101,13 @@ class TCustomDateEdit : public TCustomComboEdit {
   void showEvent(QShowEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
   void changeEvent(QEvent* e) override;
+  // The system's date format changed: the mask and the text follow.
+  void FormatSettingsChange();
 
  private:
   void RefreshDateFormat();
   void UpdatePopup();
+  void CalendarHintsChanged();
   void CreateCalendar();
 
   QString dialogTitle_;
