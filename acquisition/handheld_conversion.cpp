@@ -1,6 +1,7 @@
 #include "acquisition/handheld_conversion.h"
 
 #include "acquisition/record_decoder.h"
+#include "acquisition/recorder_replies.h"
 #include "acquisition/ring_store.h"
 #include "acquisition/table_transfer.h"
 #include "archive/cp1251.h"
@@ -32,25 +33,12 @@ constexpr int kFirstBlockRecord = 7;  // record 6 holds the answer to entering t
 // Between the tables: the answers to leaving the first and entering the second.
 constexpr int kRecordsBetweenTables = 2;
 
-constexpr int kCraneNameLength = 16;
 // The stored ring positions count from here.
 constexpr int kRingPositionBase = 33;
 constexpr int kRenewWaitMs = 200;
 
 // Any failure abandons the conversion; the steps after it have nothing to do.
 struct ConversionFailed {};
-
-int Byte(const QByteArray& bytes, int i) {
-  if (i < 0 || i >= bytes.size()) throw ConversionFailed{};
-  return static_cast<unsigned char>(bytes[i]);
-}
-
-// A little-endian value of the recorder.
-int Little(const QByteArray& bytes, int first, int count) {
-  int value = 0;
-  for (int k = count - 1; k >= 0; --k) value = value * 256 + Byte(bytes, first + k);
-  return value;
-}
 
 QString Number(qint64 value) {
   return QString::number(value);
@@ -68,38 +56,34 @@ class Conversion {
   void Run(TextLineWriter& output, const HandheldFormTexts& texts) {
     output_ = &output;
 
-    const QByteArray ident = Read(kIdentRecord, 3);
-    const int deviceType = Byte(ident, 1);
-    const int deviceVariant = Byte(ident, 2);
+    const QByteArray identRecord = Read(kIdentRecord, 3);
+    const TIdentReply ident = Parsed(TIdentReply::Parse(QByteArrayView(identRecord).sliced(1)));
 
     // The name follows the reply's first byte; a short record gives a shorter name.
     const QByteArray record = Header(kNameRecord);
-    const QByteArray name = BufferToString(record, qint32(record.size())).mid(1, kCraneNameLength);
-    const QString craneName = ConvertDeviceText(name);
+    const QString craneName =
+        Parsed(TCraneNameReply::Parse(BufferToString(record, qint32(record.size())).mid(1))).Text();
 
-    const QString maxima = MaximaLine(Header(kMaximaRecord));
+    const QString maxima = MaximaLine(Header(kMaximaRecord).mid(1));
+    const TClockReply clock = Parsed(TClockReply::Parse(Header(kClockRecord).mid(1)));
+    const QString recorderClock = DecodePackedDateTime(clock.Clock);
 
-    const QByteArray clock = Header(kClockRecord).mid(1);
-    if (clock.size() < 4) throw ConversionFailed{};
-    const QString recorderClock = DecodePackedDateTime(QByteArrayView(clock).first(4));
-
-    const QByteArray cycles = Header(kCyclesRecord).mid(1);
-    if (cycles.size() < 25) throw ConversionFailed{};
     ReadoutHeader longTerm;
     DutyClassTexts duty;
-    TakeCyclesReply(cycles, longTerm, duty);
+    TakeCyclesReply(Parsed(TCyclesReply::Parse(Header(kCyclesRecord).mid(1))), longTerm, duty);
 
-    const QByteArray tables = Header(kTableInfoRecord).mid(1);
-    const int operationalCount = Little(tables, 0, 2);
-    const int overloadCount = Little(tables, 2, 2);
+    const TTableInfoReply tables = Parsed(TTableInfoReply::Parse(Header(kTableInfoRecord).mid(1)));
+    const int deviceType = ident.DeviceTypeCode;
+    const int operationalCount = tables.OperationalCount;
+    const int overloadCount = tables.OverloadCount;
     progress_.SetProgressMax((operationalCount + overloadCount) / kEntriesPerBlock + 5);
     const int operationalBlocks = BlockCount(operationalCount);
     const QStringList operational = Table(deviceType, kFirstBlockRecord, operationalCount,
-                                          Little(tables, 4, 2) - kRingPositionBase);
+                                          tables.OperationalRingPosition - kRingPositionBase);
     progress_.Delay(kRenewWaitMs);
     const QStringList overload =
         Table(deviceType, kFirstBlockRecord + operationalBlocks + kRecordsBetweenTables,
-              overloadCount, Little(tables, 6, 2) - kRingPositionBase);
+              overloadCount, tables.OverloadRingPosition - kRingPositionBase);
     // A bad entry is left out with the rest of its block; the counts then tell the lines
     // that are there, so that the file still opens.
     const bool hasLines = DataFile::HasRecords(deviceType);
@@ -108,7 +92,7 @@ class Conversion {
     WriteLine(craneName);
     WriteLine(texts.CraneNumber);
     WriteLine(Number(deviceType));
-    WriteLine(Number(deviceVariant));
+    WriteLine(Number(ident.DeviceVariant));
     WriteLine(texts.DeviceNumber);
     WriteLine(texts.ReadDate);
     WriteLine(texts.OperatorName);
@@ -148,14 +132,19 @@ class Conversion {
     return Read(index, *length - 1);
   }
 
-  // The whole parts of the four maxima (the high bytes of their 16-bit values). A record too
-  // short for the fourth gives 0 there, so the line always has the four fields readers need.
-  static QString MaximaLine(const QByteArray& record) {
+  // The whole parts of the maxima (the high bytes of their 16-bit values). A reply too short
+  // for the fourth gives 0 there, so the line always has the four fields readers need.
+  static QString MaximaLine(const QByteArray& data) {
     QString line;
-    for (int i : {2, 4, 6}) line += PadZeros(Number(Byte(record, i)), 8) + u';';
-    const int fourth = record.size() > 8 ? Byte(record, 8) : 0;
-    line += PadZeros(Number(fourth), 8) + u';';
+    for (quint16 value : Parsed(TMaximaReply::Parse(data, 3)).Values)
+      line += PadZeros(Number(value >> 8), 8) + u';';
     return line;
+  }
+
+  template <typename Reply>
+  static Reply Parsed(std::optional<Reply> reply) {
+    if (!reply) throw ConversionFailed{};
+    return *std::move(reply);
   }
 
   void WriteLine(const QString& line) {

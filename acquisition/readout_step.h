@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <exception>
+#include <optional>
 
 struct StepFailed {};
 
@@ -26,7 +27,9 @@ inline QByteArray DataPart(const QByteArray& reply) {
   return reply.mid(1);
 }
 
-// Fails the step unless the data part holds the bytes the step reads.
-inline void NeedBytes(const QByteArray& data, qsizetype count) {
-  if (data.size() < count) throw StepFailed{};
+// The parsed reply, or the step fails when the reply was too short for it.
+template <typename Reply>
+Reply Parsed(std::optional<Reply> reply) {
+  if (!reply) throw StepFailed{};
+  return *std::move(reply);
 }

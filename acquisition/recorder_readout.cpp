@@ -1,6 +1,7 @@
 #include "acquisition/recorder_readout.h"
 
 #include "acquisition/readout_step.h"
+#include "acquisition/recorder_replies.h"
 #include "archive/data_file.h"
 #include "archive/number_text.h"
 
@@ -21,13 +22,6 @@ constexpr int kSpeedWaitMs = 1000;
 constexpr int kLinkCheckWaitMs = 1000;
 constexpr int kCommandWaitMs = 500;
 constexpr int kOutcomeWaitMs = 1000;
-
-quint32 Little(const QByteArray& data, int first, int bytes) {
-  quint32 value = 0;
-  for (int i = bytes - 1; i >= 0; --i)
-    value = value << 8 | static_cast<unsigned char>(data[first + i]);
-  return value;
-}
 
 }  // namespace
 
@@ -181,31 +175,31 @@ void RecorderReadout::ReadHeaderItems(ReadoutHeader& header) {
     if (data) Step(Context, [&] { take(*data); });
   };
   item('I', "Чтение типа устройства", "Ошибка чтения типа устройства", [&](const QByteArray& data) {
-    NeedBytes(data, 1);
-    header.DeviceTypeCode = static_cast<quint8>(data[0]);
-    DeviceVariant = data.size() >= 2 ? static_cast<unsigned char>(data[1]) : 0;
+    const TIdentReply reply = Parsed(TIdentReply::Parse(data));
+    header.DeviceTypeCode = reply.DeviceTypeCode;
+    DeviceVariant = reply.DeviceVariant;
   });
   item('N', "Чтение названия крана", "Ошибка чтения названия устройства",
-       [&](const QByteArray& data) { header.CraneName = ConvertDeviceText(data.left(16)); });
+       [&](const QByteArray& data) {
+         header.CraneName = Parsed(TCraneNameReply::Parse(data)).Text();
+       });
   item('P', "Чтение номера крана", "Ошибка чтения номера крана", [&](const QByteArray& data) {
-    NeedBytes(data, 6);
-    header.DeviceNumber = qint32(Little(data, 0, 3));
-    header.CraneNumber = qint32(Little(data, 3, 3));
+    const TNumberReply reply = Parsed(TNumberReply::Parse(data));
+    header.DeviceNumber = qint32(reply.DeviceNumber);
+    header.CraneNumber = qint32(reply.CraneNumber);
   });
   item('M', "Чтение максимальных значений", "Ошибка чтения максимальных значений",
        [&](const QByteArray& data) {
-         NeedBytes(data, 8);
          QString line;
-         for (int k = 0; k < 4; ++k) line += FieldNumber(Little(data, 2 * k, 2) / 256.0, 8) + u';';
+         for (quint16 value : Parsed(TMaximaReply::Parse(data)).Values)
+           line += FieldNumber(value / 256.0, 8) + u';';
          header.MaximaLine = line;
        });
   item('D', "Чтение даты", "Ошибка чтения даты", [&](const QByteArray& data) {
-    NeedBytes(data, 4);
-    header.RecorderClock = DecodePackedDateTime(QByteArrayView(data).first(4));
+    header.RecorderClock = DecodePackedDateTime(Parsed(TClockReply::Parse(data)).Clock);
   });
   item('C', "Чтение характеристик", "Ошибка характеристик", [&](const QByteArray& data) {
-    NeedBytes(data, 25);
-    TakeCyclesReply(data, header, Duty);
+    TakeCyclesReply(Parsed(TCyclesReply::Parse(data)), header, Duty);
   });
 }
 

@@ -23,19 +23,6 @@ constexpr int kNextBlockWaitMs = 10000;
 constexpr int kRenewWaitMs = 200;
 constexpr int kOutcomeWaitMs = 100;
 
-int Word16(const QByteArray& data, int low) {
-  NeedBytes(data, low + 2);
-  return static_cast<unsigned char>(data[low]) | static_cast<unsigned char>(data[low + 1]) << 8;
-}
-
-// A little-endian value of the recorder.
-quint32 Little(QByteArrayView data, int first, int bytes) {
-  quint32 value = 0;
-  for (int i = bytes - 1; i >= 0; --i)
-    value = value << 8 | static_cast<unsigned char>(data[first + i]);
-  return value;
-}
-
 }  // namespace
 
 std::optional<QByteArray> ReadHeaderItem(ReadoutIo io, DecoderContext& context, bool readActive,
@@ -127,11 +114,11 @@ void TableTransfer::ReadTableInfo() {
       ReadHeaderItem(io_, context_, readActive_, 'T', kStatusTableInfo, kErrorTableInfo);
   if (!data) return;
   Step(context_, [&] {
-    NeedBytes(*data, 8);
-    context_.TableRecordCount = Word16(*data, 0);
-    context_.OverloadCount = Word16(*data, 2);
-    context_.RingSplit = Word16(*data, 4);
-    context_.OverloadRingSplit = Word16(*data, 6);
+    const TTableInfoReply reply = Parsed(TTableInfoReply::Parse(*data));
+    context_.TableRecordCount = reply.OperationalCount;
+    context_.OverloadCount = reply.OverloadCount;
+    context_.RingSplit = reply.OperationalRingPosition;
+    context_.OverloadRingSplit = reply.OverloadRingPosition;
     WriteLine(DataFile::kLabelCountTPCR + PadZeros(QString::number(context_.TableRecordCount), 5));
     WriteLine(DataFile::kLabelCountTP + PadZeros(QString::number(context_.OverloadCount), 5));
     progressMax_ = (context_.TableRecordCount + context_.OverloadCount) / kEntriesPerBlock;
@@ -266,18 +253,14 @@ bool TableTransfer::Finish() {
   return false;
 }
 
-void TakeCyclesReply(QByteArrayView data, ReadoutHeader& header, DutyClassTexts& duty) {
+void TakeCyclesReply(const TCyclesReply& reply, ReadoutHeader& header, DutyClassTexts& duty) {
   QString spectrum = DataFile::kLabelSpectrum;
-  for (int band = 0; band < 5; ++band)
-    spectrum += PadZeros(QString::number(Little(data, 3 * band, 3)), 8) + u';';
-  const quint32 cycles = Little(data, 15, 3);
-  const quint8 spectrumClass = static_cast<quint8>(data[23]);
+  for (quint32 band : reply.Bands) spectrum += PadZeros(QString::number(band), 8) + u';';
   header.SpectrumLine = spectrum;
-  header.CyclesLine = DataFile::kLabelCycles + QString::number(cycles);
-  header.MotoHoursLine = DataFile::kLabelMotoHours + QString::number(Little(data, 18, 2));
-  header.CharNumberLine = DataFile::kLabelCharNumber + QString::number(Little(data, 20, 3));
-  header.SpectrumClassLine = DataFile::kLabelSpectrumClass + QString::number(spectrumClass);
-  header.MaintenanceLine =
-      DataFile::kLabelMaintenance + QString::number(static_cast<unsigned char>(data[24]));
-  ComputeDutyClass(spectrumClass, int(cycles), duty);
+  header.CyclesLine = DataFile::kLabelCycles + QString::number(reply.TotalCycles);
+  header.MotoHoursLine = DataFile::kLabelMotoHours + QString::number(reply.MotoHours);
+  header.CharNumberLine = DataFile::kLabelCharNumber + QString::number(reply.Np);
+  header.SpectrumClassLine = DataFile::kLabelSpectrumClass + QString::number(reply.Km);
+  header.MaintenanceLine = DataFile::kLabelMaintenance + QString::number(reply.T0);
+  ComputeDutyClass(reply.Km, int(reply.TotalCycles), duty);
 }

@@ -6,6 +6,7 @@
 
 #include "acquisition/readout_io.h"
 #include "acquisition/record_decoder.h"
+#include "acquisition/recorder_replies.h"
 #include "acquisition/ring_store.h"
 #include "archive/duty_class.h"
 #include "archive/text_file.h"
@@ -37,10 +38,8 @@ struct ReadoutHeader {
   DutyClassTexts Duty;
 };
 
-// Lines 13 to 18 from the data part of a "C" reply (at least 25 bytes: five 24-bit band
-// counters, the 24-bit total, 16-bit moto-hours, the 24-bit Np counter, Km and T0), and the
-// duty classes of Km and the total into `duty`.
-void TakeCyclesReply(QByteArrayView data, ReadoutHeader& header, DutyClassTexts& duty);
+// Lines 13 to 18 from a "C" reply, and the duty classes of Km and the total into `duty`.
+void TakeCyclesReply(const TCyclesReply& reply, ReadoutHeader& header, DutyClassTexts& duty);
 
 // One item of the header pattern: the status text (shown also when the step is skipped), the
 // command, 500 ms, the XOR check of the data part and one repeat after "Повтор чтения". Gives

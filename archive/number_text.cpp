@@ -33,19 +33,21 @@ QString NormalizeDecimalSeparator(const QString& text) {
   return result;
 }
 
-QString DecodePackedDateTime(QByteArrayView packed) {
-  unsigned char b[4] = {0, 0, 0, 0};
+TPackedDateTime TPackedDateTime::FromBytes(QByteArrayView packed) {
+  TPackedDateTime result;
   for (qsizetype i = 0; i < 4 && i < packed.size(); ++i)
-    b[i] = static_cast<unsigned char>(packed[i]);
-  const int year = b[0] & 0x3F;
-  const int month = ((b[0] >> 6) & 3) * 4 + ((b[1] >> 6) & 3);
-  const int second = b[1] & 0x3F;
-  const int minute = b[2] & 0x3F;
-  const int day = ((b[2] >> 6) & 3) * 8 + ((b[3] >> 5) & 7);
-  const int hour = b[3] & 0x1F;
+    result.Bytes[std::size_t(i)] = static_cast<quint8>(packed[i]);
+  return result;
+}
+
+QString DecodePackedDateTime(const TPackedDateTime& packed) {
   auto two = [](int v) { return PadTwoDigits(QString::number(v)); };
-  return two(day) + u'.' + two(month) + u'.' + two(year) + u' ' + two(hour) + u':' + two(minute) +
-         u':' + two(second);
+  return two(packed.Day()) + u'.' + two(packed.Month()) + u'.' + two(packed.Year()) + u' ' +
+         two(packed.Hour()) + u':' + two(packed.Minute()) + u':' + two(packed.Second());
+}
+
+QString DecodePackedDateTime(QByteArrayView packed) {
+  return DecodePackedDateTime(TPackedDateTime::FromBytes(packed));
 }
 
 QString DecodePackedDateTime(QStringView packed) {

@@ -4,6 +4,8 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QtGlobal>
+#include <array>
 #include <optional>
 
 inline constexpr QChar kDecimalSeparator = u'.';
@@ -17,8 +19,25 @@ QString TruncateToTwoDecimals(const QString& text);
 // Every "." and "," becomes the decimal separator.
 QString NormalizeDecimalSeparator(const QString& text);
 
-// The recorder's 4-byte time stamp as "dd.mm.yy hh:mm:ss". Missing bytes of a shorter
-// input count as zero.
+// The recorder's 4-byte time stamp. Year, month and day share bytes with the time: the two
+// top bits of b0 and b1 make the month, the two top bits of b2 and three of b3 the day.
+struct TPackedDateTime {
+  std::array<quint8, 4> Bytes{};
+
+  // The first four bytes of packed; missing bytes of a shorter input count as zero.
+  static TPackedDateTime FromBytes(QByteArrayView packed);
+
+  int Year() const { return Bytes[0] & 0x3F; }  // within the century
+  int Month() const { return (Bytes[0] >> 6) * 4 + (Bytes[1] >> 6); }
+  int Second() const { return Bytes[1] & 0x3F; }
+  int Minute() const { return Bytes[2] & 0x3F; }
+  int Day() const { return (Bytes[2] >> 6) * 8 + (Bytes[3] >> 5); }
+  int Hour() const { return Bytes[3] & 0x1F; }
+};
+
+// "dd.mm.yy hh:mm:ss", without a range check: a month of 13 shows as 13.
+QString DecodePackedDateTime(const TPackedDateTime& packed);
+// The first four bytes taken as a TPackedDateTime.
 QString DecodePackedDateTime(QByteArrayView packed);
 QString DecodePackedDateTime(QStringView packed);  // characters taken as bytes
 

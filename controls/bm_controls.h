@@ -70,6 +70,10 @@ class TBmGraphicControl : public QWidget {
   bool ParentColor_ = false;
 };
 
+// The base of a serial port's display (a widget that also implements TScDisplay) repaints
+// with the same protocol.
+using TScGraphicControl = TBmGraphicControl;
+
 // Paints into an off-screen drawing image and copies it to the screen in one go;
 // a transparent control starts from a copy of what lies under it.
 class TBmGraphicImageControl : public TBmGraphicControl {

@@ -160,6 +160,7 @@ class TCustomComboEdit : public QLineEdit {
   void UpdateBtnBounds();
   void SetEditRect();
   void SetCreating(bool value) { creating_ = value; }
+  int DefNumGlyphs() const { return defNumGlyphs_; }
   void SetDefNumGlyphs(int value) { defNumGlyphs_ = value; }
   QPixmap CreateEllipsisGlyph() const;
   QPixmap CreateDropDownGlyph() const;

@@ -175,7 +175,11 @@ void TCustomDateEdit::showEvent(QShowEvent* e) {
 
 void TCustomDateEdit::changeEvent(QEvent* e) {
   TCustomComboEdit::changeEvent(e);
-  if (e->type() == QEvent::LocaleChange) UpdateFormat();
+  if (e->type() == QEvent::LocaleChange) FormatSettingsChange();
+}
+
+void TCustomDateEdit::FormatSettingsChange() {
+  UpdateFormat();
 }
 
 void TCustomDateEdit::SetBlanksChar(QChar value) {
@@ -192,7 +196,13 @@ void TCustomDateEdit::SetYearDigits(TYearDigits value) {
 }
 
 void TCustomDateEdit::SetCalendarHints(const QStringList& value) {
-  calendarHints_ = value.mid(0, 4);
+  calendarHints_ = value;
+  CalendarHintsChanged();
+}
+
+void TCustomDateEdit::CalendarHintsChanged() {
+  // The calendar has room for four hints.
+  while (calendarHints_.size() > 4) calendarHints_.removeLast();
   UpdatePopup();
 }
 
@@ -246,10 +256,9 @@ void TCustomDateEdit::SetCalendarStyle(TCalendarStyle value) {
 }
 
 void TCustomDateEdit::SetPopupValue(const QVariant& value) {
-  TDateTime date = StrToDateFmtDef(dateFormat_, value.toString(), Today());
+  const TDateTime date = StrToDateFmtDef(dateFormat_, value.toString(), Today());
   // An empty text reads as no date; the calendar then opens on today.
-  if (date == NullDate) date = Today();
-  TCustomComboEdit::SetPopupValue(QVariant(date));
+  TCustomComboEdit::SetPopupValue(QVariant(NvlDate(date, Today())));
 }
 
 bool TCustomDateEdit::AcceptPopup(QVariant& value) {
@@ -297,9 +306,7 @@ void TCustomDateEdit::KeyDown(int& key, Qt::KeyboardModifiers shift) {
   }
   const bool plain = (shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0;
   if (plain && DirectInput() && (key == 107 || key == 109)) {
-    TDateTime date = GetDate();
-    if (date == NullDate) date = Now();
-    ApplyDate(date + (key == 107 ? 1 : -1));
+    ApplyDate(NvlDate(GetDate(), Now()) + (key == 107 ? 1 : -1));
     key = 0;
     return;
   }

@@ -21,6 +21,9 @@ QPixmap DateEditBitmap();
 // The platform's input mask for a mask such as "!99/99/9999;1; ".
 QString QtInputMask(const QString& dateMask, QChar separator);
 
+// May change a date chosen in the calendar or the dialog, or refuse it (Action false).
+using TExecDateDialog = std::function<void(QObject* Sender, TDateTime& ADate, bool& Action)>;
+
 class TCustomDateEdit : public TCustomComboEdit {
   Q_OBJECT
   Q_PROPERTY(QChar BlanksChar READ BlanksChar WRITE SetBlanksChar)
@@ -41,8 +44,7 @@ class TCustomDateEdit : public TCustomComboEdit {
   explicit TCustomDateEdit(QWidget* parent = nullptr);
   ~TCustomDateEdit() override;
 
-  // May change the chosen date or refuse it (action false).
-  std::function<void(QObject* sender, TDateTime& date, bool& action)> OnAcceptDate;
+  TExecDateDialog OnAcceptDate;
 
   QChar BlanksChar() const { return blanksChar_; }
   void SetBlanksChar(QChar value);
@@ -99,10 +101,13 @@ class TCustomDateEdit : public TCustomComboEdit {
   void showEvent(QShowEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
   void changeEvent(QEvent* e) override;
+  // The system's date format changed: the mask and the text follow.
+  void FormatSettingsChange();
 
  private:
   void RefreshDateFormat();
   void UpdatePopup();
+  void CalendarHintsChanged();
   void CreateCalendar();
 
   QString dialogTitle_;

@@ -101,6 +101,10 @@ TDateTime QDateTimeToDateTime(const QDateTime& value) {
   return QDateToDateTime(value.date()) + t.msecsSinceStartOfDay() / 86400000.0;
 }
 
+TDateTime NvlDate(TDateTime DateValue, TDateTime NullValue) {
+  return DateValue == NullDate ? NullValue : DateValue;
+}
+
 TDateTime Today() {
   return QDateToDateTime(QDate::currentDate());
 }

@@ -46,6 +46,8 @@ QDate DateTimeToQDate(TDateTime value);
 TDateTime QDateToDateTime(const QDate& date);
 TDateTime QDateTimeToDateTime(const QDateTime& value);
 TDateTime Today();
+// DateValue, or NullValue when DateValue is NullDate.
+TDateTime NvlDate(TDateTime DateValue, TDateTime NullValue);
 TDateTime Now();
 // D, DD, M, MM, MMMM, YY, YYYY (any case) and "/" for the date separator; other
 // characters are copied.

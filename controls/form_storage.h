@@ -225,6 +225,10 @@ class TFormPlacement : public QObject {
 class TStoredValues;
 
 // A named value of the storage, stored XOR-encoded when it has a key.
+class TStoredValue;
+// May change a stored value on its way out or in.
+using TStoredValueEvent = std::function<void(TStoredValue* Sender, QVariant& Value)>;
+
 class TStoredValue {
  public:
   explicit TStoredValue(TStoredValues* collection) : collection_(collection) {}
@@ -237,8 +241,8 @@ class TStoredValue {
   void SetName(const QString& name);
   QVariant Value;
   QString KeyString;
-  std::function<void(TStoredValue*, QVariant&)> OnSave;
-  std::function<void(TStoredValue*, QVariant&)> OnRestore;
+  TStoredValueEvent OnSave;
+  TStoredValueEvent OnRestore;
 
   virtual void Save();
   virtual void Restore();

@@ -161,8 +161,8 @@ void TXcSpeedButton::SetMarkDropDown(bool value) {
   update();
 }
 
-void TXcSpeedButton::SetNumGlyphs(int value) {
-  value = std::clamp(value, 0, 5);
+void TXcSpeedButton::SetNumGlyphs(TXcNumGlyphs value) {
+  value = std::clamp(value, 0, kMaxNumGlyphs);
   if (value == glyph_.NumGlyphs()) return;
   glyph_.SetNumGlyphs(value);
   update();

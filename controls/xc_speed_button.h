@@ -102,8 +102,8 @@ class TXcSpeedButton : public QWidget {
   void SetMarkDropDown(bool value);
   int ModalResult() const { return modalResult_; }
   void SetModalResult(int value) { modalResult_ = value; }
-  int NumGlyphs() const { return glyph_.NumGlyphs(); }
-  void SetNumGlyphs(int value);
+  TXcNumGlyphs NumGlyphs() const { return glyph_.NumGlyphs(); }
+  void SetNumGlyphs(TXcNumGlyphs value);
   bool ParentFont() const;
   void SetParentFont(bool value);
   bool ParentShowHint() const { return parentShowHint_; }

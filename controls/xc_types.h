@@ -6,6 +6,10 @@
 
 class QWidget;
 
+// Pictures side by side in a speed button's glyph bitmap: 1 to 5.
+using TXcNumGlyphs = int;
+inline constexpr TXcNumGlyphs kMaxNumGlyphs = 5;
+
 // Enumerations of the extended label and speed button, with element names for property
 // storage.
 namespace Xc {

@@ -3,7 +3,9 @@
 #include "archive/number_text.h"
 #include "platform/grid_model.h"
 
+#include <QPainter>
 #include <QPalette>
+#include <QRect>
 #include <cmath>
 
 namespace {
@@ -109,14 +111,6 @@ bool RememberedRowShown(RecordGrid which, bool conditionFilterOn) {
   return which == RecordGrid::Find || !conditionFilterOn;
 }
 
-CellLook CellLookFor(int deviceType, const GridModel& grid, RecordGrid which, int col, int row,
-                     int rememberedRow, bool conditionFilterOn) {
-  if (col < 1 || row < 1) return CellLook::GridOwn;
-  if (row == rememberedRow && RememberedRowShown(which, conditionFilterOn))
-    return CellLook::RememberedRow;
-  return LimitLook(deviceType, grid, col, row);
-}
-
 SystemColours SystemColoursFrom(const QPalette& palette) {
   return {palette.color(QPalette::Active, QPalette::Base),
           palette.color(QPalette::Active, QPalette::Text),
@@ -138,4 +132,34 @@ std::optional<CellColours> ColoursOf(CellLook look, const SystemColours& system)
       return CellColours{system.activeCaption, system.captionText, 2};
   }
   return std::nullopt;
+}
+
+void PaintCellLook(QPainter& Canvas, CellLook look, const QRect& Rect, const QString& text,
+                   const SystemColours& system) {
+  const std::optional<CellColours> colours = ColoursOf(look, system);
+  if (!colours) return;
+  Canvas.fillRect(Rect, colours->background);
+  Canvas.setPen(colours->text);
+  const QRect textRect = Rect.adjusted(colours->textMargin, colours->textMargin, 0, 0);
+  Canvas.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+}
+
+void PaintRecordCellType2(QPainter& Canvas, const GridModel& Grid, int ACol, int ARow,
+                          const QRect& Rect, const SystemColours& system) {
+  PaintCellLook(Canvas, LimitLook(2, Grid, ACol, ARow), Rect, Grid.Cells(ACol, ARow), system);
+}
+
+void PaintRecordCellType4(QPainter& Canvas, const GridModel& Grid, int ACol, int ARow,
+                          const QRect& Rect, const SystemColours& system) {
+  PaintCellLook(Canvas, LimitLook(4, Grid, ACol, ARow), Rect, Grid.Cells(ACol, ARow), system);
+}
+
+void DrawRecordCell(QPainter& Canvas, const GridModel& Grid, int deviceType, RecordGrid which,
+                    int ACol, int ARow, const QRect& Rect, int rememberedRow,
+                    bool conditionFilterOn, const SystemColours& system) {
+  if (ACol < 1 || ARow < 1) return;
+  if (deviceType == 2) PaintRecordCellType2(Canvas, Grid, ACol, ARow, Rect, system);
+  if (deviceType == 4) PaintRecordCellType4(Canvas, Grid, ACol, ARow, Rect, system);
+  if (ARow == rememberedRow && RememberedRowShown(which, conditionFilterOn))
+    PaintCellLook(Canvas, CellLook::RememberedRow, Rect, Grid.Cells(ACol, ARow), system);
 }

@@ -6,7 +6,10 @@
 #include <optional>
 
 class GridModel;
+class QPainter;
 class QPalette;
+class QRect;
+class QString;
 
 enum class CellLook {
   GridOwn,  // left as the grid draws it
@@ -23,11 +26,6 @@ CellLook LimitLook(int deviceType, const GridModel& grid, int col, int row);
 
 // Whether a grid shows its remembered row: SG_TPCR and SG_TP not while ConditionFilterOn.
 bool RememberedRowShown(RecordGrid which, bool conditionFilterOn);
-
-// What the draw-cell handler of a grid paints over a cell: nothing for the titles and the
-// running numbers, the remembered row over everything, else the limit rule.
-CellLook CellLookFor(int deviceType, const GridModel& grid, RecordGrid which, int col, int row,
-                     int rememberedRow, bool conditionFilterOn);
 
 struct SystemColours {
   QColor window = Qt::white;
@@ -47,3 +45,21 @@ struct CellColours {
 
 // The colours of a look; none for GridOwn.
 std::optional<CellColours> ColoursOf(CellLook look, const SystemColours& system = {});
+
+// Fills rect with the look's background and writes text in its colour; GridOwn paints
+// nothing.
+void PaintCellLook(QPainter& Canvas, CellLook look, const QRect& Rect, const QString& text,
+                   const SystemColours& system);
+
+// The limit painters of device types 2 and 4: paint data cell (ACol, ARow) of Grid over what
+// the grid drew; a cell without a rule or a number is left as it is.
+void PaintRecordCellType2(QPainter& Canvas, const GridModel& Grid, int ACol, int ARow,
+                          const QRect& Rect, const SystemColours& system);
+void PaintRecordCellType4(QPainter& Canvas, const GridModel& Grid, int ACol, int ARow,
+                          const QRect& Rect, const SystemColours& system);
+
+// The draw-cell work of a record grid: titles and running numbers are left alone; a data cell
+// gets the painter of the device type, then the remembered row over it.
+void DrawRecordCell(QPainter& Canvas, const GridModel& Grid, int deviceType, RecordGrid which,
+                    int ACol, int ARow, const QRect& Rect, int rememberedRow,
+                    bool conditionFilterOn, const SystemColours& system);

@@ -941,14 +941,16 @@ void TForm_main::BuildRecordPages() {
   SG_TPCR_Find->hide();
   FillingLayout(TabSheet_TableTP)->addWidget(SG_TP);
 
-  using CellHandler = std::optional<CellColours> (TForm_main::*)(int, int) const;
+  using CellHandler = void (TForm_main::*)(QPainter&, int, int, const QRect&) const;
   const std::pair<StringGrid*, CellHandler> drawCell[] = {
       {SG_TPCR, &TForm_main::SG_TPCRDrawCell},
       {SG_TP, &TForm_main::SG_TPDrawCell},
       {SG_TPCR_Find, &TForm_main::SG_TPCR_FindDrawCell}};
   for (const auto& [grid, handler] : drawCell) {
     ClearRecordGrid(grid->Grid());
-    grid->SetCellPainter([this, handler](int col, int row) { return (this->*handler)(col, row); });
+    grid->SetCellPainter([this, handler](QPainter& canvas, int col, int row, const QRect& rect) {
+      (this->*handler)(canvas, col, row, rect);
+    });
     grid->viewport()->installEventFilter(this);
     grid->horizontalHeader()->installEventFilter(this);
   }
@@ -1022,7 +1024,8 @@ void TForm_main::BuildGraphPage() {
   BuildGraphButtons();
 }
 
-std::optional<CellColours> TForm_main::RecordCellColours(StringGrid* grid, int col, int row) const {
+void TForm_main::DrawRecordGridCell(StringGrid* grid, QPainter& Canvas, int col, int row,
+                                    const QRect& rect) const {
   RecordGrid which = RecordGrid::TPCR;
   int remembered = CurrentRowTPCR;
   if (grid == SG_TP) {
@@ -1032,21 +1035,21 @@ std::optional<CellColours> TForm_main::RecordCellColours(StringGrid* grid, int c
     which = RecordGrid::Find;
     remembered = CurrentRowFind;
   }
-  const CellLook look = CellLookFor(OpenFile.DeviceTypeCode, grid->Grid(), which, col, row,
-                                    remembered, ConditionFilterOn != 0);
-  return ColoursOf(look, SystemColoursFrom(grid->palette()));
+  DrawRecordCell(Canvas, grid->Grid(), OpenFile.DeviceTypeCode, which, col, row, rect, remembered,
+                 ConditionFilterOn != 0, SystemColoursFrom(grid->palette()));
 }
 
-std::optional<CellColours> TForm_main::SG_TPCRDrawCell(int ACol, int ARow) const {
-  return RecordCellColours(SG_TPCR, ACol, ARow);
+void TForm_main::SG_TPCRDrawCell(QPainter& Canvas, int ACol, int ARow, const QRect& Rect) const {
+  DrawRecordGridCell(SG_TPCR, Canvas, ACol, ARow, Rect);
 }
 
-std::optional<CellColours> TForm_main::SG_TPDrawCell(int ACol, int ARow) const {
-  return RecordCellColours(SG_TP, ACol, ARow);
+void TForm_main::SG_TPDrawCell(QPainter& Canvas, int ACol, int ARow, const QRect& Rect) const {
+  DrawRecordGridCell(SG_TP, Canvas, ACol, ARow, Rect);
 }
 
-std::optional<CellColours> TForm_main::SG_TPCR_FindDrawCell(int ACol, int ARow) const {
-  return RecordCellColours(SG_TPCR_Find, ACol, ARow);
+void TForm_main::SG_TPCR_FindDrawCell(QPainter& Canvas, int ACol, int ARow,
+                                      const QRect& Rect) const {
+  DrawRecordGridCell(SG_TPCR_Find, Canvas, ACol, ARow, Rect);
 }
 
 void TForm_main::SG_TPCRMouseMove(int X) {

@@ -277,9 +277,9 @@ class TForm_main : public QMainWindow {
   void SG_TPClick();
   void SG_TPCR_FindClick();
   // The colours a data cell is drawn in, over the grid's own drawing; none for its own look.
-  std::optional<CellColours> SG_TPCRDrawCell(int ACol, int ARow) const;
-  std::optional<CellColours> SG_TPDrawCell(int ACol, int ARow) const;
-  std::optional<CellColours> SG_TPCR_FindDrawCell(int ACol, int ARow) const;
+  void SG_TPCRDrawCell(QPainter& Canvas, int ACol, int ARow, const QRect& Rect) const;
+  void SG_TPDrawCell(QPainter& Canvas, int ACol, int ARow, const QRect& Rect) const;
+  void SG_TPCR_FindDrawCell(QPainter& Canvas, int ACol, int ARow, const QRect& Rect) const;
   // The status line shows the long title of the column under the mouse (X in the grid's
   // viewport); SG_TPCRMouseMove serves SG_TPCR and SG_TPCR_Find.
   void SG_TPCRMouseMove(int X);
@@ -344,7 +344,8 @@ class TForm_main : public QMainWindow {
   void SetAllFileCommandsEnabled(bool enabled);
   void SetFindEnabled(bool enabled);
   void ShowFileData();
-  std::optional<CellColours> RecordCellColours(StringGrid* grid, int col, int row) const;
+  void DrawRecordGridCell(StringGrid* grid, QPainter& Canvas, int col, int row,
+                          const QRect& rect) const;
   void ShowColumnDescription(StringGrid* grid, int x);
   // A list event may change the command states only on the list page.
   void ListEvent();

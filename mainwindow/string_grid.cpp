@@ -101,13 +101,8 @@ void RecordCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
   painter->restore();
   if (!painter_) return;
-  const std::optional<CellColours> colours = painter_(col, row);
-  if (!colours) return;
   painter->save();
-  painter->fillRect(option.rect, colours->background);
-  painter->setPen(colours->text);
   painter->setFont(option.font);
-  const QRect colouredRect = option.rect.adjusted(colours->textMargin, colours->textMargin, 0, 0);
-  painter->drawText(colouredRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+  painter_(*painter, col, row, option.rect);
   painter->restore();
 }

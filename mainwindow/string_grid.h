@@ -17,8 +17,8 @@ class StringGrid : public QTableView {
   Q_OBJECT
 
  public:
-  // The colours painted over a data cell (col >= 1, row >= 1), none to keep the grid's own.
-  using CellPainter = std::function<std::optional<CellColours>(int col, int row)>;
+  // Paints over a cell after the grid drew it, on the grid's canvas with the grid's font.
+  using CellPainter = std::function<void(QPainter& Canvas, int col, int row, const QRect& rect)>;
 
   StringGrid(const QString& name, bool resizableColumns, QWidget* parent = nullptr);
 

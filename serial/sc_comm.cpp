@@ -166,15 +166,16 @@ void TScCustomComm::CreateHandle() {
   }
   auto session = std::make_shared<TScCommSession>(
       fd, this, static_cast<std::size_t>(std::max(Buffers_.ReadSize(), 0)));
-  if (session->StopFd < 0 || session->NudgeFd < 0 || session->PostFd < 0) {
-    // Without its wake-up descriptors a thread could never be stopped.
-    error = errno;
+  for (const TScEvent* event : {&session->StopEvent, &session->NudgeEvent, &session->PostEvent}) {
+    if (event->Handle >= 0) continue;
+    // Without its wake-up events a thread could never be stopped.
+    error = event->LastError;
     session->Stop();
     throw CantOpen(error);
   }
   Handle_ = fd;
   Session_ = std::move(session);
-  Notifier_ = new QSocketNotifier(Session_->PostFd, QSocketNotifier::Read, this);
+  Notifier_ = new QSocketNotifier(Session_->PostEvent.Handle, QSocketNotifier::Read, this);
   connect(Notifier_, &QSocketNotifier::activated, Notifier_,
           [session = Session_] { session->Deliver(); });
 }
@@ -188,6 +189,8 @@ void TScCustomComm::CreateThreads() {
   if (!DirectWrite_) {
     WriteThread_ = std::make_shared<TScCommWriteThread>(
         Session_, static_cast<std::size_t>(Buffers_.WriteSize()));
+    if (const int error = WriteThread_->EventError())
+      RaiseSys("Error creating write thread (%d), %s", error);
     WriteThread_->Start();
     ApplyPriority(WriteThread_->ThreadId(), WritePriority_);
   }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 
@@ -11,28 +10,32 @@ inline constexpr std::uint32_t INFINITE = 0xFFFFFFFFu;
 
 enum TScWaitResult { wrSignaled, wrTimeout, wrAbandoned, wrError };
 
-// Manual-reset event: stays set until ResetEvent.
-class TScEvent {
+// Owns a descriptor and keeps the errno of its last failed call; closes it when destroyed.
+class TScHandleObject {
  public:
-  TScEvent() = default;
-  TScEvent(const TScEvent&) = delete;
-  TScEvent& operator=(const TScEvent&) = delete;
+  explicit TScHandleObject(int AHandle = -1) : Handle(AHandle) {}
+  virtual ~TScHandleObject();
+  TScHandleObject(const TScHandleObject&) = delete;
+  TScHandleObject& operator=(const TScHandleObject&) = delete;
+
+  int Handle = -1;
+  int LastError = 0;
+};
+
+// Manual-reset event on an eventfd: readable, so a poll can wait on it with other
+// descriptors, until ResetEvent. Handle is -1 when the system had none to give.
+class TScEvent : public TScHandleObject {
+ public:
+  TScEvent();
   void SetEvent();
   void ResetEvent();
   bool IsSet() const;
-
- protected:
-  mutable std::mutex Mutex_;
-  std::condition_variable Signal_;
-  bool Set_ = false;
 };
 
-// Created clear. WaitFor(ms) with INFINITE waits without limit.
+// Created clear. WaitFor(ms) with INFINITE waits without limit; wrError without a handle.
 class TScWaitEvent : public TScEvent {
  public:
   TScWaitResult WaitFor(std::uint32_t Timeout);
-  // errno of the last failed wait; std primitives do not fail, so it stays 0.
-  int LastError = 0;
 };
 
 // A plain lock; BasicLockable so std::unique_lock and condition_variable_any take it.

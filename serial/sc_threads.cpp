@@ -1,7 +1,6 @@
 #include "serial/sc_threads.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -19,29 +18,15 @@ namespace {
 // poll on either.
 constexpr int kLinePollMs = 20;
 
-void Signal(int Fd) {
-  const std::uint64_t one = 1;
-  [[maybe_unused]] const ssize_t n = ::write(Fd, &one, sizeof one);
-}
-
 }  // namespace
 
 TScCommSession::TScCommSession(int Fd_, TScCustomComm* Comm_, std::size_t ReadCapacity_)
-    : Fd(Fd_),
-      StopFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      NudgeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      PostFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      ReadCapacity(ReadCapacity_),
-      Comm(Comm_) {
+    : Fd(Fd_), ReadCapacity(ReadCapacity_), Comm(Comm_) {
   HasICount = ::ioctl(Fd, TIOCGICOUNT, &LastCount) == 0;
   Input.reserve(ReadCapacity);
 }
 
-TScCommSession::~TScCommSession() {
-  if (StopFd >= 0) ::close(StopFd);
-  if (NudgeFd >= 0) ::close(NudgeFd);
-  if (PostFd >= 0) ::close(PostFd);
-}
+TScCommSession::~TScCommSession() = default;
 
 void TScCommSession::Stop() {
   Comm = nullptr;
@@ -49,7 +34,7 @@ void TScCommSession::Stop() {
     std::lock_guard<TScCriticalSection> read(ReadLock);
     std::lock_guard<TScCriticalSection> write(WriteLock);
     Stopped = true;
-    Signal(StopFd);
+    StopEvent.SetEvent();
     if (Fd >= 0) {
       ::ioctl(Fd, TIOCNXCL);
       ::close(Fd);
@@ -61,7 +46,7 @@ void TScCommSession::Stop() {
 }
 
 void TScCommSession::Nudge() {
-  Signal(NudgeFd);
+  NudgeEvent.SetEvent();
 }
 
 void TScCommSession::Post(std::uint32_t Events, bool FromEventThread) {
@@ -69,13 +54,12 @@ void TScCommSession::Post(std::uint32_t Events, bool FromEventThread) {
   if (Stopped) return;
   const std::uint64_t ticket = ++Posted_;
   Mailbox_.push_back(Posting{Events, FromEventThread, ticket});
-  Signal(PostFd);
+  PostEvent.SetEvent();
   if (FromEventThread) Answered_.wait(lock, [&] { return Stopped || Done_ >= ticket; });
 }
 
 void TScCommSession::Deliver() {
-  std::uint64_t count;
-  [[maybe_unused]] const ssize_t n = ::read(PostFd, &count, sizeof count);
+  PostEvent.ResetEvent();
   std::vector<Posting> postings;
   {
     std::lock_guard<std::mutex> lock(PostLock_);
@@ -174,7 +158,8 @@ void TScCommEventThread::Execute(const std::shared_ptr<TScCommSession>& S) {
   }
   bool hungUp = false;
   for (;;) {
-    pollfd fds[3] = {{S->StopFd, POLLIN, 0}, {S->NudgeFd, POLLIN, 0}, {-1, 0, 0}};
+    pollfd fds[3] = {
+        {S->StopEvent.Handle, POLLIN, 0}, {S->NudgeEvent.Handle, POLLIN, 0}, {-1, 0, 0}};
     {
       std::lock_guard<TScCriticalSection> lock(S->ReadLock);
       if (S->Stopped) return;
@@ -184,10 +169,7 @@ void TScCommEventThread::Execute(const std::shared_ptr<TScCommSession>& S) {
     const int timeout = !hungUp && (hasModem || S->TxPending) ? kLinePollMs : -1;
     if (::poll(fds, 3, timeout) < 0 && errno != EINTR) hungUp = true;
     if (fds[0].revents) return;
-    if (fds[1].revents & POLLIN) {
-      std::uint64_t count;
-      [[maybe_unused]] const ssize_t n = ::read(S->NudgeFd, &count, sizeof count);
-    }
+    if (fds[1].revents & POLLIN) S->NudgeEvent.ResetEvent();
 
     std::uint32_t events = 0;
     {
@@ -333,7 +315,7 @@ void TScCommWriteThread::Execute() {
     if (n < 0 && errno == EINTR) continue;
     if (n == 0 || errno == EAGAIN) {
       // The stop descriptor also wakes this wait, should the port close meanwhile.
-      pollfd fds[2] = {{s.Fd, POLLOUT, 0}, {s.StopFd, POLLIN, 0}};
+      pollfd fds[2] = {{s.Fd, POLLOUT, 0}, {s.StopEvent.Handle, POLLIN, 0}};
       lock.unlock();
       ::poll(fds, 2, -1);
       continue;

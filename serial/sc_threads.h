@@ -31,19 +31,19 @@ class TScCommSession : public std::enable_shared_from_this<TScCommSession> {
   void Stop();
   // Wakes the event thread to look again at its input room and pending transmit.
   void Nudge();
-  // Hands events to the GUI thread through PostFd: the event thread waits until they
+  // Hands events to the GUI thread through PostEvent: the event thread waits until they
   // have been handled or the session stops, the write thread does not wait. The caller
   // holds no lock.
   void Post(std::uint32_t Events, bool FromEventThread);
-  // GUI thread, when PostFd is readable: runs the posted events in order.
+  // GUI thread, when PostEvent is set: runs the posted events in order.
   void Deliver();
   // Under ReadLock: folds new driver error counts into Errors; returns EV_ERR/EV_BREAK.
   std::uint32_t CollectLineErrors();
 
   int Fd;
-  int StopFd = -1;   // written once by Stop, never read: a permanent wake-up
-  int NudgeFd = -1;  // read by the event thread
-  int PostFd = -1;   // read by the GUI thread
+  TScEvent StopEvent;   // set once by Stop, never reset: a permanent wake-up
+  TScEvent NudgeEvent;  // reset by the event thread
+  TScEvent PostEvent;   // reset by the GUI thread
   std::atomic<bool> Stopped{false};
   TScCriticalSection ReadLock;   // Input, line error counts, reads; taken before WriteLock
   TScCriticalSection WriteLock;  // the write queue and writes
@@ -118,6 +118,9 @@ class TScCommWriteThread {
   // Drops the queued bytes.
   void Flush();
   std::size_t Count();
+  // The errno when the system gave no event to wait on (the thread could never be woken),
+  // else 0.
+  int EventError() const { return DataEvent_.Handle < 0 ? DataEvent_.LastError : 0; }
 
  private:
   void Execute();

@@ -5,6 +5,8 @@
 #include "platform/grid_model.h"
 
 #include <gtest/gtest.h>
+#include <QImage>
+#include <QPainter>
 
 namespace {
 
@@ -72,21 +74,33 @@ TEST_F(CellPaintingTest, LoadCellFollowsTheLoadDegreeOfItsRow) {
   }
 }
 
-TEST_F(CellPaintingTest, RememberedRowCoversDataCellsUnlessFiltered) {
+TEST_F(CellPaintingTest, DrawCellPaintsLimitsThenRememberedRowUnlessFiltered) {
   grid.SetCells(2, 2, u"95");
-  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::TPCR, 2, 2, 1, false), A);
-  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::TPCR, 2, 2, 2, false), CellLook::RememberedRow);
-  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::TPCR, 17, 2, 2, false), CellLook::RememberedRow);
-  EXPECT_EQ(CellLookFor(1, grid, RecordGrid::TP, 5, 2, 2, false), CellLook::RememberedRow);
+  SystemColours system;
+  system.activeCaption = QColor(7, 8, 9);
+  const QColor untouched(1, 1, 1), red(255, 0, 0), caption = system.activeCaption;
+  // The background a draw-cell paints, read at the corner that the text never reaches.
+  auto painted = [&](int type, RecordGrid which, int col, int row, int remembered, bool filter) {
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(untouched);
+    QPainter canvas(&image);
+    DrawRecordCell(canvas, grid, type, which, col, row, image.rect(), remembered, filter, system);
+    canvas.end();
+    return image.pixelColor(39, 19);
+  };
+  EXPECT_EQ(painted(2, RecordGrid::TPCR, 2, 2, 1, false), red);
+  EXPECT_EQ(painted(4, RecordGrid::TPCR, 2, 2, 1, false), red);
+  EXPECT_EQ(painted(2, RecordGrid::TPCR, 2, 2, 2, false), caption);
+  EXPECT_EQ(painted(2, RecordGrid::TPCR, 17, 2, 2, false), caption);
+  EXPECT_EQ(painted(1, RecordGrid::TP, 5, 2, 2, false), caption);
+  EXPECT_EQ(painted(3, RecordGrid::TP, 2, 2, 1, false), untouched);
   // Titles and running numbers keep the fixed look.
-  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::TPCR, 0, 2, 2, false), O);
-  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::TPCR, 2, 0, 0, false), O);
+  EXPECT_EQ(painted(2, RecordGrid::TPCR, 0, 2, 2, false), untouched);
+  EXPECT_EQ(painted(2, RecordGrid::TPCR, 2, 0, 0, false), untouched);
   // ConditionFilterOn hides the remembered row of SG_TPCR and SG_TP only.
-  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::TPCR, 2, 2, 2, true), A);
-  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::TP, 2, 2, 2, true), A);
-  EXPECT_EQ(CellLookFor(2, grid, RecordGrid::Find, 2, 2, 2, true), CellLook::RememberedRow);
-  EXPECT_TRUE(RememberedRowShown(RecordGrid::TPCR, false));
-  EXPECT_FALSE(RememberedRowShown(RecordGrid::TP, true));
+  EXPECT_EQ(painted(2, RecordGrid::TPCR, 2, 2, 2, true), red);
+  EXPECT_EQ(painted(2, RecordGrid::TP, 2, 2, 2, true), red);
+  EXPECT_EQ(painted(2, RecordGrid::Find, 2, 2, 2, true), caption);
 }
 
 TEST_F(CellPaintingTest, ColoursOfEachLook) {

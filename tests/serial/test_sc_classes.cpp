@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -87,7 +88,16 @@ TEST(ScSets, MembersAreOrdinalBits) {
 }
 
 TEST(ScObjects, WaitEventTimerAndBitTest) {
+  int handle = -1;
+  {
+    TScWaitEvent closed;
+    handle = closed.Handle;
+  }
+  EXPECT_GE(handle, 0);
+  EXPECT_EQ(::fcntl(handle, F_GETFD), -1) << "the event's descriptor outlived it";
+
   TScWaitEvent event;
+  EXPECT_FALSE(event.IsSet());
   EXPECT_EQ(event.WaitFor(0), wrTimeout);
   std::thread setter([&] { event.SetEvent(); });
   EXPECT_EQ(event.WaitFor(INFINITE), wrSignaled);
