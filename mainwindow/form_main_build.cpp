@@ -18,43 +18,111 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <optional>
+
+namespace {
+
+// One command of the window: the action member it fills, its object name, text, icon,
+// shortcut and the handler it runs.
+struct ActionSpec {
+  QAction* TForm_main::*action;
+  const char* name;
+  QString text;
+  std::optional<QStyle::StandardPixmap> icon;
+  QKeyCombination shortcut;
+  void (TForm_main::*handler)();
+};
+
+constexpr std::nullopt_t kNoIcon = std::nullopt;
+constexpr QKeyCombination kNoKey = QKeyCombination::fromCombined(0);
+
+}  // namespace
+
 void TForm_main::BuildActions() {
-  auto make = [this](const QString& name, const QString& text, const QIcon& icon = QIcon()) {
-    auto* action = new QAction(icon, text, this);
-    action->setObjectName(name);
-    return action;
+  using W = TForm_main;
+  using S = QStyle;
+  const ActionSpec kActions[] = {
+      // Tool items: the text is the item's hint.
+      {&W::SpeedBtn_Read, "SpeedBtn_Read", "Считать данные нового регистратора", S::SP_ArrowDown,
+       kNoKey, &W::SpeedBtn_ReadClick},
+      {&W::SpeedItem_SelectDir, "SpeedItem_SelectDir", "Выбрать каталог с данными",
+       S::SP_DirOpenIcon, kNoKey, &W::SpeedItem_SelectDirClick},
+      {&W::SpeedItem_SaveAs, "SpeedItem_SaveAs", "Сохранить как", S::SP_DialogSaveButton, kNoKey,
+       &W::SpeedItem_SaveAsClick},
+      {&W::SpeedItem_AddFile, "SpeedItem_AddFile", "Добавить данные в список",
+       S::SP_FileDialogNewFolder, kNoKey, &W::SpeedItem_AddFileClick},
+      {&W::SpeedItem_DelFile, "SpeedItem_DelFile", "Удалить данные из списка", S::SP_TrashIcon,
+       kNoKey, &W::SpeedItem_DelFileClick},
+      {&W::SpeedItem_Print, "SpeedItem_Print", "Печать", S::SP_ComputerIcon, kNoKey,
+       &W::SpeedItem_PrintClick},
+      {&W::SpeedItem_Spisok, "SpeedItem_Spisok", "Список файлов", S::SP_FileDialogListView, kNoKey,
+       &W::SpeedItem_SpisokClick},
+      {&W::SpeedItem_Table, "SpeedItem_Table", "Оперативная информация в виде таблицы",
+       S::SP_FileDialogDetailedView, kNoKey, &W::SpeedItem_TableClick},
+      {&W::SpeedItem_TableTP, "SpeedItem_TableTP", "Таблица перегрузок", S::SP_MessageBoxWarning,
+       kNoKey, &W::SpeedItem_TableTPClick},
+      {&W::SpeedItem_Peregr, "SpeedItem_Peregr", "Долговременная информация",
+       S::SP_FileDialogInfoView, kNoKey, &W::SpeedItem_PeregrClick},
+      {&W::SpeedItem_Graf, "SpeedItem_Graf", "Оперативная информация в виде графиков",
+       S::SP_FileDialogContentsView, kNoKey, &W::SpeedItem_GrafClick},
+      {&W::SpeedItem_DecodeData, "SpeedItem_DecodeData", "Расшифровка данных",
+       S::SP_FileDialogStart, kNoKey, &W::N_DecodeDataClick},
+      {&W::SpeedBtn_Find, "SpeedBtn_Find", "Поиск значений", S::SP_FileDialogToParent, kNoKey,
+       &W::SpeedBtn_FindClick},
+      {&W::SpeedBtn_Refresh, "SpeedBtn_Refresh", "Обновить таблицу", S::SP_BrowserReload, kNoKey,
+       &W::SpeedBtn_RefreshClick},
+      {&W::SpeedBtn_About, "SpeedBtn_About", "О программе", S::SP_MessageBoxInformation, kNoKey,
+       &W::SpeedBtn_AboutClick},
+      {&W::SpeedBtn_WWW, "SpeedBtn_WWW", QStringLiteral("Посетить ") + kMakerWebAddress,
+       S::SP_DriveNetIcon, kNoKey, &W::SpeedBtn_WWWClick},
+      {&W::SpeedBtn_Mail, "SpeedBtn_Mail", QStringLiteral("Написать письмо ") + kMakerMailAddress,
+       S::SP_DialogYesButton, kNoKey, &W::SpeedBtn_MailClick},
+      {&W::SpeedBtn_Exit, "SpeedBtn_Exit", "Выйти из программы", S::SP_DialogCloseButton, kNoKey,
+       &W::SpeedBtn_ExitClick},
+      // Main menu items.
+      {&W::N_Read, "N_Read", "Считать...", kNoIcon, Qt::CTRL | Qt::Key_N, &W::SpeedBtn_ReadClick},
+      {&W::N_SelectDir, "N_SelectDir", "Выбрать каталог...", kNoIcon, kNoKey,
+       &W::SpeedItem_SelectDirClick},
+      {&W::N_SaveAs, "N_SaveAs", "Сохранить как...", kNoIcon, kNoKey, &W::SpeedItem_SaveAsClick},
+      {&W::N_AddFile, "N_AddFile", "Добавить файл...", kNoIcon, kNoKey, &W::SpeedItem_AddFileClick},
+      {&W::N_DelFile, "N_DelFile", "Удалить файл", kNoIcon, Qt::Key_Delete,
+       &W::SpeedItem_DelFileClick},
+      {&W::N_Print, "N_Print", "Печать...", kNoIcon, Qt::CTRL | Qt::Key_P,
+       &W::SpeedItem_PrintClick},
+      {&W::N_Exit, "N_Exit", "Выход", kNoIcon, kNoKey, &W::SpeedBtn_ExitClick},
+      {&W::N_Spisok, "N_Spisok", "Список файлов", kNoIcon, Qt::Key_F2, &W::SpeedItem_SpisokClick},
+      {&W::N_Table, "N_Table", "Оперативная информация в виде таблицы", kNoIcon, Qt::Key_F3,
+       &W::SpeedItem_TableClick},
+      {&W::N_TableTP, "N_TableTP", "Таблица перегрузок", kNoIcon, Qt::Key_F4,
+       &W::SpeedItem_TableTPClick},
+      {&W::N_Peregr, "N_Peregr", "Долговременная информация", kNoIcon, Qt::Key_F5,
+       &W::SpeedItem_PeregrClick},
+      {&W::N_Graf, "N_Graf", "Оперативная информация в виде графиков", kNoIcon, Qt::Key_F6,
+       &W::SpeedItem_GrafClick},
+      {&W::N_DecodeData, "N_DecodeData", "Расшифровка данных", kNoIcon, Qt::Key_F7,
+       &W::N_DecodeDataClick},
+      {&W::N_Find, "N_Find", "Поиск...", kNoIcon, Qt::CTRL | Qt::Key_F, &W::SpeedBtn_FindClick},
+      {&W::N_Refresh, "N_Refresh", "Обновить", kNoIcon, Qt::CTRL | Qt::Key_R,
+       &W::SpeedBtn_RefreshClick},
+      {&W::N_Help, "N_Help", "Вызов справки", kNoIcon, Qt::Key_F1, &W::N_HelpClick},
+      {&W::N_WWW, "N_WWW", "Посетить сайт...", kNoIcon, kNoKey, &W::N_WWWClick},
+      {&W::N_Mail, "N_Mail", "Написать письмо разработчикам", kNoIcon, kNoKey, &W::N_MailClick},
+      {&W::N_About, "N_About", "О программе...", kNoIcon, kNoKey, &W::N_AboutClick},
+      // Context menu items of the list.
+      {&W::N_popRead, "N_popRead", "Считать...", kNoIcon, kNoKey, &W::SpeedBtn_ReadClick},
+      {&W::N_popSaveAs, "N_popSaveAs", "Сохранить как...", kNoIcon, kNoKey,
+       &W::SpeedItem_SaveAsClick},
+      {&W::N_popAddFile, "N_popAddFile", "Добавить файл...", kNoIcon, kNoKey,
+       &W::SpeedItem_AddFileClick},
+      {&W::N_popDelFile, "N_popDelFile", "Удалить файл", kNoIcon, kNoKey,
+       &W::SpeedItem_DelFileClick},
   };
-  auto icon = [this](QStyle::StandardPixmap which) { return style()->standardIcon(which); };
-  // Tool items: the text is the item's hint.
-  SpeedBtn_Read =
-      make("SpeedBtn_Read", "Считать данные нового регистратора", icon(QStyle::SP_ArrowDown));
-  SpeedItem_SelectDir =
-      make("SpeedItem_SelectDir", "Выбрать каталог с данными", icon(QStyle::SP_DirOpenIcon));
-  SpeedItem_SaveAs = make("SpeedItem_SaveAs", "Сохранить как", icon(QStyle::SP_DialogSaveButton));
-  SpeedItem_AddFile =
-      make("SpeedItem_AddFile", "Добавить данные в список", icon(QStyle::SP_FileDialogNewFolder));
-  SpeedItem_DelFile =
-      make("SpeedItem_DelFile", "Удалить данные из списка", icon(QStyle::SP_TrashIcon));
-  SpeedItem_Print = make("SpeedItem_Print", "Печать", icon(QStyle::SP_ComputerIcon));
-  SpeedItem_Spisok = make("SpeedItem_Spisok", "Список файлов", icon(QStyle::SP_FileDialogListView));
-  SpeedItem_Table = make("SpeedItem_Table", "Оперативная информация в виде таблицы",
-                         icon(QStyle::SP_FileDialogDetailedView));
-  SpeedItem_TableTP =
-      make("SpeedItem_TableTP", "Таблица перегрузок", icon(QStyle::SP_MessageBoxWarning));
-  SpeedItem_Peregr =
-      make("SpeedItem_Peregr", "Долговременная информация", icon(QStyle::SP_FileDialogInfoView));
-  SpeedItem_Graf = make("SpeedItem_Graf", "Оперативная информация в виде графиков",
-                        icon(QStyle::SP_FileDialogContentsView));
-  SpeedItem_DecodeData =
-      make("SpeedItem_DecodeData", "Расшифровка данных", icon(QStyle::SP_FileDialogStart));
-  SpeedBtn_Find = make("SpeedBtn_Find", "Поиск значений", icon(QStyle::SP_FileDialogToParent));
-  SpeedBtn_Refresh = make("SpeedBtn_Refresh", "Обновить таблицу", icon(QStyle::SP_BrowserReload));
-  SpeedBtn_About = make("SpeedBtn_About", "О программе", icon(QStyle::SP_MessageBoxInformation));
-  SpeedBtn_WWW = make("SpeedBtn_WWW", QStringLiteral("Посетить ") + kMakerWebAddress,
-                      icon(QStyle::SP_DriveNetIcon));
-  SpeedBtn_Mail = make("SpeedBtn_Mail", QStringLiteral("Написать письмо ") + kMakerMailAddress,
-                       icon(QStyle::SP_DialogYesButton));
-  SpeedBtn_Exit = make("SpeedBtn_Exit", "Выйти из программы", icon(QStyle::SP_DialogCloseButton));
+  for (const ActionSpec& spec : kActions) {
+    const QIcon icon = spec.icon ? style()->standardIcon(*spec.icon) : QIcon();
+    QAction* action = this->*spec.action = new QAction(icon, spec.text, this);
+    action->setObjectName(QString::fromLatin1(spec.name));
+    if (spec.shortcut != kNoKey) action->setShortcut(QKeySequence(spec.shortcut));
+  }
 
   ViewItems = new QActionGroup(this);
   ViewItems->setObjectName(QStringLiteral("ViewItems"));
@@ -65,69 +133,9 @@ void TForm_main::BuildActions() {
   }
   SpeedItem_Spisok->setChecked(true);
 
-  // Main menu items.
-  N_Read = make("N_Read", "Считать...");
-  N_Read->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  N_SelectDir = make("N_SelectDir", "Выбрать каталог...");
-  N_SaveAs = make("N_SaveAs", "Сохранить как...");
-  N_AddFile = make("N_AddFile", "Добавить файл...");
-  N_DelFile = make("N_DelFile", "Удалить файл");
-  N_DelFile->setShortcut(QKeySequence(Qt::Key_Delete));
-  N_Print = make("N_Print", "Печать...");
-  N_Print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-  N_Exit = make("N_Exit", "Выход");
-  N_Spisok = make("N_Spisok", "Список файлов");
-  N_Spisok->setShortcut(QKeySequence(Qt::Key_F2));
-  N_Table = make("N_Table", "Оперативная информация в виде таблицы");
-  N_Table->setShortcut(QKeySequence(Qt::Key_F3));
-  N_TableTP = make("N_TableTP", "Таблица перегрузок");
-  N_TableTP->setShortcut(QKeySequence(Qt::Key_F4));
-  N_Peregr = make("N_Peregr", "Долговременная информация");
-  N_Peregr->setShortcut(QKeySequence(Qt::Key_F5));
-  N_Graf = make("N_Graf", "Оперативная информация в виде графиков");
-  N_Graf->setShortcut(QKeySequence(Qt::Key_F6));
-  N_DecodeData = make("N_DecodeData", "Расшифровка данных");
-  N_DecodeData->setShortcut(QKeySequence(Qt::Key_F7));
-  N_Find = make("N_Find", "Поиск...");
-  N_Find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-  N_Refresh = make("N_Refresh", "Обновить");
-  N_Refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-  N_Help = make("N_Help", "Вызов справки");
-  N_Help->setShortcut(QKeySequence(Qt::Key_F1));
-  N_WWW = make("N_WWW", "Посетить сайт...");
-  N_Mail = make("N_Mail", "Написать письмо разработчикам");
-  N_About = make("N_About", "О программе...");
-
-  N_popRead = make("N_popRead", "Считать...");
-  N_popSaveAs = make("N_popSaveAs", "Сохранить как...");
-  N_popAddFile = make("N_popAddFile", "Добавить файл...");
-  N_popDelFile = make("N_popDelFile", "Удалить файл");
-
-  auto bind = [this](std::initializer_list<QAction*> actions, void (TForm_main::*handler)()) {
-    for (QAction* action : actions) connect(action, &QAction::triggered, this, handler);
-  };
-  bind({SpeedBtn_Read, N_Read, N_popRead}, &TForm_main::SpeedBtn_ReadClick);
-  bind({SpeedItem_SelectDir, N_SelectDir}, &TForm_main::SpeedItem_SelectDirClick);
-  bind({SpeedItem_SaveAs, N_SaveAs, N_popSaveAs}, &TForm_main::SpeedItem_SaveAsClick);
-  bind({SpeedItem_AddFile, N_AddFile, N_popAddFile}, &TForm_main::SpeedItem_AddFileClick);
-  bind({SpeedItem_DelFile, N_DelFile, N_popDelFile}, &TForm_main::SpeedItem_DelFileClick);
-  bind({SpeedItem_Print, N_Print}, &TForm_main::SpeedItem_PrintClick);
-  bind({SpeedItem_Spisok, N_Spisok}, &TForm_main::SpeedItem_SpisokClick);
-  bind({SpeedItem_Table, N_Table}, &TForm_main::SpeedItem_TableClick);
-  bind({SpeedItem_TableTP, N_TableTP}, &TForm_main::SpeedItem_TableTPClick);
-  bind({SpeedItem_Peregr, N_Peregr}, &TForm_main::SpeedItem_PeregrClick);
-  bind({SpeedItem_Graf, N_Graf}, &TForm_main::SpeedItem_GrafClick);
-  bind({SpeedBtn_Exit, N_Exit}, &TForm_main::SpeedBtn_ExitClick);
-  bind({N_Help}, &TForm_main::N_HelpClick);
-  bind({SpeedBtn_WWW}, &TForm_main::SpeedBtn_WWWClick);
-  bind({N_WWW}, &TForm_main::N_WWWClick);
-  bind({SpeedBtn_Mail}, &TForm_main::SpeedBtn_MailClick);
-  bind({N_Mail}, &TForm_main::N_MailClick);
-  bind({SpeedItem_DecodeData, N_DecodeData}, &TForm_main::N_DecodeDataClick);
-  bind({SpeedBtn_About}, &TForm_main::SpeedBtn_AboutClick);
-  bind({N_About}, &TForm_main::N_AboutClick);
-  bind({SpeedBtn_Find, N_Find}, &TForm_main::SpeedBtn_FindClick);
-  bind({SpeedBtn_Refresh, N_Refresh}, &TForm_main::SpeedBtn_RefreshClick);
+  // After the view group has joined its items: the group hears a trigger first.
+  for (const ActionSpec& spec : kActions)
+    connect(this->*spec.action, &QAction::triggered, this, spec.handler);
 }
 
 void TForm_main::BuildMenus() {
