@@ -1,5 +1,8 @@
 #include "controls/xc_label.h"
 
+#include "controls/ctl_utils.h"
+#include "controls/set_if_changed.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QKeySequence>
@@ -8,8 +11,6 @@
 #include <QShortcutEvent>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
-
-#include "controls/ctl_utils.h"
 
 using namespace Xc;
 
@@ -24,20 +25,15 @@ TXcCustomLabel::TXcCustomLabel(QWidget* parent) : QWidget(parent) {
 TXcCustomLabel::~TXcCustomLabel() = default;
 
 void TXcCustomLabel::SetAlignment(TAlignment value) {
-  if (value == alignment_) return;
-  alignment_ = value;
-  update();
+  if (SetIfChanged(alignment_, value)) update();
 }
 
 void TXcCustomLabel::SetAutoSize(bool value) {
-  if (value == autoSize_) return;
-  autoSize_ = value;
-  AdjustBounds();
+  if (SetIfChanged(autoSize_, value)) AdjustBounds();
 }
 
 void TXcCustomLabel::SetCaption(const QString& value) {
-  if (value == caption_) return;
-  caption_ = value;
+  if (!SetIfChanged(caption_, value)) return;
   UpdateShortcut();
   update();
   AdjustBounds();
@@ -75,9 +71,7 @@ void TXcCustomLabel::SetHint(const QString& value) {
 }
 
 void TXcCustomLabel::SetLayout(TTextLayout value) {
-  if (value == layout_) return;
-  layout_ = value;
-  update();
+  if (SetIfChanged(layout_, value)) update();
 }
 
 bool TXcCustomLabel::ParentFont() const {
@@ -90,9 +84,7 @@ void TXcCustomLabel::SetParentFont(bool value) {
 }
 
 void TXcCustomLabel::SetShadowColor(const QColor& value) {
-  if (value == shadowColor_) return;
-  shadowColor_ = value;
-  update();
+  if (SetIfChanged(shadowColor_, value)) update();
 }
 
 void TXcCustomLabel::SetShadowSize(int value) {
@@ -102,34 +94,25 @@ void TXcCustomLabel::SetShadowSize(int value) {
 }
 
 void TXcCustomLabel::SetShadowPos(TShadowPosition value) {
-  if (value == shadowPos_) return;
-  shadowPos_ = value;
-  update();
+  if (SetIfChanged(shadowPos_, value)) update();
 }
 
 void TXcCustomLabel::SetShowAccelChar(bool value) {
-  if (value == showAccelChar_) return;
-  showAccelChar_ = value;
+  if (!SetIfChanged(showAccelChar_, value)) return;
   UpdateShortcut();
   update();
 }
 
 void TXcCustomLabel::SetShowFocus(bool value) {
-  if (value == showFocus_) return;
-  showFocus_ = value;
-  update();
+  if (SetIfChanged(showFocus_, value)) update();
 }
 
 void TXcCustomLabel::SetTransparent(bool value) {
-  if (value == transparent_) return;
-  transparent_ = value;
-  update();
+  if (SetIfChanged(transparent_, value)) update();
 }
 
 void TXcCustomLabel::SetWordWrap(bool value) {
-  if (value == wordWrap_) return;
-  wordWrap_ = value;
-  AdjustBounds();
+  if (SetIfChanged(wordWrap_, value)) AdjustBounds();
 }
 
 QColor TXcCustomLabel::GetTextColor() const {

@@ -1,5 +1,8 @@
 #include "controls/xc_speed_button.h"
 
+#include "controls/ctl_utils.h"
+#include "controls/set_if_changed.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
@@ -13,9 +16,8 @@
 #include <QPainter>
 #include <QShortcutEvent>
 #include <QTimer>
-#include <algorithm>
 
-#include "controls/ctl_utils.h"
+#include <algorithm>
 
 using namespace Xc;
 
@@ -72,9 +74,7 @@ void TXcSpeedButton::SetAlignment(TAlignment value) {
 }
 
 void TXcSpeedButton::SetAllowAllUp(bool value) {
-  if (value == allowAllUp_) return;
-  allowAllUp_ = value;
-  UpdateExclusive();
+  if (SetIfChanged(allowAllUp_, value)) UpdateExclusive();
 }
 
 void TXcSpeedButton::SetAllowTimer(bool value) {
@@ -87,9 +87,7 @@ void TXcSpeedButton::SetAllowTimer(bool value) {
 }
 
 void TXcSpeedButton::SetGroupIndex(int value) {
-  if (value == groupIndex_) return;
-  groupIndex_ = value;
-  UpdateExclusive();
+  if (SetIfChanged(groupIndex_, value)) UpdateExclusive();
 }
 
 void TXcSpeedButton::SetDown(bool value) {
@@ -114,16 +112,13 @@ void TXcSpeedButton::SetDropDownMenu(QMenu* value) {
 }
 
 void TXcSpeedButton::SetCaption(const QString& value) {
-  if (value == caption_) return;
-  caption_ = value;
+  if (!SetIfChanged(caption_, value)) return;
   UpdateShortcut();
   update();
 }
 
 void TXcSpeedButton::SetFlat(bool value) {
-  if (value == flat_) return;
-  flat_ = value;
-  update();
+  if (SetIfChanged(flat_, value)) update();
 }
 
 void TXcSpeedButton::SetGlyph(const QPixmap& value) {
@@ -133,9 +128,7 @@ void TXcSpeedButton::SetGlyph(const QPixmap& value) {
 }
 
 void TXcSpeedButton::SetGrayedInactive(bool value) {
-  if (value == grayedInactive_) return;
-  grayedInactive_ = value;
-  update();
+  if (SetIfChanged(grayedInactive_, value)) update();
 }
 
 void TXcSpeedButton::SetHint(const QString& value) {
@@ -144,21 +137,16 @@ void TXcSpeedButton::SetHint(const QString& value) {
 }
 
 void TXcSpeedButton::SetLayout(TButtonLayout value) {
-  if (value == layout_) return;
-  layout_ = value;
-  update();
+  if (SetIfChanged(layout_, value)) update();
 }
 
 void TXcSpeedButton::SetMargin(int value) {
-  if (value == margin_ || value < -1) return;
-  margin_ = value;
-  update();
+  if (value < -1) return;
+  if (SetIfChanged(margin_, value)) update();
 }
 
 void TXcSpeedButton::SetMarkDropDown(bool value) {
-  if (value == markDropDown_) return;
-  markDropDown_ = value;
-  update();
+  if (SetIfChanged(markDropDown_, value)) update();
 }
 
 void TXcSpeedButton::SetNumGlyphs(int value) {
@@ -178,21 +166,15 @@ void TXcSpeedButton::SetParentFont(bool value) {
 }
 
 void TXcSpeedButton::SetSpacing(int value) {
-  if (value == spacing_) return;
-  spacing_ = value;
-  update();
+  if (SetIfChanged(spacing_, value)) update();
 }
 
 void TXcSpeedButton::SetStyle(TButtonStyle value) {
-  if (value == style_) return;
-  style_ = value;
-  update();
+  if (SetIfChanged(style_, value)) update();
 }
 
 void TXcSpeedButton::SetTransparent(bool value) {
-  if (value == transparent_) return;
-  transparent_ = value;
-  update();
+  if (SetIfChanged(transparent_, value)) update();
 }
 
 void TXcSpeedButton::SetWordWrap(bool value) {
