@@ -14,7 +14,7 @@
 
 using namespace Xc;
 
-TXcCustomLabel::TXcCustomLabel(QWidget* parent) : QWidget(parent) {
+TXcCustomLabel::TXcCustomLabel(QWidget* parent) : TXcMouseTrackingWidget(parent) {
   resize(65, 17);
   shadowColor_ = BtnHighlightColor();
   color_ = BtnFaceColor();
@@ -121,14 +121,6 @@ QColor TXcCustomLabel::GetTextColor() const {
 
 QString TXcCustomLabel::GetLabelText() const {
   return caption_;
-}
-
-void TXcCustomLabel::MouseEnter() {
-  emit OnMouseEnter(this);
-}
-
-void TXcCustomLabel::MouseLeave() {
-  emit OnMouseLeave(this);
 }
 
 int TXcCustomLabel::AlignmentFlags() const {
@@ -241,16 +233,6 @@ void TXcCustomLabel::FocusChanged(QWidget* now) {
   if (showFocus_) update();
 }
 
-void TXcCustomLabel::UpdateTracking() {
-  const bool inside = IsMouseOverControl(this);
-  if (inside == mouseInside_) return;
-  mouseInside_ = inside;
-  if (inside)
-    MouseEnter();
-  else
-    MouseLeave();
-}
-
 bool TXcCustomLabel::event(QEvent* e) {
   if (e->type() == QEvent::Shortcut) {
     auto* shortcut = static_cast<QShortcutEvent*>(e);
@@ -267,7 +249,7 @@ bool TXcCustomLabel::event(QEvent* e) {
     e->ignore();
     return true;
   }
-  return QWidget::event(e);
+  return TXcMouseTrackingWidget::event(e);
 }
 
 void TXcCustomLabel::mousePressEvent(QMouseEvent* e) {
@@ -298,24 +280,8 @@ void TXcCustomLabel::mouseDoubleClickEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton) emit OnDblClick(this);
 }
 
-void TXcCustomLabel::enterEvent(QEnterEvent* e) {
-  QWidget::enterEvent(e);
-  if (!mouseInside_ && isEnabled() && IsAppForeground()) {
-    mouseInside_ = true;
-    MouseEnter();
-  }
-}
-
-void TXcCustomLabel::leaveEvent(QEvent* e) {
-  QWidget::leaveEvent(e);
-  if (mouseInside_ && isEnabled() && !pressed_) {
-    mouseInside_ = false;
-    MouseLeave();
-  }
-}
-
 void TXcCustomLabel::changeEvent(QEvent* e) {
-  QWidget::changeEvent(e);
+  TXcMouseTrackingWidget::changeEvent(e);
   switch (e->type()) {
     case QEvent::FontChange:
       AdjustBounds();
@@ -327,11 +293,6 @@ void TXcCustomLabel::changeEvent(QEvent* e) {
     default:
       break;
   }
-}
-
-void TXcCustomLabel::showEvent(QShowEvent* e) {
-  QWidget::showEvent(e);
-  UpdateTracking();
 }
 
 TXcLabel::TXcLabel(QWidget* parent) : TXcCustomLabel(parent) {}

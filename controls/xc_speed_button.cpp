@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
-#include <QEnterEvent>
 #include <QIcon>
 #include <QKeySequence>
 #include <QMenu>
@@ -24,7 +23,7 @@ using namespace Xc;
 TXcButtonGroupEvent::TXcButtonGroupEvent(int groupIndex, TXcSpeedButton* sender)
     : QEvent(EventType()), groupIndex_(groupIndex), sender_(sender) {}
 
-TXcSpeedButton::TXcSpeedButton(QWidget* parent) : QWidget(parent) {
+TXcSpeedButton::TXcSpeedButton(QWidget* parent) : TXcMouseTrackingWidget(parent) {
   setGeometry(0, 0, 25, 25);
   setAttribute(Qt::WA_OpaquePaintEvent);
   glyph_.OnChange = [this] { update(); };
@@ -199,28 +198,14 @@ void TXcSpeedButton::UpdateExclusive() {
   }
 }
 
-void TXcSpeedButton::SetMouseInside(bool value) {
-  mouseInside_ = value;
-  if (value) {
-    if (flat_) repaint();
-    MouseEnter();
-  } else {
-    if (flat_) update();
-    MouseLeave();
-  }
-}
-
-void TXcSpeedButton::UpdateTracking() {
-  const bool inside = IsMouseOverControl(this);
-  if (inside != mouseInside_) SetMouseInside(inside);
-}
-
 void TXcSpeedButton::MouseEnter() {
-  emit OnMouseEnter(this);
+  if (flat_) repaint();
+  TXcMouseTrackingWidget::MouseEnter();
 }
 
 void TXcSpeedButton::MouseLeave() {
-  emit OnMouseLeave(this);
+  if (flat_) update();
+  TXcMouseTrackingWidget::MouseLeave();
 }
 
 bool TXcSpeedButton::InsideForClick(const QPoint& pos) const {
@@ -293,7 +278,7 @@ bool TXcSpeedButton::event(QEvent* e) {
       return true;
     }
   }
-  return QWidget::event(e);
+  return TXcMouseTrackingWidget::event(e);
 }
 
 void TXcSpeedButton::PaintGlyph(QPainter& canvas, const QRect& rect, TButtonPaintState state,
@@ -312,7 +297,7 @@ void TXcSpeedButton::paintEvent(QPaintEvent*) {
   } else if (state_ == bpsDisabled) {
     state_ = down_ && groupIndex_ != 0 ? bpsExclusive : bpsUp;
   }
-  const TButtonPaintState drawState = flat_ && !mouseInside_ ? bpsInactive : state_;
+  const TButtonPaintState drawState = flat_ && !MouseInside() ? bpsInactive : state_;
 
   const qreal ratio = devicePixelRatioF();
   if (image_.size() != size() * ratio) {
@@ -348,8 +333,8 @@ void TXcSpeedButton::mousePressEvent(QMouseEvent* e) {
   emit OnMouseDown(this, e->button(), e->modifiers(), pos.x(), pos.y());
   if (e->button() == Qt::RightButton) UpdateTracking();
   if (!isEnabled()) return;
-  if (!mouseInside_) {
-    mouseInside_ = true;
+  if (!MouseInside()) {
+    MarkMouseInside(true);
     repaint();
   }
   if (e->button() != Qt::LeftButton) return;
@@ -412,7 +397,7 @@ void TXcSpeedButton::DoMouseUp(Qt::MouseButton button, const QPoint& pos) {
   const bool click = InsideForClick(pos);
   if (groupIndex_ == 0) {
     state_ = bpsUp;
-    mouseInside_ = false;
+    MarkMouseInside(false);
     if (click)
       repaint();
     else
@@ -447,18 +432,8 @@ void TXcSpeedButton::TimerExpired() {
   }
 }
 
-void TXcSpeedButton::enterEvent(QEnterEvent* e) {
-  QWidget::enterEvent(e);
-  if (!mouseInside_ && isEnabled() && IsAppForeground()) SetMouseInside(true);
-}
-
-void TXcSpeedButton::leaveEvent(QEvent* e) {
-  QWidget::leaveEvent(e);
-  if (mouseInside_ && isEnabled() && !pressing_) SetMouseInside(false);
-}
-
 void TXcSpeedButton::changeEvent(QEvent* e) {
-  QWidget::changeEvent(e);
+  TXcMouseTrackingWidget::changeEvent(e);
   switch (e->type()) {
     case QEvent::EnabledChange:
       // Made now so the first paint in the new state does not wait for it.
@@ -476,9 +451,4 @@ void TXcSpeedButton::changeEvent(QEvent* e) {
     default:
       break;
   }
-}
-
-void TXcSpeedButton::showEvent(QShowEvent* e) {
-  QWidget::showEvent(e);
-  UpdateTracking();
 }
