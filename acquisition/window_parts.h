@@ -1,5 +1,6 @@
 #pragma once
-// Small pieces the readout and conversion windows build their controls from.
+// Small pieces windows build their controls from: the readout and conversion windows,
+// and the windows of the libraries that use this one.
 
 #include <QComboBox>
 #include <QString>
@@ -9,9 +10,14 @@ inline constexpr int kHistorySize = 6;
 
 // A control named as the window description names it.
 template <class T>
-T* Named(T* object, const char* name) {
-  object->setObjectName(QString::fromLatin1(name));
+T* Named(T* object, const QString& name) {
+  object->setObjectName(name);
   return object;
+}
+
+template <class T>
+T* Named(T* object, const char* name) {
+  return Named(object, QString::fromLatin1(name));
 }
 
 // An editable combo with a history of six empty entries; typing never adds an entry, the

@@ -1,5 +1,6 @@
 #include "app/form_about.h"
 
+#include "acquisition/window_parts.h"
 #include "mainwindow/form_main.h"
 #include "platform/dialog_services.h"
 
@@ -16,12 +17,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <class T>
-T* Named(T* widget, const QString& name) {
-  widget->setObjectName(name);
-  return widget;
-}
 
 QPixmap ProgramPicture(int side) {
   QPixmap picture(side, side);

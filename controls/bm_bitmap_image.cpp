@@ -1,5 +1,7 @@
 #include "controls/bm_bitmap_image.h"
 
+#include "controls/set_if_changed.h"
+
 #include <QPainter>
 
 TBmBitmapImage::TBmBitmapImage(QWidget* Parent) : TBmGraphicImageControl(Parent) {
@@ -8,21 +10,15 @@ TBmBitmapImage::TBmBitmapImage(QWidget* Parent) : TBmGraphicImageControl(Parent)
 }
 
 void TBmBitmapImage::SetCenter(bool Value) {
-  if (Center_ == Value) return;
-  Center_ = Value;
-  RepaintControl();
+  if (SetIfChanged(Center_, Value)) RepaintControl();
 }
 
 void TBmBitmapImage::SetStretch(bool Value) {
-  if (Stretch_ == Value) return;
-  Stretch_ = Value;
-  RepaintControl();
+  if (SetIfChanged(Stretch_, Value)) RepaintControl();
 }
 
 void TBmBitmapImage::SetBitmapIndex(int Value) {
-  if (BitmapIndex_ == Value) return;
-  BitmapIndex_ = Value;
-  AdjustSizeAndRepaint();
+  if (SetIfChanged(BitmapIndex_, Value)) AdjustSizeAndRepaint();
 }
 
 void TBmBitmapImage::SetBitmapList(TBmBitmapList* Value) {

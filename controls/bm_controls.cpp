@@ -1,12 +1,14 @@
 #include "controls/bm_controls.h"
 
+#include "controls/ctl_utils.h"
+#include "controls/set_if_changed.h"
+#include "controls/xc_cursors.h"
+
 #include <QEnterEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <algorithm>
 
-#include "controls/ctl_utils.h"
-#include "controls/xc_cursors.h"
+#include <algorithm>
 
 void RegisterBmCursors() {
   if (CursorRegistry::Contains(kBmHandPointCursor)) return;
@@ -54,9 +56,7 @@ void DrawShape(QPainter& Canvas, int Shape, int X, int Y, int W, int H) {
 TBmGraphicControl::TBmGraphicControl(QWidget* Parent) : QWidget(Parent) {}
 
 void TBmGraphicControl::SetAutoSize(bool Value) {
-  if (AutoSize_ == Value) return;
-  AutoSize_ = Value;
-  AdjustSizeAndRepaint();
+  if (SetIfChanged(AutoSize_, Value)) AdjustSizeAndRepaint();
 }
 
 QColor TBmGraphicControl::Color() const {
@@ -76,9 +76,7 @@ void TBmGraphicControl::SetColor(const QColor& Value) {
 }
 
 void TBmGraphicControl::SetParentColor(bool Value) {
-  if (ParentColor_ == Value) return;
-  ParentColor_ = Value;
-  RepaintControl();
+  if (SetIfChanged(ParentColor_, Value)) RepaintControl();
 }
 
 void TBmGraphicControl::RepaintControl() {
@@ -144,8 +142,7 @@ TBmGraphicImageControl::TBmGraphicImageControl(QWidget* Parent) : TBmGraphicCont
 }
 
 void TBmGraphicImageControl::SetTransparent(bool Value) {
-  if (Transparent_ == Value) return;
-  Transparent_ = Value;
+  if (!SetIfChanged(Transparent_, Value)) return;
   setAttribute(Qt::WA_OpaquePaintEvent, !Value);
   CaptureNeeded_ = true;
   RepaintControl();

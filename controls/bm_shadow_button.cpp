@@ -1,5 +1,7 @@
 #include "controls/bm_shadow_button.h"
 
+#include "controls/set_if_changed.h"
+
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
@@ -42,32 +44,24 @@ TBmShadowButton::TBmShadowButton(QWidget* Parent) : TBmGraphicImageControl(Paren
   resize(110, 30);
 }
 
-template <typename T>
-void TBmShadowButton::SetAndRepaint(T& field, const T& value) {
-  if (field == value) return;
-  field = value;
-  RepaintControl();
-}
-
 void TBmShadowButton::SetCaption(const QString& Value) {
-  if (Caption_ == Value) return;
-  Caption_ = Value;
+  if (!SetIfChanged(Caption_, Value)) return;
   UpdateAccelerator();
   TextChanged();
   RepaintControl();
 }
 
 void TBmShadowButton::SetBrush(const QBrush& Value) {
-  SetAndRepaint<QBrush>(Brush_, Value);
+  if (SetIfChanged(Brush_, Value)) RepaintControl();
 }
 
 void TBmShadowButton::SetPen(const QPen& Value) {
-  SetAndRepaint<QPen>(Pen_, Value);
+  if (SetIfChanged(Pen_, Value)) RepaintControl();
 }
 
 void TBmShadowButton::SetDepth(int Value) {
   if (Value < 3) return;
-  SetAndRepaint(Depth_, Value);
+  if (SetIfChanged(Depth_, Value)) RepaintControl();
 }
 
 QColor TBmShadowButton::ShadowColor() const {
@@ -75,7 +69,7 @@ QColor TBmShadowButton::ShadowColor() const {
 }
 
 void TBmShadowButton::SetShadowColor(const QColor& Value) {
-  SetAndRepaint(ShadowColor_, Value);
+  if (SetIfChanged(ShadowColor_, Value)) RepaintControl();
 }
 
 QColor TBmShadowButton::ShadowOutline() const {
@@ -83,19 +77,19 @@ QColor TBmShadowButton::ShadowOutline() const {
 }
 
 void TBmShadowButton::SetShadowOutline(const QColor& Value) {
-  SetAndRepaint(ShadowOutline_, Value);
+  if (SetIfChanged(ShadowOutline_, Value)) RepaintControl();
 }
 
 void TBmShadowButton::SetStyle(TBmShadowButtonStyle Value) {
-  SetAndRepaint(Style_, Value);
+  if (SetIfChanged(Style_, Value)) RepaintControl();
 }
 
 void TBmShadowButton::SetDirection(TBmShadowDirection Value) {
-  SetAndRepaint(Direction_, Value);
+  if (SetIfChanged(Direction_, Value)) RepaintControl();
 }
 
 void TBmShadowButton::SetTextAlign(TBmTextAlignment Value) {
-  SetAndRepaint(TextAlign_, Value);
+  if (SetIfChanged(TextAlign_, Value)) RepaintControl();
 }
 
 QColor TBmShadowButton::DisabledTextColor() const {
@@ -104,11 +98,11 @@ QColor TBmShadowButton::DisabledTextColor() const {
 }
 
 void TBmShadowButton::SetDisabledTextColor(const QColor& Value) {
-  SetAndRepaint(DisabledTextColor_, Value);
+  if (SetIfChanged(DisabledTextColor_, Value)) RepaintControl();
 }
 
 void TBmShadowButton::SetFontColor(const QColor& Value) {
-  SetAndRepaint(FontColor_, Value);
+  if (SetIfChanged(FontColor_, Value)) RepaintControl();
 }
 
 QPoint TBmShadowButton::DirectionSign() const {

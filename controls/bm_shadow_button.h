@@ -1,9 +1,9 @@
 #pragma once
 
+#include "controls/bm_controls.h"
+
 #include <QBrush>
 #include <QPen>
-
-#include "controls/bm_controls.h"
 
 enum class TBmShadowButtonStyle { ssRectangle, ssRoundRect };
 enum class TBmShadowDirection { sdTopLeft, sdTopRight, sdBottomLeft, sdBottomRight };
@@ -97,8 +97,6 @@ class TBmShadowButton : public TBmGraphicImageControl {
   QRect ComputeFaceRect(bool pressed) const;
   void Press(QMouseEvent* event);
   void UpdateAccelerator();
-  template <typename T>
-  void SetAndRepaint(T& field, const T& value);
 
   QString Caption_;
   TBmShadowBrush Brush_;

@@ -1,5 +1,7 @@
 #include "controls/combo_edit.h"
 
+#include "controls/set_if_changed.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -235,8 +237,7 @@ void TCustomComboEdit::SetGlyph(const QPixmap& value) {
 }
 
 void TCustomComboEdit::SetGlyphKind(TGlyphKind value) {
-  if (value == glyphKind_) return;
-  glyphKind_ = value;
+  if (!SetIfChanged(glyphKind_, value)) return;
   RecreateGlyph();
   if (glyphKind_ == gkDefault && !button_->Glyph().isNull()) {
     SetButtonWidth(
@@ -312,9 +313,7 @@ QPixmap TCustomComboEdit::GetDefaultBitmap(bool& destroyNeeded) {
 }
 
 void TCustomComboEdit::SetReadOnly(bool value) {
-  if (value == readOnly_) return;
-  readOnly_ = value;
-  ApplyEditReadOnly();
+  if (SetIfChanged(readOnly_, value)) ApplyEditReadOnly();
 }
 
 void TCustomComboEdit::SetDirectInput(bool value) {

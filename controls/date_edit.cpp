@@ -1,12 +1,14 @@
 #include "controls/date_edit.h"
 
+#include "controls/set_if_changed.h"
+#include "controls/str_utils.h"
+#include "platform/exception_guard.h"
+
 #include <QEvent>
 #include <QFocusEvent>
 #include <QPainter>
-#include <cmath>
 
-#include "controls/str_utils.h"
-#include "platform/exception_guard.h"
+#include <cmath>
 
 using namespace DateEditTypes;
 
@@ -184,15 +186,11 @@ void TCustomDateEdit::FormatSettingsChange() {
 
 void TCustomDateEdit::SetBlanksChar(QChar value) {
   if (value.unicode() < 32) value = u' ';
-  if (value == blanksChar_) return;
-  blanksChar_ = value;
-  UpdateFormat();
+  if (SetIfChanged(blanksChar_, value)) UpdateFormat();
 }
 
 void TCustomDateEdit::SetYearDigits(TYearDigits value) {
-  if (value == yearDigits_) return;
-  yearDigits_ = value;
-  UpdateFormat();
+  if (SetIfChanged(yearDigits_, value)) UpdateFormat();
 }
 
 void TCustomDateEdit::SetCalendarHints(const QStringList& value) {
@@ -207,9 +205,7 @@ void TCustomDateEdit::CalendarHintsChanged() {
 }
 
 void TCustomDateEdit::SetStartOfWeek(Cal::TDayOfWeekName value) {
-  if (value == startOfWeek_) return;
-  startOfWeek_ = value;
-  UpdatePopup();
+  if (SetIfChanged(startOfWeek_, value)) UpdatePopup();
 }
 
 void TCustomDateEdit::SetWeekends(int value) {
@@ -219,9 +215,7 @@ void TCustomDateEdit::SetWeekends(int value) {
 }
 
 void TCustomDateEdit::SetWeekendColor(const QColor& value) {
-  if (value == weekendColor_) return;
-  weekendColor_ = value;
-  UpdatePopup();
+  if (SetIfChanged(weekendColor_, value)) UpdatePopup();
 }
 
 QColor TCustomDateEdit::PopupColor() const {

@@ -1,5 +1,8 @@
 #include "controls/drop_calendar.h"
 
+#include "controls/set_if_changed.h"
+#include "controls/str_utils.h"
+
 #include <QFontDatabase>
 #include <QFrame>
 #include <QKeyEvent>
@@ -8,9 +11,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
-#include <cmath>
 
-#include "controls/str_utils.h"
+#include <cmath>
 
 using namespace Cal;
 
@@ -116,9 +118,7 @@ void TXcCalendar::SetDay(int value) {
 }
 
 void TXcCalendar::SetStartOfWeek(TDayOfWeekName value) {
-  if (value == startOfWeek_) return;
-  startOfWeek_ = value;
-  UpdateCalendar();
+  if (SetIfChanged(startOfWeek_, value)) UpdateCalendar();
 }
 
 void TXcCalendar::SetWeekends(int value) {
@@ -128,14 +128,11 @@ void TXcCalendar::SetWeekends(int value) {
 }
 
 void TXcCalendar::SetWeekendColor(const QColor& value) {
-  if (value == weekendColor_) return;
-  weekendColor_ = value;
-  update();
+  if (SetIfChanged(weekendColor_, value)) update();
 }
 
 void TXcCalendar::SetUseCurrentDate(bool value) {
-  if (value == useCurrentDate_) return;
-  useCurrentDate_ = value;
+  if (!SetIfChanged(useCurrentDate_, value)) return;
   if (value) {
     date_ = Today();
     UpdateCalendar();

@@ -1,15 +1,17 @@
 #include "controls/form_storage.h"
 
+#include "controls/set_if_changed.h"
+#include "controls/str_utils.h"
+#include "platform/exception_guard.h"
+
 #include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QWidget>
+
 #include <functional>
 #include <stdexcept>
 #include <utility>
-
-#include "controls/str_utils.h"
-#include "platform/exception_guard.h"
 
 TIniLink::~TIniLink() {
   OnSave = nullptr;
@@ -74,8 +76,7 @@ bool TWinMinMaxInfo::DefaultMinMaxInfo() const {
 }
 
 void TWinMinMaxInfo::SetValue(int& field, int value) {
-  if (field == value) return;
-  field = value;
+  if (!SetIfChanged(field, value)) return;
   if (owner_) owner_->MinMaxInfoModified();
 }
 

@@ -1,5 +1,10 @@
 #include "controls/speed_bar.h"
 
+#include "controls/ctl_utils.h"
+#include "controls/set_if_changed.h"
+#include "controls/settings_access.h"
+#include "controls/xc_cursors.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -9,12 +14,9 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStringList>
+
 #include <algorithm>
 #include <cstdlib>
-
-#include "controls/ctl_utils.h"
-#include "controls/settings_access.h"
-#include "controls/xc_cursors.h"
 
 using namespace Sb;
 
@@ -380,8 +382,7 @@ void TSpeedItem::SetCursor(int value) {
 }
 
 void TSpeedItem::SetImageIndex(int value) {
-  if (value == imageIndex_) return;
-  imageIndex_ = value;
+  if (!SetIfChanged(imageIndex_, value)) return;
   button_->ButtonGlyph().Invalidate();
   button_->update();
 }
@@ -696,8 +697,7 @@ void TSpeedBar::SetOrientation(TSpeedbarOrientation value) {
 }
 
 void TSpeedBar::SetBoundLines(TBoundLines value) {
-  if (value == boundLines_) return;
-  boundLines_ = value;
+  if (!SetIfChanged(boundLines_, value)) return;
   // Each line takes 2 pixels off the area that controls aligned on the bar share.
   auto line = [value](TBoundLine l) { return value.testFlag(l) ? 2 : 0; };
   setContentsMargins(line(blLeft), line(blTop), line(blRight), line(blBottom));

@@ -1,5 +1,8 @@
 #include "controls/xc_label.h"
 
+#include "controls/ctl_utils.h"
+#include "controls/set_if_changed.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QKeySequence>
@@ -9,11 +12,9 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
-#include "controls/ctl_utils.h"
-
 using namespace Xc;
 
-TXcCustomLabel::TXcCustomLabel(QWidget* parent) : QWidget(parent) {
+TXcCustomLabel::TXcCustomLabel(QWidget* parent) : TXcMouseTrackingWidget(parent) {
   resize(65, 17);
   shadowColor_ = BtnHighlightColor();
   color_ = BtnFaceColor();
@@ -24,20 +25,15 @@ TXcCustomLabel::TXcCustomLabel(QWidget* parent) : QWidget(parent) {
 TXcCustomLabel::~TXcCustomLabel() = default;
 
 void TXcCustomLabel::SetAlignment(TAlignment value) {
-  if (value == alignment_) return;
-  alignment_ = value;
-  update();
+  if (SetIfChanged(alignment_, value)) update();
 }
 
 void TXcCustomLabel::SetAutoSize(bool value) {
-  if (value == autoSize_) return;
-  autoSize_ = value;
-  AdjustBounds();
+  if (SetIfChanged(autoSize_, value)) AdjustBounds();
 }
 
 void TXcCustomLabel::SetCaption(const QString& value) {
-  if (value == caption_) return;
-  caption_ = value;
+  if (!SetIfChanged(caption_, value)) return;
   UpdateShortcut();
   update();
   AdjustBounds();
@@ -75,9 +71,7 @@ void TXcCustomLabel::SetHint(const QString& value) {
 }
 
 void TXcCustomLabel::SetLayout(TTextLayout value) {
-  if (value == layout_) return;
-  layout_ = value;
-  update();
+  if (SetIfChanged(layout_, value)) update();
 }
 
 bool TXcCustomLabel::ParentFont() const {
@@ -90,9 +84,7 @@ void TXcCustomLabel::SetParentFont(bool value) {
 }
 
 void TXcCustomLabel::SetShadowColor(const QColor& value) {
-  if (value == shadowColor_) return;
-  shadowColor_ = value;
-  update();
+  if (SetIfChanged(shadowColor_, value)) update();
 }
 
 void TXcCustomLabel::SetShadowSize(int value) {
@@ -102,34 +94,25 @@ void TXcCustomLabel::SetShadowSize(int value) {
 }
 
 void TXcCustomLabel::SetShadowPos(TShadowPosition value) {
-  if (value == shadowPos_) return;
-  shadowPos_ = value;
-  update();
+  if (SetIfChanged(shadowPos_, value)) update();
 }
 
 void TXcCustomLabel::SetShowAccelChar(bool value) {
-  if (value == showAccelChar_) return;
-  showAccelChar_ = value;
+  if (!SetIfChanged(showAccelChar_, value)) return;
   UpdateShortcut();
   update();
 }
 
 void TXcCustomLabel::SetShowFocus(bool value) {
-  if (value == showFocus_) return;
-  showFocus_ = value;
-  update();
+  if (SetIfChanged(showFocus_, value)) update();
 }
 
 void TXcCustomLabel::SetTransparent(bool value) {
-  if (value == transparent_) return;
-  transparent_ = value;
-  update();
+  if (SetIfChanged(transparent_, value)) update();
 }
 
 void TXcCustomLabel::SetWordWrap(bool value) {
-  if (value == wordWrap_) return;
-  wordWrap_ = value;
-  AdjustBounds();
+  if (SetIfChanged(wordWrap_, value)) AdjustBounds();
 }
 
 QColor TXcCustomLabel::GetTextColor() const {
@@ -138,14 +121,6 @@ QColor TXcCustomLabel::GetTextColor() const {
 
 QString TXcCustomLabel::GetLabelText() const {
   return caption_;
-}
-
-void TXcCustomLabel::MouseEnter() {
-  emit OnMouseEnter(this);
-}
-
-void TXcCustomLabel::MouseLeave() {
-  emit OnMouseLeave(this);
 }
 
 int TXcCustomLabel::AlignmentFlags() const {
@@ -258,16 +233,6 @@ void TXcCustomLabel::FocusChanged(QWidget* now) {
   if (showFocus_) update();
 }
 
-void TXcCustomLabel::UpdateTracking() {
-  const bool inside = IsMouseOverControl(this);
-  if (inside == mouseInside_) return;
-  mouseInside_ = inside;
-  if (inside)
-    MouseEnter();
-  else
-    MouseLeave();
-}
-
 bool TXcCustomLabel::event(QEvent* e) {
   if (e->type() == QEvent::Shortcut) {
     auto* shortcut = static_cast<QShortcutEvent*>(e);
@@ -284,7 +249,7 @@ bool TXcCustomLabel::event(QEvent* e) {
     e->ignore();
     return true;
   }
-  return QWidget::event(e);
+  return TXcMouseTrackingWidget::event(e);
 }
 
 void TXcCustomLabel::mousePressEvent(QMouseEvent* e) {
@@ -315,24 +280,8 @@ void TXcCustomLabel::mouseDoubleClickEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton) emit OnDblClick(this);
 }
 
-void TXcCustomLabel::enterEvent(QEnterEvent* e) {
-  QWidget::enterEvent(e);
-  if (!mouseInside_ && isEnabled() && IsAppForeground()) {
-    mouseInside_ = true;
-    MouseEnter();
-  }
-}
-
-void TXcCustomLabel::leaveEvent(QEvent* e) {
-  QWidget::leaveEvent(e);
-  if (mouseInside_ && isEnabled() && !pressed_) {
-    mouseInside_ = false;
-    MouseLeave();
-  }
-}
-
 void TXcCustomLabel::changeEvent(QEvent* e) {
-  QWidget::changeEvent(e);
+  TXcMouseTrackingWidget::changeEvent(e);
   switch (e->type()) {
     case QEvent::FontChange:
       AdjustBounds();
@@ -344,11 +293,6 @@ void TXcCustomLabel::changeEvent(QEvent* e) {
     default:
       break;
   }
-}
-
-void TXcCustomLabel::showEvent(QShowEvent* e) {
-  QWidget::showEvent(e);
-  UpdateTracking();
 }
 
 TXcLabel::TXcLabel(QWidget* parent) : TXcCustomLabel(parent) {}

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "controls/xc_mouse_tracking.h"
+#include "controls/xc_types.h"
+
 #include <QColor>
 #include <QPointer>
 #include <QWidget>
 
-#include "controls/xc_types.h"
-
 // A label that draws its text twice: offset in a shadow colour, then in place.
-class TXcCustomLabel : public QWidget {
+class TXcCustomLabel : public TXcMouseTrackingWidget {
   Q_OBJECT
 
  public:
@@ -52,13 +53,9 @@ class TXcCustomLabel : public QWidget {
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool value);
 
-  bool MouseInside() const { return mouseInside_; }
-
  signals:
   void OnClick(QObject* sender);
   void OnDblClick(QObject* sender);
-  void OnMouseEnter(QObject* sender);
-  void OnMouseLeave(QObject* sender);
   void OnMouseDown(QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
                    int y);
   void OnMouseMove(QObject* sender, Qt::KeyboardModifiers shift, int x, int y);
@@ -70,8 +67,7 @@ class TXcCustomLabel : public QWidget {
   virtual QColor GetTextColor() const;
   // The text to draw: the caption.
   virtual QString GetLabelText() const;
-  virtual void MouseEnter();
-  virtual void MouseLeave();
+  bool PressHeld() const override { return pressed_; }
 
   bool event(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
@@ -79,17 +75,13 @@ class TXcCustomLabel : public QWidget {
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
-  void enterEvent(QEnterEvent* e) override;
-  void leaveEvent(QEvent* e) override;
   void changeEvent(QEvent* e) override;
-  void showEvent(QShowEvent* e) override;
 
  private:
   // Draws (canvas given) or measures (canvas nullptr) the text with its shadow in `rect`;
   // returns the union of the text and shadow rectangles.
   QRect DoDrawText(QPainter* canvas, const QRect& rect, int flags) const;
   void AdjustBounds();
-  void UpdateTracking();
   void UpdateShortcut();
   void FocusChanged(QWidget* now);
   int AlignmentFlags() const;
@@ -105,7 +97,6 @@ class TXcCustomLabel : public QWidget {
   bool showAccelChar_ = true;
   bool showFocus_ = false;
   bool focused_ = false;
-  bool mouseInside_ = false;
   bool pressed_ = false;
   bool transparent_ = false;
   QString caption_;

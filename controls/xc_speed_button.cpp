@@ -1,10 +1,12 @@
 #include "controls/xc_speed_button.h"
 
+#include "controls/ctl_utils.h"
+#include "controls/set_if_changed.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
-#include <QEnterEvent>
 #include <QIcon>
 #include <QKeySequence>
 #include <QMenu>
@@ -13,16 +15,15 @@
 #include <QPainter>
 #include <QShortcutEvent>
 #include <QTimer>
-#include <algorithm>
 
-#include "controls/ctl_utils.h"
+#include <algorithm>
 
 using namespace Xc;
 
 TXcButtonGroupEvent::TXcButtonGroupEvent(int groupIndex, TXcSpeedButton* sender)
     : QEvent(EventType()), groupIndex_(groupIndex), sender_(sender) {}
 
-TXcSpeedButton::TXcSpeedButton(QWidget* parent) : QWidget(parent) {
+TXcSpeedButton::TXcSpeedButton(QWidget* parent) : TXcMouseTrackingWidget(parent) {
   setGeometry(0, 0, 25, 25);
   setAttribute(Qt::WA_OpaquePaintEvent);
   glyph_.OnChange = [this] { update(); };
@@ -72,9 +73,7 @@ void TXcSpeedButton::SetAlignment(TAlignment value) {
 }
 
 void TXcSpeedButton::SetAllowAllUp(bool value) {
-  if (value == allowAllUp_) return;
-  allowAllUp_ = value;
-  UpdateExclusive();
+  if (SetIfChanged(allowAllUp_, value)) UpdateExclusive();
 }
 
 void TXcSpeedButton::SetAllowTimer(bool value) {
@@ -87,9 +86,7 @@ void TXcSpeedButton::SetAllowTimer(bool value) {
 }
 
 void TXcSpeedButton::SetGroupIndex(int value) {
-  if (value == groupIndex_) return;
-  groupIndex_ = value;
-  UpdateExclusive();
+  if (SetIfChanged(groupIndex_, value)) UpdateExclusive();
 }
 
 void TXcSpeedButton::SetDown(bool value) {
@@ -114,16 +111,13 @@ void TXcSpeedButton::SetDropDownMenu(QMenu* value) {
 }
 
 void TXcSpeedButton::SetCaption(const QString& value) {
-  if (value == caption_) return;
-  caption_ = value;
+  if (!SetIfChanged(caption_, value)) return;
   UpdateShortcut();
   update();
 }
 
 void TXcSpeedButton::SetFlat(bool value) {
-  if (value == flat_) return;
-  flat_ = value;
-  update();
+  if (SetIfChanged(flat_, value)) update();
 }
 
 void TXcSpeedButton::SetGlyph(const QPixmap& value) {
@@ -133,9 +127,7 @@ void TXcSpeedButton::SetGlyph(const QPixmap& value) {
 }
 
 void TXcSpeedButton::SetGrayedInactive(bool value) {
-  if (value == grayedInactive_) return;
-  grayedInactive_ = value;
-  update();
+  if (SetIfChanged(grayedInactive_, value)) update();
 }
 
 void TXcSpeedButton::SetHint(const QString& value) {
@@ -144,21 +136,16 @@ void TXcSpeedButton::SetHint(const QString& value) {
 }
 
 void TXcSpeedButton::SetLayout(TButtonLayout value) {
-  if (value == layout_) return;
-  layout_ = value;
-  update();
+  if (SetIfChanged(layout_, value)) update();
 }
 
 void TXcSpeedButton::SetMargin(int value) {
-  if (value == margin_ || value < -1) return;
-  margin_ = value;
-  update();
+  if (value < -1) return;
+  if (SetIfChanged(margin_, value)) update();
 }
 
 void TXcSpeedButton::SetMarkDropDown(bool value) {
-  if (value == markDropDown_) return;
-  markDropDown_ = value;
-  update();
+  if (SetIfChanged(markDropDown_, value)) update();
 }
 
 void TXcSpeedButton::SetNumGlyphs(TXcNumGlyphs value) {
@@ -178,21 +165,15 @@ void TXcSpeedButton::SetParentFont(bool value) {
 }
 
 void TXcSpeedButton::SetSpacing(int value) {
-  if (value == spacing_) return;
-  spacing_ = value;
-  update();
+  if (SetIfChanged(spacing_, value)) update();
 }
 
 void TXcSpeedButton::SetStyle(TButtonStyle value) {
-  if (value == style_) return;
-  style_ = value;
-  update();
+  if (SetIfChanged(style_, value)) update();
 }
 
 void TXcSpeedButton::SetTransparent(bool value) {
-  if (value == transparent_) return;
-  transparent_ = value;
-  update();
+  if (SetIfChanged(transparent_, value)) update();
 }
 
 void TXcSpeedButton::SetWordWrap(bool value) {
@@ -217,28 +198,14 @@ void TXcSpeedButton::UpdateExclusive() {
   }
 }
 
-void TXcSpeedButton::SetMouseInside(bool value) {
-  mouseInside_ = value;
-  if (value) {
-    if (flat_) repaint();
-    MouseEnter();
-  } else {
-    if (flat_) update();
-    MouseLeave();
-  }
-}
-
-void TXcSpeedButton::UpdateTracking() {
-  const bool inside = IsMouseOverControl(this);
-  if (inside != mouseInside_) SetMouseInside(inside);
-}
-
 void TXcSpeedButton::MouseEnter() {
-  emit OnMouseEnter(this);
+  if (flat_) repaint();
+  TXcMouseTrackingWidget::MouseEnter();
 }
 
 void TXcSpeedButton::MouseLeave() {
-  emit OnMouseLeave(this);
+  if (flat_) update();
+  TXcMouseTrackingWidget::MouseLeave();
 }
 
 bool TXcSpeedButton::InsideForClick(const QPoint& pos) const {
@@ -311,7 +278,7 @@ bool TXcSpeedButton::event(QEvent* e) {
       return true;
     }
   }
-  return QWidget::event(e);
+  return TXcMouseTrackingWidget::event(e);
 }
 
 void TXcSpeedButton::PaintGlyph(QPainter& canvas, const QRect& rect, TButtonPaintState state,
@@ -330,7 +297,7 @@ void TXcSpeedButton::paintEvent(QPaintEvent*) {
   } else if (state_ == bpsDisabled) {
     state_ = down_ && groupIndex_ != 0 ? bpsExclusive : bpsUp;
   }
-  const TButtonPaintState drawState = flat_ && !mouseInside_ ? bpsInactive : state_;
+  const TButtonPaintState drawState = flat_ && !MouseInside() ? bpsInactive : state_;
 
   const qreal ratio = devicePixelRatioF();
   if (image_.size() != size() * ratio) {
@@ -366,8 +333,8 @@ void TXcSpeedButton::mousePressEvent(QMouseEvent* e) {
   emit OnMouseDown(this, e->button(), e->modifiers(), pos.x(), pos.y());
   if (e->button() == Qt::RightButton) UpdateTracking();
   if (!isEnabled()) return;
-  if (!mouseInside_) {
-    mouseInside_ = true;
+  if (!MouseInside()) {
+    MarkMouseInside(true);
     repaint();
   }
   if (e->button() != Qt::LeftButton) return;
@@ -430,7 +397,7 @@ void TXcSpeedButton::DoMouseUp(Qt::MouseButton button, const QPoint& pos) {
   const bool click = InsideForClick(pos);
   if (groupIndex_ == 0) {
     state_ = bpsUp;
-    mouseInside_ = false;
+    MarkMouseInside(false);
     if (click)
       repaint();
     else
@@ -465,18 +432,8 @@ void TXcSpeedButton::TimerExpired() {
   }
 }
 
-void TXcSpeedButton::enterEvent(QEnterEvent* e) {
-  QWidget::enterEvent(e);
-  if (!mouseInside_ && isEnabled() && IsAppForeground()) SetMouseInside(true);
-}
-
-void TXcSpeedButton::leaveEvent(QEvent* e) {
-  QWidget::leaveEvent(e);
-  if (mouseInside_ && isEnabled() && !pressing_) SetMouseInside(false);
-}
-
 void TXcSpeedButton::changeEvent(QEvent* e) {
-  QWidget::changeEvent(e);
+  TXcMouseTrackingWidget::changeEvent(e);
   switch (e->type()) {
     case QEvent::EnabledChange:
       // Made now so the first paint in the new state does not wait for it.
@@ -494,9 +451,4 @@ void TXcSpeedButton::changeEvent(QEvent* e) {
     default:
       break;
   }
-}
-
-void TXcSpeedButton::showEvent(QShowEvent* e) {
-  QWidget::showEvent(e);
-  UpdateTracking();
 }

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "controls/xc_button_glyph.h"
+#include "controls/xc_mouse_tracking.h"
+#include "controls/xc_types.h"
+
 #include <QAction>
 #include <QEvent>
 #include <QMenu>
 #include <QPixmap>
 #include <QPointer>
 #include <QWidget>
-
-#include "controls/xc_button_glyph.h"
-#include "controls/xc_types.h"
 
 class QTimer;
 class TXcSpeedButton;
@@ -29,7 +30,7 @@ class TXcButtonGroupEvent : public QEvent {
 // A push button with up, disabled, down, exclusive and inactive pictures, flat and
 // transparent looks, groups with one member down, an optional drop-down menu and an
 // auto-repeating click.
-class TXcSpeedButton : public QWidget {
+class TXcSpeedButton : public TXcMouseTrackingWidget {
   Q_OBJECT
   Q_PROPERTY(QAction* Action READ Action WRITE SetAction)
   Q_PROPERTY(Xc::TAlignment Alignment READ Alignment WRITE SetAlignment)
@@ -122,7 +123,6 @@ class TXcSpeedButton : public QWidget {
   void SetWordWrap(bool value);
 
   Xc::TButtonPaintState PaintState() const { return state_; }
-  bool MouseInside() const { return mouseInside_; }
   TXcButtonGlyph& ButtonGlyph() { return glyph_; }
   // The window's modal result becomes ModalResult, then OnClick runs (or the action).
   virtual void Click();
@@ -134,8 +134,6 @@ class TXcSpeedButton : public QWidget {
  signals:
   void OnClick(QObject* sender);
   void OnDblClick(QObject* sender);
-  void OnMouseEnter(QObject* sender);
-  void OnMouseLeave(QObject* sender);
   void OnMouseDown(QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
                    int y);
   void OnMouseMove(QObject* sender, Qt::KeyboardModifiers shift, int x, int y);
@@ -146,8 +144,10 @@ class TXcSpeedButton : public QWidget {
   // Draws glyph, caption and, with `drawMark`, the drop-down mark inside `rect`.
   virtual void PaintGlyph(QPainter& canvas, const QRect& rect, Xc::TButtonPaintState state,
                           bool drawMark);
-  virtual void MouseEnter();
-  virtual void MouseLeave();
+  // A flat button repaints before the notification.
+  void MouseEnter() override;
+  void MouseLeave() override;
+  bool PressHeld() const override { return pressing_; }
 
   bool event(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
@@ -155,21 +155,16 @@ class TXcSpeedButton : public QWidget {
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
-  void enterEvent(QEnterEvent* e) override;
-  void leaveEvent(QEvent* e) override;
   void changeEvent(QEvent* e) override;
-  void showEvent(QShowEvent* e) override;
 
  private:
   void UpdateExclusive();
-  void UpdateTracking();
   void DoMouseUp(Qt::MouseButton button, const QPoint& pos);
   bool CheckMenuDropDown();
   void TimerExpired();
   void ActionChanged(bool checkDefaults);
   void UpdateShortcut();
   bool InsideForClick(const QPoint& pos) const;
-  void SetMouseInside(bool value);
 
   int groupIndex_ = 0;
   Xc::TButtonStyle style_ = Xc::bsAutoDetect;
@@ -178,7 +173,6 @@ class TXcSpeedButton : public QWidget {
   bool down_ = false;
   bool pressing_ = false;
   bool flat_ = false;
-  bool mouseInside_ = false;
   bool allowAllUp_ = false;
   Xc::TButtonLayout layout_ = Xc::blGlyphTop;
   int spacing_ = 1;

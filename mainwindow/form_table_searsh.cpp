@@ -1,5 +1,6 @@
 #include "mainwindow/form_table_searsh.h"
 
+#include "acquisition/window_parts.h"
 #include "archive/number_text.h"
 #include "platform/message_box.h"
 
@@ -13,16 +14,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
-
-namespace {
-
-template <class T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
-
-}  // namespace
 
 TForm_TableSearsh::TForm_TableSearsh(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Form_TableSearsh"));
