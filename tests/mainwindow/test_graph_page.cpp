@@ -15,6 +15,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -196,6 +197,17 @@ TEST_F(GraphPageTest, DoubleClicksPickRecordsInAscendingOrderWithMarkers) {
   points_.Btn_DelCol->click();
   EXPECT_EQ(Picks(), (QList<int>{1, 2, 3, 6, 7, 9, 10, 11, 12, 12}));
   EXPECT_EQ(MarkerXs().mid(0, 12), (QList<double>{0, 0, 0, 1, 1, 1, 2, 2, 2, 5, 5, 5}));
+}
+
+TEST_F(GraphPageTest, ClosingTheProgramOnTheGraphPageRunsNoPageHandler) {
+  OpenGraph(Records(3));
+  DoubleClickAt(1.0);
+  ASSERT_TRUE(points_.isVisible());
+  const QPointer<ChartView> chart = chart_;
+  window_.reset();
+  EXPECT_TRUE(chart.isNull());
+  // Taking the window down is no change of page: the point table is not closed by it.
+  EXPECT_TRUE(points_.isVisible());
 }
 
 TEST_F(GraphPageTest, PositionsLeftOfTheFirstPointPickNothing) {
