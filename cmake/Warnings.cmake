@@ -12,4 +12,8 @@ function(jw_library name)
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/..)
   target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE jw_warnings)
+  if(JW_BUILD_FUZZ)
+    # Coverage feedback for the fuzz targets from every library they reach.
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
 endfunction()
