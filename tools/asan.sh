@@ -18,10 +18,11 @@ export QT_QPA_PLATFORM=offscreen
 
 # Each fuzz target from a scratch copy of its seeds; a finding stays in build-asan/fuzz-findings.
 mkdir -p build-asan/fuzz-findings
-for target in build-asan/fuzz/fuzz_*; do
-  name=$(basename "$target")
+for corpus in fuzz/corpus/*/; do
+  name=fuzz_$(basename "$corpus")
+  target=build-asan/fuzz/$name
   work=$(mktemp -d)
-  cp "fuzz/corpus/${name#fuzz_}/"* "$work/"
+  cp "$corpus"* "$work/"
   if ! "$target" -max_total_time=30 -print_final_stats=1 -artifact_prefix=build-asan/fuzz-findings/ \
     "$work" >"$work.log" 2>&1; then
     tail -n 60 "$work.log"
