@@ -21,4 +21,8 @@ function(jw_library name)
   add_library(jw::${short} ALIAS ${name})
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/..)
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE} jw_warnings)
+  if(JW_BUILD_FUZZ)
+    # Coverage feedback for the fuzz targets from every library they reach.
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
 endfunction()

@@ -90,6 +90,8 @@ TForm_main::TForm_main(QStringList arguments, QString programFile, QWidget* pare
 }
 
 TForm_main::~TForm_main() {
+  // No event of the teardown may reach the graph page's handlers on a half-gone window.
+  delete graphPageEvents_;
   // The charts draw series that this window owns: they go first.
   delete Chart1;
   delete Chart_Data;

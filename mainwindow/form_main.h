@@ -381,6 +381,8 @@ class TForm_main : public QMainWindow {
   int shownPage_ = 0;
   std::vector<std::unique_ptr<ChartSeries>> ownedSeries_;
   std::array<ChartSeries*, kGraphSeries> seriesG_{};
+  // The graph page's event filter; it goes before the charts and pages it watches.
+  QObject* graphPageEvents_ = nullptr;
   QPointer<TForm_GrafPoint> grafPoint_;
   QPointer<TForm_NastrGraf> nastrGraf_;
   QPointer<TformView1> view1_;

@@ -88,9 +88,9 @@ void TForm_main::BuildGraphButtons() {
   connect(Btn_NastrGraf, &QToolButton::clicked, this, &TForm_main::Btn_NastrGrafClick);
   connect(Btn_CopyImage, &QToolButton::clicked, this, &TForm_main::Btn_CopyImageClick);
   connect(Btn_ShowTablePoint, &QToolButton::clicked, this, &TForm_main::Btn_ShowTablePointClick);
-  auto* events = new GraphPageEvents(*this);
-  Chart_Data->viewport()->installEventFilter(events);
-  TabSheet_Graf->installEventFilter(events);
+  graphPageEvents_ = new GraphPageEvents(*this);
+  Chart_Data->viewport()->installEventFilter(graphPageEvents_);
+  TabSheet_Graf->installEventFilter(graphPageEvents_);
 }
 
 TForm_GrafPoint* TForm_main::Form_GrafPoint() {

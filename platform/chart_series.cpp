@@ -2,8 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 ChartSeries::ChartSeries(SeriesKind kind, QString name) : kind_(kind), name_(std::move(name)) {}
+
+ChartSeries::~ChartSeries() {
+  onChange_ = {};
+  if (const auto leave = std::exchange(onLeave_, {})) leave();
+}
+
+void ChartSeries::SetChangeHandler(std::function<void()> changed, std::function<void()> left) {
+  const std::function<void()> previous = std::exchange(onLeave_, std::move(left));
+  onChange_ = std::move(changed);
+  if (previous && onChange_) previous();
+}
 
 void ChartSeries::Changed() {
   if (onChange_) onChange_();

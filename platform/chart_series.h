@@ -20,6 +20,7 @@ class ChartSeries {
   explicit ChartSeries(SeriesKind kind = SeriesKind::Line, QString name = {});
   ChartSeries(const ChartSeries&) = delete;
   ChartSeries& operator=(const ChartSeries&) = delete;
+  ~ChartSeries();
 
   SeriesKind Kind() const { return kind_; }
   const QString& Name() const { return name_; }
@@ -55,8 +56,10 @@ class ChartSeries {
   double MaxXValue() const;
   double MinXValue() const;
 
-  // Called after every change; a view uses it to schedule one redraw for a whole fill.
-  void SetChangeHandler(std::function<void()> handler) { onChange_ = std::move(handler); }
+  // Links the series to the view that draws it: changed runs after every change (one redraw
+  // for a whole fill), left when the series ends or another link replaces this one, so a view
+  // never keeps a series past its life. An empty changed handler unlinks without a word.
+  void SetChangeHandler(std::function<void()> changed, std::function<void()> left = {});
 
  private:
   void Changed();
@@ -77,6 +80,7 @@ class ChartSeries {
   QByteArray labelText_;  // UTF-8 labels back to back
   std::vector<std::uint32_t> labelEnd_;
   std::function<void()> onChange_;
+  std::function<void()> onLeave_;
 };
 
 // The points of a series (sorted by X) reduced for drawing over pixelWidth columns that

@@ -9,12 +9,13 @@
 #include <QtCharts/QValueAxis>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
-ChartView::ChartView(QWidget* parent) : QChartView(parent) {
-  auto* chart = new QChart();
+// The view owns the chart given here; setChart would orphan the one a plain view makes.
+ChartView::ChartView(QWidget* parent) : QChartView(new QChart(), parent) {
+  QChart* chart = this->chart();
   chart->legend()->hide();
   chart->setAnimationOptions(QChart::NoAnimation);
-  setChart(chart);
   // The back wall is clear: the chart's panel in the button face shows behind the series,
   // so a white series stays visible.
   const QColor panel = palette().color(QPalette::Button);
@@ -36,7 +37,8 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent) {
 
 ChartView::~ChartView() {
   disconnect(chart(), nullptr, this, nullptr);
-  for (Entry& entry : series_) entry.data->SetChangeHandler({});
+  // Every listed series is alive: a series that ends leaves the list first.
+  for (const Entry& entry : std::exchange(series_, {})) entry.data->SetChangeHandler({});
 }
 
 void ChartView::SetTitle(const QString& text, const QFont& font) {
@@ -63,7 +65,7 @@ void ChartView::AddSeries(ChartSeries* series) {
   chart()->addSeries(drawn);
   AttachAxes(drawn, bars);
   series_.push_back({series, drawn, 0, {}});
-  series->SetChangeHandler([this] { ScheduleSync(); });
+  series->SetChangeHandler([this] { ScheduleSync(); }, [this, series] { DropSeries(series); });
   ScheduleSync();
 }
 
@@ -73,6 +75,7 @@ void ChartView::AttachAxes(QAbstractSeries* drawn, bool bars) {
     // the bottom axis.
     if (!chart()->axes(Qt::Vertical).contains(categoryAxis_)) {
       chart()->removeAxis(leftAxis_);
+      leftAxis_->setParent(chart());  // the chart lets go of an axis it no longer shows
       chart()->addAxis(categoryAxis_, Qt::AlignLeft);
     }
     drawn->attachAxis(categoryAxis_);
@@ -83,15 +86,19 @@ void ChartView::AttachAxes(QAbstractSeries* drawn, bool bars) {
 }
 
 void ChartView::RemoveSeries(ChartSeries* series) {
+  if (DropSeries(series)) series->SetChangeHandler({});
+}
+
+bool ChartView::DropSeries(ChartSeries* series) {
   const auto it = std::find_if(series_.begin(), series_.end(),
                                [series](const Entry& entry) { return entry.data == series; });
-  if (it == series_.end()) return;
-  series->SetChangeHandler({});
+  if (it == series_.end()) return false;
   chart()->removeSeries(it->drawn);
   delete it->drawn;
   for (QGraphicsSimpleTextItem* mark : it->marks) delete mark;
   series_.erase(it);
   ScheduleSync();
+  return true;
 }
 
 void ChartView::ScheduleSync() {

@@ -29,8 +29,8 @@ class ChartView : public QChartView {
   void SetTitle(const QString& text, const QFont& font);
   QString Title() const;
 
-  // Series in the order they were added; a series is drawn by one chart at a time and must
-  // outlive its place in the list.
+  // Series in the order they were added; a series is drawn by one chart at a time and leaves
+  // the list when it ends or another chart takes it.
   void AddSeries(ChartSeries* series);
   void RemoveSeries(ChartSeries* series);
   int SeriesCount() const { return int(series_.size()); }
@@ -68,6 +68,7 @@ class ChartView : public QChartView {
   };
 
   void ScheduleSync();
+  bool DropSeries(ChartSeries* series);
   void AttachAxes(QAbstractSeries* drawn, bool bars);
   void UpdateRanges();
   void SyncLine(Entry& entry, int pixelWidth);

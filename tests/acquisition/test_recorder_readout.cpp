@@ -362,8 +362,8 @@ TEST_F(ReadoutTest, CancelAtEachStage) {
     SCOPED_TRACE(c.command);
     Rig rig(dir.path(), Sample(2, 100, 40));
     auto& [r, l, p, w, ro] = rig;
-    l.DuringWait = [&, seen = 0](char last) mutable {
-      if (last == c.command && ++seen == c.occurrence) ro.Cancel();
+    l.DuringWait = [&c, &readout = rig.readout, seen = 0](char last) mutable {
+      if (last == c.command && ++seen == c.occurrence) readout.Cancel();
     };
     ro.Arm();
     EXPECT_FALSE(ro.Run());

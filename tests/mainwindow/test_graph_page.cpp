@@ -15,6 +15,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -239,6 +240,17 @@ TEST_F(GraphPageTest, EveryGraphColourAndTheMarkerShowOnThePlot) {
   EXPECT_GT(count(maroon, QRect(At(2.0).x() - 1, plot.top(), 3, plot.height())),
             plot.height() * 0.9);
   EXPECT_EQ(w.Series_Point->Colour(), QColor(Qt::red));
+}
+
+TEST_F(GraphPageTest, ClosingTheProgramOnTheGraphPageRunsNoPageHandler) {
+  OpenGraph(Records(3));
+  DoubleClickAt(1.0);
+  ASSERT_TRUE(points_.isVisible());
+  const QPointer<ChartView> chart = chart_;
+  window_.reset();
+  EXPECT_TRUE(chart.isNull());
+  // Taking the window down is no change of page: the point table is not closed by it.
+  EXPECT_TRUE(points_.isVisible());
 }
 
 TEST_F(GraphPageTest, PositionsLeftOfTheFirstPointPickNothing) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <QSignalSpy>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -89,6 +90,29 @@ TEST(ChartSeries, ChangeHandlerRunsOnEveryChange) {
   series.SetColour(Qt::cyan);
   series.Clear();
   EXPECT_EQ(changes, 6);
+}
+
+TEST(ChartView, ASeriesLeavesItsViewWhenItEndsOrAnotherViewTakesIt) {
+  ChartView first;
+  auto ended = std::make_unique<ChartSeries>();
+  ChartSeries moved;
+  first.AddSeries(ended.get());
+  first.AddSeries(&moved);
+  ended.reset();
+  ASSERT_EQ(first.SeriesCount(), 1);
+  EXPECT_EQ(first.Series(0), &moved);
+  {
+    ChartView second;
+    second.AddSeries(&moved);
+    EXPECT_EQ(first.SeriesCount(), 0);
+    EXPECT_EQ(second.SeriesCount(), 1);
+  }
+  // A view that ended first leaves its series whole and unlinked.
+  moved.Add(5);
+  EXPECT_EQ(moved.Count(), 1);
+  first.AddSeries(&moved);
+  first.Sync();
+  EXPECT_EQ(first.DrawnPointCount(0), 1);
 }
 
 TEST(ChartDecimation, KeepsShortSeriesAndEachColumnsExtremes) {
