@@ -2,11 +2,13 @@
 
 #include "acquisition/ring_store.h"
 #include "archive/cp1251.h"
+#include "archive/data_file.h"
 #include "archive/number_text.h"
 #include "archive/text_file.h"
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 
 namespace {
 
@@ -29,26 +31,163 @@ int Byte(QByteArrayView e, int i) {
   return i < e.size() ? static_cast<unsigned char>(e[i]) : 0;
 }
 
-QChar Bit(QByteArrayView e, int i, int bit) {
-  return (Byte(e, i) >> bit) & 1 ? u'1' : u'0';
+// One signal of a group: a bit of an entry byte.
+struct BitAt {
+  int byte;
+  int bit;
+};
+constexpr BitAt Bit(int byte, int bit) {
+  return {byte, bit};
+}
+constexpr int kMaxSignals = 14;
+
+enum class Encoding { Stamp, Scaled, Integer, Azimuth, Signals };
+
+// One field of a record line: its place from data_file.h and the entry bytes that give it.
+struct FieldCode {
+  DataFile::Field field;
+  Encoding encoding;
+  int byte = 0;        // Scaled: the low byte; Integer: the byte; Azimuth: the magnitude
+  int lowMask = 0xFF;  // Scaled and Integer (after the shift)
+  int highMask = 0;    // Scaled: bits of the byte after `byte` taken as the high byte
+  int shift = 0;       // Integer
+  double divisor = 1;  // Scaled
+  double factor = 1;   // Scaled
+  int signalCount = 0;
+  std::array<BitAt, kMaxSignals> bits{};
+};
+
+constexpr FieldCode Stamp(DataFile::Field f) {
+  return {f, Encoding::Stamp};
+}
+// ((b[low+1] and highMask) * 256 + b[low]) / divisor * factor.
+constexpr FieldCode Word(DataFile::Field f, int low, int highMask, double divisor,
+                         double factor = 1) {
+  return {f, Encoding::Scaled, low, 0xFF, highMask, 0, divisor, factor};
+}
+// A value of one byte's masked bits, printed like the scaled values.
+constexpr FieldCode ByteValue(DataFile::Field f, int byte, int mask) {
+  return {f, Encoding::Scaled, byte, mask};
+}
+constexpr FieldCode Integer(DataFile::Field f, int byte, int shift = 0, int mask = 0xFF) {
+  return {f, Encoding::Integer, byte, mask, 0, shift};
+}
+// Magnitude byte, the sign in bit 0 of the byte after it.
+constexpr FieldCode Azimuth(DataFile::Field f, int magnitude) {
+  return {f, Encoding::Azimuth, magnitude};
+}
+constexpr FieldCode Signals(DataFile::Field f, std::initializer_list<BitAt> list) {
+  FieldCode code{f, Encoding::Signals};
+  for (BitAt b : list) code.bits[std::size_t(code.signalCount++)] = b;
+  return code;
 }
 
-// A 16-bit word whose high byte keeps only the bits of mask.
-int Word(QByteArrayView e, int low, int highMask = 0xFF) {
-  return (Byte(e, low + 1) & highMask) * 256 + Byte(e, low);
+namespace F2 = DataFile::Type2;
+namespace F4 = DataFile::Type4;
+
+// The record lines: the fields of data_file.h in line order, each with the entry bytes that
+// give it (the order and the widths are checked below).
+constexpr std::array kType2Line = {
+    Stamp(F2::kStamp),
+    Word(F2::kAngle, 4, 0x7F, 256),
+    Word(F2::kLength, 6, 0x3F, 256),
+    Azimuth(F2::kAzimuth, 8),
+    Word(F2::kPistonPressure, 10, 0x7F, 256, 6.25),
+    Word(F2::kRodPressure, 12, 0x7F, 256, 6.25),
+    Integer(F2::kReeving, 14, 0, 0x0F),
+    Integer(F2::kEquipment, 14, 4),
+    Integer(F2::kContour, 15, 0, 0x07),
+    Word(F2::kLoad, 16, 0xFF, 256),
+    Word(F2::kRadius, 18, 0xFF, 256),
+    Word(F2::kHeight, 20, 0xFF, 256),
+    Word(F2::kMaxLoad, 22, 0xFF, 256),
+    Integer(F2::kDegree, 24),
+    Signals(F2::kFlags, {Bit(25, 7), Bit(25, 6), Bit(25, 5), Bit(25, 4), Bit(15, 5)}),
+    Signals(F2::kOutputs, {Bit(25, 3), Bit(25, 2), Bit(25, 1), Bit(25, 0), Bit(15, 7), Bit(15, 6)}),
+    Signals(F2::kInputs,
+            {Bit(15, 4), Bit(15, 3), Bit(13, 7), Bit(11, 7), Bit(9, 7), Bit(9, 6), Bit(9, 5),
+             Bit(9, 4), Bit(9, 3), Bit(9, 2), Bit(9, 1), Bit(7, 7), Bit(7, 6), Bit(5, 7)}),
+};
+
+// Inputs, outputs and flags: the reverse group order of type 2.
+constexpr std::array kType4Line = {
+    Stamp(F4::kStamp),
+    Word(F4::kAngle1, 4, 0x7F, 256),
+    Word(F4::kAngle2, 6, 0x7F, 256),
+    Word(F4::kLength1, 8, 0x3F, 256),
+    ByteValue(F4::kLength2, 10, 0x7F),
+    Azimuth(F4::kAzimuth, 12),
+    Integer(F4::kReeving, 13, 1, 0x0F),
+    Integer(F4::kContour, 13, 5, 0x03),
+    Word(F4::kForce, 14, 0xFF, 128),
+    Word(F4::kLoad, 16, 0xFF, 256),
+    Word(F4::kRadius, 18, 0xFF, 256),
+    Word(F4::kHeight, 20, 0xFF, 256),
+    Word(F4::kMaxLoad, 22, 0xFF, 256),
+    Integer(F4::kDegree, 24),
+    Signals(F4::kInputs, {Bit(11, 0), Bit(9, 7), Bit(9, 6), Bit(7, 7), Bit(5, 7)}),
+    Signals(F4::kOutputs, {Bit(11, 3), Bit(11, 2)}),
+    Signals(F4::kFlags, {Bit(13, 7), Bit(11, 7), Bit(11, 6), Bit(11, 5), Bit(11, 4), Bit(11, 1)}),
+};
+
+// Signal groups follow one another joined by "_"; every other field ends with ";".
+template <std::size_t N>
+constexpr bool JoinedToNext(const std::array<FieldCode, N>& codes, std::size_t i) {
+  return codes[i].encoding == Encoding::Signals && i + 1 < N &&
+         codes[i + 1].encoding == Encoding::Signals;
 }
 
-QString Scaled(double value) {
-  return FieldNumber(value, 7) + u';';
+// The codes stand in line order, each field right after the separator of the one before, a
+// group with one signal per character, and the last separator closes the line.
+template <std::size_t N>
+constexpr bool FollowsLineLayout(const std::array<FieldCode, N>& codes, int lineLength) {
+  int pos = 1;
+  for (const FieldCode& code : codes) {
+    if (code.field.pos != pos) return false;
+    if (code.encoding == Encoding::Signals && code.signalCount != code.field.width) return false;
+    pos += code.field.width + 1;
+  }
+  return pos == lineLength + 1;
+}
+static_assert(FollowsLineLayout(kType2Line, F2::kLineLength));
+static_assert(FollowsLineLayout(kType4Line, F4::kLineLength));
+
+QString FieldText(QByteArrayView e, const FieldCode& code) {
+  const int width = code.field.width;
+  switch (code.encoding) {
+    case Encoding::Stamp:
+      return DecodePackedDateTime(e);
+    case Encoding::Scaled: {
+      const int raw =
+          (Byte(e, code.byte + 1) & code.highMask) * 256 + (Byte(e, code.byte) & code.lowMask);
+      return FieldNumber(raw / code.divisor * code.factor, width);
+    }
+    case Encoding::Integer:
+      return PadZeros(QString::number((Byte(e, code.byte) >> code.shift) & code.lowMask), width);
+    case Encoding::Azimuth:
+      return QChar(Byte(e, code.byte + 1) & 1 ? u'-' : u'+') +
+             PadZeros(QString::number(Byte(e, code.byte)), width - 1);
+    case Encoding::Signals: {
+      QString group(width, u'0');
+      for (int k = 0; k < code.signalCount; ++k) {
+        const BitAt at = code.bits[std::size_t(k)];
+        if ((Byte(e, at.byte) >> at.bit) & 1) group[k] = u'1';
+      }
+      return group;
+    }
+  }
+  return QString();
 }
 
-QString Integer(int value, int width) {
-  return PadZeros(QString::number(value), width) + u';';
-}
-
-QString Azimuth(QByteArrayView e, int magnitude, int sign) {
-  return QChar(Byte(e, sign) & 1 ? u'-' : u'+') + PadZeros(QString::number(Byte(e, magnitude)), 3) +
-         u';';
+template <std::size_t N>
+QString BuildLine(QByteArrayView e, const std::array<FieldCode, N>& codes, int lineLength) {
+  QString line;
+  line.reserve(lineLength);
+  for (std::size_t i = 0; i < N; ++i) {
+    line += FieldText(e, codes[i]);
+    line += JoinedToNext(codes, i) ? u'_' : u';';
+  }
+  return line;
 }
 
 using LineBuilder = QString (*)(QByteArrayView);
@@ -120,73 +259,11 @@ QString ConvertDeviceText(QByteArrayView text) {
 }
 
 QString RecordLineType2(QByteArrayView e) {
-  QString line = DecodePackedDateTime(e) + u';';
-  line += Scaled(Word(e, 4, 0x7F) / 256.0);
-  line += Scaled(Word(e, 6, 0x3F) / 256.0);
-  line += Azimuth(e, 8, 9);
-  line += Scaled(Word(e, 10, 0x7F) / 256.0 * 6.25);
-  line += Scaled(Word(e, 12, 0x7F) / 256.0 * 6.25);
-  line += Integer(Byte(e, 14) & 0x0F, 2);
-  line += Integer(Byte(e, 14) >> 4, 2);
-  line += Integer(Byte(e, 15) & 0x07, 2);
-  line += Scaled(Word(e, 16) / 256.0);
-  line += Scaled(Word(e, 18) / 256.0);
-  line += Scaled(Word(e, 20) / 256.0);
-  line += Scaled(Word(e, 22) / 256.0);
-  line += Integer(Byte(e, 24), 3);
-  // Flags, outputs and inputs, each signal at its own bit.
-  line += Bit(e, 25, 7);
-  line += Bit(e, 25, 6);
-  line += Bit(e, 25, 5);
-  line += Bit(e, 25, 4);
-  line += Bit(e, 15, 5);
-  line += u'_';
-  for (int bit = 3; bit >= 0; --bit) line += Bit(e, 25, bit);
-  line += Bit(e, 15, 7);
-  line += Bit(e, 15, 6);
-  line += u'_';
-  line += Bit(e, 15, 4);
-  line += Bit(e, 15, 3);
-  line += Bit(e, 13, 7);
-  line += Bit(e, 11, 7);
-  for (int bit = 7; bit >= 1; --bit) line += Bit(e, 9, bit);
-  line += Bit(e, 7, 7);
-  line += Bit(e, 7, 6);
-  line += Bit(e, 5, 7);
-  line += u';';
-  return line;
+  return BuildLine(e, kType2Line, F2::kLineLength);
 }
 
 QString RecordLineType4(QByteArrayView e) {
-  QString line = DecodePackedDateTime(e) + u';';
-  line += Scaled(Word(e, 4, 0x7F) / 256.0);
-  line += Scaled(Word(e, 6, 0x7F) / 256.0);
-  line += Scaled(Word(e, 8, 0x3F) / 256.0);
-  line += Scaled(Byte(e, 10) & 0x7F);
-  line += Azimuth(e, 12, 13);
-  line += Integer((Byte(e, 13) >> 1) & 0x0F, 2);
-  line += Integer((Byte(e, 13) >> 5) & 0x03, 2);
-  line += Scaled(Word(e, 14) / 128.0);
-  line += Scaled(Word(e, 16) / 256.0);
-  line += Scaled(Word(e, 18) / 256.0);
-  line += Scaled(Word(e, 20) / 256.0);
-  line += Scaled(Word(e, 22) / 256.0);
-  line += Integer(Byte(e, 24), 3);
-  // Inputs, outputs and flags: the reverse group order of type 2.
-  line += Bit(e, 11, 0);
-  line += Bit(e, 9, 7);
-  line += Bit(e, 9, 6);
-  line += Bit(e, 7, 7);
-  line += Bit(e, 5, 7);
-  line += u'_';
-  line += Bit(e, 11, 3);
-  line += Bit(e, 11, 2);
-  line += u'_';
-  line += Bit(e, 13, 7);
-  for (int bit = 7; bit >= 4; --bit) line += Bit(e, 11, bit);
-  line += Bit(e, 11, 1);
-  line += u';';
-  return line;
+  return BuildLine(e, kType4Line, F4::kLineLength);
 }
 
 bool DecodeRecordBlockType2(QByteArrayView Block, DecoderContext& context) {

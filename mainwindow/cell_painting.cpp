@@ -1,74 +1,16 @@
 #include "mainwindow/cell_painting.h"
 
 #include "archive/number_text.h"
+#include "mainwindow/record_tables.h"
 #include "platform/grid_model.h"
 
 #include <QPainter>
 #include <QPalette>
 #include <QRect>
+
 #include <cmath>
 
 namespace {
-
-enum class Rule {
-  None,
-  Above90,
-  AbsAbove180,
-  Above250,
-  Above500,
-  LoadOverDegree,
-  Plain,
-  BelowMin,
-  Degree
-};
-
-Rule RuleOf(int deviceType, int col) {
-  if (deviceType == 2) {
-    switch (col) {
-      case 2:
-      case 3:
-        return Rule::Above90;
-      case 4:
-        return Rule::AbsAbove180;
-      case 5:
-      case 6:
-        return Rule::Above250;
-      default:
-        break;
-    }
-  } else if (deviceType == 4) {
-    switch (col) {
-      case 2:
-      case 3:
-      case 4:
-      case 5:
-        return Rule::Above90;
-      case 6:
-        return Rule::AbsAbove180;
-      case 9:
-        return Rule::Above500;
-      default:
-        break;
-    }
-  } else {
-    return Rule::None;
-  }
-  switch (col) {
-    case 10:
-      return Rule::LoadOverDegree;
-    case 11:
-    case 12:
-      return Rule::Plain;
-    case 13:
-      return Rule::BelowMin;
-    case 14:
-      return Rule::Degree;
-    default:
-      return Rule::None;
-  }
-}
-
-constexpr int kDegreeColumn = 14;
 
 CellLook AlarmIf(bool alarm) {
   return alarm ? CellLook::Alarm : CellLook::Normal;
@@ -77,31 +19,26 @@ CellLook AlarmIf(bool alarm) {
 }  // namespace
 
 CellLook LimitLook(int deviceType, const GridModel& grid, int col, int row) {
-  const Rule rule = RuleOf(deviceType, col);
-  if (rule == Rule::None) return CellLook::GridOwn;
-  if (rule == Rule::Plain) return CellLook::Normal;
-  const int tested = rule == Rule::LoadOverDegree ? kDegreeColumn : col;
+  const ColumnAlarm alarm = RecordColumnAlarm(deviceType, col);
+  if (alarm.test == AlarmTest::None) return CellLook::GridOwn;
+  if (alarm.test == AlarmTest::Plain) return CellLook::Normal;
+  const int tested = alarm.test == AlarmTest::DegreeAbove ? kDegreeColumn : col;
   const auto value = TextToFloat(grid.Cells(tested, row));
   if (!value) return CellLook::GridOwn;
   const double v = *value;
-  switch (rule) {
-    case Rule::Above90:
-      return AlarmIf(v > 90);
-    case Rule::AbsAbove180:
-      return AlarmIf(std::fabs(v) > 180);
-    case Rule::Above250:
-      return AlarmIf(v > 250);
-    case Rule::Above500:
-      return AlarmIf(v > 500);
-    case Rule::LoadOverDegree:
-      return AlarmIf(v > 100);
-    case Rule::BelowMin:
-      return AlarmIf(v < 0.1);
-    case Rule::Degree:
-      if (v >= 90 && v < 105) return CellLook::Warning;
-      return AlarmIf(!(v < 105));
-    case Rule::None:
-    case Rule::Plain:
+  switch (alarm.test) {
+    case AlarmTest::Above:
+    case AlarmTest::DegreeAbove:
+      return AlarmIf(v > alarm.limit);
+    case AlarmTest::AbsAbove:
+      return AlarmIf(std::fabs(v) > alarm.limit);
+    case AlarmTest::Below:
+      return AlarmIf(v < alarm.limit);
+    case AlarmTest::Degree:
+      if (v >= alarm.warnFrom && v < alarm.limit) return CellLook::Warning;
+      return AlarmIf(!(v < alarm.limit));
+    case AlarmTest::None:
+    case AlarmTest::Plain:
       break;
   }
   return CellLook::GridOwn;

@@ -1,8 +1,9 @@
 #pragma once
-// Colours of the record grids' data cells: the limit rules of each device type and the
-// remembered row, decided from the cell texts at every paint.
+// Colours of the record grids' data cells: the alarm rules of the record columns
+// (record_tables.h) and the remembered row, decided from the cell texts at every paint.
 
 #include <QColor>
+
 #include <optional>
 
 class GridModel;

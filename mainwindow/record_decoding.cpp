@@ -1,29 +1,14 @@
 #include "mainwindow/record_decoding.h"
 
 #include "archive/number_text.h"
+#include "mainwindow/record_tables.h"
 #include "platform/grid_model.h"
 
 #include <cmath>
 
 namespace {
 
-// Grid columns read by the decoders.
-constexpr int kColAngle = 2;
-constexpr int kColLength = 3;
-constexpr int kColAzimuth = 4;
-constexpr int kColPistonPressure = 5;
-constexpr int kColRodPressure = 6;
-constexpr int kColReeving = 7;
-constexpr int kColEquipment = 8;
-constexpr int kColContour = 9;
-constexpr int kColLoad = 10;
-constexpr int kColRadius = 11;
-constexpr int kColMz = 14;
-constexpr int kColFlags = 15;
-constexpr int kColOutputs = 16;
-constexpr int kColInputs = 17;
-
-constexpr double kOverloadMz = 105;
+namespace C2 = Type2Column;
 
 constexpr int kDecodedDeviceType = 2;
 
@@ -80,24 +65,26 @@ DecodedRecord DecodeRecordRow(const GridModel& grid, int row, DecodedVariant var
                               int deviceType) {
   DecodedRecord d;
   auto cell = [&](int col) { return grid.Cells(col, row); };
-  d.MzText = QStringLiteral("Мз=") + cell(kColMz) + QStringLiteral("%");
-  d.QText = QStringLiteral("Q=") + cell(kColLoad) + QStringLiteral("т");
-  d.LText = QStringLiteral("L=") + cell(kColLength) + QStringLiteral("м");
-  d.RText = QStringLiteral("R=") + cell(kColRadius) + QStringLiteral("м");
+  d.MzText = QStringLiteral("Мз=") + cell(C2::kDegree) + QStringLiteral("%");
+  d.QText = QStringLiteral("Q=") + cell(C2::kLoad) + QStringLiteral("т");
+  d.LText = QStringLiteral("L=") + cell(C2::kLength) + QStringLiteral("м");
+  d.RText = QStringLiteral("R=") + cell(C2::kRadius) + QStringLiteral("м");
   // Another type holds other fields at these columns (a force where the contour code is).
   if (deviceType != kDecodedDeviceType) return d;
 
-  const QString flags = cell(kColFlags);
-  const QString outputs = cell(kColOutputs);
-  const QString inputs = cell(kColInputs);
-  const std::optional<double> mz = RealOf(cell(kColMz));
-  if (mz) d.Overload = *mz >= kOverloadMz;
+  const QString flags = cell(C2::kFlags);
+  const QString outputs = cell(C2::kOutputs);
+  const QString inputs = cell(C2::kInputs);
+  const std::optional<double> mz = RealOf(cell(C2::kDegree));
+  // Overload and sensor faults: the alarm limits of the record columns.
+  const double overloadMz = RecordColumnAlarm(kDecodedDeviceType, C2::kDegree).limit;
+  if (mz) d.Overload = *mz >= overloadMz;
   d.RmaxOn = SignalIs(flags, 3, u'1');
   d.RminOn = SignalIs(flags, 4, u'1');
-  if (const std::optional<int> code = TextToInt(cell(kColEquipment)))
+  if (const std::optional<int> code = TextToInt(cell(C2::kEquipment)))
     d.Equipment = EquipmentText(*code);
-  if (const std::optional<int> code = TextToInt(cell(kColContour))) d.Contour = ContourText(*code);
-  d.Reeving = QStringLiteral("Запасовка ") + cell(kColReeving) + QStringLiteral("x");
+  if (const std::optional<int> code = TextToInt(cell(C2::kContour))) d.Contour = ContourText(*code);
+  d.Reeving = QStringLiteral("Запасовка ") + cell(C2::kReeving) + QStringLiteral("x");
 
   const bool v10 = variant == DecodedVariant::Variant10;
   if (v10) {
@@ -116,15 +103,15 @@ DecodedRecord DecodeRecordRow(const GridModel& grid, int row, DecodedVariant var
     if (applies) lines << QString::fromUtf8(text);
   };
   // A sensor value that does not convert tells nothing of a fault.
-  auto beyond = [&](int col, double limit) {
+  auto beyond = [&](int col) {
     const std::optional<double> value = RealOf(cell(col));
-    return value && std::abs(*value) > limit;
+    return value && std::abs(*value) > RecordColumnAlarm(kDecodedDeviceType, col).limit;
   };
-  add(mz && *mz >= kOverloadMz, "Перегрузка,");
-  add(beyond(kColAngle, 90), "Отказ датчика длины,");
-  add(beyond(kColAzimuth, 180), "Отказ датчика азимута,");
-  add(beyond(kColPistonPressure, 250), "Отказ датчика поршневого давления,");
-  add(beyond(kColRodPressure, 250), "Отказ датчика штокового давления,");
+  add(mz && *mz >= overloadMz, "Перегрузка,");
+  add(beyond(C2::kAngle), "Отказ датчика длины,");
+  add(beyond(C2::kAzimuth), "Отказ датчика азимута,");
+  add(beyond(C2::kPistonPressure), "Отказ датчика поршневого давления,");
+  add(beyond(C2::kRodPressure), "Отказ датчика штокового давления,");
   add(SignalIs(inputs, 3, u'0'), "Предельный подъем крюка,");
   if (v10) {
     add(SignalIs(inputs, 9, u'0'), "Ограничитель сматывания каната,");

@@ -1,6 +1,7 @@
 #include "mainwindow/record_search.h"
 
 #include "archive/number_text.h"
+#include "mainwindow/record_tables.h"
 #include "platform/grid_model.h"
 
 namespace {
@@ -55,7 +56,7 @@ RowTest LoadDegreeAtLeast(int column, int threshold) {
 
 RowTest StampWithin(const SearchStamp& from, const SearchStamp& to) {
   return [from, to](const GridModel& grid, int row) {
-    const std::optional<SearchStamp> stamp = RecordStamp(grid.Cells(1, row));
+    const std::optional<SearchStamp> stamp = RecordStamp(grid.Cells(kStampColumn, row));
     return stamp && *stamp >= from && *stamp <= to;
   };
 }

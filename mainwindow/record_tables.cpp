@@ -11,81 +11,163 @@ namespace {
 
 enum class Conversion { Running, Text, Number, Integer };
 
+// The graph a column feeds: Series_G<series> (0 for none).
+struct GraphFeed {
+  int series = 0;
+  double fullScale = 0;
+  int ratedMax = 0;
+};
+
+// Everything a record column is: its place, what the grid shows of it, where its value stands
+// in the record line, how it is coloured and graphed.
 struct ColumnSpec {
+  int column;  // Type2Column / Type4Column
   const char16_t* title;
   const char16_t* description;
   DataFile::Field field;
   Conversion conversion;
-  int series;        // Series_G<series> gets a point, 0 for none
-  double fullScale;  // graph full scale when ratedMax is 0
-  int ratedMax;      // 1 .. 4: RatedMax[ratedMax] is the full scale
+  int width;
+  ColumnAlarm alarm = {};
+  GraphFeed graph = {};
 };
 
 constexpr DataFile::Field kNoField{0, 0};
 
+constexpr ColumnAlarm Plain() {
+  return {AlarmTest::Plain};
+}
+constexpr ColumnAlarm Above(double limit) {
+  return {AlarmTest::Above, limit};
+}
+constexpr ColumnAlarm AbsAbove(double limit) {
+  return {AlarmTest::AbsAbove, limit};
+}
+constexpr ColumnAlarm Below(double limit) {
+  return {AlarmTest::Below, limit};
+}
+constexpr ColumnAlarm DegreeAbove(double limit) {
+  return {AlarmTest::DegreeAbove, limit};
+}
+// Series_G<series> gets the value as a percent of fullScale, or of RatedMax[ratedMax] (1 .. 4).
+constexpr GraphFeed Graph(int series, double fullScale) {
+  return {series, fullScale, 0};
+}
+constexpr GraphFeed GraphRated(int series, int ratedMax) {
+  return {series, 0, ratedMax};
+}
+// The load degree itself: a warning from 90, an alarm from 105 (an overload).
+constexpr ColumnAlarm kDegreeAlarm{AlarmTest::Degree, 105, 90};
+
 using Layout = std::array<ColumnSpec, kRecordColumns>;
 
-const Layout kType2 = {{
-    {u"№", u"Номер точки", kNoField, Conversion::Running, 0, 0, 0},
-    {u"Дата и время", u"Дата и время, дд.мм.гг чч:мм:сс", DataFile::Type2::kStamp, Conversion::Text,
-     0, 0, 0},
-    {u"a", u"Угол наклона стрелы, град.", DataFile::Type2::kAngle, Conversion::Number, 1, 90, 0},
-    {u"L", u"Длина стрелы, м", DataFile::Type2::kLength, Conversion::Number, 2, 0, 4},
-    {u"g", u"Угол азимута, град.", DataFile::Type2::kAzimuth, Conversion::Integer, 3, 180, 0},
-    {u"Pп", u"Давление в поршневой полости, атм.", DataFile::Type2::kPistonPressure,
-     Conversion::Number, 4, 250, 0},
-    {u"Pш", u"Давление в штоковой полости, атм.", DataFile::Type2::kRodPressure, Conversion::Number,
-     5, 250, 0},
-    {u"Nп", u"Кратность запасовки полиспаста", DataFile::Type2::kReeving, Conversion::Integer, 0, 0,
-     0},
-    {u"C", u"Код стрелового оборудования", DataFile::Type2::kEquipment, Conversion::Integer, 0, 0,
-     0},
-    {u"K", u"Код опорного контура", DataFile::Type2::kContour, Conversion::Integer, 0, 0, 0},
-    {u"Q", u"Масса груза, т", DataFile::Type2::kLoad, Conversion::Number, 6, 0, 1},
-    {u"R", u"Вылет, м", DataFile::Type2::kRadius, Conversion::Number, 7, 0, 2},
-    {u"H", u"Высота подъема оголовка, м", DataFile::Type2::kHeight, Conversion::Number, 8, 0, 3},
-    {u"Qmax", u"Максимально-допустимая масса груза, т", DataFile::Type2::kMaxLoad,
-     Conversion::Number, 9, 0, 1},
-    {u"Мз", u"Степень загрузки, %", DataFile::Type2::kDegree, Conversion::Integer, 10, 100, 0},
-    {u"Флаги", u"х - х - Rmax - Rmin - ЛЭП", DataFile::Type2::kFlags, Conversion::Text, 0, 0, 0},
-    {u"Выходы", u"х - х - х - х - Реле КЗ - Реле ЗП", DataFile::Type2::kOutputs, Conversion::Text,
-     0, 0, 0},
-    {u"Входы",
+namespace C2 = Type2Column;
+namespace F2 = DataFile::Type2;
+namespace C4 = Type4Column;
+namespace F4 = DataFile::Type4;
+
+// Both layouts give the grid the same widths. Columns 0 and 9 are wider than the windows were
+// laid out with, so that the highest record number and a force of "0000.00" are not cut off.
+constexpr Layout kType2 = {{
+    {C2::kNumber, u"№", u"Номер точки", kNoField, Conversion::Running, 34},
+    {C2::kStamp, u"Дата и время", u"Дата и время, дд.мм.гг чч:мм:сс", F2::kStamp, Conversion::Text,
+     100},
+    {C2::kAngle, u"a", u"Угол наклона стрелы, град.", F2::kAngle, Conversion::Number, 45, Above(90),
+     Graph(1, 90)},
+    {C2::kLength, u"L", u"Длина стрелы, м", F2::kLength, Conversion::Number, 45, Above(90),
+     GraphRated(2, 4)},
+    {C2::kAzimuth, u"g", u"Угол азимута, град.", F2::kAzimuth, Conversion::Integer, 45,
+     AbsAbove(180), Graph(3, 180)},
+    {C2::kPistonPressure, u"Pп", u"Давление в поршневой полости, атм.", F2::kPistonPressure,
+     Conversion::Number, 45, Above(250), Graph(4, 250)},
+    {C2::kRodPressure, u"Pш", u"Давление в штоковой полости, атм.", F2::kRodPressure,
+     Conversion::Number, 45, Above(250), Graph(5, 250)},
+    {C2::kReeving, u"Nп", u"Кратность запасовки полиспаста", F2::kReeving, Conversion::Integer, 30},
+    {C2::kEquipment, u"C", u"Код стрелового оборудования", F2::kEquipment, Conversion::Integer, 30},
+    {C2::kContour, u"K", u"Код опорного контура", F2::kContour, Conversion::Integer, 43},
+    {C2::kLoad, u"Q", u"Масса груза, т", F2::kLoad, Conversion::Number, 45, DegreeAbove(100),
+     GraphRated(6, 1)},
+    {C2::kRadius, u"R", u"Вылет, м", F2::kRadius, Conversion::Number, 45, Plain(),
+     GraphRated(7, 2)},
+    {C2::kHeight, u"H", u"Высота подъема оголовка, м", F2::kHeight, Conversion::Number, 45, Plain(),
+     GraphRated(8, 3)},
+    {C2::kMaxLoad, u"Qmax", u"Максимально-допустимая масса груза, т", F2::kMaxLoad,
+     Conversion::Number, 45, Below(0.1), GraphRated(9, 1)},
+    {C2::kDegree, u"Мз", u"Степень загрузки, %", F2::kDegree, Conversion::Integer, 30, kDegreeAlarm,
+     Graph(10, 100)},
+    {C2::kFlags, u"Флаги", u"х - х - Rmax - Rmin - ЛЭП", F2::kFlags, Conversion::Text, 40},
+    {C2::kOutputs, u"Выходы", u"х - х - х - х - Реле КЗ - Реле ЗП", F2::kOutputs, Conversion::Text,
+     45},
+    {C2::kInputs, u"Входы",
      u"ДУА180-ДДС15-ДЛ220-контр.расф.сек.ст-пов.вл-пов.впр-под.гр-оп.гр-огр.смат.кан-втяг.сек."
      u"ст-опуск.ст-выдв.сек.ст-уск.раб-под.ст",
-     DataFile::Type2::kInputs, Conversion::Text, 0, 0, 0},
+     F2::kInputs, Conversion::Text, 90},
 }};
 
 // The line holds inputs first, but the grid shows the signal groups in the order of
-// device type 2: flags, outputs, inputs.
-const Layout kType4 = {{
-    {u"№", u"Номер точки", kNoField, Conversion::Running, 0, 0, 0},
-    {u"Дата и время", u"Дата и время, дд.мм.гг чч:мм:сс", DataFile::Type4::kStamp, Conversion::Text,
-     0, 0, 0},
-    {u"a", u"Угол подъема стрелы (башни), град.", DataFile::Type4::kAngle1, Conversion::Number, 1,
-     90, 0},
-    {u"b", u"Угол подъема гуська (маневрового гуська), м", DataFile::Type4::kAngle2,
-     Conversion::Number, 2, 90, 0},
-    {u"L1", u"Длина стрелы (башни), м", DataFile::Type4::kLength1, Conversion::Number, 3, 63.99, 0},
-    {u"L2", u"Длина гуська (меневрового гуська), м", DataFile::Type4::kLength2, Conversion::Number,
-     4, 63.0, 0},
-    {u"g", u"Угол азимута, град.", DataFile::Type4::kAzimuth, Conversion::Integer, 5, 180, 0},
-    {u"Nп", u"Кратность запасовки полиспаста", DataFile::Type4::kReeving, Conversion::Integer, 0, 0,
-     0},
-    {u"K", u"Код опорного контура", DataFile::Type4::kContour, Conversion::Integer, 0, 0, 0},
-    {u"F", u"Усилие, т", DataFile::Type4::kForce, Conversion::Number, 0, 0, 0},
-    {u"Q", u"Масса груза, т", DataFile::Type4::kLoad, Conversion::Number, 6, 0, 1},
-    {u"R", u"Вылет, м", DataFile::Type4::kRadius, Conversion::Number, 7, 0, 2},
-    {u"H", u"Высота подъема оголовка, м", DataFile::Type4::kHeight, Conversion::Number, 8, 0, 3},
-    {u"Qmax", u"Максимально-допустимая масса груза, т", DataFile::Type4::kMaxLoad,
-     Conversion::Number, 9, 0, 1},
-    {u"Мз", u"Степень загрузки, %", DataFile::Type4::kDegree, Conversion::Integer, 10, 100, 0},
-    {u"Флаги", u"Осн/всп.под.-Rmax-Rmin-стр/баш-крюк/грейфер-ЛЭП", DataFile::Type4::kFlags,
-     Conversion::Text, 0, 0, 0},
-    {u"Выходы", u"Реле КЗ - Реле ЗП", DataFile::Type4::kOutputs, Conversion::Text, 0, 0, 0},
-    {u"Входы", u"ДЛ220-оп.гр-огр.смат.кан-уск.раб-под.ст", DataFile::Type4::kInputs,
-     Conversion::Text, 0, 0, 0},
+// device type 2: flags, outputs, inputs. The lengths are alarmed above 90, not above their
+// graph full scales.
+constexpr Layout kType4 = {{
+    {C4::kNumber, u"№", u"Номер точки", kNoField, Conversion::Running, 34},
+    {C4::kStamp, u"Дата и время", u"Дата и время, дд.мм.гг чч:мм:сс", F4::kStamp, Conversion::Text,
+     100},
+    {C4::kAngle1, u"a", u"Угол подъема стрелы (башни), град.", F4::kAngle1, Conversion::Number, 45,
+     Above(90), Graph(1, 90)},
+    {C4::kAngle2, u"b", u"Угол подъема гуська (маневрового гуська), м", F4::kAngle2,
+     Conversion::Number, 45, Above(90), Graph(2, 90)},
+    {C4::kLength1, u"L1", u"Длина стрелы (башни), м", F4::kLength1, Conversion::Number, 45,
+     Above(90), Graph(3, 63.99)},
+    {C4::kLength2, u"L2", u"Длина гуська (меневрового гуська), м", F4::kLength2, Conversion::Number,
+     45, Above(90), Graph(4, 63.0)},
+    {C4::kAzimuth, u"g", u"Угол азимута, град.", F4::kAzimuth, Conversion::Integer, 45,
+     AbsAbove(180), Graph(5, 180)},
+    {C4::kReeving, u"Nп", u"Кратность запасовки полиспаста", F4::kReeving, Conversion::Integer, 30},
+    {C4::kContour, u"K", u"Код опорного контура", F4::kContour, Conversion::Integer, 30},
+    {C4::kForce, u"F", u"Усилие, т", F4::kForce, Conversion::Number, 43, Above(500)},
+    {C4::kLoad, u"Q", u"Масса груза, т", F4::kLoad, Conversion::Number, 45, DegreeAbove(100),
+     GraphRated(6, 1)},
+    {C4::kRadius, u"R", u"Вылет, м", F4::kRadius, Conversion::Number, 45, Plain(),
+     GraphRated(7, 2)},
+    {C4::kHeight, u"H", u"Высота подъема оголовка, м", F4::kHeight, Conversion::Number, 45, Plain(),
+     GraphRated(8, 3)},
+    {C4::kMaxLoad, u"Qmax", u"Максимально-допустимая масса груза, т", F4::kMaxLoad,
+     Conversion::Number, 45, Below(0.1), GraphRated(9, 1)},
+    {C4::kDegree, u"Мз", u"Степень загрузки, %", F4::kDegree, Conversion::Integer, 30, kDegreeAlarm,
+     Graph(10, 100)},
+    {C4::kFlags, u"Флаги", u"Осн/всп.под.-Rmax-Rmin-стр/баш-крюк/грейфер-ЛЭП", F4::kFlags,
+     Conversion::Text, 40},
+    {C4::kOutputs, u"Выходы", u"Реле КЗ - Реле ЗП", F4::kOutputs, Conversion::Text, 45},
+    {C4::kInputs, u"Входы", u"ДЛ220-оп.гр-огр.смат.кан-уск.раб-под.ст", F4::kInputs,
+     Conversion::Text, 90},
 }};
+
+// Row i of a layout describes column i.
+constexpr bool InColumnOrder(const Layout& layout) {
+  for (int c = 0; c < kRecordColumns; ++c)
+    if (layout[std::size_t(c)].column != c) return false;
+  return true;
+}
+static_assert(InColumnOrder(kType2) && InColumnOrder(kType4));
+
+// The grids keep one set of widths and one column per graph series whatever the type.
+constexpr bool SameWidthsAndSeries(const Layout& a, const Layout& b) {
+  for (std::size_t c = 0; c < a.size(); ++c)
+    if (a[c].width != b[c].width || a[c].graph.series != b[c].graph.series) return false;
+  return true;
+}
+static_assert(SameWidthsAndSeries(kType2, kType4));
+
+// Series_G1 .. Series_G<kFedSeries> are fed by one column each.
+constexpr bool FeedsEachSeriesOnce(const Layout& layout) {
+  for (int k = 1; k <= kFedSeries; ++k) {
+    int feeding = 0;
+    for (const ColumnSpec& spec : layout) feeding += spec.graph.series == k ? 1 : 0;
+    if (feeding != 1) return false;
+  }
+  for (const ColumnSpec& spec : layout)
+    if (spec.graph.series < 0 || spec.graph.series > kFedSeries) return false;
+  return true;
+}
+static_assert(FeedsEachSeriesOnce(kType2));
 
 const Layout* LayoutOf(int deviceType) {
   if (deviceType == 2) return &kType2;
@@ -137,10 +219,10 @@ bool ConvertRecord(const Layout& layout, QStringView line, const std::array<doub
       case Conversion::Running:
         break;
     }
-    if (spec.series > 0) {
+    if (const GraphFeed& graph = spec.graph; graph.series > 0) {
       const double scale =
-          spec.ratedMax > 0 ? ratedMax[std::size_t(spec.ratedMax - 1)] : spec.fullScale;
-      row.points[std::size_t(spec.series - 1)] = Percent(cell.value, scale);
+          graph.ratedMax > 0 ? ratedMax[std::size_t(graph.ratedMax - 1)] : graph.fullScale;
+      row.points[std::size_t(graph.series - 1)] = Percent(cell.value, scale);
     }
   }
   return true;
@@ -211,7 +293,7 @@ FillResult FillTables(int deviceType, const RecordSource& source, const RecordTa
   int n = 1;
   for (int i = 1; i <= source.CountTPCR && result.ok; ++i) {
     const QString line = source.input.ReadLine();
-    const QStringView stamp = DataFile::FieldAt(line, layout[1].field);
+    const QStringView stamp = DataFile::FieldAt(line, layout[kStampColumn].field);
     if (stamp != kEmptyStamp) {
       if (ConvertRecord(layout, line, source.RatedMax, row)) {
         StoreRow(tpcr, n, row);
@@ -233,7 +315,7 @@ FillResult FillTables(int deviceType, const RecordSource& source, const RecordTa
 
   source.input.ReadLine();  // separator line
   n = 1;
-  const DataFile::Field degreeField = layout[14].field;
+  const DataFile::Field degreeField = layout[kDegreeColumn].field;
   for (int i = 1; i <= source.CountTP && result.ok; ++i) {
     const QString line = source.input.ReadLine();
     const auto degree = TextToInt(DataFile::FieldAt(line, degreeField));
@@ -241,7 +323,7 @@ FillResult FillTables(int deviceType, const RecordSource& source, const RecordTa
       result.ok = false;
       break;
     }
-    const QStringView stamp = DataFile::FieldAt(line, layout[1].field);
+    const QStringView stamp = DataFile::FieldAt(line, layout[kStampColumn].field);
     if (stamp != kEmptyStamp && *degree != 0) {
       if (!ConvertRecord(layout, line, source.RatedMax, row)) {
         result.ok = false;
@@ -277,17 +359,24 @@ ColumnDescriptionList RecordColumnDescriptions(int deviceType) {
   return descriptions;
 }
 
+ColumnAlarm RecordColumnAlarm(int deviceType, int col) {
+  const Layout* layout = LayoutOf(deviceType);
+  if (!layout || col < 0 || col >= kRecordColumns) return {};
+  return (*layout)[std::size_t(col)].alarm;
+}
+
 const std::array<int, kRecordColumns>& RecordColumnWidths() {
-  // Columns 0 and 9 are wider than the windows were laid out with, so that the highest record
-  // number and a force of "0000.00" are not cut off.
-  static const std::array<int, kRecordColumns> widths = {34, 100, 45, 45, 45, 45, 45, 30, 30,
-                                                         43, 45,  45, 45, 45, 30, 40, 45, 90};
+  static const std::array<int, kRecordColumns> widths = [] {
+    std::array<int, kRecordColumns> w{};
+    for (std::size_t c = 0; c < w.size(); ++c) w[c] = kType2[c].width;
+    return w;
+  }();
   return widths;
 }
 
 int SeriesColumn(int k) {
-  if (k >= 1 && k <= 5) return k + 1;
-  if (k >= 6 && k <= 10) return k + 4;
+  for (const ColumnSpec& spec : kType2)
+    if (k >= 1 && spec.graph.series == k) return spec.column;
   return -1;
 }
 

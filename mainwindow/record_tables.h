@@ -1,12 +1,14 @@
 #pragma once
-// The record tables of an open data file: the column layout of each device type and the
-// fillers that turn the record lines into grid rows and graph points in one pass.
+// The record tables of an open data file: what each column of each device type is (title,
+// field of the record line, width, alarm rule, graph), and the fillers that turn the record
+// lines into grid rows and graph points in one pass.
 
 #include "archive/data_file.h"
 
 #include <QColor>
 #include <QString>
 #include <QStringList>
+
 #include <array>
 #include <functional>
 
@@ -15,6 +17,81 @@ class GridModel;
 class TextLineReader;
 
 inline constexpr int kRecordColumns = 18;
+
+// The grid columns of the record tables of each device type, in the order of the layout's
+// rows. Column 0 holds the running number.
+namespace Type2Column {
+enum Column : int {
+  kNumber,
+  kStamp,
+  kAngle,
+  kLength,
+  kAzimuth,
+  kPistonPressure,
+  kRodPressure,
+  kReeving,
+  kEquipment,
+  kContour,
+  kLoad,
+  kRadius,
+  kHeight,
+  kMaxLoad,
+  kDegree,
+  kFlags,
+  kOutputs,
+  kInputs,
+};
+}  // namespace Type2Column
+
+namespace Type4Column {
+enum Column : int {
+  kNumber,
+  kStamp,
+  kAngle1,
+  kAngle2,
+  kLength1,
+  kLength2,
+  kAzimuth,
+  kReeving,
+  kContour,
+  kForce,
+  kLoad,
+  kRadius,
+  kHeight,
+  kMaxLoad,
+  kDegree,
+  kFlags,
+  kOutputs,
+  kInputs,
+};
+}  // namespace Type4Column
+
+// Columns at the same place in both layouts.
+inline constexpr int kStampColumn = Type2Column::kStamp;
+inline constexpr int kDegreeColumn = Type2Column::kDegree;
+static_assert(kStampColumn == int(Type4Column::kStamp) &&
+              kDegreeColumn == int(Type4Column::kDegree));
+
+// How a data cell of a record grid is judged by its value.
+enum class AlarmTest {
+  None,         // left as the grid draws it
+  Plain,        // always the normal colours
+  Above,        // own value above limit
+  AbsAbove,     // absolute value above limit
+  Below,        // own value below limit
+  DegreeAbove,  // the load degree of the row above limit
+  Degree,       // own value: limit or more is an alarm, warnFrom up to limit a warning
+};
+
+struct ColumnAlarm {
+  AlarmTest test = AlarmTest::None;
+  double limit = 0;
+  double warnFrom = 0;
+};
+
+// The alarm rule of column col of a device type's record grid; none for a type without
+// records or a column outside the layout.
+ColumnAlarm RecordColumnAlarm(int deviceType, int col);
 inline constexpr int kRecordRowHeight = 17;
 // Series_G1 .. Series_G10 receive points; Series_G11 .. Series_G13 stay empty.
 inline constexpr int kFedSeries = 10;
