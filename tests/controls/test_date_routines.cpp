@@ -1,26 +1,26 @@
 #include "controls/date_routines.h"
 
-#include <gtest/gtest.h>
 #include <QLocale>
+
+#include <gtest/gtest.h>
 
 namespace {
 
 const QString kDmy4 = QStringLiteral("DD/MM/YYYY");
 
-struct RussianLocale : ::testing::Test {
-  RussianLocale() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
-  ~RussianLocale() override { QLocale::setDefault(QLocale::c()); }
+struct DateRoutinesTest : ::testing::Test {
+  DateRoutinesTest() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+  ~DateRoutinesTest() override { QLocale::setDefault(QLocale::c()); }
 };
 
-QDate Read(const QString& format, const QString& text) {
-  return DateTimeToQDate(StrToDateFmt(format, text));
-}
-
-TEST(DateArithmetic, LeapYearsMonthsAndValidity) {
-  EXPECT_TRUE(IsLeapYear(2000));
+TEST_F(DateRoutinesTest, MonthLengthsTable) {
+  const int lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  for (int month = 1; month <= 12; ++month) {
+    SCOPED_TRACE(month);
+    EXPECT_EQ(DaysPerMonth(2023, month), lengths[month - 1]);
+    EXPECT_EQ(DaysPerMonth(2024, month), lengths[month - 1] + (month == 2));
+  }
   EXPECT_FALSE(IsLeapYear(1900));
-  EXPECT_EQ(DaysPerMonth(2024, 2), 29);
-  EXPECT_EQ(DaysPerMonth(2023, 2), 28);
   EXPECT_TRUE(ValidDate(2000, 2, 29));
   EXPECT_FALSE(ValidDate(1900, 2, 29));
   EXPECT_FALSE(ValidDate(10000, 1, 1));
@@ -32,10 +32,9 @@ TEST(DateArithmetic, LeapYearsMonthsAndValidity) {
   EXPECT_FALSE(ValidDateValue(std::nan("")));
   EXPECT_THROW(EncodeDate(2023, 2, 29), EConvertError);
   EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
-  EXPECT_EQ(DateTimeToQDate(EncodeDate(2026, 12, 5) + 0.6), QDate(2026, 12, 5));
 }
 
-TEST(DateArithmetic, OrderAndCenturyWindow) {
+TEST_F(DateRoutinesTest, OrderCenturyWindowAndScanners) {
   EXPECT_EQ(GetDateOrder(QStringLiteral("yyyy-MM-dd")), doYMD);
   EXPECT_EQ(GetDateOrder(QString()), doDMY);
   EXPECT_EQ(GetDateOrder(QStringLiteral("M/d/yy")), doMDY);
@@ -48,14 +47,7 @@ TEST(DateArithmetic, OrderAndCenturyWindow) {
     EXPECT_LE(expanded, n + 99);
     EXPECT_EQ(((expanded % 100) + 100) % 100, ((y % 100) + 100) % 100);
   }
-}
-
-TEST(DateArithmetic, Scanners) {
   int pos = 1, number = 0;
-  EXPECT_TRUE(ScanNumber(QStringLiteral("  42x"), 10, pos, number));
-  EXPECT_EQ(number, 42);
-  EXPECT_EQ(pos, 5);
-  pos = 1;
   EXPECT_TRUE(ScanNumber(QStringLiteral("123456"), 10, pos, number));
   EXPECT_EQ(number, 1234);  // the value stops growing at four digits
   EXPECT_EQ(pos, 5);
@@ -63,51 +55,71 @@ TEST(DateArithmetic, Scanners) {
   number = 7;
   EXPECT_FALSE(ScanNumber(QStringLiteral("  "), 10, pos, number));
   EXPECT_EQ(number, 7);
-  pos = 1;
   EXPECT_FALSE(ScanChar(QStringLiteral("  "), pos, u'.'));  // the end is no character
   EXPECT_EQ(pos, 3);
 }
 
-TEST_F(RussianLocale, ReadsTypedDates) {
+TEST_F(DateRoutinesTest, ReadsTypedDates) {
   const int year = CurrentYear();
-  EXPECT_EQ(Read(kDmy4, QStringLiteral("29.02.2024")), QDate(2024, 2, 29));
+  const int blankYear = ExpandYear(-1);
+  const struct {
+    QString format, text;
+    QDate expected;  // invalid: not a date
+  } rows[] = {
+      {kDmy4, "29.02.2024", QDate(2024, 2, 29)},      {kDmy4, "29.02.2023", QDate()},
+      {kDmy4, "1.2.03", QDate(ExpandYear(3), 2, 1)},  {kDmy4, "5.12", QDate(year, 12, 5)},
+      {kDmy4, "12.05.    ", QDate(blankYear, 5, 12)}, {kDmy4, "12.05", QDate(blankYear, 5, 12)},
+      {"DD/MM/YY", "12.05.2026", QDate(2026, 5, 12)}, {kDmy4, "12.05.20266", QDate()},
+      {"MM/DD/YYYY", "5.12", QDate(year, 5, 12)},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text.toStdString());
+    if (row.expected.isValid())
+      EXPECT_EQ(DateTimeToQDate(StrToDateFmt(row.format, row.text)), row.expected);
+    else
+      EXPECT_THROW(StrToDateFmt(row.format, row.text), EConvertError);
+  }
   try {
     StrToDateFmt(kDmy4, QStringLiteral("29.02.2023"));
     FAIL();
   } catch (const EConvertError& e) {
     EXPECT_STREQ(e.what(), "''29.02.2023'' is not a valid date");
   }
-  EXPECT_EQ(Read(kDmy4, QStringLiteral("1.2.03")), QDate(ExpandYear(3), 2, 1));
-  EXPECT_EQ(Read(kDmy4, QStringLiteral("5.12")), QDate(year, 12, 5));
-  EXPECT_EQ(Read(kDmy4, QStringLiteral("12.05.    ")), QDate(ExpandYear(-1), 5, 12));
-  EXPECT_EQ(Read(kDmy4, QStringLiteral("12.05")), QDate(ExpandYear(-1), 5, 12));
-  EXPECT_EQ(Read(QStringLiteral("DD/MM/YY"), QStringLiteral("12.05.2026")), QDate(2026, 5, 12));
-  EXPECT_THROW(StrToDateFmt(kDmy4, QStringLiteral("12.05.20266")), EConvertError);
-  EXPECT_EQ(Read(QStringLiteral("MM/DD/YYYY"), QStringLiteral("5.12")), QDate(year, 5, 12));
   EXPECT_EQ(StrToDateFmt(kDmy4, QString()), NullDate);
   EXPECT_EQ(StrToDateFmtDef(kDmy4, QString(), 5.75), NullDate);
   EXPECT_EQ(StrToDateFmtDef(kDmy4, QStringLiteral("xx"), 5.75), 5.0);
   EXPECT_EQ(StrToDateFmtDef(kDmy4, QStringLiteral("31.04.2026"), -5.75), -5.0);
-}
-
-TEST_F(RussianLocale, MonthNamesFormatsAndMasks) {
   EXPECT_EQ(MonthFromName(QStringLiteral("ДЕК"), 3), 12);
   EXPECT_EQ(MonthFromName(QString(), 0), 0);
   EXPECT_EQ(MonthFromName(QStringLiteral("xyz"), 3), 0);
+}
+
+// The default format and edit mask by the system's date order, cell by cell.
+TEST_F(DateRoutinesTest, DefaultFormatAndMaskTable) {
+  const struct {
+    QLocale locale;
+    QString format4, format2, mask4, mask2;
+  } rows[] = {
+      {QLocale(QLocale::English, QLocale::UnitedStates), "MM/DD/YYYY", "MM/DD/YY",
+       "!99/99/9999;1;_", "!99/99/99;1;_"},
+      {QLocale(QLocale::Russian, QLocale::Russia), "DD/MM/YYYY", "DD/MM/YY", "!99/99/9999;1;_",
+       "!99/99/99;1;_"},
+      {QLocale(QLocale::Japanese, QLocale::Japan), "YYYY/MM/DD", "YY/MM/DD", "!9999/99/99;1;_",
+       "!99/99/99;1;_"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.format4.toStdString());
+    QLocale::setDefault(row.locale);
+    EXPECT_EQ(DefDateFormat(true), row.format4);
+    EXPECT_EQ(DefDateFormat(false), row.format2);
+    EXPECT_EQ(DefDateMask(u'_', true), row.mask4);
+    EXPECT_EQ(DefDateMask(u'_', false), row.mask2);
+  }
+  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
   EXPECT_TRUE(FourDigitYear());
-  EXPECT_EQ(DefDateFormat(true), kDmy4);
-  EXPECT_EQ(DefDateFormat(false), u"DD/MM/YY");
-  EXPECT_EQ(DefDateMask(u' ', true), u"!99/99/9999;1; ");
-  EXPECT_EQ(DefDateMask(u'_', false), u"!99/99/99;1;_");
   EXPECT_EQ(FormatDateTime(kDmy4, EncodeDate(2026, 12, 5) + 0.6), u"05.12.2026");
   EXPECT_EQ(FormatDateTime(QStringLiteral("MMMM, YYYY"), EncodeDate(2026, 12, 5)),
             u"Декабрь, 2026");
-  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-  EXPECT_EQ(DefDateFormat(false), u"MM/DD/YY");
-  EXPECT_EQ(FormatDateTime(QStringLiteral("MM/DD/YY"), EncodeDate(2026, 12, 5)), u"12/05/26");
-  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-  EXPECT_EQ(DefDateFormat(true), u"YYYY/MM/DD");
-  EXPECT_EQ(DefDateMask(u' ', true), u"!9999/99/99;1; ");
 }
 
 }  // namespace
