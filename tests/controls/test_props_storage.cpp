@@ -241,22 +241,13 @@ TEST(PropsStorageTest, CollectionsItemByItemAndFontsThroughANestedStorage) {
 }
 
 TEST(PropsStorageTest, EntryListMaintenance) {
-  const char* splits[][2] = {{" CB_A . Items ", "CB_A|Items"},
-                             {"A.Font.Color", "A|Font.Color"},
-                             {"NoDot", ""},  // refused
-                             {".Items", ""}};
-  for (const auto& [item, parts] : splits) {
-    QString comp, prop;
-    const bool split = SplitStoredItem(item, comp, prop);
-    EXPECT_EQ(split ? comp + "|" + prop : QString(), parts) << item;
-  }
-  EXPECT_EQ(MakeStoredItem("A", ""), "");
-  EXPECT_EQ(RenameStoredItem("A.Text", "B"), "B.Text");
-
+  QString comp, prop;
+  EXPECT_TRUE(SplitStoredItem(" CB_A . Font.Color ", comp, prop));
+  EXPECT_EQ(comp + "|" + prop, "CB_A|Font.Color");
   QWidget form;
   auto* a = new QObject(&form);
   a->setObjectName("A");
-  TStoredList list = Entries(&form, {"a.Tag", "Gone.Tag", "bad"});
+  TStoredList list = Entries(&form, {"a.Tag", "Gone.Tag", "NoDot", ".Tag"});
   ASSERT_EQ(list.size(), 1);
   EXPECT_EQ(list[0].Object, a);
   a->setObjectName("Renamed");

