@@ -47,12 +47,14 @@ TEST_F(DateRoutinesTest, OrderCenturyWindowAndScanners) {
     EXPECT_LE(expanded, n + 99);
     EXPECT_EQ(((expanded % 100) + 100) % 100, ((y % 100) + 100) % 100);
   }
-  int pos = 1, number = 0;
-  EXPECT_TRUE(ScanNumber(QStringLiteral("123456"), 10, pos, number));
-  EXPECT_EQ(number, 1234);  // the value stops growing at four digits
-  EXPECT_EQ(pos, 5);
-  pos = 1;
-  number = 7;
+  // Blanks are skipped; the value stops growing at four digits.
+  for (const auto& [text, value] : {std::pair("  42x", 42), std::pair("123456", 1234)}) {
+    int pos = 1, number = 0;
+    EXPECT_TRUE(ScanNumber(QString::fromLatin1(text), 10, pos, number));
+    EXPECT_EQ(number, value);
+    EXPECT_EQ(pos, 5);
+  }
+  int pos = 1, number = 7;
   EXPECT_FALSE(ScanNumber(QStringLiteral("  "), 10, pos, number));
   EXPECT_EQ(number, 7);
   EXPECT_FALSE(ScanChar(QStringLiteral("  "), pos, u'.'));  // the end is no character

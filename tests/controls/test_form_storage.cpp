@@ -122,8 +122,11 @@ TEST_F(FormStorageTest, ReadoutWindowLayoutInTheCurrentUsersStore) {
             QStringList({"TForm_Read", "TForm_Read.CB_Coment_Items", "TForm_Read.CB_Operator_Items",
                          "TForm_Read.CB_baudrate_Items", "TForm_Read.CB_ComPort_Items"}));
 
-  // The next run gets it all back before its own show handler runs.
+  // The next run gets it all back before its own show handler runs; the storage's show
+  // and close handling and the placement's size hook share the window.
   TForm_Read form;
+  form.FormStorage_Read->MinMaxInfo()->SetMinTrackWidth(320);
+  form.FormStorage_Read->MinMaxInfo()->SetMinTrackHeight(200);
   int changes = 0;
   QObject::connect(form.CB_ComPort, &QComboBox::currentIndexChanged, [&] { ++changes; });
   form.show();
@@ -134,6 +137,11 @@ TEST_F(FormStorageTest, ReadoutWindowLayoutInTheCurrentUsersStore) {
   EXPECT_EQ(form.CB_baudrate->property("Tag").toInt(), 3);
   EXPECT_EQ(changes, 0);  // restoring notifies nobody
   EXPECT_EQ(form.FormStorage_Read->StoredValues().Items(0)->Value.toString(), "0");
+  form.resize(100, 100);
+  EXPECT_EQ(form.size(), QSize(320, 200));
+  form.CB_Operator->setEditText("Сидоров");
+  form.accept();  // a dialog's result closes it: saved
+  EXPECT_EQ(Read("\\TForm_Read", "CB_Operator_Text"), "Сидоров");
 }
 
 TEST_F(FormStorageTest, StoredValuesAreDecodedAndHandEditsSurvive) {
@@ -299,22 +307,6 @@ TEST(FormPlacementTest, SizeLimitsHoldAgainstTheProgramAndTheWindowSystem) {
   EXPECT_TRUE(fixed.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
   fixed.resize(400, 300);
   EXPECT_EQ(fixed.size(), QSize(400, 300));
-}
-
-// The storage's show and close handling and the placement's hook share the window.
-TEST_F(FormStorageTest, StorageAndPlacementHookOnOneWindow) {
-  store.WriteString(Key() + "\\TForm_Read", "CB_Operator_Text", "Петров");
-  TForm_Read form;
-  form.FormStorage_Read->MinMaxInfo()->SetMinTrackWidth(320);
-  form.FormStorage_Read->MinMaxInfo()->SetMinTrackHeight(200);
-  form.show();
-  EXPECT_EQ(form.textAtShow, "Петров");
-  form.resize(100, 100);
-  EXPECT_EQ(form.size(), QSize(320, 200));
-  form.CB_Operator->setEditText("Сидоров");
-  form.accept();  // a dialog's result closes it: saved
-  EXPECT_TRUE(form.FormStorage_Read->Saved());
-  EXPECT_EQ(Read("\\TForm_Read", "CB_Operator_Text"), "Сидоров");
 }
 
 }  // namespace

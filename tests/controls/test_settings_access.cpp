@@ -57,8 +57,11 @@ TEST(SettingsAccessTest, IniFileQuotesValuesThatAreQuotedAtBothEnds) {
     IniWriteString(ini.get(), "S", "v", value);
     EXPECT_EQ(IniReadString(ini.get(), "S", "v", "def"), value) << value.toStdString();
   }
-  IniWriteString(ini.get(), "S", "v", "'word'");
-  EXPECT_EQ(SettingsStore(ini->FilePath()).ReadString("S", "v"), "\"'word'\"");
+  for (const auto& [value, raw] :
+       {std::pair("'word'", "\"'word'\""), std::pair("'open", "'open")}) {
+    IniWriteString(ini.get(), "S", "v", value);
+    EXPECT_EQ(SettingsStore(ini->FilePath()).ReadString("S", "v"), raw);
+  }
 }
 
 TEST(SettingsAccessTest, WritingToAnUnwritableStoreFails) {

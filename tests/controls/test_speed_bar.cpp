@@ -136,6 +136,9 @@ TEST(SpeedBarTest, AlignmentAndOrientation) {
   EXPECT_EQ(b->Button()->geometry(), QRect(3, 27, 23, 30));
   EXPECT_EQ(bar->GridSize(), QSize(23, GridStep(30)));
   bar->SetAlign(alBottom);
+  bar->SetAlign(alRight);
+  EXPECT_EQ(bar->Orientation(), soVertical);
+  bar->SetAlign(alBottom);
   EXPECT_EQ(a->Button()->geometry(), QRect(3, 3, 30, 23));
   EXPECT_EQ(b->Button()->geometry(), QRect(27, 3, 30, 23));
   bar->SetPosition(bpCustom);

@@ -30,8 +30,8 @@ TEST(ButtonGlyphTest, NumberOfGlyphsFollowsTheStripShape) {
   TXcButtonGlyph glyph;
   int changes = 0;
   glyph.OnChange = [&] { ++changes; };
-  // Seven squares are taken as one picture.
-  for (const auto& [squares, glyphs] : {std::pair(5, 5), std::pair(7, 1), std::pair(3, 3)}) {
+  // More than five squares are taken as one picture.
+  for (const auto& [squares, glyphs] : {std::pair(5, 5), std::pair(6, 1), std::pair(3, 3)}) {
     glyph.SetGlyph(Strip(QList<QColor>(squares, Qt::red)));
     EXPECT_EQ(glyph.NumGlyphs(), glyphs) << squares;
   }
