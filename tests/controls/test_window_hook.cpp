@@ -84,6 +84,10 @@ TEST(WindowHookTest, LaterHookFirstAndHandledStopsTheRest) {
   second.SetActive(false);
   SendUser(&control);
   EXPECT_EQ(log, QStringList({"first before", "control", "first after"}));
+  second.SetActive(true);
+  log.clear();
+  SendUser(&control);
+  EXPECT_EQ(log, QStringList({"second before"}));
 }
 
 TEST(WindowHookTest, EarlierFiltersAndTheControlRunBetweenBeforeAndAfter) {

@@ -90,8 +90,16 @@ TEST(XcLabelTest, AcceleratorFocusesTheFocusControlAndMouseEvents) {
   EXPECT_EQ(label->FocusControl(), nullptr);  // a destroyed control is forgotten
 
   QSignalSpy clicks(label, &TXcLabel::OnClick);
+  QSignalSpy enters(label, &TXcLabel::OnMouseEnter);
   QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(3, 3));
   EXPECT_EQ(clicks.count(), 1);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(label, &leave);
+  EXPECT_FALSE(label->MouseInside());
+  QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), label->mapToGlobal(QPointF(3, 3)));
+  QApplication::sendEvent(label, &enter);
+  EXPECT_TRUE(label->MouseInside());
+  EXPECT_EQ(enters.count(), 1);
 }
 
 }  // namespace
