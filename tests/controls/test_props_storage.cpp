@@ -68,21 +68,25 @@ class Grid : public QWidget {
   TCollection* columns_;
 };
 
-// An in-memory store behind the handlers.
+// A property storage over an in-memory store.
 struct Store {
   QMap<QString, QString> values;  // "section|ident"
-  void Bind(TPropsStorage& s) {
-    s.ReadHandler = [this](const QString& sec, const QString& id, const QString& def) {
+  TPropsStorage storage;
+  explicit Store(const QString& section = {}) {
+    storage.Section = section;
+    storage.ReadHandler = [this](const QString& sec, const QString& id, const QString& def) {
       return values.value(sec + '|' + id, def);
     };
-    s.WriteHandler = [this](const QString& sec, const QString& id, const QString& v) {
+    storage.WriteHandler = [this](const QString& sec, const QString& id, const QString& v) {
       values[sec + '|' + id] = v;
     };
-    s.EraseHandler = [this](const QString& sec) {
+    storage.EraseHandler = [this](const QString& sec) {
       for (auto it = values.begin(); it != values.end();)
         it = it.key().startsWith(sec + '|') ? values.erase(it) : std::next(it);
     };
   }
+  void Save(QObject* root, TStoredList& list) { storage.StoreObjectsProps(root, list); }
+  void Load(QObject* root, TStoredList& list) { storage.LoadObjectsProps(root, list); }
 };
 
 TStoredList Entries(QObject* root, const QStringList& texts) {
@@ -109,11 +113,8 @@ TEST(PropsStorageTest, StoredFormsOfEachKind) {
   s->setProperty("Tag", 7);
   TStoredList list = Entries(&form, {"S1.Caption", "S1.Letter", "S1.Ratio", "S1.Form", "S1.Edges",
                                      "S1.Flag", "S1.Big", "S1.Tag", "S1.Link", "S1.Font.Color"});
-  Store store;
-  TPropsStorage storage;
-  storage.Section = "Sec";
-  store.Bind(storage);
-  storage.StoreObjectsProps(&form, list);
+  Store store("Sec");
+  store.Save(&form, list);
   // A blank is written empty; the link names a root outside the form's; Font.Color
   // names nothing.
   const QMap<QString, QString> written{{"Sec|S1_Caption", "abc"},        {"Sec|S1_Letter", ""},
@@ -131,7 +132,7 @@ TEST(PropsStorageTest, StoredFormsOfEachKind) {
   store.values["Sec|S1_Link"] = "(null)";
   store.values["Sec|S1_Caption"] = "  new  ";
   s->Letter = u'q';
-  storage.LoadObjectsProps(&form, list);
+  store.Load(&form, list);
   EXPECT_EQ(s->Edges, Sample::Sides(Sample::Top) | Sample::Left);
   EXPECT_EQ(s->Form, Sample::Square);
   EXPECT_EQ(s->Ratio, 0.5);
@@ -150,12 +151,10 @@ TEST(PropsStorageTest, FloatsUseAPointUnderACommaLocale) {
   s->Ratio = 2.25;
   TStoredList list = Entries(&root, {"S.Ratio"});
   Store store;
-  TPropsStorage storage;
-  store.Bind(storage);
-  storage.StoreObjectsProps(&root, list);
+  store.Save(&root, list);
   EXPECT_EQ(store.values.value("|S_Ratio"), "2.25");
   store.values["|S_Ratio"] = "0.75";
-  storage.LoadObjectsProps(&root, list);
+  store.Load(&root, list);
   std::setlocale(LC_NUMERIC, "C");
   EXPECT_EQ(s->Ratio, 0.75);
 }
@@ -168,12 +167,9 @@ TEST(PropsStorageTest, StringListsLiveInSubSections) {
   auto* empty = new QComboBox(&form);
   empty->setObjectName("CB_Empty");
   TStoredList list = Entries(&form, {"CB_List.Items", "CB_Empty.Items"});
-  Store store;
+  Store store("TForm");
   store.values["TForm.CB_Empty_Items|Count"] = "3";  // erased: the list is empty now
-  TPropsStorage storage;
-  storage.Section = "TForm";
-  store.Bind(storage);
-  storage.StoreObjectsProps(&form, list);
+  store.Save(&form, list);
   QMap<QString, QString> expected{{"TForm.CB_List_Items|Count", "3"},
                                   {"TForm.CB_List_Items|Item0", "a"},
                                   {"TForm.CB_List_Items|Item1", ""},
@@ -183,19 +179,19 @@ TEST(PropsStorageTest, StringListsLiveInSubSections) {
   combo->clear();
   combo->addItems({"design"});
   empty->addItems({"kept"});
-  storage.LoadObjectsProps(&form, list);
+  store.Load(&form, list);
   EXPECT_EQ(combo->count(), 3);
   EXPECT_EQ(combo->itemText(2), " b ");  // lines are not trimmed
   EXPECT_EQ(empty->count(), 1);          // no count: the design-time lines stay
   store.values["TForm.CB_List_Items|Count"] = " 0 ";
   combo->clear();
   combo->addItems({"design"});
-  storage.LoadObjectsProps(&form, list);
+  store.Load(&form, list);
   EXPECT_EQ(combo->itemText(0), "design");
 }
 
 TEST(PropsStorageTest, CollectionsItemByItemAndFontsThroughANestedStorage) {
-  Store store;
+  Store store("S");
   {
     QWidget form;
     auto* grid = new Grid(&form);
@@ -207,11 +203,8 @@ TEST(PropsStorageTest, CollectionsItemByItemAndFontsThroughANestedStorage) {
     auto* label = new QLabel(&form);
     label->setObjectName("Label1");
     TFontProps::Of(label)->SetColor(0x0000FF);  // red
-    TPropsStorage storage;
-    storage.Section = "S";
-    store.Bind(storage);
     TStoredList list = Entries(&form, {"Grid.Columns", "Label1.Font"});
-    storage.StoreObjectsProps(&form, list);
+    store.Save(&form, list);
   }
   EXPECT_EQ(store.values.value("S|Grid_Columns.Count"), "2");
   EXPECT_EQ(store.values.value("S.Grid_Columns|Item0_Title"), "A");
@@ -225,18 +218,15 @@ TEST(PropsStorageTest, CollectionsItemByItemAndFontsThroughANestedStorage) {
   grid->Columns()->Add();
   auto* label = new QLabel(&form);
   label->setObjectName("Label1");
-  TPropsStorage storage;
-  storage.Section = "S";
-  store.Bind(storage);
   TStoredList list = Entries(&form, {"Grid.Columns", "Label1.Font"});
-  storage.LoadObjectsProps(&form, list);
+  store.Load(&form, list);
   ASSERT_EQ(grid->Columns()->Count(), 2);
   EXPECT_EQ(grid->At(1)->Title, "Б");
   EXPECT_EQ(grid->At(0)->Width, 10);
   EXPECT_EQ(label->palette().color(label->foregroundRole()), QColor(Qt::red));
   // A hand-edited count no list could hold keeps the items there are.
   store.values["S|Grid_Columns.Count"] = "99999999";
-  storage.LoadObjectsProps(&form, list);
+  store.Load(&form, list);
   EXPECT_EQ(grid->Columns()->Count(), 2);
 }
 
@@ -255,9 +245,7 @@ TEST(PropsStorageTest, EntryListMaintenance) {
   EXPECT_EQ(list[0].Text, "Renamed.Tag");
   delete a;  // a component that went away is dropped, never stored
   Store store;
-  TPropsStorage storage;
-  store.Bind(storage);
-  storage.StoreObjectsProps(&form, list);
+  store.Save(&form, list);
   EXPECT_TRUE(list.isEmpty());
   EXPECT_TRUE(store.values.isEmpty());
 }
@@ -274,21 +262,19 @@ TEST(PropsStorageTest, ComponentReferencesAcrossWindows) {
   far->setObjectName("Far");
   TStoredList list = Entries(&form, {"S.Link"});
   Store store;
-  TPropsStorage storage;
-  store.Bind(storage);
   s->Link = near;
-  storage.StoreObjectsProps(&form, list);
+  store.Save(&form, list);
   EXPECT_EQ(store.values.value("|S_Link"), "Near");
   s->Link = far;
-  storage.StoreObjectsProps(&form, list);
+  store.Save(&form, list);
   EXPECT_EQ(store.values.value("|S_Link"), "QWidget.Far");
   other.setObjectName("Other");
   store.values["|S_Link"] = "other.far";
   s->Link = nullptr;
-  storage.LoadObjectsProps(&form, list);
+  store.Load(&form, list);
   EXPECT_EQ(s->Link, far);
   store.values["|S_Link"] = " near ";
-  storage.LoadObjectsProps(&form, list);
+  store.Load(&form, list);
   EXPECT_EQ(s->Link, near);
 }
 
