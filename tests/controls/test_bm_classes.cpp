@@ -133,6 +133,7 @@ TEST(BmBitmapsTest, FilesAppendAndAFailedSaveKeepsTheOldFile) {
 
   EXPECT_THROW(list.LoadFromFile(dir.filePath("missing.bml")), EBmError);
   EXPECT_EQ(list.Count(), 3);
+  EXPECT_THROW(source.SaveToFile(dir.filePath("no/such/dir.bml")), EBmError);
   // An empty picture cannot be written: the old file stays as it was.
   list.Add(QImage());
   EXPECT_THROW(list.SaveToFile(name), EBmError);
@@ -167,6 +168,8 @@ TEST(BmBitmapsTest, ChangesAreReportedOncePerUpdate) {
   other.Clear();
   ASSERT_EQ(list.Count(), 1);  // a copy, not shared
   EXPECT_EQ(list.Bitmap(0).size(), QSize(6, 1));
+  list.Assign(nullptr);
+  EXPECT_EQ(list.Count(), 0);
 }
 
 TEST(BmBitmapListTest, GetBitmapAndChangeLinks) {

@@ -78,6 +78,7 @@ TEST(BrowseFolderDlgTest, OkOnlyWhileTheSelectionIsAnExistingDirectory) {
   EXPECT_EQ(selections, (QStringList{sub, sub + "/missing", sub}));
   EXPECT_EQ(dlg.FolderName, sub);
   EXPECT_EQ(dlg.DisplayName(), "sub");
+  EXPECT_EQ(dlg.Window(), nullptr);
   EXPECT_EQ(title, "Выберите директорию");
   EXPECT_LE(std::abs(offCentre.x()) + std::abs(offCentre.y()), 2);
   EXPECT_EQ(shell.Targets(), QStringList{"/opt/jw/help.chm"});

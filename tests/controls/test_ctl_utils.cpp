@@ -46,6 +46,7 @@ TEST(CtlUtilsTest, CenterWindowKeepsSizeAndActivation) {
   EXPECT_EQ(window.pos(),
             QPoint(area.left() + (area.width() - 201) / 2, area.top() + (area.height() - 101) / 2));
   EXPECT_FALSE(window.isVisible());
+  CenterWindow(nullptr);
 }
 
 TEST(CtlUtilsTest, ShortenText) {
@@ -53,6 +54,7 @@ TEST(CtlUtilsTest, ShortenText) {
   const QString text = "Номер прибора";
   const int full = metrics.horizontalAdvance(text);
   EXPECT_EQ(ShortenText(text, metrics, full), text);
+  EXPECT_EQ(ShortenText("", metrics, 0), "");
 
   const QString shortened = ShortenText(text, metrics, full - 1);
   EXPECT_TRUE(shortened.endsWith("..."));
@@ -80,6 +82,9 @@ TEST(CtlUtilsTest, DisabledBitmapPaintsTheShapeInShadowAndHighlight) {
   EXPECT_EQ(QColor(out.pixel(1, 1)), QColor(Qt::black));
   EXPECT_EQ(QColor(out.pixel(3, 3)), QColor(Qt::white));  // highlight shows at (+1, +1)
   EXPECT_EQ(QColor(out.pixel(3, 1)), QColor(Qt::gray));
+  const QImage flat = Render(
+      MakeDisabledBitmapWithColors(source, Qt::magenta, Qt::gray, Qt::white, Qt::black, false));
+  EXPECT_EQ(QColor(flat.pixel(3, 3)), QColor(Qt::gray));
 
   const QImage themed = Render(MakeDisabledBitmap(source, Qt::magenta));
   const QPalette palette = QApplication::palette();
@@ -204,6 +209,7 @@ TEST(ControlsInitTest, CursorsAndIconFormatAreRegisteredAtStart) {
   EXPECT_EQ(CursorRegistry::NameOf(14000), "XC_HANDCUR");
   EXPECT_FALSE(CursorRegistry::ByNumber(14000).pixmap().isNull());
   EXPECT_EQ(CursorRegistry::ByName("XC_DRAGCUR").shape(), Qt::BitmapCursor);
+  EXPECT_EQ(CursorRegistry::ByNumber(12345).shape(), Qt::ArrowCursor);
 
   EXPECT_TRUE(IsIconClipboardFormat("Tessel Icon"));
   QImage icon(16, 16, QImage::Format_ARGB32);

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
@@ -71,6 +72,8 @@ TEST_F(DateEditTest, FormatMaskAndDateWriting) {
   EXPECT_FALSE(edit->TextStored());
   edit->SetDefaultToday(true);
   EXPECT_EQ(edit->Date(), Today());
+  edit->SetDate(NullDate);
+  EXPECT_EQ(edit->text(), Shown(QDate::currentDate()));
 
   edit->SetCalendarHints({"1", "2", "3", "4", "5", "6"});
   EXPECT_EQ(edit->CalendarHints(), (QStringList{"1", "2", "3", "4"}));
@@ -103,6 +106,7 @@ TEST_F(DateEditTest, KeysStepTheDateAndSetToday) {
   EXPECT_EQ(edit->text(), Shown(today.addDays(1)));
   QTest::keyClick(edit, Qt::Key_Minus, Qt::KeypadModifier);
   QTest::keyClick(edit, Qt::Key_Minus, Qt::KeypadModifier);
+  EXPECT_EQ(edit->text(), Shown(today.addDays(-1)));
   QTest::keyClick(edit, Qt::Key_T);
   QTest::keyClick(edit, Qt::Key_Plus);  // the main keyboard's plus does nothing
   EXPECT_EQ(edit->text(), Shown(today));
@@ -126,13 +130,6 @@ TEST_F(DateEditTest, PopupOpensClosesAndAccepts) {
   EXPECT_FALSE(edit->PopupVisible());
   EXPECT_EQ(edit->text(), u"28.02.2027");
   EXPECT_GE(changes.count(), 1);
-  QTest::keyClick(edit, Qt::Key_Escape);  // closed: the cancel button's
-  EXPECT_EQ(window.result(), QDialog::Rejected);
-}
-
-TEST_F(DateEditTest, EscapeAndEnterInThePopupKeepTheDialogOpen) {
-  Show();
-  edit->SetDate(EncodeDate(2027, 2, 28));
 
   AltDown();
   QTest::keyClick(edit, Qt::Key_Right);
@@ -145,6 +142,8 @@ TEST_F(DateEditTest, EscapeAndEnterInThePopupKeepTheDialogOpen) {
   QTest::keyClick(edit, Qt::Key_Return);
   EXPECT_EQ(edit->text(), u"01.03.2027");
   EXPECT_TRUE(window.isVisible());
+  QTest::keyClick(edit, Qt::Key_Escape);  // closed: the cancel button's
+  EXPECT_EQ(window.result(), QDialog::Rejected);
 }
 
 TEST_F(DateEditTest, ButtonAndMouseOnTheCalendar) {
@@ -153,12 +152,15 @@ TEST_F(DateEditTest, ButtonAndMouseOnTheCalendar) {
   QTest::mouseClick(edit->Button(), Qt::LeftButton);
   ASSERT_TRUE(edit->PopupVisible());
   TLocCalendar* calendar = Popup()->Calendar();
+  EXPECT_EQ(calendar->MonthOffset(), -5);
   EXPECT_EQ(calendar->CellText(6, 1), u"1");
+  EXPECT_TRUE(calendar->IsWeekend(6));
   EXPECT_EQ(calendar->CellText(0, 6), u"");
   EXPECT_EQ(calendar->CellText(0, 0), u"Пн");
 
   // An empty cell selects nothing and keeps the popup open.
   QTest::mouseClick(calendar, Qt::LeftButton, {}, calendar->CellRect(0, 1).center());
+  EXPECT_TRUE(edit->PopupVisible());
   EXPECT_EQ(calendar->Day(), 10);
   QTest::mouseClick(calendar, Qt::LeftButton, {}, calendar->CellRect(2, 3).center());
   EXPECT_FALSE(edit->PopupVisible());
@@ -203,7 +205,11 @@ TEST_F(DateEditTest, CalendarNavigationEdges) {
   EXPECT_EQ(DateTimeToQDate(calendar.CalendarDate()), QDate(2024, 2, 29));
   calendar.NextYear();
   EXPECT_EQ(DateTimeToQDate(calendar.CalendarDate()), QDate(2025, 2, 28));
-  calendar.SetCalendarDate(EncodeDate(2026, 3, 1));
+  calendar.SetCalendarDate(EncodeDate(2026, 3, 31));
+  calendar.NextMonth();
+  calendar.PrevMonth();
+  EXPECT_EQ(DateTimeToQDate(calendar.CalendarDate()), QDate(2026, 3, 30));
+  calendar.SetDay(1);
   int key = 37;
   calendar.CalendarKeyDown(key, {});
   EXPECT_EQ(DateTimeToQDate(calendar.CalendarDate()), QDate(2026, 2, 28));
@@ -247,6 +253,9 @@ TEST_F(DateEditTest, DirectInputOffStillOpensThePopupAndHeightHasAFloor) {
   AltDown();
   edit->resize(edit->width(), 3);
   EXPECT_GE(edit->height(), edit->GetMinHeight());
+  edit->SetGlyphKind(Combo::gkDropDown);
+  EXPECT_EQ(edit->NumGlyphs(), 1);
+  EXPECT_EQ(edit->ButtonWidth(), edit->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 }
 
 TEST_F(DateEditTest, DialogStylePicksADateModally) {
@@ -266,6 +275,8 @@ TEST_F(DateEditTest, DialogStylePicksADateModally) {
   QTest::mouseClick(edit->Button(), Qt::LeftButton);
   EXPECT_TRUE(seen);
   EXPECT_EQ(edit->text(), u"06.12.2027");
+  edit->SetCalendarStyle(DateEditTypes::csPopup);
+  EXPECT_NE(Popup(), nullptr);
 }
 
 }  // namespace

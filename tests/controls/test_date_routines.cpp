@@ -117,6 +117,7 @@ TEST_F(DateRoutinesTest, DefaultFormatAndMaskTable) {
     EXPECT_EQ(DefDateMask(u'_', true), row.mask4);
     EXPECT_EQ(DefDateMask(u'_', false), row.mask2);
   }
+  EXPECT_EQ(FormatDateTime(QStringLiteral("DD/MM/YY"), EncodeDate(2026, 12, 5)), u"05/12/26");
   QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
   EXPECT_TRUE(FourDigitYear());
   EXPECT_EQ(FormatDateTime(kDmy4, EncodeDate(2026, 12, 5) + 0.6), u"05.12.2026");

@@ -132,6 +132,7 @@ TEST_F(FormStorageTest, ReadoutWindowLayoutInTheCurrentUsersStore) {
   form.show();
   EXPECT_EQ(form.textAtShow, "Иванов");
   EXPECT_EQ(form.CB_Operator->count(), 6);
+  EXPECT_EQ(form.CB_Operator->itemText(0), "Иванов");
   EXPECT_EQ(form.CB_Coment->currentText(), "note");
   EXPECT_EQ(form.CB_ComPort->currentIndex(), 2);
   EXPECT_EQ(form.CB_baudrate->property("Tag").toInt(), 3);
@@ -196,6 +197,7 @@ TEST_F(FormStorageTest, FailuresAreReportedAndDoNotStopTheWindow) {
   EXPECT_FALSE(form.isVisible());
   EXPECT_FALSE(form.FormStorage_Read->Saved());
   ASSERT_EQ(boxes.Boxes().size(), 2);  // the failed restore and the failed save
+  EXPECT_EQ(boxes.Boxes()[1].caption, "Ошибка");
   EXPECT_EQ(boxes.Boxes()[1].icon, MsgIcon::Error);
 
   // A window whose first restore failed never saves.
@@ -277,12 +279,17 @@ TEST(FormPlacementTest, SizeLimitsHoldAgainstTheProgramAndTheWindowSystem) {
   QCoreApplication::processEvents();
   QCoreApplication::processEvents();
   EXPECT_EQ(window.size(), QSize(300, 350));
+  placement.MinMaxInfo()->SetMinTrackWidth(0);  // no limits: the window's own come back
+  placement.MinMaxInfo()->SetMaxTrackHeight(0);
+  window.resize(100, 500);
+  EXPECT_EQ(window.size(), QSize(100, 500));
 
   QWidget fixed;
   fixed.resize(250, 150);
   TFormPlacement prevent(&fixed);
   fixed.show();
   prevent.SetPreventResize(true);
+  EXPECT_TRUE(fixed.isVisible());
   EXPECT_FALSE(fixed.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
   fixed.resize(400, 300);
   fixed.windowHandle()->resize(500, 400);

@@ -234,6 +234,8 @@ TEST(PropsStorageTest, EntryListMaintenance) {
   QString comp, prop;
   EXPECT_TRUE(SplitStoredItem(" CB_A . Font.Color ", comp, prop));
   EXPECT_EQ(comp + "|" + prop, "CB_A|Font.Color");
+  EXPECT_EQ(MakeStoredItem("A", ""), "");
+  EXPECT_EQ(RenameStoredItem("A.Text", "B"), "B.Text");
   QWidget form;
   auto* a = new QObject(&form);
   a->setObjectName("A");

@@ -25,6 +25,9 @@ TEST(SettingsAccessTest, DefaultNames) {
   QTimer timer(&window);
   timer.setObjectName("Timer1");
   EXPECT_EQ(GetDefaultSection(&timer), "QWidget.Timer1");
+  QTimer loose;
+  loose.setObjectName("Timer2");
+  EXPECT_EQ(GetDefaultSection(&loose), "Timer2");
   EXPECT_EQ(GetDefaultSection(nullptr), "");
 }
 
@@ -72,6 +75,7 @@ TEST(SettingsAccessTest, WritingToAnUnwritableStoreFails) {
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));  // a file where the directory should be
   blocker.close();
   EXPECT_THROW(IniWriteString(ini.get(), "S", "v", "x"), std::runtime_error);
+  EXPECT_THROW(IniWriteInteger(ini.get(), "S", "v", 1), std::runtime_error);
 }
 
 TEST(SettingsAccessTest, WindowPlacementRoundTrip) {
@@ -112,6 +116,7 @@ TEST(SettingsAccessTest, WindowStateIsWrittenAsItIsAndTheOnlyWindowOpensMaximise
   WriteFormPlacement(&window, settings.get(), "M");
   const QPoint at = window.frameGeometry().topLeft();
   EXPECT_EQ(IniReadString(settings.get(), "M", "ShowCmd", ""), "3");
+  EXPECT_EQ(IniReadString(settings.get(), "M", "Flags", ""), "0");
   EXPECT_EQ(IniReadString(settings.get(), "M", "MinMaxPos", ""),
             QString("-1,-1,%1,%2").arg(at.x()).arg(at.y()));
   window.showMinimized();  // un-minimising maximises again

@@ -54,6 +54,7 @@ TEST(SpeedBarTest, OffsetsFollowTheMinimumOffset) {
   bar->SetBtnOffsetVert(1);
   TSpeedItem* item = h.Add("A", 1, 1);
   EXPECT_EQ(item->Button()->pos(), QPoint(1, 1));
+  EXPECT_TRUE(item->Button()->Flat());
   // Not flat: the offsets rise to 2 and the button with them.
   bar->SetOptions({});
   EXPECT_EQ(bar->BtnOffsetHorz(), 2);
@@ -69,6 +70,7 @@ TEST(SpeedBarTest, SectionsKeepUniqueCaptionsAndOwnTheirItems) {
   EXPECT_EQ(bar->AppendSection("Untitled (1)"), 1);
   EXPECT_EQ(bar->AppendSection("Untitled (1)"), 2);
   EXPECT_EQ(bar->Section(2)->Caption(), "Untitled (1) (2)");
+  EXPECT_EQ(bar->FindSection("untitled (1)"), -1);
   EXPECT_EQ(bar->Section(5), nullptr);
   try {
     bar->Section(2)->SetCaption("Untitled (1)");
@@ -170,6 +172,10 @@ TEST(SpeedBarTest, ItemsFollowTheBarsEnabledAndVisibleStates) {
   EXPECT_EQ(changes, 2);
   EXPECT_TRUE(a->Button()->isVisible());
   EXPECT_FALSE(b->Button()->isVisible());
+  // An item without a bar never shows its button as a window.
+  TSpeedItem loose;
+  loose.SetVisible(true);
+  EXPECT_FALSE(loose.Button()->isVisible());
 }
 
 TEST(SpeedBarTest, DownClickAndHint) {
@@ -188,6 +194,16 @@ TEST(SpeedBarTest, DownClickAndHint) {
   EXPECT_EQ(clicks.at(0).at(0).value<QObject*>(), a->Button());
   EXPECT_TRUE(a->Down());
   EXPECT_FALSE(b->Down());
+  a->ButtonClick();
+  EXPECT_EQ(clicks.size(), 2);
+
+  TSpeedItem item;
+  item.SetHint("Short|Long text");
+  item.SetCaption("Other");
+  EXPECT_EQ(item.Hint(), "Other|Long text");
+  item.SetCaption("Tip|Status");
+  item.SetCaption("New|");
+  EXPECT_EQ(item.Hint(), "New|Status");
 
   // With a window as owner the hint follows only while it still shows the caption.
   b->SetCaption("One");

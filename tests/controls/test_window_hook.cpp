@@ -160,6 +160,8 @@ TEST(WindowHookTest, MovingAndDestroying) {
     log.clear();
     SendUser(&b);
     EXPECT_EQ(log, QStringList({"hook before", "control", "hook after"}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(a.findChild<TControlHook*>(), nullptr);  // released later, not during the call
   }
   log.clear();
   SendUser(&b);  // the destroyed hook is gone

@@ -90,8 +90,9 @@ TEST(XcSpeedButtonTest, ClickIsAReleaseInsideTheButton) {
   TXcSpeedButton* b = host.Add(10, 10);
   ASSERT_TRUE(host.Show());
   QSignalSpy clicks(b, &TXcSpeedButton::OnClick);
-
+  QSignalSpy downs(b, &TXcSpeedButton::OnMouseDown);
   QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(downs.count(), 1);
   EXPECT_EQ(b->PaintState(), bpsDown);
   QTest::mouseMove(b, QPoint(40, 5));
   EXPECT_EQ(b->PaintState(), bpsUp);
@@ -158,6 +159,13 @@ TEST(XcSpeedButtonTest, HeldButtonRepeatsItsClick) {
   const int afterRelease = clicks.count();
   EXPECT_FALSE(clicks.wait(100));
   EXPECT_EQ(clicks.count(), afterRelease);
+  // Without AllowTimer a held button clicks only on release.
+  b->SetAllowTimer(false);
+  clicks.clear();
+  QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_FALSE(clicks.wait(100));
+  QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(clicks.count(), 1);
 }
 
 TEST(XcSpeedButtonTest, FlatButtonShowsGreyGlyphUntilTheMouseEnters) {
