@@ -1,12 +1,12 @@
 #include "archive/cp1251.h"
-#include "archive/duty_class.h"
 #include "archive/number_text.h"
 
-#include <gtest/gtest.h>
 #include <QLocale>
-#include <clocale>
 
-TEST(NumberText, PaddingAndCutting) {
+#include <clocale>
+#include <gtest/gtest.h>
+
+TEST(NumberTextTest, PaddingAndCutting) {
   EXPECT_EQ(PadZeros("7", 2), "07");
   EXPECT_EQ(PadZeros("123", 2), "123");
   EXPECT_EQ(PadZeros("", 3), "000");
@@ -29,7 +29,7 @@ TEST(NumberText, PaddingAndCutting) {
   EXPECT_EQ(NormalizeDecimalSeparator(""), "");
 }
 
-TEST(NumberText, PackedDateTime) {
+TEST(NumberTextTest, PackedDateTime) {
   const char stamp[] = {char(0xC4), char(0x1E), char(0xED), char(0x2D)};
   EXPECT_EQ(DecodePackedDateTime(QByteArrayView(stamp, 4)), "25.12.04 13:45:30");
   const char zero[] = {0, 0, 0, 0};
@@ -49,7 +49,7 @@ TEST(NumberText, PackedDateTime) {
             "25.12.04 13:45:30");
 }
 
-TEST(NumberText, IntegerConversion) {
+TEST(NumberTextTest, IntegerConversion) {
   EXPECT_EQ(TextToInt(u"00042"), 42);
   EXPECT_EQ(TextToInt(u"  -7"), -7);
   EXPECT_EQ(TextToInt(u"+12"), 12);
@@ -64,7 +64,7 @@ TEST(NumberText, IntegerConversion) {
   EXPECT_FALSE(TextToInt(u"０"));  // a full-width digit is no digit here
 }
 
-TEST(NumberText, FloatConversion) {
+TEST(NumberTextTest, FloatConversion) {
   EXPECT_DOUBLE_EQ(*TextToFloat(u"00012.50"), 12.5);
   EXPECT_DOUBLE_EQ(*TextToFloat(u"00012,50"), 12.5);
   EXPECT_DOUBLE_EQ(*TextToFloat(u" -3"), -3);
@@ -75,7 +75,7 @@ TEST(NumberText, FloatConversion) {
     EXPECT_FALSE(TextToFloat(bad)) << QString::fromUtf16(bad).toStdString();
 }
 
-TEST(NumberText, FloatText) {
+TEST(NumberTextTest, FloatText) {
   EXPECT_EQ(FloatToText(12.5), "12.5");
   EXPECT_EQ(FloatToText(12), "12");
   EXPECT_EQ(FloatToText(0), "0");
@@ -93,7 +93,7 @@ TEST(NumberText, FloatText) {
 }
 
 // Numbers must not follow a locale that writes a decimal comma.
-TEST(NumberText, IndependentOfLocale) {
+TEST(NumberTextTest, IndependentOfLocale) {
   const char* saved = std::setlocale(LC_ALL, nullptr);
   const std::string restore = saved ? saved : "C";
   const char* found = nullptr;
@@ -110,40 +110,4 @@ TEST(NumberText, IndependentOfLocale) {
   EXPECT_EQ(NormalizeDecimalSeparator("12,5"), "12.5");
   QLocale::setDefault(QLocale::c());
   std::setlocale(LC_ALL, restore.c_str());
-}
-
-TEST(DutyClass, Classification) {
-  DutyClassTexts t;
-  ComputeDutyClass(2, 16000, t);
-  EXPECT_EQ(t.UsageClassText, "U0");
-  EXPECT_EQ(t.SpectrumFactorText, "0.25");
-  EXPECT_EQ(t.DutyGroupText, "A1");
-  ComputeDutyClass(2, 16001, t);
-  EXPECT_EQ(t.UsageClassText, "U1");
-  EXPECT_EQ(t.SpectrumFactorText, "0.25");
-  EXPECT_EQ(t.DutyGroupText, "A1");
-  ComputeDutyClass(4, 5000000, t);
-  EXPECT_EQ(t.UsageClassText, "U9");
-  EXPECT_EQ(t.SpectrumFactorText, "1.0");
-  EXPECT_EQ(t.DutyGroupText, "A8");
-  ComputeDutyClass(1, 0, t);
-  EXPECT_EQ(t.UsageClassText, "U0");
-  EXPECT_EQ(t.SpectrumFactorText, "0.125");
-  EXPECT_EQ(t.DutyGroupText, "A1");
-  ComputeDutyClass(3, 300000, t);
-  EXPECT_EQ(t.UsageClassText, "U5");
-  EXPECT_EQ(t.SpectrumFactorText, "0.5");
-  EXPECT_EQ(t.DutyGroupText, "A6");
-  for (int undefinedClass : {0, 5, -1}) {
-    ComputeDutyClass(undefinedClass, 100, t);
-    EXPECT_EQ(t.UsageClassText, "U0");
-    EXPECT_EQ(t.SpectrumFactorText, "неопределен");
-    EXPECT_EQ(t.DutyGroupText, "неопределен");
-  }
-  // A negative count leaves every text as it was.
-  ComputeDutyClass(4, 5000000, t);
-  ComputeDutyClass(1, -1, t);
-  EXPECT_EQ(t.UsageClassText, "U9");
-  EXPECT_EQ(t.SpectrumFactorText, "1.0");
-  EXPECT_EQ(t.DutyGroupText, "A8");
 }

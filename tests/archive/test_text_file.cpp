@@ -1,32 +1,18 @@
 #include "archive/cp1251.h"
 #include "archive/text_file.h"
 #include "tests/support/full_device.h"
-
-#include <gtest/gtest.h>
-#include <sys/resource.h>
+#include "tests/support/test_files.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
 
-namespace {
-
-QByteArray FileBytes(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
-
-}  // namespace
-
-TEST(Cp1251, EveryByteRoundTripsThroughOneCharacter) {
+TEST(Cp1251Test, EveryByteRoundTripsThroughOneCharacter) {
   QByteArray all;
   for (int b = 0; b < 256; ++b) all.append(char(b));
   const QString text = DecodeCp1251(all);
@@ -46,7 +32,7 @@ TEST(Cp1251, EveryByteRoundTripsThroughOneCharacter) {
   EXPECT_EQ(EncodeCp1251(u"x\U0001F600y"), QByteArray("x?y"));
 }
 
-TEST(TextFile, ReaderSplitsLinesAndYieldsEmptyPastTheEnd) {
+TEST(TextFileTest, ReaderSplitsLinesAndYieldsEmptyPastTheEnd) {
   TextLineReader r(QByteArray("one\r\n\xD2\xCF\r\nbare\nlast-no-end"));
   EXPECT_EQ(r.ReadLine(), "one");
   EXPECT_EQ(r.ReadLine(), "ТП");
@@ -67,7 +53,7 @@ TEST(TextFile, ReaderSplitsLinesAndYieldsEmptyPastTheEnd) {
   EXPECT_EQ(missing.ReadLine(), "");
 }
 
-TEST(TextFile, WriterWritesCrLfInWindows1251AndKeepsValuesOnOneLine) {
+TEST(TextFileTest, WriterWritesCrLfInWindows1251AndKeepsValuesOnOneLine) {
   QTemporaryDir dir;
   const QString path = dir.filePath("д01м02г2024ч03м04c05_7.bbi");
   TextLineWriter w;
@@ -78,7 +64,8 @@ TEST(TextFile, WriterWritesCrLfInWindows1251AndKeepsValuesOnOneLine) {
   w.WriteLine(u"sign ✓");
   EXPECT_FALSE(QFile::exists(path));  // nothing under the final name before the commit
   ASSERT_TRUE(w.Commit());
-  EXPECT_EQ(FileBytes(path), QByteArray("Taltrex\r\n\xCA\xF0\xE0\xED  \xCA\xD1\r\n\r\nsign ?\r\n"));
+  EXPECT_EQ(jwtest::ReadBytes(path),
+            QByteArray("Taltrex\r\n\xCA\xF0\xE0\xED  \xCA\xD1\r\n\r\nsign ?\r\n"));
 
   TextLineReader r;
   ASSERT_TRUE(r.Open(path));
@@ -86,23 +73,23 @@ TEST(TextFile, WriterWritesCrLfInWindows1251AndKeepsValuesOnOneLine) {
   EXPECT_EQ(r.ReadLine(), "Кран  КС");
 }
 
-TEST(TextFile, FailedOrDiscardedWriteLeavesTheOlderFile) {
+TEST(TextFileTest, FailedOrDiscardedWriteLeavesTheOlderFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath("keep.bbi");
-  WriteBytes(path, "old\r\n");
+  ASSERT_TRUE(jwtest::WriteBytes(path, "old\r\n"));
   {
     TextLineWriter w;
     ASSERT_TRUE(w.Open(path));
     w.WriteLine(u"new");
     w.Discard();
   }
-  EXPECT_EQ(FileBytes(path), "old\r\n");
+  EXPECT_EQ(jwtest::ReadBytes(path), "old\r\n");
   {
     TextLineWriter w;
     ASSERT_TRUE(w.Open(path));
     w.WriteLine(u"new");
   }  // destroyed without commit
-  EXPECT_EQ(FileBytes(path), "old\r\n");
+  EXPECT_EQ(jwtest::ReadBytes(path), "old\r\n");
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.bbi"});
 
   FullDevice full(6);
@@ -117,10 +104,10 @@ TEST(TextFile, FailedOrDiscardedWriteLeavesTheOlderFile) {
   EXPECT_FALSE(nowhere.Commit());
 }
 
-TEST(TextFile, FullDiskFailsTheCommitAndKeepsTheOlderFile) {
+TEST(TextFileTest, FullDiskFailsTheCommitAndKeepsTheOlderFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath("full.bbi");
-  WriteBytes(path, "old\r\n");
+  ASSERT_TRUE(jwtest::WriteBytes(path, "old\r\n"));
   // Limit the size of files this process may write, as a full disk would.
   std::signal(SIGXFSZ, SIG_IGN);
   rlimit saved{};
@@ -135,6 +122,6 @@ TEST(TextFile, FullDiskFailsTheCommitAndKeepsTheOlderFile) {
   setrlimit(RLIMIT_FSIZE, &saved);
   ASSERT_TRUE(opened);
   EXPECT_FALSE(committed);
-  EXPECT_EQ(FileBytes(path), "old\r\n");
+  EXPECT_EQ(jwtest::ReadBytes(path), "old\r\n");
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"full.bbi"});
 }
