@@ -200,6 +200,28 @@ TEST(ScCommTest, OpenAndCloseNotifyAndAFailedOpenLeavesThePortClosed) {
   EXPECT_EQ(comm.EventMask(), EV_ERR | EV_RXCHAR | EV_TXEMPTY);
 }
 
+TEST(ScCommTest, EachMonitoredEventGivesItsMaskBit) {
+  const struct {
+    TScCommEvent event;
+    std::uint32_t bit;
+  } rows[] = {{ceBreak, 0x40},   {ceCts, 0x8},    {ceDsr, 0x10},       {ceError, 0x80},
+              {ceRing, 0x100},   {ceRlsd, 0x20},  {ceRxChar, 0x1},     {ceTxEmpty, 0x4},
+              {ceRxFlag, 0x2},   {cePErr, 0x200}, {ceRx80Full, 0x400}, {ceEvent1, 0x800},
+              {ceEvent2, 0x1000}};
+  PtyPair pty;
+  ASSERT_TRUE(pty.IsValid());
+  TScComm comm;
+  comm.SetDeviceName(pty.SlavePath);
+  comm.SetDirectWrite(true);  // keeps the transmit-empty bit
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.event);
+    comm.Close();
+    comm.SetMonitorEvents({row.event});
+    comm.Open();
+    EXPECT_EQ(comm.EventMask(), row.bit);
+  }
+}
+
 // The published properties with their defaults; a form storage reaches them by name.
 TEST(ScCommTest, PublishedPropertiesAndTheirDefaults) {
   TScComm comm;
