@@ -73,7 +73,6 @@ TEST(NumberTextTest, FloatText) {
   EXPECT_EQ(FloatToText(1.5e20), "1.5E20");
   EXPECT_EQ(FloatToText(1e-6), "1E-6");
   EXPECT_EQ(FieldNumber(12.5, 7), "00012.5");
-  EXPECT_EQ(FieldNumber(12, 7), "0000012");
   EXPECT_EQ(FieldNumber(255.99609375, 8), "00255.99");
 }
 
