@@ -17,7 +17,7 @@ termios LastSettings{};
 // A pseudo-terminal always reads back eight bits without parity, and this kernel refuses it
 // other sizes with parity, so the settings the component gives the kernel are caught on their
 // way and the pseudo-terminal is given the frame it takes.
-extern "C" int tcsetattr(int Fd, int Actions, const termios* Settings) {
+extern "C" int tcsetattr(int Fd, int Actions, const termios* Settings) noexcept {
   using Real = int (*)(int, int, const termios*);
   static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "tcsetattr"));
   LastSettings = *Settings;
