@@ -314,10 +314,12 @@ void TScCommWriteThread::Execute() {
     }
     if (n < 0 && errno == EINTR) continue;
     if (n == 0 || errno == EAGAIN) {
-      // The stop descriptor also wakes this wait, should the port close meanwhile.
+      // The stop descriptor also wakes this wait, should the port close meanwhile. A flush
+      // of the line need not wake a writer waiting for room (a pseudo-terminal's does not),
+      // and bytes queued after a purge must still go out, so the wait is bounded.
       pollfd fds[2] = {{s.Fd, POLLOUT, 0}, {s.StopEvent.Handle, POLLIN, 0}};
       lock.unlock();
-      ::poll(fds, 2, -1);
+      ::poll(fds, 2, kLinePollMs);
       continue;
     }
     // Reported once; the bytes stay queued until new data, a purge or a close.

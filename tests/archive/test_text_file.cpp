@@ -1,52 +1,16 @@
-#include "archive/cp1251.h"
 #include "archive/text_file.h"
 #include "tests/support/full_device.h"
+#include "tests/support/test_files.h"
 
-#include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
 
-namespace {
-
-QByteArray FileBytes(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
-
-}  // namespace
-
-TEST(Cp1251, EveryByteRoundTripsThroughOneCharacter) {
-  QByteArray all;
-  for (int b = 0; b < 256; ++b) all.append(char(b));
-  const QString text = DecodeCp1251(all);
-  ASSERT_EQ(text.size(), 256);
-  EXPECT_EQ(EncodeCp1251(text), all);
-  QSet<QChar> distinct(text.begin(), text.end());
-  EXPECT_EQ(distinct.size(), 256);
-  EXPECT_EQ(text[0xC0], QChar(u'А'));
-  EXPECT_EQ(text[0xFF], QChar(u'я'));
-  EXPECT_EQ(text[0xA8], QChar(u'Ё'));
-  EXPECT_EQ(text[0xB8], QChar(u'ё'));
-  EXPECT_EQ(text[0xB9], QChar(u'№'));
-  EXPECT_EQ(EncodeCp1251(u"Флаги"), QByteArray("\xD4\xEB\xE0\xE3\xE8"));
-  EXPECT_EQ(EncodeCp1251(u"a€b✓"), QByteArray("a\x88"
-                                              "b?"));
-  // A character outside the 16-bit range is still one character.
-  EXPECT_EQ(EncodeCp1251(u"x\U0001F600y"), QByteArray("x?y"));
-}
-
-TEST(TextFile, ReaderSplitsLinesAndYieldsEmptyPastTheEnd) {
+TEST(TextFileTest, ReaderSplitsLinesAndYieldsEmptyPastTheEnd) {
   TextLineReader r(QByteArray("one\r\n\xD2\xCF\r\nbare\nlast-no-end"));
   EXPECT_EQ(r.ReadLine(), "one");
   EXPECT_EQ(r.ReadLine(), "ТП");
@@ -67,7 +31,7 @@ TEST(TextFile, ReaderSplitsLinesAndYieldsEmptyPastTheEnd) {
   EXPECT_EQ(missing.ReadLine(), "");
 }
 
-TEST(TextFile, WriterWritesCrLfInWindows1251AndKeepsValuesOnOneLine) {
+TEST(TextFileTest, WriterWritesCrLfInWindows1251AndKeepsValuesOnOneLine) {
   QTemporaryDir dir;
   const QString path = dir.filePath("д01м02г2024ч03м04c05_7.bbi");
   TextLineWriter w;
@@ -78,31 +42,27 @@ TEST(TextFile, WriterWritesCrLfInWindows1251AndKeepsValuesOnOneLine) {
   w.WriteLine(u"sign ✓");
   EXPECT_FALSE(QFile::exists(path));  // nothing under the final name before the commit
   ASSERT_TRUE(w.Commit());
-  EXPECT_EQ(FileBytes(path), QByteArray("Taltrex\r\n\xCA\xF0\xE0\xED  \xCA\xD1\r\n\r\nsign ?\r\n"));
-
-  TextLineReader r;
-  ASSERT_TRUE(r.Open(path));
-  EXPECT_EQ(r.ReadLine(), "Taltrex");
-  EXPECT_EQ(r.ReadLine(), "Кран  КС");
+  EXPECT_EQ(jwtest::ReadBytes(path),
+            QByteArray("Taltrex\r\n\xCA\xF0\xE0\xED  \xCA\xD1\r\n\r\nsign ?\r\n"));
 }
 
-TEST(TextFile, FailedOrDiscardedWriteLeavesTheOlderFile) {
+TEST(TextFileTest, FailedOrDiscardedWriteLeavesTheOlderFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath("keep.bbi");
-  WriteBytes(path, "old\r\n");
+  ASSERT_TRUE(jwtest::WriteBytes(path, "old\r\n"));
   {
     TextLineWriter w;
     ASSERT_TRUE(w.Open(path));
     w.WriteLine(u"new");
     w.Discard();
   }
-  EXPECT_EQ(FileBytes(path), "old\r\n");
+  EXPECT_EQ(jwtest::ReadBytes(path), "old\r\n");
   {
     TextLineWriter w;
     ASSERT_TRUE(w.Open(path));
     w.WriteLine(u"new");
   }  // destroyed without commit
-  EXPECT_EQ(FileBytes(path), "old\r\n");
+  EXPECT_EQ(jwtest::ReadBytes(path), "old\r\n");
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.bbi"});
 
   FullDevice full(6);
@@ -117,10 +77,10 @@ TEST(TextFile, FailedOrDiscardedWriteLeavesTheOlderFile) {
   EXPECT_FALSE(nowhere.Commit());
 }
 
-TEST(TextFile, FullDiskFailsTheCommitAndKeepsTheOlderFile) {
+TEST(TextFileTest, FullDiskFailsTheCommitAndKeepsTheOlderFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath("full.bbi");
-  WriteBytes(path, "old\r\n");
+  ASSERT_TRUE(jwtest::WriteBytes(path, "old\r\n"));
   // Limit the size of files this process may write, as a full disk would.
   std::signal(SIGXFSZ, SIG_IGN);
   rlimit saved{};
@@ -135,6 +95,6 @@ TEST(TextFile, FullDiskFailsTheCommitAndKeepsTheOlderFile) {
   setrlimit(RLIMIT_FSIZE, &saved);
   ASSERT_TRUE(opened);
   EXPECT_FALSE(committed);
-  EXPECT_EQ(FileBytes(path), "old\r\n");
+  EXPECT_EQ(jwtest::ReadBytes(path), "old\r\n");
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"full.bbi"});
 }
