@@ -466,18 +466,23 @@ TEST_F(DataPagesTest, CommandStatesOfEachPage) {
     EXPECT_EQ(w.StatusPanel0(), "");
   };
   expectPage(0, w.SpeedItem_Spisok, false, false);
+  // The view commands through their function keys.
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   w.SetStatusPanel0("x");
-  w.N_Table->trigger();
+  QTest::keyClick(&w, Qt::Key_F3);
   expectPage(1, w.SpeedItem_Table, true, true);
   w.SetStatusPanel0("x");
-  w.N_TableTP->trigger();
+  QTest::keyClick(&w, Qt::Key_F4);
   expectPage(2, w.SpeedItem_TableTP, false, true);
-  w.N_Peregr->trigger();
+  QTest::keyClick(&w, Qt::Key_F5);
   expectPage(3, w.SpeedItem_Peregr, false, false);
   w.SpeedItem_Graf->trigger();
   expectPage(4, w.SpeedItem_Graf, false, false);
+  QTest::keyClick(&w, Qt::Key_F6);
+  expectPage(4, w.SpeedItem_Graf, false, false);
   w.SetStatusPanel0("x");
-  w.N_Spisok->trigger();
+  QTest::keyClick(&w, Qt::Key_F2);
   expectPage(0, w.SpeedItem_Spisok, false, false);
   EXPECT_EQ(w.NeedReload, 1);
   EXPECT_EQ(Reads(), 1);
@@ -518,29 +523,6 @@ TEST_F(DataPagesTest, TabsRefuseWithoutAFileAndRunTheirCommand) {
   EXPECT_EQ(Page(), 1);
   EXPECT_EQ(Reads(), 2);
   EXPECT_EQ(boxes.Boxes().size(), 1);
-}
-
-TEST_F(DataPagesTest, FunctionKeysSwitchPagesAndAFailedTableReadReturnsToTheList) {
-  Put("a.bbi", FileSpec{});
-  FileSpec bad;
-  bad.type = "9";
-  Put("b.bbi", bad);
-  TForm_main& w = OpenOn("a.bbi");
-  ScriptedMessageBox boxes;
-  w.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  const std::pair<Qt::Key, int> keys[] = {
-      {Qt::Key_F4, 2}, {Qt::Key_F5, 3}, {Qt::Key_F6, 4}, {Qt::Key_F3, 1}, {Qt::Key_F2, 0}};
-  for (const auto& [key, page] : keys) {
-    QTest::keyClick(&w, key);
-    EXPECT_EQ(Page(), page) << page;
-  }
-  EXPECT_TRUE(boxes.Boxes().isEmpty());
-  Select("b.bbi");
-  QTest::keyClick(&w, Qt::Key_F3);
-  ExpectBoxes(boxes, {kReadError, kBox2});
-  EXPECT_EQ(Page(), 0);
-  EXPECT_TRUE(w.SpeedItem_Spisok->isChecked());
 }
 
 TEST_F(DataPagesTest, StatusHintsOfTheNamedAreas) {
