@@ -401,23 +401,17 @@ TEST_F(ReaderTest, EveryReadStartsFromEmptyPages) {
   for (int k = 1; k <= kGraphSeries; ++k) EXPECT_EQ(G(k).Count(), 0);
 }
 
-}  // namespace
-
-namespace {
-
-TEST(ReaderFirstRead, FreshGridsGetTheRecordColumnsAndOneEmptyRow) {
-  QTemporaryDir dir;
+TEST_F(ReaderTest, FreshGridsGetTheRecordColumnsAndOneEmptyRow) {
   FileSpec spec;
   spec.type = "1";
   spec.stopAfterCounts = true;
-  GridModel tpcr;
-  ReadTargets targets;
-  targets.records.SG_TPCR = &tpcr;
-  OpenFileData data;
-  ASSERT_TRUE(ReadDataFile(WriteDataFile(dir.path(), "a.bbi", FileLines(spec)), data, targets,
+  GridModel fresh;
+  ReadTargets only;
+  only.records.SG_TPCR = &fresh;
+  ASSERT_TRUE(ReadDataFile(WriteDataFile(dir.path(), "a.bbi", FileLines(spec)), data, only,
                            ReadHooks()));
-  EXPECT_EQ(tpcr.ColCount(), kRecordColumns);
-  EXPECT_EQ(tpcr.RowCount(), 2);
+  EXPECT_EQ(fresh.ColCount(), kRecordColumns);
+  EXPECT_EQ(fresh.RowCount(), 2);
 }
 
 }  // namespace

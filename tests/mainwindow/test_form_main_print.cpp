@@ -36,15 +36,9 @@ FileSpec TwoRecords() {
 class PrintCommandTest : public MainWindowTest {
  protected:
   TForm_main& Open() {
-    WriteDataFile(data_, "a.bbi", FileLines(TwoRecords()));
-    TForm_main& w = StartOnData();
+    TForm_main& w = StartOnFile(TwoRecords());
     w.SetPrintWindows({&dialog_, &tpcr_, &param_, &graf_});
-    w.SelectRow(0);
     return w;
-  }
-  void TearDown() override {
-    window_.reset();
-    MainWindowTest::TearDown();
   }
 
   TForm_PrintDialog dialog_;

@@ -45,19 +45,13 @@ class SearchTest : public MainWindowTest {
     searsh_ = std::make_unique<TForm_Searsh>();
     tableSearsh_ = std::make_unique<TForm_TableSearsh>();
   }
-  void TearDown() override {
-    window_.reset();
-    MainWindowTest::TearDown();
-  }
 
   // The main window on the table page of a file with these operational records.
   TForm_main& OpenTable(const QList<Type2Record>& records) {
     FileSpec spec;
     for (const Type2Record& record : records) spec.operational << record.Line();
-    EXPECT_FALSE(WriteDataFile(data_, "a.bbi", FileLines(spec)).isEmpty());
-    TForm_main& w = StartOnData();
+    TForm_main& w = StartOnFile(spec);
     w.SetSearchWindows(searsh_.get(), tableSearsh_.get());
-    w.SelectRow(0);
     w.SpeedItem_TableClick();
     EXPECT_EQ(w.PageControl1->currentIndex(), 1);
     return w;

@@ -51,17 +51,10 @@ FileSpec Records(int count, const QString& type = "2") {
 
 class GraphPageTest : public MainWindowTest {
  protected:
-  void TearDown() override {
-    window_.reset();
-    MainWindowTest::TearDown();
-  }
-
   // The graph page of the named file, with the windows the start-up gives the main window.
-  TForm_main& OpenGraph(const FileSpec& spec, const QString& name = "a.bbi") {
-    WriteDataFile(data_, name, FileLines(spec));
-    TForm_main& w = StartOnData();
+  TForm_main& OpenGraph(const FileSpec& spec) {
+    TForm_main& w = StartOnFile(spec);
     w.SetWindows({.Form_NastrGraf = &settings_, .Form_GrafPoint = &points_});
-    w.SelectRow(int(FileNames().indexOf(name)));
     w.SpeedItem_GrafClick();
     chart_ = w.Chart_Data;
     chart_->Sync();

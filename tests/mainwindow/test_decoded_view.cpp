@@ -49,7 +49,7 @@ void FillRow(GridModel& grid, const QString& mz, const QString& contour, const Q
   for (int col = 0; col < 18; ++col) grid.SetCells(col, 1, cells[col]);
 }
 
-TEST(DecodedViewWindows, CaptionsAndStartPictures) {
+TEST(DecodedViewTest, CaptionsAndStartPictures) {
   TformView1 view1;
   TFormView2 view2;
   EXPECT_EQ(view1.objectName(), "formView1");
@@ -73,7 +73,7 @@ TEST(DecodedViewWindows, CaptionsAndStartPictures) {
   EXPECT_EQ(view2.findChild<QWidget*>("im1"), nullptr);
 }
 
-TEST(DecodedViewWindows, ARowFillsTheWindowAndACellThatDoesNotConvertKeepsItsPart) {
+TEST(DecodedViewTest, ARowFillsTheWindowAndACellThatDoesNotConvertKeepsItsPart) {
   GridModel grid;
   TformView1 view;
   FillRow(grid, "105", "5", "11011111111110");
@@ -113,7 +113,7 @@ TEST(DecodedViewWindows, ARowFillsTheWindowAndACellThatDoesNotConvertKeepsItsPar
                                       "Ускоренная работа лебедки,", "Подъем стрелы,"}));
 }
 
-TEST(DecodedViewWindows, EscClosesOnlyTheFirstWindow) {
+TEST(DecodedViewTest, EscClosesOnlyTheFirstWindow) {
   TformView1 view1;
   TFormView2 view2;
   view1.show();
@@ -141,15 +141,9 @@ FileSpec Records(const QString& variant, int count) {
 
 class DecodeCommandTest : public MainWindowTest {
  protected:
-  void TearDown() override {
-    window_.reset();
-    MainWindowTest::TearDown();
-  }
   TForm_main& OpenTable(const FileSpec& spec) {
-    WriteDataFile(data_, "a.bbi", FileLines(spec));
-    TForm_main& w = StartOnData();
+    TForm_main& w = StartOnFile(spec);
     w.SetWindows({.formView1 = &view1_, .FormView2 = &view2_});
-    w.SelectRow(0);
     w.SpeedItem_TableClick();
     return w;
   }
