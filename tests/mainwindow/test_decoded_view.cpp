@@ -58,8 +58,11 @@ TEST(DecodedViewTest, CaptionsAndStartPictures) {
   EXPECT_EQ(view2.windowTitle(), "Расшифровка данных, Kvarel-02");
   for (QDialog* view : {static_cast<QDialog*>(&view1), static_cast<QDialog*>(&view2)}) {
     EXPECT_TRUE(view->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(Text(*view, "stMz"), "Мз=100%");
-    EXPECT_EQ(Text(*view, "stC"), "Нет оборудования");
+    const std::pair<const char*, const char*> texts[] = {
+        {"stMz", "Мз=100%"},      {"stR", "R=19.87м"},         {"stQ", "Q=15.35т"},
+        {"stL", "L=15.7м"},       {"stC", "Нет оборудования"}, {"stK", "Полный контур"},
+        {"stNp", "Запасовка 8х"}, {"LabRmax", "max"},          {"labRmin", "min"}};
+    for (const auto& [name, text] : texts) EXPECT_EQ(Text(*view, name), text);
     EXPECT_EQ(Index(*view, "imE1"), 16);
   }
   EXPECT_EQ(view1.BmBitmapList1->Bitmaps()->Count(), 18);

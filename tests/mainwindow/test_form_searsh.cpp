@@ -110,8 +110,26 @@ TEST_F(SearchTest, SearchWindowModesProgressAndMasks) {
   TForm_Searsh& s = *searsh_;
   EXPECT_EQ(s.objectName(), "Form_Searsh");
   EXPECT_EQ(s.windowTitle(), "Поиск значений");
-  EXPECT_EQ(s.Edit_Mz->text(), "0");
   EXPECT_EQ(s.Edit_Mz->maxLength(), 3);
+  const std::pair<const char*, const char*> texts[] = {
+      {"RadioButton_Mz", "Степень загрузки, Мз (%)"},
+      {"Edit_Mz", "0"},
+      {"RadioButton_Time", "Дата и время"},
+      {"Label1", "От"},
+      {"Label2", "До"},
+      {"MaskEdit_otData", "00.00.00"},
+      {"MaskEdit_otTime", "00:00:00"},
+      {"Button_OK", "OK"},
+      {"Button_Close", "Отмена"}};
+  for (const auto& [name, text] : texts) {
+    QWidget* widget = s.findChild<QWidget*>(name);
+    ASSERT_NE(widget, nullptr) << name;
+    QString shown;
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) shown = button->text();
+    if (auto* label = qobject_cast<QLabel*>(widget)) shown = label->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) shown = edit->displayText();
+    EXPECT_EQ(shown, QString::fromUtf8(text)) << name;
+  }
   const QList<QLineEdit*> masks{s.MaskEdit_otData, s.MaskEdit_doData, s.MaskEdit_otTime,
                                 s.MaskEdit_doTime};
   auto expectMode = [&](bool mz) {
