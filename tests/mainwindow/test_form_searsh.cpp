@@ -310,6 +310,9 @@ TEST_F(SearchTest, ConditionWindowKeepsConditionsAndSetsTheFilter) {
   for (int i = 0; i < t.CB_TypeSearsh->count(); ++i) types << t.CB_TypeSearsh->itemText(i);
   EXPECT_EQ(types,
             (QStringList{"нет", "равные", "больше", "меньше", "в интервале", "неисправность"}));
+  EXPECT_EQ((QStringList{t.Btn_ApplySearsh->text(), t.Btn_OK->text(), t.Btn_Cancel->text()}),
+            (QStringList{"Применить", "ОК", "Отмена"}));
+  EXPECT_EQ(t.Edit_OT->maxLength(), 6);
   t.show();
 
   auto visible = [&] {
