@@ -408,8 +408,8 @@ TEST_F(ReaderTest, FreshGridsGetTheRecordColumnsAndOneEmptyRow) {
   GridModel fresh;
   ReadTargets only;
   only.records.SG_TPCR = &fresh;
-  ASSERT_TRUE(ReadDataFile(WriteDataFile(dir.path(), "a.bbi", FileLines(spec)), data, only,
-                           ReadHooks()));
+  ASSERT_TRUE(
+      ReadDataFile(WriteDataFile(dir.path(), "a.bbi", FileLines(spec)), data, only, ReadHooks()));
   EXPECT_EQ(fresh.ColCount(), kRecordColumns);
   EXPECT_EQ(fresh.RowCount(), 2);
 }
