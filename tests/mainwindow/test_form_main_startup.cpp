@@ -107,31 +107,27 @@ TEST_F(MainWindowTest, ColumnClickSortsAscendingByBytes) {
   EXPECT_EQ(window_->SortColumn, 1);
 }
 
-TEST_F(MainWindowTest, DeletedDirDataFallsBackToProgramDirectoryAndIsWrittenBack) {
-  WriteDataFile(program_, "p.bbi", Header("Программный"));
-  SetDirData(temp_.filePath("gone"));
-  TForm_main& w = Start({});
-  EXPECT_EQ(w.DataDirectory, program_);
-  EXPECT_EQ(DirData(), program_);
-  EXPECT_EQ(FileNames(), QStringList{"p.bbi"});
-}
-
-TEST_F(MainWindowTest, CommandLineFileNamesTheDataDirectory) {
+// The data directory at start: a data file named on the command line, else "DirData", else
+// the program's directory; the one taken is written back to "DirData".
+TEST_F(MainWindowTest, StartTakesTheDataDirectoryInOrder) {
   WriteDataFile(data_, "d.bbi", Header("Данные"));
   WriteDataFile(other_, "o.bbi", Header("Другой"));
-  SetDirData(other_);
-  {
-    TForm_main& w = Start({QDir(data_).filePath("d.bbi")});
-    EXPECT_EQ(w.DataDirectory, data_);
-    EXPECT_EQ(DirData(), data_);
-    EXPECT_EQ(FileNames(), QStringList{"d.bbi"});
-  }
-  // A missing file or a directory as argument is ignored: "DirData" stands.
-  for (const QString& argument : {QDir(data_).filePath("missing.bbi"), data_}) {
-    SetDirData(other_);
-    TForm_main& w = Start({argument});
-    EXPECT_EQ(w.DataDirectory, other_) << argument.toStdString();
-    EXPECT_EQ(FileNames(), QStringList{"o.bbi"});
+  WriteDataFile(program_, "p.bbi", Header("Программный"));
+  const struct {
+    QString dirData, argument, taken, file;
+  } cases[] = {
+      {other_, QDir(data_).filePath("d.bbi"), data_, "d.bbi"},
+      {other_, QDir(data_).filePath("missing.bbi"), other_, "o.bbi"},
+      {other_, data_, other_, "o.bbi"},  // a directory is no data file
+      {temp_.filePath("gone"), "", program_, "p.bbi"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.argument.toStdString());
+    SetDirData(c.dirData);
+    TForm_main& w = Start(c.argument.isEmpty() ? QStringList{} : QStringList{c.argument});
+    EXPECT_EQ(w.DataDirectory, c.taken);
+    EXPECT_EQ(DirData(), c.taken);
+    EXPECT_EQ(FileNames(), QStringList{c.file});
   }
 }
 
