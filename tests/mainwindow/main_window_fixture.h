@@ -6,11 +6,12 @@
 #include "platform/scripted_services.h"
 #include "platform/settings_store.h"
 
-#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace jwtest {
@@ -83,7 +84,11 @@ class MainWindowTest : public ::testing::Test {
     programFile_ = QDir(program_).filePath("jibwarden");
   }
 
-  void TearDown() override { ClearSettings(); }
+  // The window goes before the windows a test gives it.
+  void TearDown() override {
+    window_.reset();
+    ClearSettings();
+  }
 
   // Shows a main window started with these arguments (the start-up work runs on show).
   TForm_main& Start(const QStringList& arguments) {
@@ -99,6 +104,14 @@ class MainWindowTest : public ::testing::Test {
       return Start({});
     }
     return Start({QDir(data_).filePath(names.first())});
+  }
+
+  // Started on the data directory holding this data file, its row selected.
+  TForm_main& StartOnFile(const FileSpec& spec, const QString& name = "a.bbi") {
+    WriteDataFile(data_, name, FileLines(spec));
+    TForm_main& w = StartOnData();
+    w.SelectRow(int(FileNames().indexOf(name)));
+    return w;
   }
 
   QTreeWidget* List() { return window_->findChild<QTreeWidget*>("ListView1"); }

@@ -5,7 +5,7 @@
 
 using namespace jwtest;
 
-TEST(ArchiveListTexts, OrderIsWindows1251ByteOrder) {
+TEST(ArchiveListTest, OrderIsWindows1251ByteOrder) {
   // Digits, Latin capitals, Latin small, Cyrillic capitals, Cyrillic small; "Ё"/"ё" sit
   // below the other Cyrillic letters in Windows-1251.
   QStringList texts = {"я", "а", "Я", "Ё", "z", "A", "ё", "9", "Z", "a", "0", "А"};
@@ -17,7 +17,7 @@ TEST(ArchiveListTexts, OrderIsWindows1251ByteOrder) {
   EXPECT_EQ(CompareListTexts("Кран", "Кран"), 0);
 }
 
-TEST(ArchiveListTexts, RowOfShortFileHasEmptyTexts) {
+TEST(ArchiveListTest, RowOfShortFileHasEmptyTexts) {
   QTemporaryDir dir;
   WriteDataFile(dir.path(), "short.bbi", {"Taltrex", "Кран"});
   const auto row = ReadArchiveRow(dir.path(), "short.bbi");
@@ -27,7 +27,7 @@ TEST(ArchiveListTexts, RowOfShortFileHasEmptyTexts) {
   EXPECT_FALSE(ReadArchiveRow(dir.path(), "missing.bbi").has_value());
 }
 
-TEST(ArchiveListTexts, LastLineWithoutLineEndAndBareLineFeeds) {
+TEST(ArchiveListTest, LastLineWithoutLineEndAndBareLineFeeds) {
   QTemporaryDir dir;
   WriteBytes(dir.filePath("lf.bbi"), "Taltrex\nA\nB\r\nC\n\nD\nE\nF\nG");
   const auto row = ReadArchiveRow(dir.path(), "lf.bbi");

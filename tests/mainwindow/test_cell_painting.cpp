@@ -1,7 +1,6 @@
+#include "archive/number_text.h"
 #include "mainwindow/cell_painting.h"
 #include "mainwindow/record_tables.h"
-
-#include "archive/number_text.h"
 #include "platform/grid_model.h"
 
 #include <gtest/gtest.h>

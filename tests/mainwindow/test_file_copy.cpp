@@ -1,14 +1,13 @@
 #include "main_window_fixture.h"
 #include "mainwindow/file_copy.h"
 
+#include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
-
 using namespace jwtest;
 
-TEST(FileCopy, CopiesAndReplacesWholeFiles) {
+TEST(FileCopyTest, CopiesAndReplacesWholeFiles) {
   QTemporaryDir dir;
   const QString source = dir.filePath("a.bbi");
   const QString target = dir.filePath("b.bbi");
@@ -22,7 +21,7 @@ TEST(FileCopy, CopiesAndReplacesWholeFiles) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
-TEST(FileCopy, RefusesCopyOntoItselfThroughAnyPath) {
+TEST(FileCopyTest, RefusesCopyOntoItselfThroughAnyPath) {
   QTemporaryDir dir;
   const QString file = dir.filePath("only.bbi");
   WriteBytes(file, "the only copy");
@@ -40,7 +39,7 @@ TEST(FileCopy, RefusesCopyOntoItselfThroughAnyPath) {
   EXPECT_FALSE(IsSameFile(file, dir.filePath("missing.bbi")));
 }
 
-TEST(FileCopy, FailedCopyLeavesTargetAsItWas) {
+TEST(FileCopyTest, FailedCopyLeavesTargetAsItWas) {
   QTemporaryDir dir;
   const QString target = dir.filePath("t.bbi");
   WriteBytes(target, "keep me");
@@ -53,7 +52,7 @@ TEST(FileCopy, FailedCopyLeavesTargetAsItWas) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"t.bbi"});
 }
 
-TEST(FileCopy, CopyThatFailsHalfWayLeavesTargetAsItWas) {
+TEST(FileCopyTest, CopyThatFailsHalfWayLeavesTargetAsItWas) {
   QTemporaryDir dir;
   const QString source = dir.filePath("big.bbi");
   const QString target = dir.filePath("t.bbi");

@@ -1,15 +1,11 @@
 // The main window's menus, tool bars and the controls of the list page, and which command each
 // menu and tool item runs.
+#include "controls/speed_bar.h"
 #include "main_window_fixture.h"
 
-#include "controls/speed_bar.h"
-
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QSignalSpy>
-#include <QToolButton>
 
 using namespace jwtest;
 
@@ -60,8 +56,6 @@ TEST_F(MainWindowTest, MenusAndToolBarsCarryTheirItemsInOrder) {
   auto items = [&](const char* bar) {
     QStringList names;
     TSpeedBar* speedBar = w.findChild<TSpeedBar*>(bar);
-    EXPECT_EQ(speedBar->SectionCount(), 1);
-    EXPECT_EQ(speedBar->Section(0)->Caption(), "Untitled (1)");
     for (TSpeedItem* item : speedBar->Section(0)->Items()) {
       EXPECT_TRUE(item->Visible());
       names << item->objectName() + "|" + item->Caption();
@@ -76,25 +70,17 @@ TEST_F(MainWindowTest, MenusAndToolBarsCarryTheirItemsInOrder) {
   EXPECT_TRUE(bar3[1].startsWith("SpeedBtn_WWW|"));
   EXPECT_TRUE(bar3[2].startsWith("SpeedBtn_Mail|"));
   EXPECT_EQ(bar3[3], "SpeedBtn_Exit|Выйти из программы");
-  EXPECT_EQ(
-      items("SpeedBar1").mid(0, 5),
-      (QStringList{"SpeedBtn_Read|Считать данные нового регистратора",
-                   "SpeedItem_SelectDir|Выбрать каталог с данными",
-                   "SpeedItem_SaveAs|Сохранить как", "SpeedItem_AddFile|Добавить данные в список",
-                   "SpeedItem_DelFile|Удалить данные из списка"}));
-  EXPECT_EQ(w.findChild<QWidget*>("Panel1")->height(), 31);
-
-  // The list page and the hidden read panel.
-  auto* dots = w.findChild<QToolButton*>("Btn_Dots");
-  ASSERT_NE(dots, nullptr);
-  EXPECT_EQ(dots->text(), "...");
-  auto* panel = w.findChild<QWidget*>("Panel_Read");
-  EXPECT_EQ(panel->size(), QSize(377, 97));
-  auto* progress = panel->findChild<QProgressBar*>("PB_Read");
-  ASSERT_NE(progress, nullptr);
-  EXPECT_EQ(progress->minimum(), 0);
-  EXPECT_EQ(progress->maximum(), 100);
-  EXPECT_NE(panel->findChild<QLabel*>("ST_ReadFile"), nullptr);
+  const QStringList bar1 = items("SpeedBar1");
+  EXPECT_EQ(bar1.mid(0, 5), (QStringList{"SpeedBtn_Read|Считать данные нового регистратора",
+                                         "SpeedItem_SelectDir|Выбрать каталог с данными",
+                                         "SpeedItem_SaveAs|Сохранить как",
+                                         "SpeedItem_AddFile|Добавить данные в список",
+                                         "SpeedItem_DelFile|Удалить данные из списка"}));
+  QStringList rest;
+  for (const QString& item : bar1.mid(5)) rest << item.section('|', 0, 0);
+  EXPECT_EQ(rest, (QStringList{"SpeedItem_Print", "SpeedItem_Spisok", "SpeedItem_Table",
+                               "SpeedItem_TableTP", "SpeedItem_Peregr", "SpeedItem_Graf",
+                               "SpeedItem_DecodeData"}));
 }
 
 TEST_F(MainWindowTest, EachFileCommandRunsFromItsToolMenuAndContextItems) {
@@ -136,10 +122,6 @@ TEST_F(MainWindowTest, SpeedItemsFollowAndRunTheirCommands) {
   TSpeedItem* table = bar->FindItemByName("SpeedItem_Table");
   TSpeedItem* print = bar->FindItemByName("SpeedItem_Print");
   ASSERT_TRUE(spisok && table && print);
-  EXPECT_EQ(w.findChild<TSpeedItem*>("SpeedItem_Table"), table);
-  EXPECT_EQ(table->Button()->size(), QSize(24, 23));
-  EXPECT_EQ(table->Top(), 3);
-  EXPECT_TRUE(table->Button()->Flat());
 
   w.SpeedItem_Table->setChecked(true);
   EXPECT_TRUE(table->Down());

@@ -36,15 +36,9 @@ FileSpec TwoRecords() {
 class PrintCommandTest : public MainWindowTest {
  protected:
   TForm_main& Open() {
-    WriteDataFile(data_, "a.bbi", FileLines(TwoRecords()));
-    TForm_main& w = StartOnData();
+    TForm_main& w = StartOnFile(TwoRecords());
     w.SetPrintWindows({&dialog_, &tpcr_, &param_, &graf_});
-    w.SelectRow(0);
     return w;
-  }
-  void TearDown() override {
-    window_.reset();
-    MainWindowTest::TearDown();
   }
 
   TForm_PrintDialog dialog_;
@@ -108,33 +102,14 @@ TEST_F(PrintCommandTest, GraphReportTakesElevenSeriesAndAxesThenGivesThemBackInP
   EXPECT_EQ(after, before);
 }
 
-TEST_F(PrintCommandTest, TablePageOpensTheDialogOnTheVisibleGrid) {
-  TForm_main& w = Open();
-  w.SpeedItem_TableClick();
-  QStringList firstColumn;
-  RecordingReportPreview preview([&](Report&) { firstColumn = tpcr_.QRMemo[1]->Lines(); });
-  QTimer::singleShot(0, &dialog_, [&] {
-    EXPECT_TRUE(dialog_.isVisible());
-    EXPECT_EQ(dialog_.SG_PrintTab->rowCount(), w.SG_TPCR->Grid().ColCount());
-    EXPECT_FALSE(dialog_.btnPreview->isEnabled());
-    dialog_.SG_PrintTab->setCurrentCell(1, 1);
-    dialog_.SG_PrintTabDblClick();
-    dialog_.rbAll->click();
-    dialog_.btnPreview->click();
-    dialog_.close();
-  });
-  w.SpeedItem_Print->trigger();
-  ASSERT_EQ(preview.Previewed(), QStringList{"QR_TPCR"});
-  EXPECT_EQ(firstColumn, (QStringList{w.SG_TPCR->Grid().Cells(1, 0), w.SG_TPCR->Grid().Cells(1, 1),
-                                      w.SG_TPCR->Grid().Cells(1, 2)}));
-  EXPECT_EQ(tpcr_.QRMemo[1]->Geometry().width(), w.SG_TPCR->columnWidth(1));
-}
-
 // Marks column 1, prints every row and returns memo 1 as the preview saw it.
 QStringList PrintFirstColumn(TForm_main& w, TForm_PrintDialog& dialog, TForm_PrintTPCR& tpcr) {
   QStringList lines;
   RecordingReportPreview preview([&](Report&) { lines = tpcr.QRMemo[1]->Lines(); });
   QTimer::singleShot(0, &dialog, [&] {
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.SG_PrintTab->rowCount(), 18);
+    EXPECT_FALSE(dialog.btnPreview->isEnabled());
     dialog.SG_PrintTab->setCurrentCell(1, 1);
     dialog.SG_PrintTabDblClick();
     dialog.rbAll->click();
@@ -145,26 +120,25 @@ QStringList PrintFirstColumn(TForm_main& w, TForm_PrintDialog& dialog, TForm_Pri
   return lines;
 }
 
-TEST_F(PrintCommandTest, OverloadPagePrintsTheOverloadTable) {
-  TForm_main& w = Open();
-  w.SpeedItem_TableTPClick();
-  ASSERT_EQ(w.SG_TP->Grid().RowCount(), 2);
-  EXPECT_EQ(PrintFirstColumn(w, dialog_, tpcr_),
-            (QStringList{w.SG_TP->Grid().Cells(1, 0), "09.09.09 09:09:09"}));
-}
-
-TEST_F(PrintCommandTest, TablePageAfterASearchPrintsTheResults) {
+// The table report takes the grid on show: records, search results or overloads.
+TEST_F(PrintCommandTest, TableReportPrintsTheVisibleGrid) {
   TForm_main& w = Open();
   w.SpeedItem_TableClick();
+  const GridModel& records = w.SG_TPCR->Grid();
+  EXPECT_EQ(PrintFirstColumn(w, dialog_, tpcr_),
+            (QStringList{records.Cells(1, 0), records.Cells(1, 1), records.Cells(1, 2)}));
+  EXPECT_EQ(tpcr_.QRMemo[1]->Geometry().width(), w.SG_TPCR->columnWidth(1));
+
   GridModel& found = w.SG_TPCR_Find->Grid();
-  found.SetColCount(w.SG_TPCR->Grid().ColCount());
   found.SetRowCount(2);
-  for (int c = 0; c < found.ColCount(); ++c) found.SetCells(c, 0, w.SG_TPCR->Grid().Cells(c, 0));
   found.SetCells(1, 1, u"found");
   w.SG_TPCR->hide();
   w.SG_TPCR_Find->show();
+  EXPECT_EQ(PrintFirstColumn(w, dialog_, tpcr_), (QStringList{records.Cells(1, 0), "found"}));
+
+  w.SpeedItem_TableTPClick();
   EXPECT_EQ(PrintFirstColumn(w, dialog_, tpcr_),
-            (QStringList{w.SG_TPCR->Grid().Cells(1, 0), "found"}));
+            (QStringList{records.Cells(1, 0), "09.09.09 09:09:09"}));
 }
 
 TEST_F(PrintCommandTest, DialogIsCentredOverTheMainWindowAndTheListPageDoesNothing) {

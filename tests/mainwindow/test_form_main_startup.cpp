@@ -1,7 +1,6 @@
 // Start-up work and the archive list of the main window.
-#include "main_window_fixture.h"
-
 #include "controls/speed_bar.h"
+#include "main_window_fixture.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -42,7 +41,6 @@ TEST_F(MainWindowTest, WindowCarriesItsPagesColumnsAndCommands) {
     EXPECT_EQ(list->columnWidth(c), widths[c]);
   }
   EXPECT_FALSE(w.findChild<QWidget*>("Panel_Read")->isVisible());
-  EXPECT_FALSE(w.findChild<TSpeedBar*>("SpeedBar_Find")->isVisible());
   // The tool bars take the panel's edges: file commands left, the search bar after them when
   // shown, about to exit at the right edge.
   auto* left = w.findChild<TSpeedBar*>("SpeedBar1");
@@ -55,27 +53,6 @@ TEST_F(MainWindowTest, WindowCarriesItsPagesColumnsAndCommands) {
   find->show();
   EXPECT_EQ(find->x(), left->width());
   find->hide();
-  // Tool items and menu items are separate actions that share the handlers.
-  const QStringList bar1 = {"SpeedBtn_Read",     "SpeedItem_SelectDir", "SpeedItem_SaveAs",
-                            "SpeedItem_AddFile", "SpeedItem_DelFile",   "SpeedItem_Print",
-                            "SpeedItem_Spisok",  "SpeedItem_Table",     "SpeedItem_TableTP",
-                            "SpeedItem_Peregr",  "SpeedItem_Graf",      "SpeedItem_DecodeData"};
-  QStringList shown;
-  auto* speedBar1 = w.findChild<TSpeedBar*>("SpeedBar1");
-  for (TSpeedItem* item : speedBar1->Section(0)->Items()) shown << item->objectName();
-  EXPECT_EQ(shown, bar1);
-  EXPECT_TRUE(Action("SpeedItem_Spisok")->isChecked());
-  // The list switch is down among the five view switches.
-  for (const char* name : {"SpeedItem_Spisok", "SpeedItem_Table", "SpeedItem_TableTP",
-                           "SpeedItem_Peregr", "SpeedItem_Graf"}) {
-    TSpeedItem* item = speedBar1->FindItemByName(name);
-    EXPECT_EQ(item->GroupIndex(), 1);
-    EXPECT_EQ(item->Down(), QByteArray(name) == "SpeedItem_Spisok") << name;
-  }
-  EXPECT_EQ(Action("N_Read")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
-  EXPECT_EQ(Action("N_DelFile")->shortcut(), QKeySequence(Qt::Key_Delete));
-  EXPECT_EQ(w.LastMzSearchText, "0");
-  EXPECT_EQ(w.NeedReload, 1);
 }
 
 TEST_F(MainWindowTest, ListShowsOnlyFilesWithTheExactMagic) {
@@ -130,31 +107,27 @@ TEST_F(MainWindowTest, ColumnClickSortsAscendingByBytes) {
   EXPECT_EQ(window_->SortColumn, 1);
 }
 
-TEST_F(MainWindowTest, DeletedDirDataFallsBackToProgramDirectoryAndIsWrittenBack) {
-  WriteDataFile(program_, "p.bbi", Header("Программный"));
-  SetDirData(temp_.filePath("gone"));
-  TForm_main& w = Start({});
-  EXPECT_EQ(w.DataDirectory, program_);
-  EXPECT_EQ(DirData(), program_);
-  EXPECT_EQ(FileNames(), QStringList{"p.bbi"});
-}
-
-TEST_F(MainWindowTest, CommandLineFileNamesTheDataDirectory) {
+// The data directory at start: a data file named on the command line, else "DirData", else
+// the program's directory; the one taken is written back to "DirData".
+TEST_F(MainWindowTest, StartTakesTheDataDirectoryInOrder) {
   WriteDataFile(data_, "d.bbi", Header("Данные"));
   WriteDataFile(other_, "o.bbi", Header("Другой"));
-  SetDirData(other_);
-  {
-    TForm_main& w = Start({QDir(data_).filePath("d.bbi")});
-    EXPECT_EQ(w.DataDirectory, data_);
-    EXPECT_EQ(DirData(), data_);
-    EXPECT_EQ(FileNames(), QStringList{"d.bbi"});
-  }
-  // A missing file or a directory as argument is ignored: "DirData" stands.
-  for (const QString& argument : {QDir(data_).filePath("missing.bbi"), data_}) {
-    SetDirData(other_);
-    TForm_main& w = Start({argument});
-    EXPECT_EQ(w.DataDirectory, other_) << argument.toStdString();
-    EXPECT_EQ(FileNames(), QStringList{"o.bbi"});
+  WriteDataFile(program_, "p.bbi", Header("Программный"));
+  const struct {
+    QString dirData, argument, taken, file;
+  } cases[] = {
+      {other_, QDir(data_).filePath("d.bbi"), data_, "d.bbi"},
+      {other_, QDir(data_).filePath("missing.bbi"), other_, "o.bbi"},
+      {other_, data_, other_, "o.bbi"},  // a directory is no data file
+      {temp_.filePath("gone"), "", program_, "p.bbi"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.argument.toStdString());
+    SetDirData(c.dirData);
+    TForm_main& w = Start(c.argument.isEmpty() ? QStringList{} : QStringList{c.argument});
+    EXPECT_EQ(w.DataDirectory, c.taken);
+    EXPECT_EQ(DirData(), c.taken);
+    EXPECT_EQ(FileNames(), QStringList{c.file});
   }
 }
 

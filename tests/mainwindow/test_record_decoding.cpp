@@ -44,22 +44,6 @@ class RecordDecodingTest : public ::testing::Test {
   GridModel grid_;
 };
 
-TEST_F(RecordDecodingTest, TextsOfTheRowAsTheyStand) {
-  Row row;
-  row.mz = "83";
-  row.q = "15.35";
-  row.L = "15.7";
-  row.r = "19.87";
-  row.np = "4";
-  const DecodedRecord d = Decode(row);
-  EXPECT_EQ(d.MzText, "Мз=83%");
-  EXPECT_EQ(d.QText, "Q=15.35т");
-  EXPECT_EQ(d.LText, "L=15.7м");
-  EXPECT_EQ(d.RText, "R=19.87м");
-  EXPECT_EQ(d.Reeving, "Запасовка 4x");
-  EXPECT_EQ(Messages(d), QStringList{});
-}
-
 TEST_F(RecordDecodingTest, EquipmentAndContourTables) {
   const QStringList equipment = {
       "Нет оборудования", "Гусёк 7 метров", "Гусёк 8 метров", "Гусёк 9 метров", "Гусёк 10 метров",
@@ -72,13 +56,6 @@ TEST_F(RecordDecodingTest, EquipmentAndContourTables) {
   for (int code = 0; code <= 8; ++code) EXPECT_EQ(ContourText(code), contour[code]) << code;
   EXPECT_EQ(ContourText(-1), "");
   EXPECT_EQ(ContourText(1000), "");
-
-  Row row;
-  row.c = "+7";
-  row.k = "6";
-  const DecodedRecord d = Decode(row);
-  EXPECT_EQ(d.Equipment, "Вспом подъём");
-  EXPECT_EQ(d.Contour, "Неполный контур");
 }
 
 TEST_F(RecordDecodingTest, OverloadAndSensorLimitsAreStrict) {

@@ -34,7 +34,7 @@ SearchStamp Bound(const char* date, const char* time) {
 
 }  // namespace
 
-TEST(RecordSearch, ThresholdIsAnIntegerFrom0To255) {
+TEST(RecordSearchTest, ThresholdIsAnIntegerFrom0To255) {
   EXPECT_EQ(MzThreshold(u"0"), 0);
   EXPECT_EQ(MzThreshold(u"255"), 255);
   EXPECT_EQ(MzThreshold(u"+80"), 80);
@@ -43,7 +43,7 @@ TEST(RecordSearch, ThresholdIsAnIntegerFrom0To255) {
     EXPECT_FALSE(MzThreshold(QString::fromLatin1(bad)).has_value()) << bad;
 }
 
-TEST(RecordSearch, LoadDegreeColumnIsTheFirstTitledMz) {
+TEST(RecordSearchTest, LoadDegreeColumnIsTheFirstTitledMz) {
   GridModel grid;
   Fill(grid, {});
   EXPECT_EQ(LoadDegreeColumn(grid), 3);
@@ -58,7 +58,7 @@ TEST(RecordSearch, LoadDegreeColumnIsTheFirstTitledMz) {
   EXPECT_EQ(LoadDegreeColumn(untitled), -1);
 }
 
-TEST(RecordSearch, BoundsAndStampsReadTwoDigitParts) {
+TEST(RecordSearchTest, BoundsAndStampsReadTwoDigitParts) {
   EXPECT_EQ(Bound("31.12.04", "23:59:58"), (SearchStamp{4, 12, 31, 23, 59, 58}));
   // No range test: month 13 and hour 99 stay as they are.
   EXPECT_EQ(Bound("01.13.05", "99:00:00"), (SearchStamp{5, 13, 1, 99, 0, 0}));
@@ -73,7 +73,7 @@ TEST(RecordSearch, BoundsAndStampsReadTwoDigitParts) {
   EXPECT_FALSE(RecordStamp(u"05.06.07").has_value());
 }
 
-TEST(RecordSearch, StampRangeIsInclusiveAndComparesFromTheYearDown) {
+TEST(RecordSearchTest, StampRangeIsInclusiveAndComparesFromTheYearDown) {
   GridModel records;
   Fill(records, {{"01.02.03 10:00:00", "1"},
                  {"01.02.03 10:00:01", "2"},
@@ -101,7 +101,7 @@ TEST(RecordSearch, StampRangeIsInclusiveAndComparesFromTheYearDown) {
   EXPECT_TRUE(picked(Bound("01.01.04", "00:00:00"), Bound("01.01.03", "00:00:00")).isEmpty());
 }
 
-TEST(RecordSearch, CopiesEveryColumnOfTheRowsAtOrAboveTheThreshold) {
+TEST(RecordSearchTest, CopiesEveryColumnOfTheRowsAtOrAboveTheThreshold) {
   GridModel records;
   Fill(records, {{"01.02.03 04:05:06", "83"},
                  {"02.02.03 04:05:06", "0"},
@@ -128,7 +128,7 @@ TEST(RecordSearch, CopiesEveryColumnOfTheRowsAtOrAboveTheThreshold) {
   EXPECT_EQ(results.RowCount(), 1);
 }
 
-TEST(RecordSearch, RowsThatDoNotConvertAreNotPicked) {
+TEST(RecordSearchTest, RowsThatDoNotConvertAreNotPicked) {
   // An empty table shows one empty data row.
   GridModel records;
   Fill(records, {{"", ""}});
@@ -151,7 +151,7 @@ TEST(RecordSearch, RowsThatDoNotConvertAreNotPicked) {
   EXPECT_EQ(Column(results, 3), (QStringList{"5", "6"}));
 }
 
-TEST(RecordSearch, ConditionTexts) {
+TEST(RecordSearchTest, ConditionTexts) {
   EXPECT_EQ(DescribeCondition({}), "нет");
   EXPECT_EQ(DescribeCondition({1, 5, 0}), "равные 5");
   EXPECT_EQ(DescribeCondition({2, 2.5, 9}), "больше 2.5");
