@@ -88,18 +88,7 @@ void RecordCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop, text);
     return;
   }
-  QStyleOptionViewItem cell = option;
-  initStyleOption(&cell, index);
-  cell.text.clear();
-  const QWidget* view = option.widget;
-  QStyle* style = view ? view->style() : QApplication::style();
-  style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, view);
-  painter->save();
-  painter->setFont(option.font);
-  painter->setPen(option.palette.color(
-      option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
-  painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-  painter->restore();
+  DrawPlainGridCell(painter, option, index);
   if (!painter_) return;
   painter->save();
   painter->setFont(option.font);

@@ -3,15 +3,13 @@
 // column 0 drawn as the fixed column. The window decides the colours of data cells.
 
 #include "mainwindow/cell_painting.h"
+#include "platform/grid_cell.h"
 
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <functional>
 
 class GridModel;
-
-// Cell texts stand this far in from the cell's top-left corner.
-inline constexpr int kCellTextMargin = 2;
 
 class StringGrid : public QTableView {
   Q_OBJECT

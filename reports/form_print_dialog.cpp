@@ -1,5 +1,6 @@
 #include "reports/form_print_dialog.h"
 
+#include "platform/grid_cell.h"
 #include "platform/grid_model.h"
 #include "platform/message_box.h"
 #include "reports/report_preview.h"
@@ -8,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QStyle>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,15 +25,20 @@ namespace {
 
 constexpr int kMaxColumns = TForm_PrintTPCR::kMemoCount;
 
-// Cells are drawn as usual, then handed to the dialog's own drawing.
+// Cells are drawn as the grid draws them, then handed to the dialog's own drawing.
 class DrawCellDelegate : public QStyledItemDelegate {
  public:
   explicit DrawCellDelegate(TForm_PrintDialog* dialog)
       : QStyledItemDelegate(dialog->SG_PrintTab), dialog_(dialog) {}
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override {
-    QStyledItemDelegate::paint(painter, option, index);
+    DrawPlainGridCell(painter, option, index);
+    // The canvas keeps the colour the cell was filled with, as the grid's drawing leaves it.
+    painter->save();
+    painter->setBackground(option.palette.brush(
+        option.state & QStyle::State_Selected ? QPalette::Highlight : QPalette::Base));
     dialog_->SG_PrintTabDrawCell(*painter, index.column(), index.row(), option.rect);
+    painter->restore();
   }
 
  private:
@@ -268,6 +275,8 @@ void TForm_PrintDialog::SG_PrintTabDrawCell(QPainter& Canvas, int ACol, int ARow
   bold.setBold(true);
   bold.setPointSize(9);
   Canvas.setFont(bold);
+  // Opaque, in the cell's colour, so the wider bold text hides the plain one beneath it.
+  Canvas.setBackgroundMode(Qt::OpaqueMode);
   Canvas.drawText(Rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, cell->text());
   Canvas.restore();
 }
