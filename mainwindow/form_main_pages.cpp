@@ -48,9 +48,10 @@ void TForm_main::BuildRecordPages() {
       {SG_TPCR_Find, &TForm_main::SG_TPCR_FindDrawCell}};
   for (const auto& [grid, handler] : drawCell) {
     ClearRecordGrid(grid->Grid());
-    grid->SetCellPainter([this, handler](QPainter& canvas, int col, int row, const QRect& rect) {
-      (this->*handler)(canvas, col, row, rect);
-    });
+    grid->SetCellPainter(
+        [this, handler = handler](QPainter& canvas, int col, int row, const QRect& rect) {
+          (this->*handler)(canvas, col, row, rect);
+        });
     grid->viewport()->installEventFilter(this);
     grid->horizontalHeader()->installEventFilter(this);
   }
