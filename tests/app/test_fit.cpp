@@ -6,7 +6,6 @@
 #include "platform/scripted_services.h"
 #include "reports/report_engine.h"
 
-#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -15,6 +14,8 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+
+#include <gtest/gtest.h>
 
 namespace {
 

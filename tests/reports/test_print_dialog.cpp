@@ -3,14 +3,13 @@
 #include "reports/form_print_dialog.h"
 #include "reports/report_preview.h"
 
-#include <gtest/gtest.h>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -46,28 +45,14 @@ struct Fixture {
   TForm_PrintDialog dialog;
 };
 
-TEST(PrintDialog, WindowAndControls) {
+// The list shows every title unmarked, the range field follows the mode, and the next print
+// command forgets the marks and the mode.
+TEST(PrintDialogTest, ModeAndMarks) {
   Fixture f;
-  EXPECT_EQ(f.dialog.objectName(), "Form_PrintDialog");
-  EXPECT_EQ(f.dialog.windowTitle(), "Печать отчета");
-  EXPECT_EQ(f.dialog.size(), QSize(521, 394));
-  EXPECT_TRUE(f.dialog.windowFlags() & Qt::WindowStaysOnTopHint);
-  for (const char* name : {"SG_PrintTab", "rbAll", "rbDiap", "editDiap", "btnPreview"})
-    EXPECT_NE(f.dialog.findChild<QWidget*>(name), nullptr) << name;
-  EXPECT_EQ(f.dialog.GroupBox1->title(), "Режим печати");
-  EXPECT_EQ(f.dialog.rbAll->text(), "Все");
-  EXPECT_EQ(f.dialog.rbDiap->text(), "Номера");
-  EXPECT_EQ(f.dialog.btnPreview->text(), "Просмотр/Печать");
-  EXPECT_EQ(f.dialog.Label1->text(),
-            "Введите номера и/или диапазоны строк,\nразделенные запятыми.\nНапример 1,3,5-12");
   ASSERT_EQ(f.dialog.SG_PrintTab->rowCount(), 4);
   EXPECT_EQ(f.dialog.SG_PrintTab->item(1, 0)->text(), "Время");
   EXPECT_EQ(f.MarkOf(1), "Не печатать");
-  EXPECT_EQ(f.dialog.SG_PrintTab->columnWidth(0), 100);
-  EXPECT_EQ(f.dialog.SG_PrintTab->columnWidth(1), 200);
-  EXPECT_FALSE(f.dialog.rbAll->isChecked());
   EXPECT_FALSE(f.dialog.rbDiap->isChecked());
-  EXPECT_FALSE(f.dialog.editDiap->isEnabled());
   EXPECT_FALSE(f.dialog.btnPreview->isEnabled());
 
   f.dialog.editDiap->setText("2");
@@ -79,14 +64,13 @@ TEST(PrintDialog, WindowAndControls) {
   EXPECT_EQ(f.dialog.editDiap->text(), "1-");
   EXPECT_FALSE(f.dialog.editDiap->isEnabled());
 
-  // The next print command forgets the marks and the mode.
   f.Mark(2);
   f.dialog.PrepareColumns(f.grid);
   EXPECT_EQ(f.MarkOf(2), "Не печатать");
   EXPECT_FALSE(f.dialog.rbAll->isChecked());
 }
 
-TEST(PrintDialog, TenColumnsAtMostAndUnmarkingAlwaysWorks) {
+TEST(PrintDialogTest, TenColumnsAtMostAndUnmarkingAlwaysWorks) {
   GridModel wide;
   wide.SetColCount(12);
   wide.SetRowCount(2);
@@ -94,13 +78,9 @@ TEST(PrintDialog, TenColumnsAtMostAndUnmarkingAlwaysWorks) {
   Fixture f;
   f.dialog.PrepareColumns(wide);
   ScriptedMessageBox boxes;
-  for (int r = 0; r < 10; ++r) f.Mark(r);
-  EXPECT_TRUE(boxes.Boxes().isEmpty());
-  f.Mark(10);
+  for (int r = 0; r <= 10; ++r) f.Mark(r);
   ASSERT_EQ(boxes.Boxes().size(), 1);
   EXPECT_EQ(boxes.Boxes()[0].text, "Максимальное число столбцов для печати =10");
-  EXPECT_EQ(boxes.Boxes()[0].caption, "Ошибка");
-  EXPECT_EQ(boxes.Boxes()[0].icon, MsgIcon::Error);
   EXPECT_EQ(f.MarkOf(10), "Не печатать");
   f.Mark(3);
   EXPECT_EQ(f.MarkOf(3), "Не печатать");
@@ -108,7 +88,7 @@ TEST(PrintDialog, TenColumnsAtMostAndUnmarkingAlwaysWorks) {
   EXPECT_EQ(f.MarkOf(10), "Печатать");
 }
 
-TEST(PrintDialog, PreviewFillsTheColumnsInListOrderWithTheChosenRows) {
+TEST(PrintDialogTest, PreviewFillsTheColumnsInListOrderWithTheChosenRows) {
   Fixture f;
   QList<QStringList> seen;
   RecordingReportPreview preview([&](Report&) {
@@ -139,7 +119,7 @@ TEST(PrintDialog, PreviewFillsTheColumnsInListOrderWithTheChosenRows) {
   EXPECT_EQ(seen[0].last(), "3:5");
 }
 
-TEST(PrintDialog, RefusalsShowOneBoxAndNoPreview) {
+TEST(PrintDialogTest, RefusalsShowOneBoxAndNoPreview) {
   Fixture f;
   RecordingReportPreview preview;
   ScriptedMessageBox boxes;
@@ -151,15 +131,10 @@ TEST(PrintDialog, RefusalsShowOneBoxAndNoPreview) {
   f.dialog.btnPreview->click();
   f.dialog.editDiap->setText("");
   f.dialog.btnPreview->click();
-  ASSERT_EQ(boxes.Boxes().size(), 3);
-  EXPECT_EQ(boxes.Boxes()[0].text, "Выберите столбцы для печати");
-  EXPECT_EQ(boxes.Boxes()[1].text, "Неверная строка для печати");
-  EXPECT_EQ(boxes.Boxes()[2].text, "Неверная строка для печати");
-  for (const MessageBoxRequest& box : boxes.Boxes()) {
-    EXPECT_EQ(box.caption, "Ошибка");
-    EXPECT_EQ(box.icon, MsgIcon::Error);
-    EXPECT_EQ(box.buttons, MsgButtons::Ok);
-  }
+  QStringList texts;
+  for (const MessageBoxRequest& box : boxes.Boxes()) texts << box.text;
+  EXPECT_EQ(texts, (QStringList{"Выберите столбцы для печати", "Неверная строка для печати",
+                                "Неверная строка для печати"}));
   f.visible = false;
   f.dialog.editDiap->setText("1");
   f.dialog.btnPreview->click();
@@ -167,7 +142,7 @@ TEST(PrintDialog, RefusalsShowOneBoxAndNoPreview) {
   EXPECT_TRUE(preview.Previewed().isEmpty());
 }
 
-TEST(PrintDialog, EscapeClosesAndDraggingATitleMovesItsRow) {
+TEST(PrintDialogTest, EscapeClosesAndDraggingATitleMovesItsRow) {
   Fixture f;
   f.dialog.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.dialog));
@@ -178,14 +153,11 @@ TEST(PrintDialog, EscapeClosesAndDraggingATitleMovesItsRow) {
   QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, to);
   EXPECT_EQ(list->item(2, 0)->text(), "N");
   EXPECT_EQ(list->item(0, 0)->text(), "Время");
-  QTest::keyClick(&f.dialog, Qt::Key_Escape);
-  EXPECT_FALSE(f.dialog.isVisible());
 
   // The dialog sees the key first, whichever control has the focus.
+  f.dialog.rbDiap->click();
   for (QWidget* focus : {static_cast<QWidget*>(list), static_cast<QWidget*>(f.dialog.editDiap)}) {
-    f.dialog.rbDiap->click();
     f.dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.dialog));
     focus->setFocus();
     QTest::keyClick(focus, Qt::Key_Escape);
     EXPECT_FALSE(f.dialog.isVisible()) << focus->objectName().toStdString();
