@@ -55,15 +55,16 @@ void DecodeRow(QByteArrayView in) {
   grid.SetRowCount(2);
   const QStringList cells = QString::fromLatin1(in.sliced(1)).split(u';');
   for (int c = 0; c < kRecordColumns && c < cells.size(); ++c) grid.SetCells(c, 1, cells[c]);
-  const DecodedRecord d =
-      DecodeRecordRow(grid, 1, in[0] & 2 ? DecodedVariant::Variant02 : DecodedVariant::Variant10);
-  // Each part is set only when every part before it was.
-  const bool parts[] = {d.Overload.has_value(),  d.RmaxOn.has_value() && d.RminOn.has_value(),
-                        d.Equipment.has_value(), d.Contour.has_value(),
-                        d.Reeving.has_value(),   !d.Lamps.empty(),
-                        d.Messages.has_value()};
-  for (std::size_t i = 1; i < std::size(parts); ++i) JW_CHECK(!parts[i] || parts[i - 1]);
-  JW_CHECK(!d.Error.isEmpty() || d.Messages.has_value());
+  const int deviceType = in[0] & 4 ? 4 : 2;
+  const DecodedRecord d = DecodeRecordRow(
+      grid, 1, in[0] & 2 ? DecodedVariant::Variant02 : DecodedVariant::Variant10, deviceType);
+  JW_CHECK(d.MzText.startsWith(QStringLiteral("Мз=")) && d.MzText.endsWith(u'%'));
+  JW_CHECK(d.QText.startsWith(QStringLiteral("Q=")) && d.RText.startsWith(QStringLiteral("R=")));
+  // A row of another device type is never read as type-2 fields.
+  if (deviceType != 2) {
+    JW_CHECK(!d.Overload && !d.RmaxOn && !d.RminOn && !d.Equipment && !d.Contour && !d.Reeving);
+    JW_CHECK(d.Lamps.empty() && d.Messages.isEmpty());
+  }
 }
 
 }  // namespace
