@@ -1,20 +1,13 @@
 #include "acquisition/recorder_replies.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace {
 
-QByteArray Bytes(std::initializer_list<int> values) {
-  QByteArray bytes;
-  for (int v : values) bytes.append(char(v));
-  return bytes;
-}
-
 // Every reply parses from its shortest data part and refuses one byte less, with the bytes
 // it holds read as little-endian numbers.
-TEST(RecorderReplies, ParseNeedsTheMinimumLengthOfEachReply) {
+TEST(RecorderRepliesTest, ParseNeedsTheMinimumLengthOfEachReply) {
   struct Case {
     const char* name;
     qsizetype minSize;
@@ -41,15 +34,12 @@ TEST(RecorderReplies, ParseNeedsTheMinimumLengthOfEachReply) {
     }
   }
 
-  EXPECT_EQ(TIdentReply::Parse(Bytes({4}))->DeviceVariant, 0);
-  EXPECT_EQ(TIdentReply::Parse(Bytes({4, 10}))->DeviceVariant, 10);
-  EXPECT_EQ(TCraneNameReply::Parse(bytes)->Name.size(), 16);
-  const TNumberReply number = *TNumberReply::Parse(Bytes({1, 2, 3, 4, 5, 6}));
+  const TNumberReply number = *TNumberReply::Parse(QByteArray::fromHex("010203040506"));
   EXPECT_EQ(number.DeviceNumber, 0x030201u);
   EXPECT_EQ(number.CraneNumber, 0x060504u);
-  const TMaximaReply three = *TMaximaReply::Parse(Bytes({0, 12, 0, 25, 0, 3, 0}), 3);
+  const TMaximaReply three = *TMaximaReply::Parse(QByteArray::fromHex("000C0019000300"), 3);
   EXPECT_EQ(three.Values, (std::array<quint16, 4>{0x0C00, 0x1900, 0x0300, 0}));
-  const TTableInfoReply info = *TTableInfoReply::Parse(Bytes({100, 0, 50, 0, 2, 0, 0, 1}));
+  const TTableInfoReply info = *TTableInfoReply::Parse(QByteArray::fromHex("6400320002000001"));
   EXPECT_EQ(info.OperationalCount, 100);
   EXPECT_EQ(info.OverloadCount, 50);
   EXPECT_EQ(info.OperationalRingPosition, 2);
