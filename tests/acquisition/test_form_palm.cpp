@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -81,12 +80,6 @@ TEST_F(FormPalmTest, ConvertsWithTheTypedTextsAndCloses) {
   EXPECT_EQ(lines[24].left(17), u"01.02.24 03:04:05");
   EXPECT_EQ(refreshes, 1);
   EXPECT_FALSE(form.isVisible());
-
-  // Once it has ended the window converts again.
-  QFile::remove(QDir(DataDirectory()).filePath(DataFiles().first()));
-  Click();
-  EXPECT_EQ(refreshes, 2);
-  EXPECT_EQ(DataFiles().size(), 1);
 }
 
 TEST_F(FormPalmTest, FailureIsReportedOnceAndLeavesNoFile) {

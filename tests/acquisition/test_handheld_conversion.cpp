@@ -9,8 +9,8 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QtEndian>
 
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -206,22 +206,22 @@ TEST_F(HandheldConversionTest, RefusesBrokenFilesAndLeavesNothing) {
     changed[index] = bytes;
     return PalmDatabaseBytes(changed);
   };
-  const auto withList = [&](const std::function<void(QByteArray&)>& change) {
+  // The file with a number of its header or record list changed.
+  const auto withNumber = [&](int at, quint32 value, int size = 4) {
     QByteArray file = good;
-    change(file);
+    PutBigEndian(file, at, value, size);
     return file;
   };
   const QList<std::pair<const char*, QByteArray>> broken = {
       {"header only", good.left(76)},
       {"list cut short", good.left(78 + 8 * 13)},
-      {"no records listed", withList([](QByteArray& f) { SetRecordCount(f, 0); })},
-      {"more records than the table", withList([](QByteArray& f) { SetRecordCount(f, 501); })},
+      {"no records listed", withNumber(76, 0, 2)},
+      {"more records than the table", withNumber(76, 501, 2)},
       {"file ends inside a block", good.left(good.size() - 40)},
-      {"offset past the end",
-       withList([](QByteArray& f) { SetRecordOffset(f, 12, RecordOffset(f, 11) + 500); })},
+      {"offset past the end", withNumber(78 + 8 * 12, quint32(good.size() + 500))},
       {"negative length",
-       withList([](QByteArray& f) { SetRecordOffset(f, 5, RecordOffset(f, 3)); })},
-      {"offset above 2^31", withList([](QByteArray& f) { SetRecordOffset(f, 7, 0xFFFFFFF0); })},
+       withNumber(78 + 8 * 5, qFromBigEndian<quint32>(good.constData() + 78 + 8 * 3))},
+      {"offset above 2^31", withNumber(78 + 8 * 7, 0xFFFFFFF0)},
       {"ident record too short", withRecord(0, records[0].left(2))},
       {"maxima record too short", withRecord(2, records[2].left(7))},
       {"clock record too short", withRecord(3, records[3].left(5))},
