@@ -125,9 +125,7 @@ TEST_F(HandheldConversionTest, TakesTheBlockRecordsOfBothTablesInRingOrder) {
   records[9] = records[10] = QByteArray("junk");
   records[13] = QByteArray("x");
   ASSERT_TRUE(Convert(PalmDatabaseBytes(records)));
-  const QList<int> operational = Numbers(Lines(), 24, 40);
-  EXPECT_EQ(operational[34], 39);
-  EXPECT_EQ(operational[35], 0);
+  EXPECT_EQ(Numbers(Lines(), 24 + 34, 2), QList<int>({39, 0}));
   EXPECT_EQ(Numbers(Lines(), 65, 5), QList<int>({2, 3, 4, 0, 1}));
   EXPECT_EQ(progress.Positions, QList<int>({1, 2, 3}));
   // The list must reach the record after the last block read.
@@ -138,10 +136,7 @@ TEST_F(HandheldConversionTest, EmptyTablesAndTypesWithoutRecordLayout) {
   // Both counts 0: no block records; the list needs seven entries.
   QList<QByteArray> records = HandheldRecords(model);
   ASSERT_TRUE(Convert(PalmDatabaseBytes(records.first(7))));
-  QStringList lines = Lines();
-  ASSERT_EQ(lines.size(), 25);
-  EXPECT_EQ(lines[23], DataFile::kHandheldColumnsType2);
-  EXPECT_EQ(lines[24], DataFile::kSeparator);
+  EXPECT_EQ(Lines().mid(23), QStringList({DataFile::kHandheldColumnsType2, DataFile::kSeparator}));
   EXPECT_FALSE(Convert(PalmDatabaseBytes(records.first(6))));
 
   // Type 3: the blocks are read but not decoded, and must be there.

@@ -154,94 +154,70 @@ TEST_F(ReadoutTest, HeaderItemRepeatsOnceAfterABadCheck) {
   ASSERT_TRUE(Run());
   EXPECT_TRUE(progress.Status.contains("Повтор чтения"));
   EXPECT_EQ(recorder.CommandLetters().count('M'), 2);
-
-  // Failing twice fails the readout: "E" and two "F", no file.
-  ASSERT_TRUE(QFile::remove(dir.filePath(kFileName)));
-  Rig twice(dir.path(), Sample());
-  twice.recorder.Faults().BadCheckFirstTry = "M";
-  twice.recorder.Faults().BadCheckTries = 2;
-  EXPECT_FALSE(twice.readout.Run());
-  EXPECT_EQ(twice.progress.Status.last(), " Ошибка. Чтение завершено");
-  EXPECT_EQ(twice.recorder.CommandLetters(), QByteArray("\xAA"
-                                                        "BBBBIINPMMEFF"));
-  EXPECT_TRUE(Files().isEmpty());
 }
 
-TEST_F(ReadoutTest, SilentRecorderAndSilentLinkCheck) {
-  recorder.Faults().SilentAfter = '\xAA';
-  EXPECT_FALSE(Run());
-  // Two probes, the table left, one "F" (no status byte: no second one); the port as it was.
-  EXPECT_EQ(recorder.CommandLetters(), QByteArray("\xAA\xAA"
-                                                  "EF"));
-  EXPECT_EQ(progress.Status.last(), " Ошибка. Чтение завершено");
-  EXPECT_TRUE(Files().isEmpty());
-
-  // A recorder that goes quiet after the speed: an empty link-check reply is no link.
-  Rig rig(dir.path(), Sample());
-  auto& [quiet, l, p, w, ro] = rig;
-  quiet.Faults().SilentAfter = 'I';
-  EXPECT_FALSE(ro.Run());
-  EXPECT_TRUE(p.Status.contains("Нет связи с устройством"));
-  EXPECT_EQ(quiet.CommandLetters().mid(5), "IEF");
-  EXPECT_EQ(p.Status.last(), " Ошибка. Чтение завершено");
-}
-
-TEST_F(ReadoutTest, RepliesTooShortForTheirStepFailWithoutReadingPast) {
+// Every way a readout stops ends the link with what the stage asks for and leaves no file:
+// a cancel in the wait after a command, a silent recorder, a reply too short for its step
+// (never read past its end) and an item failing its check twice.
+TEST_F(ReadoutTest, EveryStopEndsTheLinkAndLeavesNoFile) {
+  enum Fault { Cancel, Silent, Short, BadTwice };
   struct Case {
+    Fault fault;
     char command;
-    QByteArray reply;
-    QString errorText;
+    QByteArray tail;  // the last commands sent
+    QByteArray reply = {};
   };
-  const QByteArray good_I("I\x02\x0A\x08", 4);
-  for (const Case& c :
-       {Case{'I', "I", "Ошибка чтения типа устройства"},
-        Case{'P', "P" + WithCheck("\x01\x02\x03\x04"), "Ошибка чтения номера крана"},
-        Case{'M', "M" + WithCheck("123456"), "Ошибка чтения максимальных значений"},
-        Case{'D', "D" + WithCheck("12"), "Ошибка чтения даты"},
-        Case{'C', "C" + WithCheck(QByteArray(23, '\x01')), "Ошибка характеристик"},
-        Case{'T', "T" + WithCheck(QByteArray(6, '\x01')), "Ошибка данных"},
-        Case{'W', "W", "Ошибка 0x01:Чтение данных"},
-        Case{'E', "E", "Ошибка 0x02: Чтение данных"}}) {
-    SCOPED_TRACE(c.command);
-    Rig rig(dir.path(), Sample());
-    auto& [r, l, p, w, ro] = rig;
-    r.Faults().ScriptedReplies[c.command] = {c.reply};
-    if (c.command == 'I') r.Faults().ScriptedReplies['I'] = {good_I, c.reply};
-    EXPECT_FALSE(ro.Run());
-    EXPECT_FALSE(p.Status.contains(c.errorText));
-    EXPECT_EQ(p.Status.last(), " Ошибка. Чтение завершено");
-    EXPECT_EQ(r.CommandLetters().right(3), "EFF");
-    EXPECT_TRUE(Files().isEmpty());
-  }
-}
-
-TEST_F(ReadoutTest, CancelAtEachStage) {
-  struct Case {
-    char command;
-    int occurrence;
-    QByteArray tail;  // the commands from the cancelled one on
+  // A reply that passes after a cancel (the second probe, a header item) sets LinkOk again:
+  // one "F" only, still a cancel. Without a status byte there is no second "F" either.
+  const Case cases[] = {
+      {Cancel, '\xAA', QByteArray(2, '\xAA') + "EF"},
+      {Cancel, 'B', "BBBEFF"},
+      {Cancel, 'I', "IEFF"},
+      {Cancel, 'D', "DEF"},
+      {Cancel, 'T', "TEF"},
+      {Cancel, 'W', "WEFF"},
+      {Cancel, 'R', "REFF"},
+      {Cancel, 'S', "SREFF"},
+      {Cancel, 'O', "OEFF"},
+      {Cancel, 'F', "FF"},
+      {Silent, '\xAA', QByteArray(2, '\xAA') + "EF"},
+      {Silent, 'I', "BIEF"},
+      {Short, 'I', "IEFF", "I"},
+      {Short, 'P', "PEFF", "P" + WithCheck("\x01\x02\x03\x04")},
+      {Short, 'M', "MEFF", "M" + WithCheck("123456")},
+      {Short, 'D', "DEFF", "D" + WithCheck("12")},
+      {Short, 'C', "CEFF", "C" + WithCheck(QByteArray(23, '\x01'))},
+      {Short, 'T', "TEFF", "T" + WithCheck(QByteArray(6, '\x01'))},
+      {Short, 'W', "WEFF", "W"},
+      {Short, 'E', "EEFF", "E"},
+      {BadTwice, 'M', "NPMMEFF"},
   };
-  // A reply that passes after the cancel (the second probe, a header item) sets LinkOk
-  // again: one "F" only, still a cancel.
-  for (const Case& c : {Case{'\xAA', 1,
-                             "\xAA\xAA"
-                             "EF"},
-                        Case{'B', 2, "BBBEFF"}, Case{'I', 1, "IEFF"}, Case{'D', 1, "DEF"},
-                        Case{'T', 1, "TEF"}, Case{'W', 1, "WEFF"}, Case{'R', 1, "REFF"},
-                        Case{'S', 1, "SREFF"}, Case{'O', 1, "OEFF"}, Case{'F', 1, "FF"}}) {
-    SCOPED_TRACE(c.command);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.fault << " " << c.command);
     Rig rig(dir.path(), Sample(2, 100, 40));
-    auto& [r, l, p, w, ro] = rig;
-    l.DuringWait = [&c, &readout = rig.readout, seen = 0](char last) mutable {
-      if (last == c.command && ++seen == c.occurrence) readout.Cancel();
-    };
-    ro.Arm();
-    EXPECT_FALSE(ro.Run());
-    const QByteArray letters = r.CommandLetters();
-    EXPECT_EQ(letters.mid(letters.indexOf(c.command, c.command == 'B' ? 2 : 0)), c.tail);
-    EXPECT_EQ(p.Status.last(), " Процесс отменен пользователем");
-    EXPECT_FALSE(w.Log.contains("close"));
-    EXPECT_EQ(w.Log.last(), "ended");
+    RecorderFaults& faults = rig.recorder.Faults();
+    if (c.fault == Cancel) {
+      const int occurrence = c.command == 'B' ? 2 : 1;
+      rig.link.DuringWait = [&c, &readout = rig.readout, occurrence, seen = 0](char last) mutable {
+        if (last == c.command && ++seen == occurrence) readout.Cancel();
+      };
+    } else if (c.fault == Silent) {
+      faults.SilentAfter = c.command;
+    } else if (c.fault == Short) {
+      // The link check takes the first "I".
+      faults.ScriptedReplies[c.command] = {c.reply};
+      if (c.command == 'I') faults.ScriptedReplies['I'].prepend(QByteArray("I\x02\x0A\x08", 4));
+    } else {
+      faults.BadCheckFirstTry = QByteArray(1, c.command);
+      faults.BadCheckTries = 2;
+    }
+    EXPECT_FALSE(rig.readout.Run());
+    EXPECT_TRUE(rig.recorder.CommandLetters().endsWith(c.tail))
+        << rig.recorder.CommandLetters().toHex().toStdString();
+    EXPECT_EQ(rig.progress.Status.last(),
+              c.fault == Cancel ? " Процесс отменен пользователем" : " Ошибка. Чтение завершено");
+    EXPECT_FALSE(rig.window.Log.contains("close"));
+    EXPECT_EQ(rig.window.Log.last(), "ended");
     EXPECT_TRUE(Files().isEmpty());
   }
 }

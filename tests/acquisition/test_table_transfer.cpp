@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -134,72 +135,56 @@ TEST_F(TableTransferTest, BlocksWaitsProgressAndRingOrder) {
   EXPECT_EQ(Lines().size(), 25 + 32);
 }
 
-// Every failure below leaves no file.
-TEST_F(TableTransferTest, WrongStatusBytesFailWithTheirTexts) {
+// Each failure stops the transfer at its command, shows its text and leaves no file. A bad
+// entry in the second block is the last decoded, the third block is never asked for and
+// the table is not left; a short block is never read past its end.
+TEST_F(TableTransferTest, FailuresStopWithTheirTextAndLeaveNoFile) {
   struct Case {
-    const char* wrong;
-    bool secondLeaveOnly;
-    const char* text;
+    std::function<void(RecorderFaults&)> fault;
+    int type;
+    int entries;
     const char* commands;
+    const char* text;
+    int decoded = -1;
+    bool secondLeave = false;
   };
   const Case cases[] = {
-      {"W", false, "Ошибка 0x01:Чтение данных", "TW"},
-      {"E", false, "Ошибка 0x02: Чтение данных", "TWRE"},
-      {"O", false, "Ошибка 0x03:Чтение данных", "TWREO"},
-      {"E", true, "Ошибка 0x04:Чтение данных", "TWREORE"},
+      {[](RecorderFaults& f) { f.WrongStatus = "W"; }, 2, 3, "TW", "Ошибка 0x01:Чтение данных"},
+      {[](RecorderFaults& f) { f.WrongStatus = "E"; }, 2, 3, "TWRE", "Ошибка 0x02: Чтение данных"},
+      {[](RecorderFaults& f) { f.WrongStatus = "O"; }, 2, 3, "TWREO", "Ошибка 0x03:Чтение данных"},
+      {[](RecorderFaults&) {}, 2, 3, "TWREORE", "Ошибка 0x04:Чтение данных", -1, true},
+      {[](RecorderFaults& f) {
+         f.BadCheckFirstTry = "T";
+         f.BadCheckTries = 2;
+       },
+       2, 3, "TT", "Ошибка данных"},
+      // No answer at all: the empty data part passes the check but holds no sizes.
+      {[](RecorderFaults& f) { f.SilentAfter = 'T'; }, 2, 3, "T", "Чтение данных о таблицах"},
+      {[](RecorderFaults& f) {
+         f.BadEntryTable = 'W';
+         f.BadEntryIndex = 35;
+       },
+       2, 70, "TWRS", nullptr, 35},
+      {[](RecorderFaults& f) { f.BlockShortBy = 10; }, 4, 20, "TWR", nullptr, 19},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    Tables(2, Table(3, 1), Table(2, 0));
-    if (c.secondLeaveOnly) {
-      link.DuringWait = [&](char last) {
-        if (last == 'O') recorder.Faults().WrongStatus = "E";
-      };
-    } else {
-      recorder.Faults().WrongStatus = c.wrong;
-    }
+    SCOPED_TRACE(c.commands);
+    Tables(c.type, Table(c.entries, 1), Table(2, 0));
+    c.fault(recorder.Faults());
+    link.DuringWait = [&](char last) {
+      if (c.secondLeave && last == 'O') recorder.Faults().WrongStatus = "E";
+    };
     EXPECT_FALSE(Run());
-    link.DuringWait = nullptr;
-    EXPECT_EQ(progress.Status.back(), QString::fromUtf8(c.text));
     EXPECT_EQ(recorder.CommandLetters(), c.commands);
+    if (c.text) {
+      EXPECT_EQ(progress.Status.back(), QString::fromUtf8(c.text));
+    }
+    if (c.decoded >= 0) {
+      EXPECT_EQ(context.EntryCounter, c.decoded);
+    }
     EXPECT_TRUE(NoFiles());
   }
-}
-
-TEST_F(TableTransferTest, TableInfoFailingTwiceOrSilentLeavesNothing) {
-  Tables(2, Table(3, 0), Table(0, 0));
-  recorder.Faults().BadCheckFirstTry = "T";
-  recorder.Faults().BadCheckTries = 2;
-  EXPECT_FALSE(Run());
-  EXPECT_EQ(progress.Status.back(), u"Ошибка данных");
-  EXPECT_EQ(recorder.CommandLetters(), "TT");
-  EXPECT_TRUE(NoFiles());
-
-  // No answer at all: the empty data part passes the check but holds no sizes.
-  Tables(2, Table(3, 0), Table(0, 0));
-  recorder.Faults().SilentAfter = 'T';
-  EXPECT_FALSE(Run());
-  EXPECT_EQ(recorder.CommandLetters(), "T");
-  EXPECT_TRUE(NoFiles());
-}
-
-TEST_F(TableTransferTest, BadOrShortBlocksStopTheTable) {
-  Tables(2, Table(70, 0), Table(2, 0));
-  recorder.Faults().BadEntryTable = 'W';
-  recorder.Faults().BadEntryIndex = 35;
-  EXPECT_FALSE(Run());
-  EXPECT_EQ(context.EntryCounter, 35);
-  // The third block is never asked for and the table is not left here.
-  EXPECT_EQ(recorder.CommandLetters(), "TWRS");
-  EXPECT_TRUE(NoFiles());
-
-  // A short block is never read past its end.
-  Tables(4, Table(20, 0), Table(0, 0));
-  recorder.Faults().BlockShortBy = 10;
-  EXPECT_FALSE(Run());
-  EXPECT_EQ(context.EntryCounter, 19);
-  EXPECT_EQ(recorder.CommandLetters(), "TWR");
-  EXPECT_TRUE(NoFiles());
+  link.DuringWait = nullptr;
 }
 
 TEST_F(TableTransferTest, FailedWritesFailTheReadoutAndKeepAnOlderFile) {
