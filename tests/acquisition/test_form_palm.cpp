@@ -7,7 +7,6 @@
 #include "tests/support/test_files.h"
 
 #include <QComboBox>
-#include <QDate>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>

