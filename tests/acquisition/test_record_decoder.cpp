@@ -55,7 +55,6 @@ TEST(RecordDecodingTest, XorCheckAndDisplayCharacters) {
   EXPECT_FALSE(IsXorBlockValid(QByteArray("\x01")));
   EXPECT_TRUE(IsXorBlockValid(QByteArray("\x01\x01")));
 
-  EXPECT_EQ(ConvertDeviceText(QByteArray("KC-45717 ab!z")), u"KC-45717 ab!z");
   EXPECT_EQ(ConvertDeviceText(QByteArray("~\xA0\xC8\xE7\x7B", 5)), u" Б   ");
   EXPECT_EQ(ConvertDeviceText(QByteArray(1, '\0')), u" ");
   QByteArray all;

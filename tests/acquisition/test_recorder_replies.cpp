@@ -32,6 +32,9 @@ TEST(RecorderRepliesTest, ParseNeedsTheMinimumLengthOfEachReply) {
       EXPECT_FALSE(c.parses(QByteArrayView(bytes).first(c.minSize - 1))) << c.name;
     }
   }
+  // Optional parts are read only when there.
+  EXPECT_EQ(TIdentReply::Parse(QByteArrayView(bytes).first(1))->DeviceVariant, 0);
+  EXPECT_EQ(TCraneNameReply::Parse(QByteArrayView(bytes).first(3))->Name.size(), 3);
 }
 
 }  // namespace
