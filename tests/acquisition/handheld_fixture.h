@@ -16,7 +16,5 @@ QList<QByteArray> HandheldRecords(const RecorderModel& model);
 // padding and the records back to back.
 QByteArray PalmDatabaseBytes(const QList<QByteArray>& records);
 
-// The record list of a database file, for corrupting it.
-quint32 RecordOffset(const QByteArray& file, int index);
-void SetRecordOffset(QByteArray& file, int index, quint32 offset);
-void SetRecordCount(QByteArray& file, int count);
+// Writes value as a big-endian number of size bytes at offset at, as the container does.
+void PutBigEndian(QByteArray& file, int at, quint32 value, int size);

@@ -1,16 +1,10 @@
 #pragma once
-// Table entries and file helpers shared by the tests of both data-file writers.
+// Table entries shared by the tests of both data-file writers.
 
 #include "tests/support/recorder_simulator.h"
 
 #include <QByteArray>
-#include <QFile>
-#include <QString>
-
-inline QByteArray FileBytes(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+#include <QStringList>
 
 // Entries of the golden files; the check byte is added when they are sent.
 inline const QByteArray kType2A =
@@ -23,14 +17,18 @@ inline const QByteArray kType4F =
 inline const QByteArray kType4G =
     QByteArray::fromHex("178A0928FFFFFFFFFFFFFFFFFFFEFFFFFFFFFFFFFFFFFFFFFF0000");
 
-// Entry n of a table, told apart by its time stamp.
-inline QByteArray Numbered(int n) {
-  return PackDateTime(1, 1, 24, 0, n / 60, n % 60);
-}
-
+// A table of count entries told apart by their time stamps.
 inline RecorderTable Table(int count, int ring) {
   RecorderTable t;
-  for (int i = 0; i < count; ++i) t.Entries.append(Numbered(i));
+  for (int i = 0; i < count; ++i) t.Entries.append(PackDateTime(1, 1, 24, 0, i / 60, i % 60));
   t.RingPosition = quint16(ring);
   return t;
+}
+
+// The time-stamp numbers (minutes * 60 + seconds) of count record lines from line first.
+inline QList<int> Numbers(const QStringList& lines, int first, int count) {
+  QList<int> numbers;
+  for (int i = first; i < first + count && i < lines.size(); ++i)
+    numbers.append(lines[i].mid(12, 2).toInt() * 60 + lines[i].mid(15, 2).toInt());
+  return numbers;
 }
