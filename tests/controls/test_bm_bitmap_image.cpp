@@ -58,16 +58,19 @@ TEST(BmBitmapImageTest, FollowsChangesAndLossOfItsList) {
   image.SetBitmapList(list.get());
   image.SetBitmapIndex(1);
   image.SetAutoSize(true);
+  EXPECT_EQ(image.size(), QSize(105, 105));  // no picture yet: size kept
   list->Bitmaps()->Add(Picture(20, 20, qRgb(0, 0, 255)));
   list->Bitmaps()->Add(Picture(80, 20, qRgb(0, 0, 255)));
   EXPECT_EQ(image.size(), QSize(80, 20));  // the list change re-applied the size
 
   // Moving to another list leaves the first one: its changes no longer resize.
+  image.SetBitmapIndex(0);
   TBmBitmapList other;
+  other.Bitmaps()->Add(Picture(30, 10, 0));
   image.SetBitmapList(&other);
   list->Bitmaps()->Clear();
   list->Bitmaps()->Add(Picture(7, 7, 0));
-  EXPECT_EQ(image.size(), QSize(80, 20));
+  EXPECT_EQ(image.size(), QSize(20, 20));
   image.SetBitmapList(list.get());
   list.reset();
   EXPECT_EQ(image.BitmapList(), nullptr);

@@ -42,6 +42,7 @@ TEST(BmBitmapsTest, StreamRoundTripKeepsPicturesOrderAndSizes) {
   // Sixteen 20 x 20 lamps, then two 80 x 20 relay pictures, each of its own colour.
   TBmBitmaps list;
   for (int i = 0; i < 18; ++i) list.Add(Picture(i < 16 ? 20 : 80, 20, qRgb(i * 10, 100, 200)));
+  EXPECT_TRUE(list.IsPropertyStored());
   const QByteArray bytes = Saved(list);
   EXPECT_EQ(bytes.size(), 29780);  // 24-bit pictures, as the viewer windows keep them
   EXPECT_EQ(bytes.left(10), QByteArray("\x62\x54\x35\x00\x12\x00\x00\x00\x42\x4D", 10));

@@ -80,6 +80,7 @@ TEST(BmShadowButtonTest, PaintsFaceOverShadowAndPressMovesTheFace) {
   EXPECT_EQ(shown.pixelColor(2, 2), kFace);
   EXPECT_EQ(shown.pixelColor(3, 3), green);
   EXPECT_EQ(shown.pixelColor(107, 27), kFace);
+  EXPECT_EQ(button.FaceRect(), QRect(4, 4, 102, 22));
   QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(50, 12));
   // Face: client less pen (1) and depth on the shadow's sides, less the pen again.
   button.SetDepth(5);

@@ -168,9 +168,13 @@ TEST(SpeedBarTest, ItemsFollowTheBarItsGridAndGroups) {
 
   // With a window as owner the hint follows only while it still shows the caption.
   b->SetCaption("One");
-  EXPECT_EQ(b->Hint(), "One|");
-  b->SetHint("Own hint");
+  b->SetHint("One|Long");
   b->SetCaption("Two");
+  EXPECT_EQ(b->Hint(), "Two|Long");
+  b->SetCaption("Three|");
+  EXPECT_EQ(b->Hint(), "Three|Long");
+  b->SetHint("Own hint");
+  b->SetCaption("Four");
   EXPECT_EQ(b->Hint(), "Own hint");
 }
 
@@ -179,6 +183,8 @@ TEST(SpeedBarTest, DraggingMovesTheBarToTheEdgeUnlessRefused) {
   h.window.show();
   TSpeedBar* bar = h.bar;
   bar->setGeometry(0, 0, 400, 29);
+  int moved = 0;
+  bar->OnPosChanged = [&](QObject*) { ++moved; };
   bool accept = false;
   bar->OnApplyAlign = [&](QObject*, TAlign align, bool& apply) {
     EXPECT_EQ(align, alBottom);
@@ -200,6 +206,7 @@ TEST(SpeedBarTest, DraggingMovesTheBarToTheEdgeUnlessRefused) {
   accept = true;
   drag();
   EXPECT_EQ(bar->geometry(), QRect(0, 271, 400, 29));
+  EXPECT_EQ(moved, 2);
 }
 
 TEST(SpeedBarTest, LayoutIsSavedAndRestoredThroughThePlacement) {
@@ -232,9 +239,14 @@ TEST(SpeedBarTest, LayoutIsSavedAndRestoredThroughThePlacement) {
   bar->SetAlign(alBottom);
   a->SetLeft(51);
   b->SetLeft(75);
+  bar->SetVersion(3);  // an older stored layout is ignored
+  bar->RestoreLayout();
+  EXPECT_EQ(bar->Align(), alBottom);
+  bar->SetVersion(2);
   bar->RestoreLayout();
   EXPECT_EQ(bar->Align(), alTop);
   EXPECT_EQ(a->Left(), 3);
+  EXPECT_TRUE(a->Visible());
   EXPECT_EQ(b->Left(), 75);
   placement->CloseSettings();
 }

@@ -32,6 +32,8 @@ QRgb Pixel(const TXcButtonGlyph& glyph, int index, QPoint at = {3, 3}) {
 
 TEST(ButtonGlyphTest, NumberOfGlyphsFollowsTheStripShape) {
   TXcButtonGlyph glyph;
+  int changes = 0;
+  glyph.OnChange = [&] { ++changes; };
   // More than five squares are taken as one picture.
   for (const auto& [squares, glyphs] : {std::pair(5, 5), std::pair(6, 1), std::pair(3, 3)}) {
     glyph.SetGlyph(Strip(QList<QColor>(squares, Qt::red)));
@@ -41,6 +43,7 @@ TEST(ButtonGlyphTest, NumberOfGlyphsFollowsTheStripShape) {
   odd.fill(Qt::red);
   glyph.SetGlyph(odd);
   EXPECT_EQ(glyph.NumGlyphs(), 3);  // not a multiple: kept
+  EXPECT_EQ(changes, 4);
 }
 
 TEST(ButtonGlyphTest, StatePicturesComeFromTheStripOrAreMade) {

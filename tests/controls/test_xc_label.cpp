@@ -33,6 +33,13 @@ TEST(XcLabelTest, AutoSizeMeasuresTextWithItsShadow) {
   EXPECT_EQ(label.size(), plain + QSize(2, 2));
   label.SetCaption("&");  // measured with a blank after it, not as an empty text
   EXPECT_GT(label.width(), 4);
+  label.SetAlignment(taRightJustify);  // keeps its right edge
+  const int right = label.geometry().right();
+  label.SetCaption("Wide caption");
+  EXPECT_EQ(label.geometry().right(), right);
+  label.SetAutoSize(false);
+  label.SetCaption("Sh");
+  EXPECT_GT(label.width(), plain.width() + 2);
 }
 
 TEST(XcLabelTest, DisabledLabelShowsAHighlightShadow) {
@@ -67,6 +74,9 @@ TEST(XcLabelTest, AcceleratorFocusesTheFocusControlAndMouseEvents) {
   delete edit;
   EXPECT_EQ(label->FocusControl(), nullptr);  // a destroyed control is forgotten
 
+  QSignalSpy clicks(label, &TXcLabel::OnClick);
+  QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(3, 3));
+  EXPECT_EQ(clicks.count(), 1);
   QSignalSpy enters(label, &TXcLabel::OnMouseEnter);
   QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), label->mapToGlobal(QPointF(3, 3)));
   QApplication::sendEvent(label, &enter);

@@ -143,15 +143,19 @@ TEST(XcSpeedButtonTest, StatesPaintTheirPictures) {
   QImage image = Render(*b);
   EXPECT_EQ(image.pixel(centre), QColor(Qt::red).rgba());
   EXPECT_EQ(image.pixel(24, 24), WindowFrameColor().rgba());
-  // A grouped button held down shows a sunken frame.
+  // A grouped button held down shows a sunken frame and a dithered face.
   b->SetGroupIndex(1);
   b->SetDown(true);
-  EXPECT_EQ(Render(*b).pixel(0, 0), WindowFrameColor().rgba());
+  image = Render(*b);
+  EXPECT_EQ(image.pixel(0, 0), WindowFrameColor().rgba());
+  EXPECT_NE(image.pixel(3, 20), image.pixel(4, 20));
   b->setEnabled(false);
   EXPECT_EQ(Render(*b).pixel(centre), QColor(Qt::blue).rgba());
 
   SCOPED_TRACE("flat: a grey glyph and no frame until the mouse enters");
-  EXPECT_EQ(Render(*flat).pixel(centre), qRgb(76, 76, 76));
+  image = Render(*flat);
+  EXPECT_EQ(image.pixel(centre), qRgb(76, 76, 76));
+  EXPECT_EQ(image.pixel(0, 0), BtnFaceColor().rgba());
   QSignalSpy enters(flat, &TXcSpeedButton::OnMouseEnter);
   QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), flat->mapToGlobal(QPointF(5, 5)));
   QApplication::sendEvent(flat, &enter);
@@ -159,6 +163,7 @@ TEST(XcSpeedButtonTest, StatesPaintTheirPictures) {
   image = Render(*flat);
   EXPECT_EQ(image.pixel(centre), QColor(Qt::red).rgba());
   EXPECT_EQ(image.pixel(0, 0), BtnHighlightColor().rgba());
+  EXPECT_EQ(image.pixel(24, 24), BtnShadowColor().rgba());
 }
 
 TEST(XcSpeedButtonTest, DropDownMenuOpensBelowWithoutClicking) {
