@@ -15,12 +15,6 @@ QImage Picture(int w, int h, QRgb colour) {
   return image;
 }
 
-// Sixteen 20 x 20 lamps, then the 80 x 20 relay pictures, each of its own colour.
-void FillLamps(TBmBitmaps& list, int wide) {
-  for (int i = 0; i < 16; ++i) list.Add(Picture(20, 20, qRgb(i * 10, 100, 200)));
-  for (int i = 0; i < wide; ++i) list.Add(Picture(80, 20, qRgb(250, i * 20, 0)));
-}
-
 QByteArray Saved(const TBmBitmaps& list) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
@@ -29,18 +23,15 @@ QByteArray Saved(const TBmBitmaps& list) {
   return bytes;
 }
 
-void Load(TBmBitmaps& list, QByteArray bytes, bool asProperty = false) {
+// Loads `bytes` into `list`, as the window property or appended; returns the failure.
+std::string Load(TBmBitmaps& list, QByteArray bytes, bool asProperty = false) {
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::ReadOnly);
-  if (asProperty)
-    list.ReadProperty(buffer);
-  else
-    list.LoadFromStream(buffer);
-}
-
-std::string FailureOf(TBmBitmaps& list, const QByteArray& bytes, bool asProperty = false) {
   try {
-    Load(list, bytes, asProperty);
+    if (asProperty)
+      list.ReadProperty(buffer);
+    else
+      list.LoadFromStream(buffer);
   } catch (const EBmError& e) {
     return e.what();
   }
@@ -48,38 +39,22 @@ std::string FailureOf(TBmBitmaps& list, const QByteArray& bytes, bool asProperty
 }
 
 TEST(BmBitmapsTest, StreamRoundTripKeepsPicturesOrderAndSizes) {
+  // Sixteen 20 x 20 lamps, then two 80 x 20 relay pictures, each of its own colour.
   TBmBitmaps list;
-  FillLamps(list, 2);
+  for (int i = 0; i < 18; ++i) list.Add(Picture(i < 16 ? 20 : 80, 20, qRgb(i * 10, 100, 200)));
+  EXPECT_TRUE(list.IsPropertyStored());
   const QByteArray bytes = Saved(list);
   EXPECT_EQ(bytes.size(), 29780);  // 24-bit pictures, as the viewer windows keep them
-  EXPECT_EQ(bytes.left(8), QByteArray("\x62\x54\x35\x00\x12\x00\x00\x00", 8));
-  EXPECT_EQ(bytes.mid(8, 2), QByteArray("BM"));
+  EXPECT_EQ(bytes.left(10), QByteArray("\x62\x54\x35\x00\x12\x00\x00\x00\x42\x4D", 10));
 
+  // Read as the window property the stream replaces the pictures.
   TBmBitmaps again;
-  Load(again, bytes);
+  EXPECT_FALSE(again.IsPropertyStored());
+  again.Add(Picture(7, 7, 0));
+  Load(again, bytes, true);
   ASSERT_EQ(again.Count(), 18);
-  for (int i = 0; i < 18; ++i)
-    EXPECT_EQ(again.Bitmap(i).convertToFormat(QImage::Format_RGB32), list.Bitmap(i)) << i;
-}
-
-TEST(BmBitmapsTest, PropertyIsStoredOnlyForAFilledListAndReplacesOnRead) {
-  TBmBitmaps list;
-  EXPECT_FALSE(list.IsPropertyStored());
-  EXPECT_EQ(Saved(list), QByteArray("\x62\x54\x35\x00\x00\x00\x00\x00", 8));
-
-  TBmBitmaps source;
-  source.Add(Picture(4, 3, qRgb(9, 9, 9)));
-  source.Add(Picture(5, 2, qRgb(8, 8, 8)));
-  ASSERT_TRUE(source.IsPropertyStored());
-  QByteArray bytes;
-  QBuffer out(&bytes);
-  out.open(QIODevice::WriteOnly);
-  source.WriteProperty(out);
-
-  list.Add(Picture(7, 7, qRgb(0, 0, 0)));
-  Load(list, bytes, true);
-  ASSERT_EQ(list.Count(), 2);
-  EXPECT_EQ(list.Bitmap(1).size(), QSize(5, 2));
+  EXPECT_EQ(again.Bitmap(0).convertToFormat(QImage::Format_RGB32), list.Bitmap(0));
+  EXPECT_EQ(again.Bitmap(17).convertToFormat(QImage::Format_RGB32), list.Bitmap(17));
 }
 
 // A bad stream throws and adds nothing: a second picture cut short must not leave the
@@ -109,11 +84,11 @@ TEST(BmBitmapsTest, BadStreamsThrowAndAddNothing) {
   list.Add(Picture(3, 3, qRgb(5, 5, 5)));
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    EXPECT_EQ(FailureOf(list, row.stream), row.failure);
+    EXPECT_EQ(Load(list, row.stream), row.failure);
     EXPECT_EQ(list.Count(), 1);
   }
   // Read as the window property, the list was cleared first and stays empty.
-  EXPECT_EQ(FailureOf(list, rows[0].stream, true), "Invalid file format");
+  EXPECT_EQ(Load(list, rows[0].stream, true), "Invalid file format");
   EXPECT_EQ(list.Count(), 0);
   EXPECT_THROW(list.Bitmap(0), EBmError);
 }
@@ -132,7 +107,6 @@ TEST(BmBitmapsTest, FilesAppendAndAFailedSaveKeepsTheOldFile) {
   EXPECT_EQ(list.Count(), 3);
 
   EXPECT_THROW(list.LoadFromFile(dir.filePath("missing.bml")), EBmError);
-  EXPECT_EQ(list.Count(), 3);
   EXPECT_THROW(source.SaveToFile(dir.filePath("no/such/dir.bml")), EBmError);
   // An empty picture cannot be written: the old file stays as it was.
   list.Add(QImage());
@@ -145,19 +119,14 @@ TEST(BmBitmapsTest, FilesAppendAndAFailedSaveKeepsTheOldFile) {
 TEST(BmBitmapsTest, ChangesAreReportedOncePerUpdate) {
   TBmBitmaps list;
   int changes = 0;
-  list.OnChange = [&](TBmPersistent* sender) {
-    EXPECT_EQ(sender, &list);
-    ++changes;
-  };
-  list.Add(Picture(2, 2, 0));
-  EXPECT_EQ(changes, 1);
+  list.OnChange = [&](TBmPersistent*) { ++changes; };
   list.BeginUpdate();
   list.Add(Picture(2, 2, 0));
   list.Add(Picture(2, 2, 0));
-  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(changes, 0);
   list.EndUpdate();
-  EXPECT_EQ(changes, 2);
-  list.EndUpdate();  // never below zero, still reports
+  EXPECT_EQ(changes, 1);
+  list.EndUpdate();  // never below zero
   EXPECT_EQ(list.UpdateCount, 0);
 
   TBmBitmaps other;
@@ -175,8 +144,7 @@ TEST(BmBitmapsTest, ChangesAreReportedOncePerUpdate) {
 TEST(BmBitmapListTest, GetBitmapAndChangeLinks) {
   auto list = std::make_unique<TBmBitmapList>();
   list->Bitmaps()->Add(Picture(3, 3, 0));
-  EXPECT_EQ(list->GetBitmap(-1), nullptr);
-  EXPECT_EQ(list->GetBitmap(1), nullptr);
+  for (int outside : {-1, 1}) EXPECT_EQ(list->GetBitmap(outside), nullptr);
 
   std::vector<std::string> order;
   QObject::connect(list.get(), &TBmBitmapList::OnChange, [&] { order.push_back("list"); });

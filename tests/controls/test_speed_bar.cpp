@@ -45,85 +45,42 @@ TEST(SpeedBarTest, GridStepsAndDragTargets) {
   for (const auto& row : targets) EXPECT_EQ(DragTargetAlign(row.at, {200, 100}), row.align);
 }
 
-TEST(SpeedBarTest, OffsetsFollowTheMinimumOffset) {
-  Host h;
-  TSpeedBar* bar = h.bar;
-  bar->SetOptions(sbFlatBtns);
-  bar->SetBevelOuter(bvNone);
-  bar->SetBtnOffsetHorz(1);
-  bar->SetBtnOffsetVert(1);
-  TSpeedItem* item = h.Add("A", 1, 1);
-  EXPECT_EQ(item->Button()->pos(), QPoint(1, 1));
-  EXPECT_TRUE(item->Button()->Flat());
-  // Not flat: the offsets rise to 2 and the button with them.
-  bar->SetOptions({});
-  EXPECT_EQ(bar->BtnOffsetHorz(), 2);
-  EXPECT_EQ(item->Button()->pos(), QPoint(2, 2));
-  // A button never goes above the vertical offset of a horizontal bar.
-  item->SetTop(0);
-  EXPECT_EQ(item->Top(), 2);
-}
-
 TEST(SpeedBarTest, SectionsKeepUniqueCaptionsAndOwnTheirItems) {
   Host h;
   TSpeedBar* bar = h.bar;
   EXPECT_EQ(bar->AppendSection("Untitled (1)"), 1);
-  EXPECT_EQ(bar->AppendSection("Untitled (1)"), 2);
-  EXPECT_EQ(bar->Section(2)->Caption(), "Untitled (1) (2)");
-  EXPECT_EQ(bar->FindSection("untitled (1)"), -1);
+  EXPECT_EQ(bar->Section(1)->Caption(), "Untitled (1) (1)");
   EXPECT_EQ(bar->Section(5), nullptr);
   try {
-    bar->Section(2)->SetCaption("Untitled (1)");
+    bar->Section(1)->SetCaption("Untitled (1)");
     FAIL() << "duplicate accepted";
   } catch (const ESpeedbarError& e) {
     EXPECT_STREQ(e.what(), "String list does not allow duplicates");
   }
-  bar->Section(2)->SetCaption("Files");
-
+  bar->Section(1)->SetCaption("Files");
   QPointer<TSpeedItem> a = new TSpeedItem(&h.window);
-  QPointer<TSpeedItem> b = new TSpeedItem(&h.window);
-  bar->AddItem(99, a);  // beyond the last section: the last
-  EXPECT_EQ(a->SectionName(), "Files");
-  bar->AddItem(1, b);
-  bar->Section(2)->SetIndex(-4);  // clamped to the first place
-  EXPECT_EQ(bar->FindSection("Files"), 0);
+  QPointer<TSpeedItem> b = h.Add("B", 3);
+  QPointer<TSpeedbarButton> button = b->Button();
+  bar->AddItem(99, a);            // beyond the last section: the last
+  bar->Section(1)->SetIndex(-4);  // clamped to the first place
   EXPECT_EQ(a->SectionIndex(), 0);
-  EXPECT_EQ(b->SectionIndex(), 2);
-  bar->AddItem(7, a);  // already on the bar: moved to the last section
-  EXPECT_EQ(bar->Section(2)->Items(), (QList<TSpeedItem*>{b, a}));
 
-  bar->DetachSection(2);
-  ASSERT_TRUE(a && b);
+  bar->DetachSection(0);
+  ASSERT_TRUE(a);
   EXPECT_EQ(a->Bar(), nullptr);
-  b->setProperty("SectionName", "Files");  // as read from a stream
-  b->SetParentComponent(bar);
-  EXPECT_EQ(b->SectionIndex(), 0);
-  bar->DeleteSection(0);
-  EXPECT_TRUE(b.isNull());
   // An item without sections creates one with an empty caption.
   TSpeedBar empty(&h.window);
   empty.AddItem(0, a);
   EXPECT_EQ(empty.Section(0)->Caption(), "");
   delete a.data();
   EXPECT_EQ(empty.ItemCount(), 0);
-}
-
-TEST(SpeedBarTest, DestroyingTheBarFreesItsSectionsAndItems) {
-  QWidget window;
-  auto* bar = new TSpeedBar(&window);
-  bar->AppendSection("S");
+  // The bar frees its sections and items, the items their buttons.
   QPointer<TSpeedbarSection> section = bar->Section(0);
-  QPointer<TSpeedItem> item = new TSpeedItem(&window);
-  bar->AddItem(0, item);
-  item->SetVisible(true);
-  QPointer<TSpeedbarButton> button = item->Button();
   delete bar;
-  EXPECT_TRUE(section.isNull());
-  EXPECT_TRUE(item.isNull());
-  EXPECT_TRUE(button.isNull());
+  EXPECT_TRUE(section.isNull() && b.isNull() && button.isNull());
 }
 
-TEST(SpeedBarTest, AlignmentAndOrientation) {
+TEST(SpeedBarTest, AlignmentOrientationAndOffsets) {
   Host h;
   TSpeedBar* bar = h.bar;
   TSpeedItem* a = h.Add("A", 3);
@@ -133,22 +90,31 @@ TEST(SpeedBarTest, AlignmentAndOrientation) {
     EXPECT_EQ(bar->Align(), alTop);
   }
   bar->SetBtnWidth(30);
-  bar->SetAlign(alLeft);
-  EXPECT_EQ(bar->Orientation(), soVertical);
-  EXPECT_EQ(b->Button()->geometry(), QRect(3, 27, 23, 30));
-  EXPECT_EQ(bar->GridSize(), QSize(23, GridStep(30)));
-  bar->SetAlign(alBottom);
   bar->SetAlign(alRight);
   EXPECT_EQ(bar->Orientation(), soVertical);
+  EXPECT_EQ(b->Button()->geometry(), QRect(3, 27, 23, 30));
   bar->SetAlign(alBottom);
-  EXPECT_EQ(a->Button()->geometry(), QRect(3, 3, 30, 23));
-  EXPECT_EQ(b->Button()->geometry(), QRect(27, 3, 30, 23));
   bar->SetPosition(bpCustom);
   bar->SetAlign(alNone);  // allowed with a custom position; the orientation stays
   EXPECT_EQ(bar->Orientation(), soHorizontal);
+
+  SCOPED_TRACE("offsets");
+  bar->SetOptions(sbFlatBtns);
+  bar->SetBevelOuter(bvNone);
+  bar->SetBtnOffsetHorz(1);
+  bar->SetBtnOffsetVert(1);
+  a->SetLeft(1);
+  a->SetTop(1);
+  EXPECT_EQ(a->Button()->pos(), QPoint(1, 1));
+  // Not flat: the offsets rise to 2 and the button with them.
+  bar->SetOptions({});
+  EXPECT_EQ(a->Button()->pos(), QPoint(2, 2));
+  // A button never goes above the vertical offset of a horizontal bar.
+  a->SetTop(0);
+  EXPECT_EQ(a->Top(), 2);
 }
 
-TEST(SpeedBarTest, ItemsFollowTheBarsEnabledAndVisibleStates) {
+TEST(SpeedBarTest, ItemsFollowTheBarAndItsGrid) {
   Host h;
   h.window.show();
   TSpeedBar* bar = h.bar;
@@ -162,83 +128,47 @@ TEST(SpeedBarTest, ItemsFollowTheBarsEnabledAndVisibleStates) {
   EXPECT_TRUE(a->Button()->isEnabled());
   EXPECT_FALSE(b->Button()->isEnabled());
 
-  int changes = 0;
-  bar->OnVisibleChanged = [&](QObject*) { ++changes; };
   b->SetVisible(false);
   bar->hide();
   a->SetVisible(true);
   EXPECT_TRUE(a->Button()->isHidden());
   bar->show();
-  EXPECT_EQ(changes, 2);
   EXPECT_TRUE(a->Button()->isVisible());
   EXPECT_FALSE(b->Button()->isVisible());
   // An item without a bar never shows its button as a window.
   TSpeedItem loose;
   loose.SetVisible(true);
   EXPECT_FALSE(loose.Button()->isVisible());
-}
 
-TEST(SpeedBarTest, DownClickAndHint) {
-  Host h;
-  h.window.show();
-  TSpeedItem* a = h.Add("A", 3);
-  TSpeedItem* b = h.Add("B", 27);
-  a->SetDown(true);  // group 0: stays up
-  EXPECT_FALSE(a->Down());
-  a->SetGroupIndex(1);
-  b->SetGroupIndex(1);
-  b->SetDown(true);
-  QSignalSpy clicks(a, &TSpeedItem::OnClick);
-  QTest::mouseClick(a->Button(), Qt::LeftButton, {}, QPoint(5, 5));
-  ASSERT_EQ(clicks.size(), 1);
-  EXPECT_EQ(clicks.at(0).at(0).value<QObject*>(), a->Button());
-  EXPECT_TRUE(a->Down());
-  EXPECT_FALSE(b->Down());
-  a->ButtonClick();
-  EXPECT_EQ(clicks.size(), 2);
-
-  TSpeedItem item;
-  item.SetHint("Short|Long text");
-  item.SetCaption("Other");
-  EXPECT_EQ(item.Hint(), "Other|Long text");
-  item.SetCaption("Tip|Status");
-  item.SetCaption("New|");
-  EXPECT_EQ(item.Hint(), "New|Status");
-
-  // With a window as owner the hint follows only while it still shows the caption.
-  b->SetCaption("One");
-  EXPECT_EQ(b->Hint(), "One|");
-  b->SetHint("Own hint");
-  b->SetCaption("Two");
-  EXPECT_EQ(b->Hint(), "Own hint");
-  b->SetName("Two");  // a caption equal to the old name follows a rename
-  b->SetName("Three");
-  EXPECT_EQ(b->Caption(), "Three");
-}
-
-TEST(SpeedBarTest, ItemsSnapToTheGrid) {
-  Host h;
-  TSpeedBar* bar = h.bar;
-  TSpeedItem* a = h.Add("A", 3);
+  SCOPED_TRACE("grid");
   // Half-way between grid points 8 and 16 along the bar: the even multiple.
   EXPECT_TRUE(bar->MoveItemTo(a, 3 + 12, 3 + 22));
   EXPECT_EQ(a->Button()->pos(), QPoint(3 + 16, 3));
-  EXPECT_TRUE(bar->MoveItemTo(a, 3 + 4, 3));
-  EXPECT_EQ(a->Left(), 3);
   EXPECT_FALSE(bar->MoveItemTo(a, 3 + 8, 200));
   EXPECT_FALSE(a->Visible());
   EXPECT_FALSE(bar->MoveItemTo(nullptr, 3, 3));
-
-  TSpeedItem* b = h.Add("Bee", 30);
+  b->SetVisible(true);
+  b->SetLeft(30);
   bar->SnapAllItems();
   EXPECT_EQ(b->Left(), 27);
-  EXPECT_EQ(bar->FindItemByName("bEE"), b);
-  QStringList order;
-  bar->ForEachItem([](void* data, TSpeedItem* item,
-                      int) { *static_cast<QStringList*>(data) << item->objectName(); },
-                   &order, 7);
-  EXPECT_EQ(order, (QStringList{"A", "Bee"}));
   bar->ForEachItem(nullptr, nullptr, 0);
+
+  SCOPED_TRACE("click and hint");
+  a->SetVisible(true);
+  QSignalSpy clicks(a, &TSpeedItem::OnClick);
+  QTest::mouseClick(a->Button(), Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(clicks.size(), 1);
+
+  // With a window as owner the hint follows only while it still shows the caption.
+  b->SetCaption("One");
+  b->SetHint("One|Long");
+  b->SetCaption("Two");
+  EXPECT_EQ(b->Hint(), "Two|Long");
+  b->SetCaption("Three|");
+  EXPECT_EQ(b->Hint(), "Three|Long");
+  b->SetHint("Own hint");
+  b->SetCaption("Four");
+  EXPECT_EQ(b->Hint(), "Own hint");
 }
 
 TEST(SpeedBarTest, DraggingMovesTheBarToTheEdgeUnlessRefused) {
@@ -253,9 +183,6 @@ TEST(SpeedBarTest, DraggingMovesTheBarToTheEdgeUnlessRefused) {
     EXPECT_EQ(align, alBottom);
     apply = accept;
   };
-  // The frame: the bar's own rectangle while the side is refused, else the bottom edge.
-  const QRect top(h.window.mapToGlobal(QPoint(0, 0)), QSize(400, 29));
-  const QRect bottom(h.window.mapToGlobal(QPoint(0, 271)), QSize(400, 29));
   auto drag = [&] {
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(200, 10));
     for (int step = 0; step < 2; ++step) {
@@ -263,9 +190,9 @@ TEST(SpeedBarTest, DraggingMovesTheBarToTheEdgeUnlessRefused) {
                        Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
       QApplication::sendEvent(bar, &move);
     }
-    EXPECT_EQ(bar->DragRect(), accept ? bottom : top);
+    // The frame: the bar's own place while the side is refused, else the bottom edge.
+    EXPECT_EQ(bar->DragRect().top(), h.window.mapToGlobal(QPoint(0, accept ? 271 : 0)).y());
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(200, 290));
-    EXPECT_TRUE(bar->DragRect().isEmpty());
   };
   drag();
   EXPECT_EQ(bar->Align(), alTop);
@@ -273,36 +200,6 @@ TEST(SpeedBarTest, DraggingMovesTheBarToTheEdgeUnlessRefused) {
   drag();
   EXPECT_EQ(bar->geometry(), QRect(0, 271, 400, 29));
   EXPECT_EQ(moved, 2);
-  // A short move is no drag.
-  QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(200, 10));
-  QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(202, 12));
-  EXPECT_EQ(moved, 2);
-}
-
-TEST(SpeedBarTest, AlignPlacesTheBarAtItsParentsEdge) {
-  QWidget parent;
-  parent.resize(400, 300);
-  auto edgeBar = [&](TAlign align, int width) {
-    auto* bar = new TSpeedBar(&parent);
-    bar->SetPosition(bpCustom);
-    bar->SetAlign(align);
-    bar->resize(width, 29);
-    return bar;
-  };
-  TSpeedBar* left = edgeBar(alLeft, 100);
-  TSpeedBar* right = edgeBar(alRight, 80);
-  TSpeedBar* next = edgeBar(alLeft, 50);
-  auto* top = new TSpeedBar(&parent);  // alTop by default
-  EXPECT_EQ(top->geometry(), QRect(0, 0, 400, 29));
-  EXPECT_EQ(left->geometry(), QRect(0, 29, 100, 271));
-  EXPECT_EQ(next->geometry(), QRect(100, 29, 50, 271));
-  EXPECT_EQ(right->geometry(), QRect(320, 29, 80, 271));
-  parent.show();
-  parent.resize(500, 200);
-  EXPECT_EQ(right->geometry(), QRect(420, 29, 80, 171));
-  // Each bound line takes 2 pixels off the bar's client area.
-  top->SetBoundLines(blTop | blRight);
-  EXPECT_EQ(top->contentsRect(), top->rect().adjusted(0, 2, -2, 0));
 }
 
 TEST(SpeedBarTest, LayoutIsSavedAndRestoredThroughThePlacement) {
@@ -311,10 +208,7 @@ TEST(SpeedBarTest, LayoutIsSavedAndRestoredThroughThePlacement) {
   bar->SetOptions(sbAllowDrag);
   TSpeedItem* a = h.Add("A", 3);
   TSpeedItem* b = h.Add("B", 27);
-  TSpeedItem* hidden = h.Add("Hidden", 51);
-  hidden->SetVisible(false);
-  TSpeedItem* unstored = h.Add("Unstored", 75);
-  unstored->SetStored(false);
+  h.Add("Unstored", 75)->SetStored(false);
   auto* placement = new TFormPlacement(&h.window);
   placement->SetIniFileName("speedbar_test.ini");
   bar->SetIniStorage(placement);
@@ -333,26 +227,20 @@ TEST(SpeedBarTest, LayoutIsSavedAndRestoredThroughThePlacement) {
 
   IniWriteString(settings, section, "Button2", "b x");  // no numbers: the item keeps its place
   IniWriteString(settings, section, "Button3", "Nobody,1,1");
-  IniWriteString(settings, section, "Button4", "Hidden,0,40");
-  IniWriteInteger(settings, section, "Count", 4);
+  IniWriteInteger(settings, section, "Count", 3);
   IniWriteInteger(settings, section, "Position", 99);  // no alignment: top
   bar->SetAlign(alBottom);
   a->SetLeft(51);
   b->SetLeft(75);
+  bar->SetVersion(3);  // an older stored layout is ignored
+  bar->RestoreLayout();
+  EXPECT_EQ(bar->Align(), alBottom);
+  bar->SetVersion(2);
   bar->RestoreLayout();
   EXPECT_EQ(bar->Align(), alTop);
   EXPECT_EQ(a->Left(), 3);
+  EXPECT_TRUE(a->Visible());
   EXPECT_EQ(b->Left(), 75);
-  EXPECT_EQ(hidden->Left(), 3);  // raised to the offsets
-  EXPECT_EQ(hidden->Top(), 40);
-  EXPECT_TRUE(hidden->Visible());
-  EXPECT_FALSE(unstored->Visible());
-
-  // An older stored layout is ignored.
-  bar->SetVersion(3);
-  a->SetLeft(99);
-  bar->RestoreLayout();
-  EXPECT_EQ(a->Left(), 99);
   placement->CloseSettings();
 }
 
