@@ -1,6 +1,5 @@
 #include "platform/chart_series.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -37,23 +36,21 @@ TEST(ChartSeriesTest, PointsKeepXOrderLabelsAndColoursThroughAddAndDelete) {
   EXPECT_EQ(changes, 10);  // every change but the ignored delete and the repeated state
 }
 
-TEST(ChartSeriesTest, DecimationKeepsShortSeriesAndEachColumnsExtremes) {
+TEST(ChartSeriesTest, DecimationKeepsEachColumnsExtremesInXOrder) {
   ChartSeries big;
   const int count = 65535;
-  for (int i = 0; i < count; ++i) big.Add(std::sin(i * 0.01) * 50 + (i == 40000 ? 500 : 0));
+  for (int i = 0; i < count; ++i) big.Add((i * 37) % 101 + (i == 40000 ? 500 : 0));
   big.AddXY(count, -700);
   const QList<QPointF> points = DecimateForPixels(big, 0, count, 500);
   EXPECT_LE(points.size(), 2 * 502);
   for (qsizetype i = 1; i < points.size(); ++i) EXPECT_LE(points[i - 1].x(), points[i].x());
   EXPECT_TRUE(points.contains(QPointF(40000, big.MaxYValue())));
   EXPECT_EQ(points.back(), QPointF(count, -700));
-  EXPECT_EQ(points.front().x(), 0);
 }
 
 TEST(ChartSeriesTest, AxisMappingRunsBothWaysUnclamped) {
-  const AxisMapping mapping{-10, 30, 50, 400};
-  EXPECT_DOUBLE_EQ(mapping.PixelOf(12.25), 272.5);
-  EXPECT_DOUBLE_EQ(mapping.ValueAt(49), -10.1);
+  EXPECT_DOUBLE_EQ((AxisMapping{-10, 30, 50, 400}.PixelOf(12.25)), 272.5);
+  EXPECT_DOUBLE_EQ((AxisMapping{-10, 30, 50, 400}.ValueAt(49)), -10.1);
 }
 
 TEST(ChartSeriesTest, BarMarksGoInsideWhenTheyFitElseJustBeyondTheEnd) {

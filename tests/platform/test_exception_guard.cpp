@@ -11,6 +11,7 @@ TEST(ExceptionGuardTest, AnExceptionLeavingAHandlerIsShownAndTheProgramGoesOn) {
   EXPECT_TRUE(RunGuarded([] {}));
   ASSERT_EQ(boxes.Boxes().size(), 2);
   EXPECT_EQ(boxes.Boxes()[0].text, "Порт не открыт");
+  EXPECT_EQ(boxes.Boxes()[0].caption, "Ошибка");
   EXPECT_EQ(boxes.Boxes()[0].icon, MsgIcon::Error);
   EXPECT_FALSE(boxes.Boxes()[1].text.isEmpty());
 }

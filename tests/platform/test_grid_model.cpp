@@ -4,12 +4,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-QString Number(double value) {
-  return QString::number(value, 'g', 15);
-}
-
 TEST(GridModelTest, CellsInGridIndicesWithTitlesAsHeader) {
   GridModel grid;
   QSignalSpy resets(&grid, &GridModel::modelReset);
@@ -24,7 +18,7 @@ TEST(GridModelTest, CellsInGridIndicesWithTitlesAsHeader) {
   EXPECT_EQ(resets.count(), 1);  // one reset for the whole update
   EXPECT_EQ(changes.count() + header.count(), 0);
   EXPECT_EQ(grid.Cells(2, 2), "");  // no number format yet
-  grid.SetNumberFormat(&Number);
+  grid.SetNumberFormat([](double value) { return QString::number(value); });
   grid.SetCells(5, 1, u"outside");
   grid.SetNumber(1, 9, 1);
   EXPECT_EQ(grid.Cells(5, 1), "");
@@ -55,5 +49,3 @@ TEST(GridModelTest, CellsInGridIndicesWithTitlesAsHeader) {
   EXPECT_EQ(header.count(), 1);
   EXPECT_EQ(grid.Cells(1, 0), "");
 }
-
-}  // namespace
