@@ -19,12 +19,12 @@ TEST(ChartSeriesTest, PointsKeepXOrderLabelsAndColoursThroughAddAndDelete) {
   int changes = 0;
   series.SetChangeHandler([&] { ++changes; });
   for (int i = 0; i < 4; ++i) series.Add(i * 10, QString::number(i), i == 2 ? Qt::green : QColor());
-  series.Delete(0);                    // the others keep their X
-  series.Delete(9);                    // ignored
-  EXPECT_EQ(series.Add(-3, u"e"), 3);  // at X = count, after the point of equal X
-  EXPECT_EQ(series.AddXY(0.5, 5, u"f"), 0);
-  series.SetColour(Qt::blue);  // for every point without a colour of its own
-  EXPECT_EQ(Points(series), (QStringList{"0.5 5 f #0000ff", "1 10 1 #0000ff", "2 20 2 #00ff00",
+  series.Delete(0);                        // the others keep their X
+  series.Delete(9);                        // ignored
+  EXPECT_EQ(series.Add(-3, u"e"), 3);      // at X = count
+  EXPECT_EQ(series.AddXY(1, 5, u"f"), 1);  // after the point of equal X
+  series.SetColour(Qt::blue);              // for every point without a colour of its own
+  EXPECT_EQ(Points(series), (QStringList{"1 10 1 #0000ff", "1 5 f #0000ff", "2 20 2 #00ff00",
                                          "3 30 3 #0000ff", "3 -3 e #0000ff"}));
   EXPECT_EQ(series.MaxYValue(), 30);
   EXPECT_EQ(series.MinYValue(), -3);
