@@ -1,15 +1,19 @@
 // A pseudo-terminal pair: the component opens the slave, the master plays the device.
 #pragma once
 
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <QByteArray>
-#include <QString>
-#include <chrono>
+// The output rate in bit/s the kernel keeps for a terminal, free rates included.
+std::uint32_t LineRate(int Fd);  // line_rate.cpp
 
 class PtyPair {
  public:

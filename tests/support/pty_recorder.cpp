@@ -1,56 +1,24 @@
 #include "tests/support/pty_recorder.h"
 
-#include <fcntl.h>
+#include <cerrno>
+#include <chrono>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
-#include <cerrno>
-#include <chrono>
-#include <cstdlib>
-
-namespace {
-
-int RateOf(speed_t speed) {
-  switch (speed) {
-    case B1200:
-      return 1200;
-    case B2400:
-      return 2400;
-    case B4800:
-      return 4800;
-    case B9600:
-      return 9600;
-    case B19200:
-      return 19200;
-    case B38400:
-      return 38400;
-    case B57600:
-      return 57600;
-    case B115200:
-      return 115200;
-    default:
-      return -int(speed);
-  }
-}
-
-}  // namespace
 
 PtyRecorder::PtyRecorder(RecorderModel model, RecorderFaults faults)
     : recorder_(std::move(model), std::move(faults)) {
-  master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0 || pipe(stopPipe_) != 0)
-    return;
   // Raw before the program opens the slave: no echo or line editing ever touches a byte.
   termios tio{};
-  if (tcgetattr(master_, &tio) != 0) return;
+  const bool got = tcgetattr(pty_.Master, &tio) == 0;
   cfmakeraw(&tio);
-  if (tcsetattr(master_, TCSANOW, &tio) != 0) return;
-  slavePath_ = QString::fromLocal8Bit(ptsname(master_));
+  if (!got || tcsetattr(pty_.Master, TCSANOW, &tio) != 0 || pipe(stopPipe_) != 0)
+    pty_.CloseMaster();
 }
 
 PtyRecorder::~PtyRecorder() {
   Stop();
-  for (int fd : {master_, stopPipe_[0], stopPipe_[1]})
+  for (int fd : stopPipe_)
     if (fd >= 0) ::close(fd);
 }
 
@@ -76,11 +44,6 @@ QList<QByteArray> PtyRecorder::Commands() const {
   return commands;
 }
 
-int PtyRecorder::Rate() const {
-  termios tio{};
-  return tcgetattr(master_, &tio) == 0 ? RateOf(cfgetospeed(&tio)) : 0;
-}
-
 // Waits, unless told to stop.
 void PtyRecorder::Pause(int milliseconds) {
   pollfd stop{stopPipe_[0], POLLIN, 0};
@@ -95,7 +58,7 @@ void PtyRecorder::Serve() {
     const Clock::time_point now = Clock::now();
     if (!probed && now >= nextAnnounce) {
       // Lost while the slave is closed; the next one follows in a second.
-      [[maybe_unused]] const ssize_t n = ::write(master_, "?", 1);
+      [[maybe_unused]] const ssize_t n = ::write(pty_.Master, "?", 1);
       nextAnnounce = now + std::chrono::seconds(1);
     }
     const int timeout =
@@ -103,14 +66,14 @@ void PtyRecorder::Serve() {
                : int(std::chrono::duration_cast<std::chrono::milliseconds>(nextAnnounce - now)
                          .count()) +
                      1;
-    pollfd fds[2] = {{master_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
+    pollfd fds[2] = {{pty_.Master, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
     if (::poll(fds, 2, timeout) < 0 && errno != EINTR) return;
     if (fds[1].revents) return;
     if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
     char buffer[512];
-    const ssize_t n = ::read(master_, buffer, sizeof buffer);
+    const ssize_t n = ::read(pty_.Master, buffer, sizeof buffer);
     if (n <= 0) {
-      // EIO: the program has the slave closed for now.
+      // EIO: the program has the slave closed for now (EAGAIN: nothing after all).
       Pause(10);
       continue;
     }
@@ -120,7 +83,7 @@ void PtyRecorder::Serve() {
       std::lock_guard<std::mutex> lock(mutex_);
       const qsizetype before = recorder_.Commands().size();
       reply = recorder_.Receive(QByteArrayView(buffer, n));
-      const int rate = Rate();
+      const int rate = int(LineRate(pty_.Master));
       for (qsizetype i = before; i < recorder_.Commands().size(); ++i) {
         const QByteArray& command = recorder_.Commands()[i];
         log_.append({command, rate});
@@ -134,11 +97,6 @@ void PtyRecorder::Serve() {
     }
     if (reply.isEmpty()) continue;
     if (delayMs > 0) Pause(delayMs);
-    qsizetype sent = 0;
-    while (sent < reply.size()) {
-      const ssize_t w = ::write(master_, reply.constData() + sent, size_t(reply.size() - sent));
-      if (w <= 0) break;
-      sent += w;
-    }
+    pty_.Send(reply);
   }
 }

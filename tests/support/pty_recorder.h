@@ -4,10 +4,12 @@
 // the slave; while the program has the slave closed the master reads EIO, which only means
 // "wait". Every command is logged with the line rate the master saw as it arrived.
 
+#include "tests/support/pty_pair.h"
 #include "tests/support/recorder_simulator.h"
 
 #include <QList>
 #include <QString>
+
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -19,9 +21,9 @@ class PtyRecorder {
   PtyRecorder(const PtyRecorder&) = delete;
   PtyRecorder& operator=(const PtyRecorder&) = delete;
 
-  bool IsValid() const { return master_ >= 0 && !slavePath_.isEmpty(); }
+  bool IsValid() const { return pty_.IsValid() && stopPipe_[0] >= 0; }
   // The path the program opens (JIBWARDEN_COM1).
-  const QString& SlavePath() const { return slavePath_; }
+  const QString& SlavePath() const { return pty_.SlavePath; }
 
   // Serves until Stop; until probed it sends "?" once a second, as a recorder does, and again
   // after each "F".
@@ -34,17 +36,14 @@ class PtyRecorder {
   };
   QList<Received> Log() const;
   QList<QByteArray> Commands() const;
-  // The line rate of the slave's settings now, as the master sees them.
-  int Rate() const;
 
  private:
   void Serve();
   void Pause(int milliseconds);
 
   RecorderSimulator recorder_;
-  int master_ = -1;
+  PtyPair pty_;
   int stopPipe_[2] = {-1, -1};
-  QString slavePath_;
   std::thread thread_;
   mutable std::mutex mutex_;
   QList<Received> log_;
