@@ -21,14 +21,6 @@ TEST(ScClassesTest, GroupsNotifyOnlyOutsideAnUpdateAndOnlyWhereTheValueMatters) 
   flow.Assign(source);
   EXPECT_EQ(flowChanges, 3);
   EXPECT_EQ(flow.ControlDtr(), dtrHandshake);
-  EXPECT_FALSE(flow.OutCtsFlow());
-
-  TScEventChars chars;
-  int charChanges = 0;
-  chars.OnChange = [&](TScPersistent*) { ++charChanges; };
-  chars.SetEofChar('?');
-  chars.SetEofChar('?');  // every store notifies
-  EXPECT_EQ(charChanges, 2);
 
   TScBuffers buffers;
   int bufferChanges = 0;

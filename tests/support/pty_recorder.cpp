@@ -51,23 +51,19 @@ void PtyRecorder::Pause(int milliseconds) {
 }
 
 void PtyRecorder::Serve() {
-  using Clock = std::chrono::steady_clock;
+  using namespace std::chrono;
   bool probed = false;
-  Clock::time_point nextAnnounce = Clock::now();
+  steady_clock::time_point nextAnnounce = steady_clock::now();
   for (;;) {
-    const Clock::time_point now = Clock::now();
+    const steady_clock::time_point now = steady_clock::now();
     if (!probed && now >= nextAnnounce) {
       // Lost while the slave is closed; the next one follows in a second.
       [[maybe_unused]] const ssize_t n = ::write(pty_.Master, "?", 1);
-      nextAnnounce = now + std::chrono::seconds(1);
+      nextAnnounce = now + seconds(1);
     }
-    const int timeout =
-        probed ? 1000
-               : int(std::chrono::duration_cast<std::chrono::milliseconds>(nextAnnounce - now)
-                         .count()) +
-                     1;
+    const auto untilAnnounce = duration_cast<milliseconds>(nextAnnounce - now).count() + 1;
     pollfd fds[2] = {{pty_.Master, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
-    if (::poll(fds, 2, timeout) < 0 && errno != EINTR) return;
+    if (::poll(fds, 2, probed ? 1000 : int(untilAnnounce)) < 0 && errno != EINTR) return;
     if (fds[1].revents) return;
     if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
     char buffer[512];
@@ -90,7 +86,7 @@ void PtyRecorder::Serve() {
         if (command.front() == '\xAA') probed = true;
         if (command.front() == 'F') {
           probed = false;  // the link ended: announce again
-          nextAnnounce = Clock::now() + std::chrono::seconds(1);
+          nextAnnounce = steady_clock::now() + seconds(1);
         }
       }
       delayMs = recorder_.Faults().ReplyDelayMs;

@@ -8,9 +8,7 @@
 #include "tests/support/recorder_simulator.h"
 
 #include <QList>
-#include <QString>
 
-#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -18,8 +16,6 @@ class PtyRecorder {
  public:
   explicit PtyRecorder(RecorderModel model = {}, RecorderFaults faults = {});
   ~PtyRecorder();
-  PtyRecorder(const PtyRecorder&) = delete;
-  PtyRecorder& operator=(const PtyRecorder&) = delete;
 
   bool IsValid() const { return pty_.IsValid() && stopPipe_[0] >= 0; }
   // The path the program opens (JIBWARDEN_COM1).

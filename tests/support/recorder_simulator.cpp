@@ -106,8 +106,7 @@ QByteArray RecorderSimulator::Answer(const QByteArray& command) {
       return QByteArray("B") + command[1] + '\x55';
     }
     case 'I':
-      data.append(char(model_.DeviceType));
-      data.append(char(model_.DeviceVariant));
+      PutLittle(data, model_.DeviceType | model_.DeviceVariant << 8, 2);
       return CheckedReply(c, data);
     case 'N':
       return CheckedReply(c, model_.CraneName.leftJustified(16, ' ', true));
@@ -125,8 +124,7 @@ QByteArray RecorderSimulator::Answer(const QByteArray& command) {
       PutLittle(data, model_.TotalCycles, 3);
       PutLittle(data, model_.MotoHours, 2);
       PutLittle(data, model_.NpCounter, 3);
-      data.append(char(model_.SpectrumClass));
-      data.append(char(model_.Maintenance));
+      PutLittle(data, model_.SpectrumClass | model_.Maintenance << 8, 2);
       return CheckedReply(c, data);
     case 'T':
       PutLittle(data, quint32(model_.Operational.Entries.size()), 2);
@@ -138,13 +136,11 @@ QByteArray RecorderSimulator::Answer(const QByteArray& command) {
     case 'O':
     case 'E':
     case 'F': {
-      if (c == 'W' || c == 'O') {
-        table_ = c;
+      if (c != 'F') {
+        table_ = c == 'E' ? 0 : c;  // "E" ends the table
         block_ = 0;
-      } else if (c == 'E') {
-        table_ = 0;
       }
-      const char status = c == 'W' ? '\x01' : c == 'O' ? '\x02' : c == 'E' ? '\x03' : '\xFF';
+      const char status = "\x01\x02\x03\xFF"[QByteArrayView("WOEF").indexOf(c)];
       return QByteArray(1, c) + (faults_.WrongStatus.contains(c) ? char(status ^ 0x40) : status);
     }
     case 'R':

@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QStringList>
+
 #include <functional>
 
 class VirtualRecorderLink : public RecorderLink, public ReadoutWaits {
@@ -21,8 +22,6 @@ class VirtualRecorderLink : public RecorderLink, public ReadoutWaits {
 
   void Delay(int milliseconds) override;
   void WaitProcessingMessages(int milliseconds) override;
-
-  qint64 Now() const { return now_; }
 
   struct Wait {
     bool Processing;  // WaitProcessingMessages rather than Delay
