@@ -38,15 +38,6 @@ QByteArray WithCheck(QByteArray data) {
   return data;
 }
 
-RecorderSimulator::RecorderSimulator(RecorderModel model, RecorderFaults faults)
-    : model_(std::move(model)), faults_(std::move(faults)) {}
-
-QByteArray RecorderSimulator::CommandLetters() const {
-  QByteArray letters;
-  for (const QByteArray& c : commands_) letters.append(c.front());
-  return letters;
-}
-
 QByteArray RecorderSimulator::Receive(QByteArrayView bytes) {
   pending_.append(bytes.data(), bytes.size());
   QByteArray out;
