@@ -50,9 +50,8 @@ QByteArray RecorderSimulator::Receive(QByteArrayView bytes) {
     commands_.append(command);
     if (faults_.SilentAfter != 0 && command.front() == faults_.SilentAfter) silent_ = true;
     QByteArray reply = Answer(command);
-    auto scripted = faults_.ScriptedReplies.find(command.front());
-    if (scripted != faults_.ScriptedReplies.end() && !scripted->isEmpty())
-      reply = scripted->takeFirst();
+    QByteArrayList& scripted = faults_.ScriptedReplies[command.front()];
+    if (!scripted.isEmpty()) reply = scripted.takeFirst();
     if (!silent_) out += reply;
   }
   return out;
@@ -69,13 +68,11 @@ QByteArray RecorderSimulator::CheckedReply(char command, QByteArray data) {
 
 QByteArray RecorderSimulator::Block(char command) const {
   QByteArray reply(1, command);
-  const RecorderTable* table = table_ == 'W'   ? &model_.Operational
-                               : table_ == 'O' ? &model_.Overload
-                                               : nullptr;
-  if (!table) return reply;
+  if (table_ == 0) return reply;  // no table selected
+  const RecorderTable& table = table_ == 'W' ? model_.Operational : model_.Overload;
   const int first = block_ * kEntriesPerBlock;
-  for (int i = first; i < first + kEntriesPerBlock && i < table->Entries.size(); ++i) {
-    QByteArray entry = SealEntry(table->Entries[i]);
+  for (int i = first; i < first + kEntriesPerBlock && i < table.Entries.size(); ++i) {
+    QByteArray entry = SealEntry(table.Entries[i]);
     if (table_ == faults_.BadEntryTable && i == faults_.BadEntryIndex)
       entry[5] = char(entry[5] ^ 1);
     reply += entry;
