@@ -1,7 +1,6 @@
 // Rewrites the sample archive by reading simulated recorders through the readout's writer.
 // Rerun from the repository root after a build:
 //   build/tests/support/jw_make_samples samples
-#include "acquisition/table_transfer.h"
 #include "tests/support/sample_recorders.h"
 #include "tests/support/virtual_link.h"
 

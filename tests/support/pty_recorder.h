@@ -6,8 +6,6 @@
 #include "tests/support/pty_pair.h"
 #include "tests/support/recorder_simulator.h"
 
-#include <QList>
-
 #include <cerrno>
 #include <chrono>
 #include <mutex>

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 int main(int argc, char** argv) {
   // The options in the order of the usage line, with their defaults.

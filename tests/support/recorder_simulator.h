@@ -4,7 +4,6 @@
 // unit tests and, through jw_recorder_sim, a pseudo-terminal.
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 

@@ -6,7 +6,6 @@
 #include "acquisition/readout_io.h"
 #include "tests/support/recorder_simulator.h"
 
-#include <QList>
 #include <QStringList>
 
 #include <functional>
