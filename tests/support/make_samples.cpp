@@ -1,24 +1,25 @@
 // Rewrites the sample archive by reading simulated recorders through the readout's writer.
 // Rerun from the repository root after a build:
 //   build/tests/support/jw_make_samples samples
-#include "acquisition/table_transfer.h"
 #include "tests/support/sample_recorders.h"
 #include "tests/support/virtual_link.h"
 
 #include <QCoreApplication>
 #include <QDir>
+
 #include <cstdio>
 
 namespace {
 
 struct Sample {
   SampleSpec Spec;
-  QDateTime ReadAt;
-  QString Operator;
-  QString Comment;
+  const char* ReadAt;  // ISO date and time
+  const char* Operator;
+  const char* Comment;
 };
 
 bool ReadOut(const Sample& sample, const QString& directory) {
+  const QDateTime readAt = QDateTime::fromString(QString::fromLatin1(sample.ReadAt), Qt::ISODate);
   RecorderSimulator recorder(SampleRecorder(sample.Spec));
   VirtualRecorderLink link(recorder);
   RecordingProgress progress;
@@ -27,9 +28,9 @@ bool ReadOut(const Sample& sample, const QString& directory) {
   const bool readActive = true;
   TableTransfer transfer(context, readActive, {link, link, progress});
   transfer.CreateDataFile(
-      directory, sample.ReadAt,
-      HeaderFor(recorder.Model(), sample.ReadAt.date().toString(QStringLiteral("dd.MM.yyyy")),
-                sample.Operator, sample.Comment));
+      directory, readAt,
+      HeaderFor(recorder.Model(), readAt.toString(QStringLiteral("dd.MM.yyyy")),
+                QString::fromUtf8(sample.Operator), QString::fromUtf8(sample.Comment)));
   transfer.ReadTableInfo();
   transfer.TransferTables();
   const bool kept = transfer.Finish();
@@ -47,28 +48,25 @@ int main(int argc, char** argv) {
   }
   const QString directory = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(directory);
-  const QList<Sample> samples = {
+  const Sample samples[] = {
       // Ring positions inside both tables, several blocks.
       {{2, 10, "K\xA0-405.1A", 310457, 1187, 70, 25, 12, 5},
-       QDateTime(QDate(2024, 6, 14), QTime(10, 15, 42)),
-       QStringLiteral("Петров"),
-       QStringLiteral("Плановая проверка")},
-      {{4, 2,
-        "\xAF"
-        "KCKABATOP EK-14",
-        220931, 4402, 40, 0, 5, 0},
-       QDateTime(QDate(2024, 6, 20), QTime(9, 3, 7)),
-       QStringLiteral("Сидорова"),
-       QString()},
+       "2024-06-14T10:15:42",
+       "Петров",
+       "Плановая проверка"},
+      {{4, 2, "\xAFKCKABATOP EK-14", 220931, 4402, 40, 0, 5, 0},
+       "2024-06-20T09:03:07",
+       "Сидорова",
+       ""},
       // Empty tables.
       {{2, 2, "KC-55713", 118004, 2075, 0, 0, 0, 0},
-       QDateTime(QDate(2024, 7, 1), QTime(14, 0, 0)),
-       QStringLiteral("Петров"),
-       QStringLiteral("Новый прибор")},
+       "2024-07-01T14:00:00",
+       "Петров",
+       "Новый прибор"},
       {{4, 10, "K\xA0-474", 305511, 931, 33, 10, 3, 1},
-       QDateTime(QDate(2024, 7, 8), QTime(16, 45, 30)),
-       QStringLiteral("Иванов"),
-       QStringLiteral("После ремонта")},
+       "2024-07-08T16:45:30",
+       "Иванов",
+       "После ремонта"},
   };
   bool ok = true;
   for (const Sample& s : samples) ok = ReadOut(s, directory) && ok;

@@ -1,15 +1,19 @@
 // A pseudo-terminal pair: the component opens the slave, the master plays the device.
 #pragma once
 
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QString>
+
+#include <cstdint>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <QByteArray>
-#include <QString>
-#include <chrono>
+// The output rate in bit/s the kernel keeps for a terminal, free rates included.
+std::uint32_t LineRate(int Fd);  // line_rate.cpp
 
 class PtyPair {
  public:
@@ -33,14 +37,10 @@ class PtyPair {
   // What the slave side has sent, until Count bytes came or TimeoutMs ran out.
   QByteArray Receive(int Count, int TimeoutMs = 5000) const {
     QByteArray got;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
-    while (got.size() < Count) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0) break;
-      pollfd in{Master, POLLIN, 0};
-      if (::poll(&in, 1, static_cast<int>(left.count())) <= 0) break;
-      char chunk[4096];
+    const QDeadlineTimer deadline(TimeoutMs);
+    pollfd in{Master, POLLIN, 0};
+    char chunk[4096];
+    while (got.size() < Count && ::poll(&in, 1, int(deadline.remainingTime())) > 0) {
       const ssize_t n = ::read(Master, chunk, sizeof chunk);
       if (n <= 0) break;
       got.append(chunk, static_cast<qsizetype>(n));

@@ -6,38 +6,31 @@
 #include "tests/support/pty_recorder.h"
 #include "tests/support/sample_recorders.h"
 
-#include <unistd.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 int main(int argc, char** argv) {
-  SampleSpec spec{2, 10, "K\xA0-405.1A", 310457, 1187, 70, 25, 12, 5};
-  RecorderFaults faults;
+  // The options in the order of the usage line, with their defaults.
+  const char* names[] = {"--type",     "--variant",       "--records", "--ring",
+                         "--overload", "--overload-ring", "--delay",   "--refuse-speed"};
+  int values[] = {2, 10, 70, 25, 12, 5, 0, 5};
   for (int i = 1; i + 1 < argc; i += 2) {
-    const int value = std::atoi(argv[i + 1]);
-    const char* name = argv[i];
-    if (!std::strcmp(name, "--type"))
-      spec.DeviceType = quint8(value);
-    else if (!std::strcmp(name, "--variant"))
-      spec.DeviceVariant = quint8(value);
-    else if (!std::strcmp(name, "--records"))
-      spec.OperationalCount = value;
-    else if (!std::strcmp(name, "--ring"))
-      spec.OperationalRing = quint16(value);
-    else if (!std::strcmp(name, "--overload"))
-      spec.OverloadCount = value;
-    else if (!std::strcmp(name, "--overload-ring"))
-      spec.OverloadRing = quint16(value);
-    else if (!std::strcmp(name, "--delay"))
-      faults.ReplyDelayMs = value;
-    else if (!std::strcmp(name, "--refuse-speed"))
-      faults.RefuseSpeedFrom = value;
-    else {
-      std::fprintf(stderr, "unknown option %s\n", name);
+    const auto name = std::find_if(std::begin(names), std::end(names),
+                                   [&](const char* n) { return !std::strcmp(n, argv[i]); });
+    if (name == std::end(names)) {
+      std::fprintf(stderr, "unknown option %s\n", argv[i]);
       return 2;
     }
+    values[name - names] = std::atoi(argv[i + 1]);
   }
+  const SampleSpec spec{
+      quint8(values[0]),  quint8(values[1]), "K\xA0-405.1A",    310457, 1187, values[2],
+      quint16(values[3]), values[4],         quint16(values[5])};
+  RecorderFaults faults;
+  faults.ReplyDelayMs = values[6];
+  faults.RefuseSpeedFrom = values[7];
 
   PtyRecorder recorder(SampleRecorder(spec), faults);
   if (!recorder.IsValid()) {

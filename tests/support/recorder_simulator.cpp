@@ -38,15 +38,6 @@ QByteArray WithCheck(QByteArray data) {
   return data;
 }
 
-RecorderSimulator::RecorderSimulator(RecorderModel model, RecorderFaults faults)
-    : model_(std::move(model)), faults_(std::move(faults)) {}
-
-QByteArray RecorderSimulator::CommandLetters() const {
-  QByteArray letters;
-  for (const QByteArray& c : commands_) letters.append(c.front());
-  return letters;
-}
-
 QByteArray RecorderSimulator::Receive(QByteArrayView bytes) {
   pending_.append(bytes.data(), bytes.size());
   QByteArray out;
@@ -59,9 +50,8 @@ QByteArray RecorderSimulator::Receive(QByteArrayView bytes) {
     commands_.append(command);
     if (faults_.SilentAfter != 0 && command.front() == faults_.SilentAfter) silent_ = true;
     QByteArray reply = Answer(command);
-    auto scripted = faults_.ScriptedReplies.find(command.front());
-    if (scripted != faults_.ScriptedReplies.end() && !scripted->isEmpty())
-      reply = scripted->takeFirst();
+    QByteArrayList& scripted = faults_.ScriptedReplies[command.front()];
+    if (!scripted.isEmpty()) reply = scripted.takeFirst();
     if (!silent_) out += reply;
   }
   return out;
@@ -78,13 +68,11 @@ QByteArray RecorderSimulator::CheckedReply(char command, QByteArray data) {
 
 QByteArray RecorderSimulator::Block(char command) const {
   QByteArray reply(1, command);
-  const RecorderTable* table = table_ == 'W'   ? &model_.Operational
-                               : table_ == 'O' ? &model_.Overload
-                                               : nullptr;
-  if (!table) return reply;
+  if (table_ == 0) return reply;  // no table selected
+  const RecorderTable& table = table_ == 'W' ? model_.Operational : model_.Overload;
   const int first = block_ * kEntriesPerBlock;
-  for (int i = first; i < first + kEntriesPerBlock && i < table->Entries.size(); ++i) {
-    QByteArray entry = SealEntry(table->Entries[i]);
+  for (int i = first; i < first + kEntriesPerBlock && i < table.Entries.size(); ++i) {
+    QByteArray entry = SealEntry(table.Entries[i]);
     if (table_ == faults_.BadEntryTable && i == faults_.BadEntryIndex)
       entry[5] = char(entry[5] ^ 1);
     reply += entry;
@@ -106,8 +94,7 @@ QByteArray RecorderSimulator::Answer(const QByteArray& command) {
       return QByteArray("B") + command[1] + '\x55';
     }
     case 'I':
-      data.append(char(model_.DeviceType));
-      data.append(char(model_.DeviceVariant));
+      PutLittle(data, model_.DeviceType | model_.DeviceVariant << 8, 2);
       return CheckedReply(c, data);
     case 'N':
       return CheckedReply(c, model_.CraneName.leftJustified(16, ' ', true));
@@ -125,8 +112,7 @@ QByteArray RecorderSimulator::Answer(const QByteArray& command) {
       PutLittle(data, model_.TotalCycles, 3);
       PutLittle(data, model_.MotoHours, 2);
       PutLittle(data, model_.NpCounter, 3);
-      data.append(char(model_.SpectrumClass));
-      data.append(char(model_.Maintenance));
+      PutLittle(data, model_.SpectrumClass | model_.Maintenance << 8, 2);
       return CheckedReply(c, data);
     case 'T':
       PutLittle(data, quint32(model_.Operational.Entries.size()), 2);
@@ -138,13 +124,11 @@ QByteArray RecorderSimulator::Answer(const QByteArray& command) {
     case 'O':
     case 'E':
     case 'F': {
-      if (c == 'W' || c == 'O') {
-        table_ = c;
+      if (c != 'F') {
+        table_ = c == 'E' ? 0 : c;  // "E" ends the table
         block_ = 0;
-      } else if (c == 'E') {
-        table_ = 0;
       }
-      const char status = c == 'W' ? '\x01' : c == 'O' ? '\x02' : c == 'E' ? '\x03' : '\xFF';
+      const char status = "\x01\x02\x03\xFF"[QByteArrayView("WOEF").indexOf(c)];
       return QByteArray(1, c) + (faults_.WrongStatus.contains(c) ? char(status ^ 0x40) : status);
     }
     case 'R':

@@ -4,9 +4,9 @@
 // unit tests and, through jw_recorder_sim, a pseudo-terminal.
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QHash>
 #include <QList>
+
 #include <array>
 
 struct RecorderTable {
@@ -48,14 +48,19 @@ struct RecorderFaults {
 
 class RecorderSimulator {
  public:
-  explicit RecorderSimulator(RecorderModel model = {}, RecorderFaults faults = {});
+  explicit RecorderSimulator(RecorderModel model = {}, RecorderFaults faults = {})
+      : model_(std::move(model)), faults_(std::move(faults)) {}
 
   // Bytes from the line; gives what the recorder sends back (empty when nothing).
   QByteArray Receive(QByteArrayView bytes);
 
   // Every command received, as its bytes ("R", "B\x02", "\xAA").
   const QList<QByteArray>& Commands() const { return commands_; }
-  QByteArray CommandLetters() const;  // the commands' first bytes in order
+  QByteArray CommandLetters() const {  // the commands' first bytes in order
+    QByteArray letters;
+    for (const QByteArray& c : commands_) letters.append(c.front());
+    return letters;
+  }
   int SpeedIndex() const { return speed_; }
   RecorderModel& Model() { return model_; }
   RecorderFaults& Faults() { return faults_; }

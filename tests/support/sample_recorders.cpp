@@ -75,24 +75,22 @@ RecorderTable Table(quint8 type, int count, quint16 ring, bool overload) {
 }  // namespace
 
 RecorderModel SampleRecorder(const SampleSpec& spec) {
-  RecorderModel m;
-  m.DeviceType = spec.DeviceType;
-  m.DeviceVariant = spec.DeviceVariant;
-  m.CraneName = spec.CraneName.leftJustified(16, ' ', true);
-  m.DeviceNumber = spec.DeviceNumber;
-  m.CraneNumber = spec.CraneNumber;
-  m.Maxima = {quint16(25 * 256 + 128), quint16(28 * 256), quint16(40 * 256 + 64),
-              quint16(34 * 256)};
-  m.Clock = PackDateTime(14, 6, 24, 9, 30, 5);
-  m.Bands = {12034, 5120, 2210, 640, 35};
-  m.TotalCycles = 20039;
-  m.MotoHours = 1843;
-  m.NpCounter = 211;
-  m.SpectrumClass = 2;
-  m.Maintenance = 45;
-  m.Operational = Table(spec.DeviceType, spec.OperationalCount, spec.OperationalRing, false);
-  m.Overload = Table(spec.DeviceType, spec.OverloadCount, spec.OverloadRing, true);
-  return m;
+  return {.DeviceType = spec.DeviceType,
+          .DeviceVariant = spec.DeviceVariant,
+          .CraneName = spec.CraneName.leftJustified(16, ' ', true),
+          .DeviceNumber = spec.DeviceNumber,
+          .CraneNumber = spec.CraneNumber,
+          .Maxima = {quint16(25 * 256 + 128), quint16(28 * 256), quint16(40 * 256 + 64),
+                     quint16(34 * 256)},
+          .Clock = PackDateTime(14, 6, 24, 9, 30, 5),
+          .Bands = {12034, 5120, 2210, 640, 35},
+          .TotalCycles = 20039,
+          .MotoHours = 1843,
+          .NpCounter = 211,
+          .SpectrumClass = 2,
+          .Maintenance = 45,
+          .Operational = Table(spec.DeviceType, spec.OperationalCount, spec.OperationalRing, false),
+          .Overload = Table(spec.DeviceType, spec.OverloadCount, spec.OverloadRing, true)};
 }
 
 ReadoutHeader HeaderFor(const RecorderModel& model, const QString& readDate,

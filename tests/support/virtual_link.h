@@ -6,23 +6,60 @@
 #include "acquisition/readout_io.h"
 #include "tests/support/recorder_simulator.h"
 
-#include <QList>
 #include <QStringList>
+
 #include <functional>
+#include <utility>
 
 class VirtualRecorderLink : public RecorderLink, public ReadoutWaits {
  public:
   explicit VirtualRecorderLink(RecorderSimulator& recorder) : recorder_(recorder) {}
 
-  void WriteText(QByteArrayView bytes) override;
-  int InQueueCount() override;
-  QByteArray ReadText() override;
-  void PurgeAll() override;
+  void WriteText(QByteArrayView bytes) override {
+    if (!bytes.isEmpty()) lastCommand_ = bytes.front();
+    trace_ << QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper());
+    const QByteArray reply = recorder_.Receive(bytes);
+    if (!reply.isEmpty()) pending_.append({now_ + recorder_.Faults().ReplyDelayMs, reply});
+    Arrive();
+  }
+  int InQueueCount() override {
+    Arrive();
+    return int(input_.size());
+  }
+  QByteArray ReadText() override {
+    Arrive();
+    return std::exchange(input_, {});
+  }
+  void PurgeAll() override {
+    trace_ << QStringLiteral("purge");
+    input_.clear();
+    pending_.clear();
+  }
 
-  void Delay(int milliseconds) override;
-  void WaitProcessingMessages(int milliseconds) override;
-
-  qint64 Now() const { return now_; }
+  void Delay(int milliseconds) override {
+    trace_ << QStringLiteral("delay %1").arg(milliseconds);
+    now_ += milliseconds;
+    Arrive();
+    waits_.append({false, milliseconds, milliseconds, lastCommand_});
+    if (DuringWait) DuringWait(lastCommand_);
+  }
+  void WaitProcessingMessages(int milliseconds) override {
+    trace_ << QStringLiteral("wait %1").arg(milliseconds);
+    const qint64 start = now_;
+    int previous = -100;  // the first tick never completes
+    bool complete = false;
+    while (!complete && now_ - start < milliseconds) {
+      const qint64 step = qMin<qint64>(kTimerTickMs, milliseconds - (now_ - start));
+      now_ += step;
+      if (step == kTimerTickMs) {
+        const int count = InQueueCount();
+        complete = count == previous;
+        previous = count;
+      }
+      if (DuringWait) DuringWait(lastCommand_);
+    }
+    waits_.append({true, milliseconds, now_ - start, lastCommand_});
+  }
 
   struct Wait {
     bool Processing;  // WaitProcessingMessages rather than Delay
@@ -40,7 +77,11 @@ class VirtualRecorderLink : public RecorderLink, public ReadoutWaits {
   std::function<void(char lastCommand)> DuringWait;
 
  private:
-  void Arrive();
+  static constexpr int kTimerTickMs = 200;
+
+  void Arrive() {
+    while (!pending_.isEmpty() && pending_.front().At <= now_) input_ += pending_.takeFirst().Bytes;
+  }
 
   struct Pending {
     qint64 At;

@@ -5,7 +5,6 @@
 
 extern "C" int ioctl(int Fd, unsigned long Request, ...) noexcept;
 
-// The output rate in bit/s the kernel keeps for a terminal, free rates included.
 std::uint32_t LineRate(int Fd) {
   termios2 t{};
   return ioctl(Fd, TCGETS2, &t) == 0 ? t.c_ospeed : 0;
