@@ -27,18 +27,21 @@ const MessageBoxRequest kDeleteQuestion{"Удалить файл ?", "Преду
 }  // namespace
 
 TEST_F(MainWindowTest, DeleteKeepsASensibleSelectionAndReportsAFileGone) {
-  for (const char* name : {"a.bbi", "b.bbi", "c.bbi"}) WriteDataFile(data_, name, Header(name));
+  for (const char* name : {"a.bbi", "b.bbi", "c.bbi", "d.bbi"})
+    WriteDataFile(data_, name, Header(name));
   TForm_main& w = StartOnData();
-  ASSERT_TRUE(QFile::remove(QDir(data_).filePath("c.bbi")));
-  ScriptedMessageBox boxes{MsgResult::No, MsgResult::Yes, MsgResult::Yes, MsgResult::Yes};
-  w.SelectRow(2);
+  ASSERT_TRUE(QFile::remove(QDir(data_).filePath("d.bbi")));
+  ScriptedMessageBox boxes{MsgResult::No,  MsgResult::Yes, MsgResult::Ok,
+                           MsgResult::Yes, MsgResult::Yes, MsgResult::Yes};
+  w.SelectRow(3);
   w.SpeedItem_DelFileClick();  // No: nothing happens
-  EXPECT_EQ(FileNames(), (QStringList{"a.bbi", "b.bbi", "c.bbi"}));
+  EXPECT_EQ(FileNames(), (QStringList{"a.bbi", "b.bbi", "c.bbi", "d.bbi"}));
   w.SpeedItem_DelFileClick();  // gone meanwhile
   w.RefreshFileList();
-  w.SelectRow(1);
+  w.SelectRow(2);
   w.SpeedItem_DelFileClick();  // the last row: the new last row is selected
-  EXPECT_EQ(SelectedName(), "a.bbi");
+  EXPECT_EQ(SelectedName(), "b.bbi");
+  w.SpeedItem_DelFileClick();
   w.SpeedItem_DelFileClick();  // the only row: an empty list, data commands off
   EXPECT_EQ(List()->topLevelItemCount(), 0);
   EXPECT_FALSE(QFile::exists(QDir(data_).filePath("a.bbi")));
@@ -46,7 +49,7 @@ TEST_F(MainWindowTest, DeleteKeepsASensibleSelectionAndReportsAFileGone) {
   EXPECT_FALSE(Action("SpeedItem_Table")->isEnabled());
   w.SpeedItem_DelFileClick();  // nothing selected
   ExpectBoxes(boxes, {kDeleteQuestion, kDeleteQuestion, Error("Не могу удалить файл"),
-                      kDeleteQuestion, kDeleteQuestion, Error("Выберите файл")});
+                      kDeleteQuestion, kDeleteQuestion, kDeleteQuestion, Error("Выберите файл")});
 }
 
 // Save as appends the extension, asks only its own question before replacing, refuses a copy

@@ -156,6 +156,12 @@ TEST_F(DataPagesTest, TablePageReadsOnceAndRemembersRows) {
   EXPECT_EQ(CellColour("SG_TPCR", 3, 3), Caption("SG_TPCR"));
   w.ConditionFilterOn = 1;
   EXPECT_EQ(CellColour("SG_TPCR", 3, 3), Normal("SG_TPCR"));
+  // The results grid keeps its own row, shown under conditions.
+  Cells("SG_TPCR_Find").SetRowCount(3);
+  Grid("SG_TPCR")->hide();
+  Grid("SG_TPCR_Find")->show();
+  ClickCell("SG_TPCR_Find", 4, 2);
+  EXPECT_EQ(CellColour("SG_TPCR_Find", 2, 2), Caption("SG_TPCR_Find"));
   w.ConditionFilterOn = 0;
   w.SpeedItem_TableTPClick();
   ClickCell("SG_TP", 3, 1);

@@ -141,11 +141,14 @@ TEST_F(SearchTest, LoadDegreeSearchFillsTheResultsUntilRefresh) {
   TForm_main& w = OpenSample();
   ScriptedMessageBox boxes;
   int value = -1;
+  QPoint centre;
   Find([&](TForm_Searsh& s) {
+    centre = s.frameGeometry().center();
     SearchMz(s, "50");
     value = s.ProgressBar_Searsh->value();
   });
   EXPECT_EQ(value, 4);
+  EXPECT_LE((centre - w.frameGeometry().center()).manhattanLength(), 2);
   EXPECT_EQ(w.LastMzSearchText, "50");
   EXPECT_TRUE(ResultsShown());
   // The threshold itself is picked; each row comes whole with its record number.
