@@ -238,6 +238,10 @@ TEST_F(SearchTest, ConditionWindowKeepsConditionsAndSetsTheFilter) {
   EXPECT_EQ(texts, (QStringList{"нет", "равные", "больше", "меньше", "в интервале", "неисправность",
                                 "Применить", "ОК", "Отмена"}));
   t.show();
+  t.ShowConditionEdits(0);
+  EXPECT_FALSE(t.Edit_OT->isVisible());
+  t.ShowConditionEdits(2);
+  EXPECT_FALSE(t.Edit_DO->isVisible());
 
   // Row 1: "в интервале" with a comma as separator; Enter in an edit applies.
   t.SG_TableSearsh->setCurrentCell(1, 0);
