@@ -7,7 +7,6 @@
 #include "platform/grid_model.h"
 
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -31,86 +30,63 @@ const MessageBoxRequest kNotFound{"Заданный параметр не най
 const MessageBoxRequest kBadDate{"Неверное значение даты или времени", "Ошибка", MsgButtons::Ok,
                                  MsgIcon::Error};
 
-Type2Record Record(const QString& stamp, const QString& loadDegree) {
-  Type2Record record;
-  record.stamp = stamp;
-  record.m = loadDegree;
-  return record;
-}
-
 class SearchTest : public MainWindowTest {
  protected:
-  void SetUp() override {
-    MainWindowTest::SetUp();
-    searsh_ = std::make_unique<TForm_Searsh>();
-    tableSearsh_ = std::make_unique<TForm_TableSearsh>();
-  }
-
-  // The main window on the table page of a file with these operational records.
-  TForm_main& OpenTable(const QList<Type2Record>& records) {
+  // The main window on the table page of a file with records of these stamps and load degrees.
+  TForm_main& OpenSample() {
     FileSpec spec;
-    for (const Type2Record& record : records) spec.operational << record.Line();
+    for (const auto& [stamp, m] : {std::pair{"01.02.03 10:00:00", "083"},
+                                   {"01.02.03 10:00:01", "050"},
+                                   {"02.02.03 00:00:00", "049"},
+                                   {"01.02.03 10:00:00", "100"}}) {
+      Type2Record record;
+      record.stamp = stamp;
+      record.m = m;
+      spec.operational << record.Line();
+    }
     TForm_main& w = StartOnFile(spec);
-    w.SetSearchWindows(searsh_.get(), tableSearsh_.get());
+    w.SetSearchWindows(&searsh_, &tableSearsh_);
     w.SpeedItem_TableClick();
-    EXPECT_EQ(w.PageControl1->currentIndex(), 1);
     return w;
   }
-  TForm_main& OpenSample() {
-    return OpenTable({Record("01.02.03 10:00:00", "083"), Record("01.02.03 10:00:01", "050"),
-                      Record("02.02.03 00:00:00", "049"), Record("01.02.03 10:00:00", "100")});
-  }
 
-  // Runs the find command; `act` works in the shown search window. Returns false when the
-  // window was still open after `act`.
-  bool Find(const std::function<void(TForm_Searsh&)>& act, QAction* command = nullptr) {
+  // Runs the find command; `act` works in the shown search window, which must close after it.
+  void Find(const std::function<void(TForm_Searsh&)>& act, QAction* command = nullptr) {
     bool shown = false;
     bool leftOpen = false;
     QTimer::singleShot(0, [&] {
-      shown = searsh_->isVisible();
-      act(*searsh_);
-      leftOpen = searsh_->isVisible();
-      if (leftOpen) searsh_->close();
+      shown = searsh_.isVisible();
+      act(searsh_);
+      leftOpen = searsh_.isVisible();
+      if (leftOpen) searsh_.close();
     });
     (command ? command : window_->SpeedBtn_Find)->trigger();
     EXPECT_TRUE(shown);
-    return !leftOpen;
+    EXPECT_FALSE(leftOpen);
   }
   static void SearchMz(TForm_Searsh& s, const QString& threshold) {
     s.Edit_Mz->setText(threshold);
     QTest::mouseClick(s.Button_OK, Qt::LeftButton);
   }
-  static void SearchTime(TForm_Searsh& s, const QString& fromDate, const QString& fromTime,
-                         const QString& toDate, const QString& toTime) {
-    QTest::mouseClick(s.RadioButton_Time, Qt::LeftButton);
-    s.MaskEdit_otData->setText(fromDate);
-    s.MaskEdit_otTime->setText(fromTime);
-    s.MaskEdit_doData->setText(toDate);
-    s.MaskEdit_doTime->setText(toTime);
-    QTest::mouseClick(s.Button_OK, Qt::LeftButton);
-  }
 
   StringGrid* Grid(const char* name) { return window_->findChild<StringGrid*>(name); }
-  // Column `col` of every data row of a grid.
-  QStringList Column(const char* name, int col) {
+  // The record numbers of the results.
+  QStringList Found() {
     QStringList texts;
-    const GridModel& grid = Grid(name)->Grid();
-    for (int r = 1; r < grid.RowCount(); ++r) texts << grid.Cells(col, r);
+    const GridModel& grid = Grid("SG_TPCR_Find")->Grid();
+    for (int r = 1; r < grid.RowCount(); ++r) texts << grid.Cells(0, r);
     return texts;
   }
   bool ResultsShown() { return Grid("SG_TPCR_Find")->isVisible() && !Grid("SG_TPCR")->isVisible(); }
 
-  std::unique_ptr<TForm_Searsh> searsh_;
-  std::unique_ptr<TForm_TableSearsh> tableSearsh_;
+  TForm_Searsh searsh_;
+  TForm_TableSearsh tableSearsh_;
 };
 
 }  // namespace
 
-TEST_F(SearchTest, SearchWindowModesProgressAndMasks) {
-  TForm_Searsh& s = *searsh_;
-  EXPECT_EQ(s.objectName(), "Form_Searsh");
-  EXPECT_EQ(s.windowTitle(), "Поиск значений");
-  EXPECT_EQ(s.Edit_Mz->maxLength(), 3);
+TEST_F(SearchTest, SearchWindowTextsModesProgressAndMasks) {
+  TForm_Searsh& s = searsh_;
   const std::pair<const char*, const char*> texts[] = {
       {"RadioButton_Mz", "Степень загрузки, Мз (%)"},
       {"Edit_Mz", "0"},
@@ -130,26 +106,18 @@ TEST_F(SearchTest, SearchWindowModesProgressAndMasks) {
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) shown = edit->displayText();
     EXPECT_EQ(shown, QString::fromUtf8(text)) << name;
   }
-  const QList<QLineEdit*> masks{s.MaskEdit_otData, s.MaskEdit_doData, s.MaskEdit_otTime,
-                                s.MaskEdit_doTime};
-  auto expectMode = [&](bool mz) {
-    EXPECT_EQ(s.RadioButton_Mz->isChecked(), mz);
+  for (const bool mz : {false, true}) {
+    SCOPED_TRACE(mz);
+    QTest::mouseClick(mz ? s.RadioButton_Mz : s.RadioButton_Time, Qt::LeftButton);
     EXPECT_EQ(s.Edit_Mz->isEnabled(), mz);
-    for (QLineEdit* edit : masks)
+    for (QLineEdit* edit :
+         {s.MaskEdit_otData, s.MaskEdit_doData, s.MaskEdit_otTime, s.MaskEdit_doTime})
       EXPECT_EQ(edit->isEnabled(), !mz) << edit->objectName().toStdString();
-    const QColor face = s.style()->standardPalette().color(QPalette::Button);
-    EXPECT_EQ(s.MaskEdit_otData->palette().color(QPalette::Base) == face, mz);
-    EXPECT_EQ(s.Edit_Mz->palette().color(QPalette::Base) == face, !mz);
-  };
-  expectMode(true);
-  s.show();
-  QTest::mouseClick(s.RadioButton_Time, Qt::LeftButton);
-  expectMode(false);
-  QTest::mouseClick(s.RadioButton_Mz, Qt::LeftButton);
-  expectMode(true);
+    EXPECT_EQ(s.Edit_Mz->palette().color(QPalette::Base) == s.palette().color(QPalette::Button),
+              !mz);
+  }
 
   // Showing resets the progress bar.
-  s.hide();
   s.ProgressBar_Searsh->setRange(0, 99);
   s.ProgressBar_Searsh->setValue(40);
   s.show();
@@ -172,74 +140,56 @@ TEST_F(SearchTest, SearchWindowModesProgressAndMasks) {
 TEST_F(SearchTest, LoadDegreeSearchFillsTheResultsUntilRefresh) {
   TForm_main& w = OpenSample();
   ScriptedMessageBox boxes;
-  EXPECT_EQ(w.LastMzSearchText, "0");
-  int maximum = -1;
   int value = -1;
-  QPoint centre;
-  ASSERT_TRUE(Find([&](TForm_Searsh& s) {
-    centre = s.frameGeometry().center();
+  Find([&](TForm_Searsh& s) {
     SearchMz(s, "50");
-    maximum = s.ProgressBar_Searsh->maximum();
     value = s.ProgressBar_Searsh->value();
-  }));
-  EXPECT_TRUE(boxes.Boxes().isEmpty());
-  EXPECT_LE((centre - w.frameGeometry().center()).manhattanLength(), 2);
-  EXPECT_EQ(maximum, 4);
+  });
   EXPECT_EQ(value, 4);
   EXPECT_EQ(w.LastMzSearchText, "50");
   EXPECT_TRUE(ResultsShown());
   // The threshold itself is picked; each row comes whole with its record number.
-  EXPECT_EQ(Column("SG_TPCR_Find", 0), (QStringList{"1", "2", "4"}));
-  EXPECT_EQ(Column("SG_TPCR_Find", 14), (QStringList{"83", "50", "100"}));
-  EXPECT_EQ(Grid("SG_TPCR_Find")->Grid().Cells(14, 0), "Мз");
-  EXPECT_EQ(Grid("SG_TPCR_Find")->rowHeight(0), 15);
-  EXPECT_EQ(Grid("SG_TPCR_Find")->horizontalHeader()->height(), 17);
+  EXPECT_EQ(Found(), (QStringList{"1", "2", "4"}));
+  EXPECT_EQ(Grid("SG_TPCR_Find")->Grid().Cells(14, 2), "50");
 
-  // A new search replaces the results; refresh and the table command bring the records back.
-  ASSERT_TRUE(Find([](TForm_Searsh& s) { SearchMz(s, "83"); }, w.N_Find));
-  EXPECT_EQ(Column("SG_TPCR_Find", 0), (QStringList{"1", "4"}));
-  w.SpeedBtn_Refresh->trigger();
-  EXPECT_FALSE(Grid("SG_TPCR_Find")->isVisible());
-  EXPECT_TRUE(Grid("SG_TPCR")->isVisible());
-  EXPECT_EQ(Grid("SG_TPCR_Find")->Grid().RowCount(), 1);
-  ASSERT_TRUE(Find([](TForm_Searsh& s) { SearchMz(s, "83"); }));
+  // Enter from any control searches; a new search replaces the results.
+  Find([](TForm_Searsh& s) {
+    s.Edit_Mz->setText("83");
+    QTest::keyClick(s.Button_Close, Qt::Key_Enter);
+  });
+  EXPECT_EQ(Found(), (QStringList{"1", "4"}));
   w.N_Refresh->trigger();
   EXPECT_TRUE(Grid("SG_TPCR")->isVisible());
-  ASSERT_TRUE(Find([](TForm_Searsh& s) { SearchMz(s, "83"); }));
-  w.SpeedItem_TableClick();
+  EXPECT_EQ(Grid("SG_TPCR_Find")->Grid().RowCount(), 1);
+  // Escape closes without searching.
+  Find([](TForm_Searsh& s) {
+    s.Edit_Mz->setText("0");
+    QTest::keyClick(s.Edit_Mz, Qt::Key_Escape);
+  });
   EXPECT_FALSE(ResultsShown());
   EXPECT_TRUE(boxes.Boxes().isEmpty());
 
   // A bad threshold restores the last accepted one and leaves the grids alone.
-  for (const char* bad : {"256", ""}) {
-    const qsizetype before = boxes.Boxes().size();
-    QString shownAfter;
-    ASSERT_TRUE(Find([&](TForm_Searsh& s) {
-      SearchMz(s, QString::fromLatin1(bad));
-      shownAfter = s.Edit_Mz->text();
-    })) << bad;
-    ExpectBoxes(boxes, {kBadThreshold}, before);
-    EXPECT_EQ(shownAfter, "83") << bad;
-    EXPECT_EQ(w.LastMzSearchText, "83");
-    EXPECT_TRUE(Grid("SG_TPCR")->isVisible()) << bad;
-  }
+  QString shownAfter;
+  Find([&](TForm_Searsh& s) {
+    SearchMz(s, "256");
+    shownAfter = s.Edit_Mz->text();
+  });
+  ExpectBoxes(boxes, {kBadThreshold});
+  EXPECT_EQ(shownAfter, "83");
+  EXPECT_EQ(w.LastMzSearchText, "83");
+  EXPECT_TRUE(Grid("SG_TPCR")->isVisible());
 
-  // Nothing found: the empty results stay shown until refresh, across pages.
-  const qsizetype before = boxes.Boxes().size();
-  ASSERT_TRUE(Find([&](TForm_Searsh& s) {
-    SearchMz(s, "255");
-    EXPECT_EQ(s.ProgressBar_Searsh->value(), 0);
-  }));
-  ExpectBoxes(boxes, {kNotFound}, before);
+  // Nothing found: the empty results stay shown across pages until the table command.
+  Find([&](TForm_Searsh& s) { SearchMz(s, "255"); }, w.N_Find);
+  ExpectBoxes(boxes, {kNotFound}, 1);
   EXPECT_TRUE(ResultsShown());
   EXPECT_EQ(Grid("SG_TPCR_Find")->Grid().RowCount(), 1);
-  EXPECT_EQ(w.LastMzSearchText, "255");
   w.SpeedItem_PeregrClick();
   w.SpeedItem_TableTPClick();
   EXPECT_FALSE(Grid("SG_TPCR")->isVisibleTo(w.TabSheet_Table));
-  w.SpeedBtn_Refresh->trigger();
-  EXPECT_FALSE(Grid("SG_TPCR_Find")->isVisibleTo(w.TabSheet_Table));
-  EXPECT_TRUE(Grid("SG_TPCR")->isVisibleTo(w.TabSheet_Table));
+  w.SpeedItem_TableClick();
+  EXPECT_FALSE(Grid("SG_TPCR_Find")->isVisible());
 }
 
 // Date and time bounds, one search per row: the records found, or the box shown.
@@ -263,109 +213,61 @@ TEST_F(SearchTest, DateAndTimeRange) {
         QString("%1 %2 %3 %4").arg(c.fromDate, c.fromTime, c.toDate, c.toTime).toStdString());
     w.SpeedBtn_Refresh->trigger();
     const qsizetype before = boxes.Boxes().size();
-    ASSERT_TRUE(
-        Find([&](TForm_Searsh& s) { SearchTime(s, c.fromDate, c.fromTime, c.toDate, c.toTime); }));
+    Find([&](TForm_Searsh& s) {
+      QTest::mouseClick(s.RadioButton_Time, Qt::LeftButton);
+      s.MaskEdit_otData->setText(c.fromDate);
+      s.MaskEdit_otTime->setText(c.fromTime);
+      s.MaskEdit_doData->setText(c.toDate);
+      s.MaskEdit_doTime->setText(c.toTime);
+      QTest::mouseClick(s.Button_OK, Qt::LeftButton);
+    });
     ExpectBoxes(boxes, c.box ? QList<MessageBoxRequest>{*c.box} : QList<MessageBoxRequest>{},
                 before);
-    EXPECT_EQ(Column("SG_TPCR_Find", 0), c.found);
+    EXPECT_EQ(Found(), c.found);
     EXPECT_EQ(ResultsShown(), c.box != &kBadDate);
   }
-}
-
-TEST_F(SearchTest, EnterSearchesAndEscapeClosesFromAnyControl) {
-  TForm_main& w = OpenSample();
-  ScriptedMessageBox boxes;
-  ASSERT_TRUE(Find([](TForm_Searsh& s) {
-    s.Edit_Mz->setText("100");
-    QTest::keyClick(s.Edit_Mz, Qt::Key_Return);
-  }));
-  EXPECT_EQ(Column("SG_TPCR_Find", 0), (QStringList{"4"}));
-  ASSERT_TRUE(Find([](TForm_Searsh& s) {
-    s.Edit_Mz->setText("83");
-    QTest::keyClick(s.Button_Close, Qt::Key_Enter);
-  }));
-  EXPECT_EQ(Column("SG_TPCR_Find", 0), (QStringList{"1", "4"}));
-
-  w.SpeedBtn_Refresh->trigger();
-  ASSERT_TRUE(Find([](TForm_Searsh& s) {
-    s.Edit_Mz->setText("0");
-    QTest::keyClick(s.Edit_Mz, Qt::Key_Escape);
-  }));
-  ASSERT_TRUE(Find([](TForm_Searsh& s) {
-    s.Edit_Mz->setText("0");
-    QTest::mouseClick(s.Button_Close, Qt::LeftButton);
-  }));
-  EXPECT_TRUE(Grid("SG_TPCR")->isVisible());
-  EXPECT_EQ(w.LastMzSearchText, "83");
-  EXPECT_TRUE(boxes.Boxes().isEmpty());
 }
 
 TEST_F(SearchTest, ConditionWindowKeepsConditionsAndSetsTheFilter) {
   TForm_main& w = OpenSample();
   ScriptedMessageBox boxes;
-  TForm_TableSearsh& t = *tableSearsh_;
-  EXPECT_EQ(t.objectName(), "Form_TableSearsh");
-  EXPECT_EQ(t.windowTitle(), "Условия поиска");
-  QStringList types;
-  for (int i = 0; i < t.CB_TypeSearsh->count(); ++i) types << t.CB_TypeSearsh->itemText(i);
-  EXPECT_EQ(types,
-            (QStringList{"нет", "равные", "больше", "меньше", "в интервале", "неисправность"}));
-  EXPECT_EQ((QStringList{t.Btn_ApplySearsh->text(), t.Btn_OK->text(), t.Btn_Cancel->text()}),
-            (QStringList{"Применить", "ОК", "Отмена"}));
-  EXPECT_EQ(t.Edit_OT->maxLength(), 6);
+  TForm_TableSearsh& t = tableSearsh_;
+  QStringList texts;
+  for (int i = 0; i < t.CB_TypeSearsh->count(); ++i) texts << t.CB_TypeSearsh->itemText(i);
+  texts << t.Btn_ApplySearsh->text() << t.Btn_OK->text() << t.Btn_Cancel->text();
+  EXPECT_EQ(texts, (QStringList{"нет", "равные", "больше", "меньше", "в интервале", "неисправность",
+                                "Применить", "ОК", "Отмена"}));
   t.show();
-
-  auto visible = [&] {
-    return QList<bool>{t.Edit_OT->isVisible(), t.Edit_DO->isVisible(),
-                       t.findChild<QLabel*>("Label_OT")->isVisible(),
-                       t.findChild<QLabel*>("Label_DO")->isVisible()};
-  };
   t.ShowConditionEdits(0);
-  EXPECT_EQ(visible(), (QList<bool>{false, false, false, false}));
+  EXPECT_FALSE(t.Edit_OT->isVisible());
   t.ShowConditionEdits(2);
-  EXPECT_EQ(visible(), (QList<bool>{true, false, true, false}));
-  t.ShowConditionEdits(4);
-  EXPECT_EQ(visible(), (QList<bool>{true, true, true, true}));
+  EXPECT_FALSE(t.Edit_DO->isVisible());
 
   // Row 1: "в интервале" with a comma as separator; Enter in an edit applies.
   t.SG_TableSearsh->setCurrentCell(1, 0);
   t.CB_TypeSearsh->setCurrentIndex(4);
   emit t.CB_TypeSearsh->activated(4);
-  EXPECT_EQ(visible(), (QList<bool>{true, true, true, true}));
+  EXPECT_TRUE(t.Edit_DO->isVisible());
   EXPECT_EQ(t.SG_TableSearsh->item(1, 1)->text(), "от 0 до 0");
   t.Edit_OT->setText("1,5");
   t.Edit_DO->setText("20");
   QTest::keyClick(t.Edit_DO, Qt::Key_Return);
-  EXPECT_EQ(t.SearchConditionTable[1].type, 4);
   EXPECT_DOUBLE_EQ(t.SearchConditionTable[1].from, 1.5);
-  EXPECT_DOUBLE_EQ(t.SearchConditionTable[1].to, 20);
   EXPECT_EQ(t.SG_TableSearsh->item(1, 1)->text(), "от 1.5 до 20");
-  EXPECT_EQ(t.DescribeCondition(), "от 1.5 до 20");
 
   // Row 0: a value that does not convert resets the row's condition.
   t.SG_TableSearsh->setCurrentCell(0, 0);
   t.CB_TypeSearsh->setCurrentIndex(2);
   emit t.CB_TypeSearsh->activated(2);
-  EXPECT_EQ(t.SG_TableSearsh->item(0, 1)->text(), "больше 0");
   t.Edit_OT->setText("abc");
   QTest::mouseClick(t.Btn_ApplySearsh, Qt::LeftButton);
   ExpectBoxes(boxes, {{"Значение не сохранено", "Ошибка", MsgButtons::Ok, MsgIcon::Error}});
-  EXPECT_EQ(t.SearchConditionTable[0].type, 0);
-  EXPECT_EQ(t.SearchConditionTable[0].from, 0);
   EXPECT_EQ(t.SG_TableSearsh->item(0, 1)->text(), "нет");
-
-  // Clicking a row loads its condition.
-  t.SG_TableSearsh->setCurrentCell(1, 1);
-  EXPECT_EQ(t.CB_TypeSearsh->currentIndex(), 4);
-  EXPECT_EQ(t.Edit_OT->text(), "1.5");
-  EXPECT_EQ(t.Edit_DO->text(), "20");
 
   QTest::mouseClick(t.Btn_OK, Qt::LeftButton);
   EXPECT_EQ(w.ConditionFilterOn, 1);
-  EXPECT_FALSE(t.isVisible());
   t.show();
   QTest::mouseClick(t.Btn_Cancel, Qt::LeftButton);
   EXPECT_EQ(w.ConditionFilterOn, 0);
   EXPECT_FALSE(t.isVisible());
-  EXPECT_EQ(boxes.Boxes().size(), 1);
 }
