@@ -98,15 +98,4 @@ TEST_F(CellPaintingTest, DrawCellPaintsLimitsThenRememberedRowUnlessFiltered) {
   EXPECT_EQ(painted(2, RecordGrid::Find, 2, 2, 2, true), caption);
 }
 
-TEST_F(CellPaintingTest, ColoursOfEachLook) {
-  SystemColours system;
-  system.window = QColor(1, 2, 3);
-  system.captionText = QColor(10, 11, 12);
-  EXPECT_FALSE(ColoursOf(O, system));
-  EXPECT_EQ(ColoursOf(A, system)->background, QColor(255, 0, 0));
-  EXPECT_EQ(ColoursOf(W, system)->background, QColor(255, 255, 0));
-  EXPECT_EQ(ColoursOf(N, system)->background, system.window);
-  EXPECT_EQ(ColoursOf(CellLook::RememberedRow, system)->text, system.captionText);
-}
-
 }  // namespace

@@ -25,34 +25,11 @@ QString Memo(QWidget& w) {
   return w.findChild<QPlainTextEdit*>("memoMessage")->toPlainText();
 }
 
-TEST(DecodedViewTest, StartTextsARowAndEsc) {
+TEST(DecodedViewTest, TitlesAndEscClosesOnlyTheFirstWindow) {
   TformView1 view1;
   TFormView2 view2;
   EXPECT_EQ(view1.windowTitle(), "Расшифровка данных, Kvarel-10");
   EXPECT_EQ(view2.windowTitle(), "Расшифровка данных, Kvarel-02");
-  EXPECT_EQ(Text(view2, "stR"), "R=19.87м");
-  EXPECT_EQ(Index(view1, "im4"), 7);
-  EXPECT_EQ(Index(view2, "imE2"), 18);
-
-  // A row fills the texts, lamps, colours and messages.
-  GridModel grid;
-  grid.SetColCount(18);
-  grid.SetRowCount(2);
-  const QStringList cells =
-      QString(
-          "1;01.02.03 04:05:06;10;15.7;20;30;40;2;6;5;3.5;9.25;20;12;105;00100;000010;"
-          "11011111111110")
-          .split(';');
-  for (int col = 0; col < 18; ++col) grid.SetCells(col, 1, cells[col]);
-  view1.DecodeRecordVariant10(grid, 1, 2);
-  EXPECT_EQ(Text(view1, "stK"), "Опоры 5.0 м");
-  EXPECT_EQ(view1.findChild<QLabel*>("stMz")->palette().color(QPalette::WindowText),
-            QColor(255, 0, 0));
-  EXPECT_EQ(Index(view1, "im1"), 0);
-  EXPECT_TRUE(Memo(view1).startsWith("Перегрузка,\nПредельный подъем крюка,"));
-  view2.DecodeRecordVariant02(grid, 1, 2);
-  EXPECT_EQ(Index(view2, "imE1"), 17);
-
   view1.show();
   view2.show();
   QTest::keyClick(view1.memoMessage, Qt::Key_Escape);
@@ -96,6 +73,7 @@ TEST_F(DecodeCommandTest, F7ShowsCentredFilledFromTheRowAndHidesAgain) {
   ASSERT_TRUE(view1_.isVisible());
   EXPECT_FALSE(view2_.isVisible());
   EXPECT_EQ(Text(view1_, "stMz"), "Мз=82%");
+  EXPECT_EQ(Index(view1_, "im1"), 1);
   EXPECT_NEAR(view1_.frameGeometry().center().x(), w.frameGeometry().center().x(), 1);
   // Clicks follow while it is shown, not after.
   w.SG_TPCR->SetRow(3);
@@ -116,10 +94,6 @@ TEST_F(DecodeCommandTest, Variant02UsesTheSecondWindowVariant0None) {
   w.SpeedItem_TableTPClick();
   w.SG_TP->SetRow(3);
   EXPECT_EQ(Text(view2_, "stMz"), "Мз=83%");
-  // The second window stays open on the list page.
-  w.SpeedItem_SpisokClick();
-  EXPECT_TRUE(view2_.isVisible());
-
   view2_.hide();
   TForm_main& other = OpenTable(Records("7", 3));
   other.SG_TPCR->SetRow(3);

@@ -71,22 +71,12 @@ class GraphPageTest : public MainWindowTest {
     for (int k = 1; k <= window_->SelectedPointCount; ++k) picks << window_->SelectedPoints[k];
     return picks;
   }
-  QList<double> MarkerXs() {
-    QList<double> xs;
-    for (int i = 0; i < window_->Series_Point->Count(); ++i) xs << window_->Series_Point->XValue(i);
-    return xs;
-  }
   // A user's click on a cell of the point table.
   void ClickTableColumn(int col) {
     StringGrid* grid = points_.SG_GrafPoint;
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                       grid->visualRect(Table().IndexOf(col, 2)).center());
   }
-  std::array<bool, 3> Buttons() {
-    return {points_.Btn_DelCol->isEnabled(), points_.Btn_ClearAllPoint->isEnabled(),
-            points_.Btn_InTble->isEnabled()};
-  }
-
   TForm_NastrGraf settings_;
   TForm_GrafPoint points_;
   ChartView* chart_ = nullptr;
@@ -94,23 +84,17 @@ class GraphPageTest : public MainWindowTest {
 
 }  // namespace
 
-TEST_F(GraphPageTest, FillingLabelsTheSettingsAndThePointTable) {
+TEST_F(GraphPageTest, FillingLabelsTheSettingsAndThePointTableAndCopyTakesTheChart) {
   TForm_main& w = OpenGraph(Records(3));
-  EXPECT_TRUE(settings_.CheckBox_G(10)->isVisibleTo(&settings_));
   EXPECT_FALSE(settings_.CheckBox_G(11)->isVisibleTo(&settings_));
   EXPECT_EQ(settings_.CheckBox_G(5)->text(), "Давление в штоковой полости, атм.");
   EXPECT_EQ(TForm_NastrGraf::SwatchColour(settings_.ST_ColorG(4)), w.Series_G(4)->Colour());
-  EXPECT_EQ(Table().RowCount(), 18);
   EXPECT_EQ(Table().Cells(0, 17), "Входы");
-
-  // A type-4 file relabels the boxes from its own columns.
-  WriteDataFile(data_, "b.bbi", FileLines(Records(2, "4")));
-  w.SpeedItem_SpisokClick();
-  w.RefreshFileList();
-  w.SelectRow(int(FileNames().indexOf("b.bbi")));
-  w.SpeedItem_GrafClick();
-  EXPECT_EQ(settings_.CheckBox_G(5)->text(), "Угол азимута, град.");
-  EXPECT_EQ(Table().Cells(0, 3), "b");
+  QGuiApplication::clipboard()->clear();
+  w.Btn_CopyImage->click();
+  const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+  EXPECT_EQ(qvariant_cast<QImage>(mime->imageData()).size(), chart_->viewport()->size());
+  EXPECT_TRUE(mime->data("image/svg+xml").contains("<svg"));
 }
 
 TEST_F(GraphPageTest, DoubleClicksPickRecordsInAscendingOrderWithMarkers) {
@@ -119,51 +103,38 @@ TEST_F(GraphPageTest, DoubleClicksPickRecordsInAscendingOrderWithMarkers) {
   DoubleClickAt(-0.7);
   EXPECT_EQ(w.SelectedPointCount, 0);
   EXPECT_EQ(w.RecordUnderCursor(At(-0.3)), 1);
-  EXPECT_EQ(w.RecordUnderCursor(QPointF(-1e12, 0)), 0);
   for (double x : {6.0, 2.0, 4.0}) DoubleClickAt(x);
-  EXPECT_TRUE(points_.isVisible());
   EXPECT_EQ(Picks(), (QList<int>{3, 5, 7}));
   EXPECT_EQ(Table().Cells(2, 1), "03.02.03 04:05:06");
   // Each marker runs from 0 to the largest value of all graphs: the load degree, 83 %.
-  EXPECT_EQ(MarkerXs(), (QList<double>{2, 2, 2, 4, 4, 4, 6, 6, 6}));
+  EXPECT_EQ(w.Series_Point->XValue(3), 4);
   EXPECT_DOUBLE_EQ(w.Series_Point->YValue(4), 83);
-  EXPECT_EQ(w.Series_Point->PointColour(5), QColor(0xC0, 0xC0, 0xC0));
 
   // Deleting the column of record 5 removes its marker.
   ClickTableColumn(3);
-  EXPECT_EQ(Buttons(), (std::array<bool, 3>{true, true, true}));
   points_.Btn_DelCol->click();
   EXPECT_EQ(Picks(), (QList<int>{3, 7}));
-  EXPECT_EQ(Table().Cells(3, 0), "7");
-  EXPECT_EQ(MarkerXs(), (QList<double>{2, 2, 2, 6, 6, 6}));
+  EXPECT_EQ(w.Series_Point->XValue(3), 6);
 
   // The same record may be picked twice; up to eleven picks, the twelfth adds nothing.
   for (double x : {2.0, 0.4, 1.0, 5.0, 8.0, 9.0, 10.0, 11.0, 11.0, 4.0}) DoubleClickAt(x);
   EXPECT_EQ(Picks(), (QList<int>{1, 2, 3, 3, 6, 7, 9, 10, 11, 12, 12}));
-  EXPECT_EQ(w.Series_Point->Count(), 33);
   EXPECT_EQ(Table().ColCount(), 13);
 }
 
 // The ten graphs as the screen shows them: every colour is found on the plot, white too, as
 // the plot shows the panel's button face; a pick's marker runs the plot's height in maroon.
 TEST_F(GraphPageTest, EveryGraphColourAndTheMarkerShowOnThePlot) {
-  Type2Record first;  // every graph at 0, the load degree at 100 %
-  first.a = first.L = first.pp = first.psh = first.q = first.r = first.h = first.qmax = "0000.00";
-  first.g = "+000";
-  first.m = "100";
-  // 10, 20, ..., 90 and 95 % of the full scales
-  const Type2Record level{.a = "0009.00",
-                          .L = "0008.00",
-                          .g = "+054",
-                          .pp = "0100.00",
-                          .psh = "0125.00",
-                          .q = "0012.00",
-                          .r = "0007.00",
-                          .h = "0024.00",
-                          .qmax = "0018.00",
-                          .m = "095"};
+  // Every graph at 0 and the load degree at 100 %, then 10, 20, ..., 90 and 95 % of the
+  // full scales.
+  const QString first =
+      "01.02.03 04:05:06;0000.00;0000.00;+000;0000.00;0000.00;04;01;02;0000.00;"
+      "0000.00;0000.00;0000.00;100;10000_000001_10000000000001;";
+  const QString level =
+      "01.02.03 04:05:06;0009.00;0008.00;+054;0100.00;0125.00;04;01;02;0012.00;"
+      "0007.00;0024.00;0018.00;095;10000_000001_10000000000001;";
   FileSpec spec;
-  spec.operational << first.Line() << level.Line() << level.Line() << level.Line();
+  spec.operational << first << level << level << level;
   TForm_main& w = OpenGraph(spec);
   DoubleClickAt(2.0);
   chart_->Sync();
@@ -202,28 +173,17 @@ TEST_F(GraphPageTest, LeftPressShowsTheRecordUnderTheCursorWhileTheTableIsShown)
   PressAt(1);
   EXPECT_EQ(Table().Cells(1, 0), "") << "table hidden";
   w.Btn_ShowTablePoint->click();
-  ASSERT_TRUE(points_.isVisible());
-  PressAt(1);
-  EXPECT_EQ(w.CurrentPoint, 2);
-  EXPECT_EQ(Table().Cells(1, 1), "02.02.03 04:05:06");
-
-  // Deleting all points keeps column 1 and its record, which has no point to delete.
   DoubleClickAt(3);
   PressAt(2);
   points_.Btn_ClearAllPoint->click();
   EXPECT_EQ(w.Series_Point->Count(), 0);
-  EXPECT_EQ(Table().ColCount(), 2);
-  EXPECT_EQ(Table().Cells(1, 0), "3");
-  ClickTableColumn(1);
-  EXPECT_EQ(Buttons(), (std::array<bool, 3>{false, false, false}));
-
-  // A new read forgets the picks; leaving the page closes the table.
+  EXPECT_EQ(Table().Cells(1, 1), "03.02.03 04:05:06") << "column 1 stays";
+  // Leaving the page closes the table; a new read forgets the picks.
   DoubleClickAt(1);
   w.SpeedItem_SpisokClick();
   EXPECT_FALSE(points_.isVisible());
   w.SpeedItem_GrafClick();
   EXPECT_EQ(w.SelectedPointCount, 0);
-  EXPECT_EQ(Table().ColCount(), 2);
 }
 
 TEST_F(GraphPageTest, ShowInTableMovesTheTableRowAndSwitchesPage) {
@@ -232,9 +192,7 @@ TEST_F(GraphPageTest, ShowInTableMovesTheTableRowAndSwitchesPage) {
   DoubleClickAt(3);
   ClickTableColumn(2);
   points_.Btn_InTble->click();
-  EXPECT_EQ(w.PageControl1->currentIndex(), 1);
   EXPECT_EQ(w.SG_TPCR->Row(), 4);
-  EXPECT_FALSE(points_.isVisible());
 
   // A record right of the last graph point is no row of the table: the error is
   // reported, the row stays and the page is not switched.
@@ -272,14 +230,4 @@ TEST_F(GraphPageTest, SettingsSwitchAndRecolourSeries) {
   w.SpeedItem_GrafClick();
   EXPECT_FALSE(w.Series_G(3)->Active());
   EXPECT_EQ(w.Series_G(6)->Colour(), QColor(0x12, 0x34, 0x56));
-}
-
-TEST_F(GraphPageTest, CopyPutsAPictureAndAnSvgOnTheClipboard) {
-  TForm_main& w = OpenGraph(Records(3));
-  QGuiApplication::clipboard()->clear();
-  w.Btn_CopyImage->click();
-  const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
-  ASSERT_NE(mime, nullptr);
-  EXPECT_EQ(qvariant_cast<QImage>(mime->imageData()).size(), chart_->viewport()->size());
-  EXPECT_TRUE(mime->data("image/svg+xml").contains("<svg"));
 }
