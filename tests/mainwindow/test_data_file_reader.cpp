@@ -173,21 +173,6 @@ TEST_F(ReaderTest, RecordsBecomeRowsAndGraphPointsOfBothTypes) {
   EXPECT_DOUBLE_EQ(G(5).YValue(0), -50);
 }
 
-TEST_F(ReaderTest, DeviceTypesWithoutRecordsAndBadCodes) {
-  // Types 0, 1 and 3 open without tables; 258 is kept in 8 bits: type 2; codes 5 to 255 fail
-  // after the header and long-term lines are read.
-  const std::tuple<const char*, bool, int> cases[] = {
-      {"1", true, 0}, {"258", true, 1}, {"5", false, 0}, {"-1", false, 0}};
-  for (const auto& [type, read, points] : cases) {
-    FileSpec spec;
-    spec.type = type;
-    spec.operational = {Type2Record().Line()};
-    EXPECT_EQ(Read(spec), read) << type;
-    EXPECT_EQ(data.LongTerm.ST_Rezim, "A3");
-    EXPECT_EQ(G(1).Count(), points);
-  }
-}
-
 TEST_F(ReaderTest, HeaderFieldsAndCountsThatDoNotConvertFailTheRead) {
   const struct {
     QString FileSpec::*field;
@@ -199,6 +184,7 @@ TEST_F(ReaderTest, HeaderFieldsAndCountsThatDoNotConvertFailTheRead) {
       {&FileSpec::countTP, "-0001"},
       {&FileSpec::countTP, "100000"},
       {&FileSpec::countTPCR, "abc"},
+      {&FileSpec::type, "5"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text.toStdString());

@@ -168,24 +168,6 @@ TEST_F(GraphPageTest, ClosingTheProgramOnTheGraphPageRunsNoPageHandler) {
   EXPECT_TRUE(points_.isVisible());
 }
 
-TEST_F(GraphPageTest, LeftPressShowsTheRecordUnderTheCursorWhileTheTableIsShown) {
-  TForm_main& w = OpenGraph(Records(4));
-  PressAt(1);
-  EXPECT_EQ(Table().Cells(1, 0), "") << "table hidden";
-  w.Btn_ShowTablePoint->click();
-  DoubleClickAt(3);
-  PressAt(2);
-  points_.Btn_ClearAllPoint->click();
-  EXPECT_EQ(w.Series_Point->Count(), 0);
-  EXPECT_EQ(Table().Cells(1, 1), "03.02.03 04:05:06") << "column 1 stays";
-  // Leaving the page closes the table; a new read forgets the picks.
-  DoubleClickAt(1);
-  w.SpeedItem_SpisokClick();
-  EXPECT_FALSE(points_.isVisible());
-  w.SpeedItem_GrafClick();
-  EXPECT_EQ(w.SelectedPointCount, 0);
-}
-
 TEST_F(GraphPageTest, ShowInTableMovesTheTableRowAndSwitchesPage) {
   TForm_main& w = OpenGraph(Records(5));
   ScriptedMessageBox boxes;
@@ -206,28 +188,4 @@ TEST_F(GraphPageTest, ShowInTableMovesTheTableRowAndSwitchesPage) {
   ExpectBoxes(boxes, {{"Grid index out of range", "Ошибка", MsgButtons::Ok, MsgIcon::Error}});
   EXPECT_EQ(w.PageControl1->currentIndex(), 4);
   EXPECT_EQ(w.SG_TPCR->Row(), 4);
-}
-
-TEST_F(GraphPageTest, SettingsSwitchAndRecolourSeries) {
-  TForm_main& w = OpenGraph(Records(3));
-  ScriptedColorDialog colours;
-  colours.Answer(QColor(0x12, 0x34, 0x56));
-  colours.Answer(std::nullopt);
-  QTimer::singleShot(0, [&] {
-    settings_.CheckBox_G(3)->click();
-    QTest::mouseClick(settings_.ST_ColorG(6), Qt::LeftButton);
-    QTest::mouseClick(settings_.ST_ColorG(7), Qt::LeftButton);  // cancelled
-    settings_.Button1->click();
-  });
-  w.Btn_NastrGraf->click();
-  EXPECT_EQ(w.Series_G(7)->Colour(), QColor(0xFF, 0x00, 0xFF));
-  // The dialog opens with the colour it returned last, not the swatch's.
-  ASSERT_EQ(colours.Requests().size(), 2);
-  EXPECT_EQ(colours.Requests()[1].initial, QColor(0x12, 0x34, 0x56));
-
-  // The choices survive another read.
-  w.SpeedItem_SpisokClick();
-  w.SpeedItem_GrafClick();
-  EXPECT_FALSE(w.Series_G(3)->Active());
-  EXPECT_EQ(w.Series_G(6)->Colour(), QColor(0x12, 0x34, 0x56));
 }

@@ -48,37 +48,8 @@ class PrintCommandTest : public MainWindowTest {
   TForm_PrintGraf graf_;
 };
 
-TEST_F(PrintCommandTest, ReportsBorrowTheChartSeriesWhilePreviewedAndGiveThemBack) {
-  TForm_main& w = Open();
-  w.SpeedItem_PeregrClick();
-  int borrowed = -1;
-  RecordingReportPreview preview([&](Report&) { borrowed = param_.QRChart1->SeriesCount(); });
-  w.N_Print->trigger();
-  ASSERT_EQ(preview.Previewed(), QStringList{"QR_Param"});
-  EXPECT_EQ(borrowed, 1);
-  ASSERT_EQ(w.Chart1->SeriesCount(), 1);
-  EXPECT_EQ(w.Chart1->Series(0), w.Series1);
-  EXPECT_EQ(param_.QL_ST_Mch->Caption(), w.ST_Mch->text());
-  EXPECT_EQ(param_.Heading.QL_Type_Kran->Caption(), "Тип крана : " + w.OpenFile.CraneType);
-
-  w.SpeedItem_GrafClick();
-  w.Chart_Data->SetLeftAxisRange(-5, 50);
-  std::vector<ChartSeries*> before;
-  for (int i = 0; i < w.Chart_Data->SeriesCount(); ++i) before.push_back(w.Chart_Data->Series(i));
-  RecordingReportPreview graph([&](Report&) {
-    ASSERT_EQ(graf_.QRChart1->SeriesCount(), 11);
-    EXPECT_EQ(graf_.QRChart1->Series(10), w.Series_G(11));
-    EXPECT_EQ(graf_.QRChart1->LeftAxis().minimum, -5);
-  });
-  w.SpeedItem_Print->trigger();
-  ASSERT_EQ(graph.Previewed(), QStringList{"QR_Graf"});
-  std::vector<ChartSeries*> after;
-  for (int i = 0; i < w.Chart_Data->SeriesCount(); ++i) after.push_back(w.Chart_Data->Series(i));
-  EXPECT_EQ(after, before);
-}
-
-// The table report takes the grid on show: records, search results or overloads.
-TEST_F(PrintCommandTest, TableReportPrintsTheVisibleGrid) {
+// The table report takes the grid on show: records or overloads.
+TEST_F(PrintCommandTest, ReportsPrintTheVisibleGridAndBorrowTheChartSeries) {
   TForm_main& w = Open();
   w.SpeedItem_SpisokClick();
   RecordingReportPreview none;
@@ -91,6 +62,20 @@ TEST_F(PrintCommandTest, TableReportPrintsTheVisibleGrid) {
   EXPECT_EQ(tpcr_.QRMemo[1]->Geometry().width(), w.SG_TPCR->columnWidth(1));
   w.SpeedItem_TableTPClick();
   EXPECT_EQ(PrintFirstColumn(w), (QStringList{"Дата и время", "09.09.09 09:09:09"}));
+
+  // The graph report borrows the chart's series while previewed and gives them back in place.
+  w.SpeedItem_GrafClick();
+  std::vector<ChartSeries*> before;
+  for (int i = 0; i < w.Chart_Data->SeriesCount(); ++i) before.push_back(w.Chart_Data->Series(i));
+  RecordingReportPreview graph([&](Report&) {
+    ASSERT_EQ(graf_.QRChart1->SeriesCount(), 11);
+    EXPECT_EQ(graf_.QRChart1->Series(10), w.Series_G(11));
+  });
+  w.SpeedItem_Print->trigger();
+  ASSERT_EQ(graph.Previewed(), QStringList{"QR_Graf"});
+  std::vector<ChartSeries*> after;
+  for (int i = 0; i < w.Chart_Data->SeriesCount(); ++i) after.push_back(w.Chart_Data->Series(i));
+  EXPECT_EQ(after, before);
 }
 
 }  // namespace

@@ -44,26 +44,6 @@ TEST_F(MainWindowTest, ListShowsOnlyFilesWithTheExactMagic) {
   EXPECT_FALSE(Action("N_DecodeData")->isEnabled());
 }
 
-TEST_F(MainWindowTest, ColumnClickSortsAscendingByBytes) {
-  const QStringList types = {"кран", "Кран", "crane", "Crane", "25т", "ёж"};
-  for (int i = 0; i < types.size(); ++i) {
-    WriteDataFile(data_, QString("f%1.bbi").arg(i), Header(types[i], QString::number(9 - i)));
-  }
-  StartOnData();
-  QHeaderView* header = List()->header();
-  auto clickColumn = [&](int c) {
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(c) + 5, header->height() / 2));
-  };
-  // "ё" stands below the other Cyrillic letters in Windows-1251, above them in Unicode.
-  const QStringList sorted = {"25т", "Crane", "crane", "ёж", "Кран", "кран"};
-  clickColumn(0);
-  clickColumn(0);  // again: still ascending
-  EXPECT_EQ(Column(0), sorted);
-  clickColumn(1);  // crane numbers "num-9" .. "num-4"
-  EXPECT_EQ(Column(1).first(), "num-4");
-}
-
 // The data directory at start: a data file named on the command line, else "DirData", else
 // the program's directory; the one taken is written back to "DirData".
 TEST_F(MainWindowTest, StartTakesTheDataDirectoryInOrder) {

@@ -98,18 +98,6 @@ TEST_F(RecordDecodingTest, Variant10LampsAndMessages) {
   }
 }
 
-TEST_F(RecordDecodingTest, Variant02LampsAndMessages) {
-  Row row{.mz = "110", .flags = "00111", .outputs = "000001", .inputs = "11111111111111"};
-  DecodedRecord d = Decode(row, DecodedVariant::Variant02);
-  EXPECT_EQ(d.Lamps.size(), 4u);
-  EXPECT_TRUE(Lit(d, "im8"));
-  EXPECT_TRUE(Lit(d, "imE1"));
-  EXPECT_FALSE(Lit(d, "imE2"));
-  EXPECT_EQ(d.Messages, (QStringList{"Перегрузка,", "Блокировка ЛЭП,", "Минимальный вылет,",
-                                     "Максимальный вылет,", "Выдвижение секции стрелы,",
-                                     "Ускоренная работа лебедки,", "Подъем стрелы,"}));
-}
-
 TEST_F(RecordDecodingTest, ShortSignalGroupsReadNoCharacterBeyondTheirEnd) {
   // A type-4 row: five inputs, two outputs, six flags at the type-2 places.
   const Row row{.flags = "", .outputs = "01", .inputs = "00000"};
