@@ -72,7 +72,6 @@ class MainWindowTest : public ::testing::Test {
     window_->show();
     return *window_;
   }
-  // Started on the data directory through a data file named on the command line.
   TForm_main& StartOnData() {
     const QStringList names = QDir(data_).entryList({"*.bbi"}, QDir::Files);
     if (names.isEmpty()) {

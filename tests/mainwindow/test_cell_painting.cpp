@@ -61,19 +61,6 @@ TEST_F(CellPaintingTest, Type4LimitsAtAndJustPastTheirThresholds) {
     for (int col = 1; col < kRecordColumns; ++col) EXPECT_EQ(Look(type, col, "500"), O);
 }
 
-TEST_F(CellPaintingTest, LoadCellFollowsTheLoadDegreeOfItsRow) {
-  grid.SetCells(10, 2, u"1.5");
-  for (int type : {2, 4}) {
-    grid.SetCells(14, 2, u"101");
-    EXPECT_EQ(LimitLook(type, grid, 10, 2), A);
-    EXPECT_EQ(LimitLook(type, grid, 14, 2), W);
-    grid.SetCells(14, 2, u"100");
-    EXPECT_EQ(LimitLook(type, grid, 10, 2), N);
-    grid.SetCells(14, 2, u"");
-    EXPECT_EQ(LimitLook(type, grid, 10, 2), O);
-  }
-}
-
 TEST_F(CellPaintingTest, DrawCellPaintsLimitsThenRememberedRowUnlessFiltered) {
   grid.SetCells(2, 2, u"95");
   SystemColours system;
@@ -90,7 +77,6 @@ TEST_F(CellPaintingTest, DrawCellPaintsLimitsThenRememberedRowUnlessFiltered) {
   };
   EXPECT_EQ(painted(4, RecordGrid::TPCR, 2, 2, 1, false), red);
   EXPECT_EQ(painted(2, RecordGrid::TPCR, 17, 2, 2, false), caption);
-  EXPECT_EQ(painted(3, RecordGrid::TP, 2, 2, 1, false), untouched);
   // Titles and running numbers keep the fixed look.
   EXPECT_EQ(painted(2, RecordGrid::TPCR, 0, 2, 2, false), untouched);
   // ConditionFilterOn hides the remembered row of SG_TPCR and SG_TP only.
