@@ -187,29 +187,15 @@ TEST_F(ReaderTest, HeaderFieldsAndCountsThatDoNotConvertFailTheRead) {
   EXPECT_TRUE(Read(spec));
 }
 
-TEST_F(ReaderTest, ShortFilesFailKeepingOnlyWholeRows) {
+// A line that fails half way leaves no partial row and no extra graph points; a rated
+// maximum of 0 gives points at 0.
+TEST_F(ReaderTest, BadLinesKeepOnlyWholeRowsAndZeroMaximaGiveZeroPoints) {
   FileSpec spec;
-  spec.operational = {Type2Record().Line(), Type2Record().Line()};
-  spec.countTPCR = "4";
-  EXPECT_FALSE(Read(spec));
-  // Line 3 is the separator, which does not convert; nothing after it is read.
-  EXPECT_EQ(log, (QStringList{"progress 25", "progress 50", "pause 500", kReadError}));
-  EXPECT_EQ(tpcr.RowCount(), 3);
-  EXPECT_FALSE(data.TablesFilled);
-
-  // A line that fails half way leaves no partial row and no extra graph points.
-  spec = FileSpec();
+  spec.maxima = "00000.00;00000.00;00000.00;00000.00;";
   spec.operational = {Type2Record().Line(), Type2Record{.q = "0010.0x"}.Line()};
   EXPECT_FALSE(Read(spec));
   EXPECT_EQ(tpcr.RowCount(), 2);
   for (int k = 1; k <= 10; ++k) EXPECT_EQ(G(k).Count(), 1) << k;
-}
-
-TEST_F(ReaderTest, ZeroRatedMaximumGivesZeroPercentPoints) {
-  FileSpec spec;
-  spec.maxima = "00000.00;00000.00;00000.00;00000.00;";
-  spec.operational = {Type2Record().Line()};
-  ASSERT_TRUE(Read(spec));
   EXPECT_EQ(G(2).YValue(0), 0);
 }
 
