@@ -66,7 +66,7 @@ class MainWindowTest : public ::testing::Test {
   // The window goes before the windows a test gives it.
   void TearDown() override { window_.reset(); }
 
-  // Shows a main window started with these arguments (the start-up work runs on show).
+  // The start-up work runs on show.
   TForm_main& Start(const QStringList& arguments) {
     window_ = std::make_unique<TForm_main>(arguments, programFile_);
     window_->show();
@@ -92,7 +92,6 @@ class MainWindowTest : public ::testing::Test {
   QTreeWidget* List() { return window_->findChild<QTreeWidget*>("ListView1"); }
   QAction* Action(const char* name) { return window_->findChild<QAction*>(name); }
 
-  // Column texts of all rows, in shown order.
   QStringList Column(int column) {
     QStringList texts;
     for (int i = 0; i < List()->topLevelItemCount(); ++i) {

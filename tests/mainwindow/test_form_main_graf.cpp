@@ -171,7 +171,6 @@ TEST_F(GraphPageTest, ShowInTableMovesTheTableRowAndSwitchesPage) {
   ClickTableColumn(2);
   points_.Btn_InTble->click();
   EXPECT_EQ(w.SG_TPCR->Row(), 4);
-
   // A record right of the last graph point is no row of the table: the error is
   // reported, the row stays and the page is not switched.
   w.SpeedItem_GrafClick();

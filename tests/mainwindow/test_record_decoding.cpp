@@ -148,20 +148,15 @@ TEST_F(RecordDecodingTest, ACellThatDoesNotConvertLeavesItsPartAndAddsNoLine) {
 // A row of another device type gives the four texts and nothing read at type-2 places; so
 // do the empty data row of an empty table and a row beyond the grid.
 TEST_F(RecordDecodingTest, OtherDeviceTypesAndEmptyRowsGiveOnlyTheTexts) {
-  const Row row{.k = "31.98", .mz = "120"};
-  for (int type : {4, 0}) {
-    const DecodedRecord d = Decode(row, DecodedVariant::Variant02, type);
-    EXPECT_EQ(d.MzText, "Мз=120%");
-    EXPECT_EQ(d.LText, "L=12м");
-    EXPECT_FALSE(d.Overload || d.RmaxOn || d.Equipment || d.Contour || d.Reeving);
-    EXPECT_TRUE(d.Lamps.empty());
-    EXPECT_TRUE(d.Messages.isEmpty());
-  }
+  DecodedRecord d = Decode({.k = "31.98", .mz = "120"}, DecodedVariant::Variant02, 4);
+  EXPECT_EQ(d.MzText, "Мз=120%");
+  EXPECT_FALSE(d.Overload || d.RmaxOn || d.Equipment || d.Contour || d.Reeving);
+  EXPECT_TRUE(d.Lamps.empty() && d.Messages.isEmpty());
   GridModel empty;
   empty.SetColCount(18);
   empty.SetRowCount(2);
   for (int r : {1, 7}) {
-    const DecodedRecord d = DecodeRecordRow(empty, r, DecodedVariant::Variant02, 2);
+    d = DecodeRecordRow(empty, r, DecodedVariant::Variant02, 2);
     EXPECT_EQ(d.MzText, "Мз=%");
     EXPECT_TRUE(d.Messages.isEmpty());
   }
