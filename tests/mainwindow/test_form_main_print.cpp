@@ -63,6 +63,11 @@ TEST_F(PrintCommandTest, ReportsPrintTheVisibleGridAndBorrowTheChartSeries) {
   w.SpeedItem_TableTPClick();
   EXPECT_EQ(PrintFirstColumn(w), (QStringList{"Дата и время", "09.09.09 09:09:09"}));
 
+  w.SpeedItem_PeregrClick();
+  RecordingReportPreview param;
+  w.N_Print->trigger();
+  EXPECT_EQ(param_.QL_ST_Rezim->Caption(), w.ST_Rezim->text());
+
   // The graph report borrows the chart's series while previewed and gives them back in place.
   w.SpeedItem_GrafClick();
   std::vector<ChartSeries*> before;

@@ -31,13 +31,15 @@ TEST_F(MainWindowTest, ListShowsOnlyFilesWithTheExactMagic) {
   WriteDataFile(data_, "e_good.bbi", Header("Второй", "e"));
   WriteBytes(QDir(data_).filePath("f_empty.bbi"), "");
   ASSERT_TRUE(QDir(data_).mkdir("g_dir.bbi"));
-  Start({QDir(data_).filePath("d_other.txt")});
+  TForm_main& w = Start({QDir(data_).filePath("d_other.txt")});
   ASSERT_EQ(FileNames(), (QStringList{"b_good.bbi", "e_good.bbi"}));
   EXPECT_EQ(Column(3).first(), "77") << "line 5, the variant, is not shown";
   // Row 0 is selected and the file commands follow the selection.
   EXPECT_EQ(SelectedName(), "b_good.bbi");
   EXPECT_TRUE(Action("SpeedItem_Table")->isEnabled());
   EXPECT_FALSE(Action("N_DecodeData")->isEnabled());
+  w.ListView1ColumnClick(0);
+  EXPECT_EQ(FileNames(), (QStringList{"e_good.bbi", "b_good.bbi"}));
 }
 
 // The data directory at start: a data file named on the command line, else "DirData", else
