@@ -47,7 +47,7 @@ TEST_F(CellPaintingTest, Type2LimitsAtAndJustPastTheirThresholds) {
             {13, "0", A},   {13, "0,09", A}, {14, "89", N},  {14, "90", W},   {14, "104", W},
             {14, "105", A}, {1, "x", O},     {7, "99", O},   {8, "99", O},    {9, "99", O},
             {15, "1", O},   {16, "1", O},    {17, "1", O},   {2, "", O},      {13, "abc", O},
-            {11, "", N}});
+            {11, "", N},    {10, "999", N}});
 }
 
 TEST_F(CellPaintingTest, Type4LimitsAtAndJustPastTheirThresholds) {

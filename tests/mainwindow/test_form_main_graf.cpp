@@ -88,6 +88,13 @@ TEST_F(GraphPageTest, FillingLabelsTheSettingsAndThePointTableAndCopyTakesTheCha
   TForm_main& w = OpenGraph(Records(3));
   EXPECT_FALSE(settings_.CheckBox_G(11)->isVisibleTo(&settings_));
   EXPECT_EQ(settings_.CheckBox_G(5)->text(), "Давление в штоковой полости, атм.");
+  // The colour dialog opens with the colour it returned last, not the swatch's.
+  ScriptedColorDialog colours;
+  colours.Answer(QColor(0x12, 0x34, 0x56));
+  colours.Answer(std::nullopt);
+  settings_.ST_ColorG1Click(settings_.ST_ColorG(6));
+  settings_.ST_ColorG1Click(settings_.ST_ColorG(7));
+  EXPECT_EQ(colours.Requests().value(1).initial, QColor(0x12, 0x34, 0x56));
   QGuiApplication::clipboard()->clear();
   w.Btn_CopyImage->click();
   const QMimeData* mime = QGuiApplication::clipboard()->mimeData();

@@ -77,6 +77,7 @@ TEST_F(RecordDecodingTest, Variant10LampsAndMessages) {
   row.outputs = "000010";
   DecodedRecord d = Decode(row);
   EXPECT_TRUE(Lit(d, "imE1"));
+  EXPECT_TRUE(Lit(Decode(row, DecodedVariant::Variant02), "imE2"));
   EXPECT_EQ(d.RmaxOn, true);
   EXPECT_EQ(d.RminOn, true);
   EXPECT_EQ(
