@@ -8,10 +8,11 @@ using namespace jwtest;
 TEST(ArchiveListTest, OrderIsWindows1251ByteOrder) {
   // Digits, Latin capitals, Latin small, Cyrillic capitals, Cyrillic small; "Ё"/"ё" sit
   // below the other Cyrillic letters in Windows-1251.
-  QStringList texts = {"я", "а", "Я", "Ё", "z", "A", "ё", "9", "Z", "a", "0", "А", "10"};
+  QStringList texts = {"я", "а", "Я", "Ё", "z", "A", "ё", "9", "Z", "a", "0", "А", "10", "ab"};
   std::sort(texts.begin(), texts.end(),
             [](const QString& a, const QString& b) { return CompareListTexts(a, b) < 0; });
-  EXPECT_EQ(texts, (QStringList{"0", "10", "9", "A", "Z", "a", "z", "Ё", "ё", "А", "Я", "а", "я"}));
+  EXPECT_EQ(texts,
+            (QStringList{"0", "10", "9", "A", "Z", "a", "ab", "z", "Ё", "ё", "А", "Я", "а", "я"}));
 }
 
 TEST(ArchiveListTest, ShortFilesLastLineWithoutLineEndAndBareLineFeeds) {

@@ -65,6 +65,9 @@ TEST_F(ReaderTest, Type2FileFillsHeadingLongTermAndSpectrum) {
     EXPECT_EQ(spectrum.PointColour(i).rgb() & 0xFFFFFF, colours[i]);
   }
   EXPECT_EQ(log, QStringList{"pause 500"});
+  spec.variant = "3";
+  ASSERT_TRUE(Read(spec));
+  EXPECT_EQ(data.DeviceVariant, 0);
   EXPECT_EQ(ReadPanelText(dir.path() + "/д01м02г2023ч10м11c12_123.bbi"),
             "Чтение файла :  д01м02г2023ч10м11c12_123.bbi");
 }

@@ -53,7 +53,7 @@ class DecodeCommandTest : public MainWindowTest {
   TFormView2 view2_;
 };
 
-TEST_F(DecodeCommandTest, F7ShowsCentredFilledFromTheRowAndHidesAgain) {
+TEST_F(DecodeCommandTest, F7ShowsTheWindowFilledFromTheRowAndHidesAgain) {
   TForm_main& w = OpenTable(Records("10", 3));
   w.SG_TPCR->SetRow(2);
   F7();
@@ -76,6 +76,9 @@ TEST_F(DecodeCommandTest, F7ShowsCentredFilledFromTheRowAndHidesAgain) {
   QTest::keyClick(view2_.memoMessage, Qt::Key_Escape);
   EXPECT_FALSE(view1_.isVisible());
   EXPECT_TRUE(view2_.isVisible());
+  OpenTable(Records("7", 1));
+  F7();
+  EXPECT_FALSE(view1_.isVisible()) << "variant 0 has no window";
 }
 
 // Rows that do not convert at the type-2 places raise nothing and leave what they do not hold.

@@ -33,7 +33,8 @@ TEST(FileCopyTest, CopiesWholeFilesButNeverOntoThemselvesAndFailuresKeepTheTarge
   }
   EXPECT_EQ(ReadBytes(source), big);
 
-  // A missing source or target directory fails.
+  // A directory, a missing source or target directory fails.
+  EXPECT_EQ(CopyFileReplacing(dir.path(), target), CopyResult::Failed);
   EXPECT_EQ(CopyFileReplacing(dir.filePath("missing"), target), CopyResult::Failed);
   EXPECT_EQ(CopyFileReplacing(target, dir.filePath("no/such/dir/t.bbi")), CopyResult::Failed);
   EXPECT_EQ(ReadBytes(target), big);

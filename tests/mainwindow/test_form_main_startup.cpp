@@ -69,6 +69,7 @@ TEST_F(MainWindowTest, StartTakesTheDataDirectoryInOrder) {
 TEST_F(MainWindowTest, FileTypeKeysAreWrittenInOrder) {
   Start({});
   SettingsStore classes(SettingsRoot::Classes);
+  EXPECT_EQ(classes.ReadString("Taltrex.bbi\\DefaultIcon", ""), programFile_ + ",0");
   EXPECT_EQ(classes.ReadString("Taltrex.bbi\\Shell\\Open\\command", ""), programFile_ + " %1");
   // The sections stand in the file in the order they were written.
   const QByteArray ini = ReadBytes(classes.FilePath());
