@@ -5,9 +5,9 @@
 #include "mainwindow/form_main.h"
 #include "platform/scripted_services.h"
 #include "platform/settings_store.h"
+#include "tests/support/test_files.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -15,17 +15,6 @@
 #include <memory>
 
 namespace jwtest {
-
-inline void WriteBytes(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-  f.write(bytes);
-}
-
-inline QByteArray ReadBytes(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 // A data-file header whose texts carry the given tag.
 inline QStringList Header(const QString& craneType, const QString& tag = QStringLiteral("x")) {
@@ -54,15 +43,6 @@ inline void ExpectBoxes(const ScriptedMessageBox& boxes, const QList<MessageBoxR
   }
 }
 
-inline void ClearSettings() {
-  for (SettingsRoot root :
-       {SettingsRoot::Classes, SettingsRoot::Users, SettingsRoot::CurrentUser}) {
-    const QString path = SettingsStore::RootFilePath(root);
-    QFile::remove(path);
-    QDir(path).removeRecursively();
-  }
-}
-
 inline void SetDirData(const QString& dir) {
   SettingsStore(SettingsRoot::Users).WriteString("\\.DEFAULT\\SOFTWARE\\TALTREX\\", "DirData", dir);
 }
@@ -75,7 +55,6 @@ inline QString DirData() {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ClearSettings();
     ASSERT_TRUE(temp_.isValid());
     data_ = temp_.filePath("data");
     program_ = temp_.filePath("program");
@@ -85,18 +64,14 @@ class MainWindowTest : public ::testing::Test {
   }
 
   // The window goes before the windows a test gives it.
-  void TearDown() override {
-    window_.reset();
-    ClearSettings();
-  }
+  void TearDown() override { window_.reset(); }
 
-  // Shows a main window started with these arguments (the start-up work runs on show).
+  // The start-up work runs on show.
   TForm_main& Start(const QStringList& arguments) {
     window_ = std::make_unique<TForm_main>(arguments, programFile_);
     window_->show();
     return *window_;
   }
-  // Started on the data directory through a data file named on the command line.
   TForm_main& StartOnData() {
     const QStringList names = QDir(data_).entryList({"*.bbi"}, QDir::Files);
     if (names.isEmpty()) {
@@ -117,7 +92,6 @@ class MainWindowTest : public ::testing::Test {
   QTreeWidget* List() { return window_->findChild<QTreeWidget*>("ListView1"); }
   QAction* Action(const char* name) { return window_->findChild<QAction*>(name); }
 
-  // Column texts of all rows, in shown order.
   QStringList Column(int column) {
     QStringList texts;
     for (int i = 0; i < List()->topLevelItemCount(); ++i) {
