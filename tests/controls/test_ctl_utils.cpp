@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
-#include <QLabel>
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
@@ -59,33 +58,6 @@ TEST(CtlUtilsTest, DisabledImagesAndInvertFrames) {
   EXPECT_EQ(canvas.pixelColor(4, 4), QColor(Qt::white));
   EXPECT_EQ(canvas.pixelColor(0, 2), QColor(Qt::green));
   EXPECT_EQ(canvas.pixelColor(0, 7), QColor(255, 0, 255));
-}
-
-void Fill(QWidget& widget, const QColor& color, const QRect& geometry) {
-  widget.setGeometry(geometry);
-  widget.setAutoFillBackground(true);
-  QPalette palette;
-  palette.setColor(QPalette::Window, color);
-  widget.setPalette(palette);
-}
-
-TEST(CtlUtilsTest, CopyParentImagePaintsBackgroundAndEarlierSiblingsOnly) {
-  QWidget parent;
-  Fill(parent, Qt::red, QRect(0, 0, 100, 100));
-  QLabel below(&parent);
-  Fill(below, Qt::green, QRect(0, 0, 50, 100));
-  QWidget control(&parent);
-  control.setGeometry(40, 10, 30, 30);
-  QLabel above(&parent);  // after the control: not part of what lies under it
-  Fill(above, Qt::blue, QRect(60, 0, 40, 100));
-  parent.show();
-  QImage image(30, 30, QImage::Format_RGB32);
-  image.fill(Qt::black);
-  QPainter p(&image);
-  CopyParentImage(&control, p);
-  p.end();
-  EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::green));  // x 45: the earlier sibling
-  EXPECT_EQ(image.pixelColor(25, 25), QColor(Qt::red));  // x 65: not the later sibling
 }
 
 // Takes what is posted to the application, so a quit request does not end the test process.

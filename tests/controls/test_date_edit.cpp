@@ -1,12 +1,10 @@
 #include "controls/date_edit.h"
 #include "platform/scripted_services.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QLocale>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -144,23 +142,6 @@ TEST_F(DateEditTest, CheckOnExitRefusesAnImpossibleDate) {
   edit->clear();  // an empty date leaves freely
   other->setFocus();
   EXPECT_EQ(boxes.Boxes().size(), 1);
-}
-
-TEST_F(DateEditTest, DialogStylePicksADateModally) {
-  Show();
-  edit->SetDate(EncodeDate(2026, 12, 5));
-  edit->SetCalendarStyle(DateEditTypes::csDialog);
-  bool seen = false;
-  QTimer::singleShot(0, [&] {
-    auto* dialog = qobject_cast<TSelectDateDlg*>(QApplication::activeModalWidget());
-    if (!dialog) return;
-    seen = dialog->windowTitle() == u"Выбор даты";
-    QTest::keyClick(dialog->Calendar, Qt::Key_Right);
-    QTest::keyClick(dialog->Calendar, Qt::Key_Return);
-  });
-  QTest::mouseClick(edit->Button(), Qt::LeftButton);
-  EXPECT_TRUE(seen);
-  EXPECT_EQ(edit->text(), u"06.12.2026");
 }
 
 }  // namespace

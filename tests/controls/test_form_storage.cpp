@@ -139,15 +139,6 @@ TEST_F(FormStorageTest, FailuresAreReportedAndDoNotStopTheWindow) {
   QDir(path).removeRecursively();
 }
 
-TEST(StoredValuesTest, DuplicateNamesAreRefused) {
-  TForm_Read form;
-  form.FormStorage_Read->StoredValues().Items(1)->SetName("Name");
-  form.FormStorage_Read->StoredValues().Items(1)->SetName("name");  // its own, in another case
-  TStoredValue* added = form.FormStorage_Read->StoredValues().Add();
-  EXPECT_THROW(added->SetName("NAME"), std::runtime_error);
-  EXPECT_EQ(added->Name(), "");
-}
-
 // Saved after an accepted close only, not a plain hide.
 TEST(FormPlacementTest, IniFileWindowAndLinksSavedOnAnAcceptedClose) {
   ClosingWindow window;

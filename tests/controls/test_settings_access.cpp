@@ -59,21 +59,4 @@ TEST(SettingsAccessTest, WindowPlacementRoundTrip) {
   EXPECT_EQ(fixed.geometry(), QRect(10, 20, 60, 70));
 }
 
-TEST(SettingsAccessTest, WindowStateIsWrittenAsItIsAndTheOnlyWindowOpensMaximised) {
-  auto settings = TSettingsObject::OpenRegistry(SettingsRoot::CurrentUser, "Software\\S", true);
-  QWidget window;
-  window.showMaximized();
-  window.showMinimized();  // un-minimising maximises again
-  WriteFormPlacement(&window, settings.get(), "M");
-  EXPECT_EQ(IniReadString(settings.get(), "M", "Flags", ""), "2");
-
-  // No stored state: maximised when the system placed the window, else normal.
-  QWidget unplaced, placed;
-  placed.move(10, 10);
-  ReadFormPlacement(&unplaced, settings.get(), "None", true, false);
-  ReadFormPlacement(&placed, settings.get(), "None", true, false);
-  EXPECT_TRUE(unplaced.windowState().testFlag(Qt::WindowMaximized));
-  EXPECT_FALSE(placed.windowState().testFlag(Qt::WindowMaximized));
-}
-
 }  // namespace
