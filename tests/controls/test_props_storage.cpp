@@ -96,21 +96,21 @@ TEST(PropsStorageTest, StoredFormsOfEachKind) {
   auto* far = new QObject(&other);  // the other window has no name: its class name
   far->setObjectName("Far");
   s->Link = far;
-  s->setProperty("Tag", 7);
-  TStoredList list = Entries(&form, {"S1.Caption", "S1.Ratio", "S1.Form", "S1.Edges", "S1.Tag",
-                                     "S1.Link", "S1.Font.Color"});
+  TStoredList list =
+      Entries(&form, {"S1.Caption", "S1.Ratio", "S1.Form", "S1.Edges", "S1.Link", "S1.Font.Color"});
   Store store("Sec");
   store.Save(&form, list);
   // Font.Color names nothing.
-  const QMap<QString, QString> written{
-      {"Sec|S1_Caption", "abc"}, {"Sec|S1_Ratio", "0.5"},          {"Sec|S1_Form", "Oval"},
-      {"Sec|S1_Tag", "7"},       {"Sec|S1_Edges", "[Left,Right]"}, {"Sec|S1_Link", "QWidget.Far"}};
+  const QMap<QString, QString> written{{"Sec|S1_Caption", "abc"},
+                                       {"Sec|S1_Ratio", "0.5"},
+                                       {"Sec|S1_Form", "Oval"},
+                                       {"Sec|S1_Edges", "[Left,Right]"},
+                                       {"Sec|S1_Link", "QWidget.Far"}};
   EXPECT_EQ(store.values, written);
 
   store.values["Sec|S1_Edges"] = "[ Top , bogus ,Left]";
   store.values["Sec|S1_Form"] = "square";
   store.values["Sec|S1_Ratio"] = "0.75";
-  store.values["Sec|S1_Tag"] = "x";  // a bad integer is 0
   store.values["Sec|S1_Caption"] = "  new  ";
   other.setObjectName("Other");
   store.values["Sec|S1_Link"] = "other.far";
@@ -120,7 +120,6 @@ TEST(PropsStorageTest, StoredFormsOfEachKind) {
   EXPECT_EQ(s->Edges, Sample::Sides(Sample::Top) | Sample::Left);
   EXPECT_EQ(s->Form, Sample::Square);
   EXPECT_EQ(s->Ratio, 0.75);
-  EXPECT_EQ(s->property("Tag").toInt(), 0);
   EXPECT_EQ(s->Caption, "new");
   EXPECT_EQ(s->Link, far);
 }
@@ -130,8 +129,6 @@ TEST(PropsStorageTest, ListsCollectionsAndFontsInTheirOwnSections) {
   auto* combo = new QComboBox(&form);
   combo->setObjectName("CB_List");
   combo->addItems({"a", " b "});
-  auto* empty = new QComboBox(&form);
-  empty->setObjectName("CB_Empty");
   auto* grid = new Grid;
   grid->setParent(&form);
   grid->setObjectName("Grid");
@@ -140,24 +137,19 @@ TEST(PropsStorageTest, ListsCollectionsAndFontsInTheirOwnSections) {
   auto* label = new QLabel(&form);
   label->setObjectName("Label1");
   TFontProps::Of(label)->SetColor(0x0000FF);  // red
-  TStoredList list =
-      Entries(&form, {"CB_List.Items", "CB_Empty.Items", "Grid.Columns", "Label1.Font"});
+  TStoredList list = Entries(&form, {"CB_List.Items", "Grid.Columns", "Label1.Font"});
   Store store("S");
-  store.values["S.CB_Empty_Items|Count"] = "3";  // erased: the list is empty now
   store.Save(&form, list);
-  EXPECT_FALSE(store.values.contains("S.CB_Empty_Items|Count"));
   EXPECT_EQ(store.values.value("S.CB_List_Items|Item1"), " b ");
   EXPECT_EQ(store.values.value("S|Grid_Columns.Count"), "2");
   EXPECT_EQ(store.values.value("S.Grid_Columns|Item1_Title"), "Б");
   EXPECT_EQ(store.values.value("S|Label1_FontColor"), "255");
 
   combo->clear();
-  empty->addItems({"kept"});
   grid->Columns()->Clear();
   label->setPalette({});
   store.Load(&form, list);
   EXPECT_EQ(combo->itemText(1), " b ");  // lines are not trimmed
-  EXPECT_EQ(empty->count(), 1);          // no count: the design-time lines stay
   ASSERT_EQ(grid->Columns()->Count(), 2);
   EXPECT_EQ(static_cast<Column*>(grid->Columns()->Items(1))->Title, "Б");
   EXPECT_EQ(label->palette().color(label->foregroundRole()), QColor(Qt::red));
