@@ -34,7 +34,6 @@ TEST(CtlUtilsTest, RectanglesTextAndWindowsKeptInPlace) {
   EXPECT_EQ(ShortenText(text, metrics, full), text);
   const QString shortened = ShortenText(text, metrics, full - 1);
   EXPECT_EQ(shortened, text.left(shortened.size() - 3) + "...");
-  EXPECT_EQ(ShortenText(text, metrics, 0), "...");
 
   QWidget window;
   window.resize(201, 101);

@@ -1,7 +1,6 @@
 #include "controls/props_storage.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QMap>
 #include <QWidget>
 
@@ -124,7 +123,7 @@ TEST(PropsStorageTest, StoredFormsOfEachKind) {
   EXPECT_EQ(s->Link, far);
 }
 
-TEST(PropsStorageTest, ListsCollectionsAndFontsInTheirOwnSections) {
+TEST(PropsStorageTest, ListsAndCollectionsInTheirOwnSections) {
   QWidget form;
   auto* combo = new QComboBox(&form);
   combo->setObjectName("CB_List");
@@ -134,25 +133,19 @@ TEST(PropsStorageTest, ListsCollectionsAndFontsInTheirOwnSections) {
   grid->setObjectName("Grid");
   static_cast<Column*>(grid->Columns()->Add())->Title = "A";
   static_cast<Column*>(grid->Columns()->Add())->Title = "Б";
-  auto* label = new QLabel(&form);
-  label->setObjectName("Label1");
-  TFontProps::Of(label)->SetColor(0x0000FF);  // red
-  TStoredList list = Entries(&form, {"CB_List.Items", "Grid.Columns", "Label1.Font"});
+  TStoredList list = Entries(&form, {"CB_List.Items", "Grid.Columns"});
   Store store("S");
   store.Save(&form, list);
   EXPECT_EQ(store.values.value("S.CB_List_Items|Item1"), " b ");
   EXPECT_EQ(store.values.value("S|Grid_Columns.Count"), "2");
   EXPECT_EQ(store.values.value("S.Grid_Columns|Item1_Title"), "Б");
-  EXPECT_EQ(store.values.value("S|Label1_FontColor"), "255");
 
   combo->clear();
   grid->Columns()->Clear();
-  label->setPalette({});
   store.Load(&form, list);
   EXPECT_EQ(combo->itemText(1), " b ");  // lines are not trimmed
   ASSERT_EQ(grid->Columns()->Count(), 2);
   EXPECT_EQ(static_cast<Column*>(grid->Columns()->Items(1))->Title, "Б");
-  EXPECT_EQ(label->palette().color(label->foregroundRole()), QColor(Qt::red));
   // A hand-edited count no list could hold keeps the items there are.
   store.values["S|Grid_Columns.Count"] = "99999999";
   store.Load(&form, list);
