@@ -2,8 +2,6 @@
 #include "platform/scripted_services.h"
 
 #include <QCoreApplication>
-#include <QEvent>
-#include <QStringList>
 #include <QWidget>
 
 #include <gtest/gtest.h>
