@@ -75,7 +75,6 @@ TEST_F(DateEditTest, PopupOpensClosesAndAccepts) {
   edit->SetDate(EncodeDate(2026, 1, 31));
   AltDown();
   ASSERT_TRUE(Popup()->isVisible());
-  EXPECT_EQ(Popup()->pos(), edit->mapToGlobal(QPoint(edit->width() - 187, edit->height())));
   QTest::keyClick(edit, Qt::Key_PageDown);  // 31 January steps to 28 February
   EXPECT_EQ(edit->text(), u"31.01.2026");   // nothing taken while open
   AltDown();

@@ -47,6 +47,7 @@ TEST_F(DateRoutinesTest, ReadsTypedDates) {
     else
       EXPECT_THROW(StrToDateFmt(row.format, row.text), EConvertError);
   }
+  EXPECT_GE(ExpandYear(0), CurrentYear() - CenturyOffset);  // the two-digit century window
   try {
     StrToDateFmt(kDmy4, QStringLiteral("29.02.2023"));
     FAIL();

@@ -118,7 +118,6 @@ TEST_F(FormStorageTest, FailuresAreReportedAndDoNotStopTheWindow) {
   EXPECT_FALSE(form.FormStorage_Read->Saved());
   ASSERT_EQ(boxes.Boxes().size(), 2);  // the failed restore and the failed save
   EXPECT_EQ(boxes.Boxes()[1].caption, "Ошибка");
-  EXPECT_EQ(boxes.Boxes()[1].icon, MsgIcon::Error);
 
   // A window whose first restore failed never saves.
   TForm_Read fresh;

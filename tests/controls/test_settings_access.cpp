@@ -57,6 +57,10 @@ TEST(SettingsAccessTest, WindowPlacementRoundTrip) {
   fixed.setFixedSize(60, 70);
   ReadFormPlacement(&fixed, settings.get(), "W", false, true);
   EXPECT_EQ(fixed.geometry(), QRect(10, 20, 60, 70));
+  fixed.move(5, 6);
+  IniWriteInteger(settings.get(), "W", "PixelsPerInch", 1);  // other pixels per inch: kept
+  ReadFormPlacement(&fixed, settings.get(), "W", false, true);
+  EXPECT_EQ(fixed.pos(), QPoint(5, 6));
 }
 
 }  // namespace
