@@ -74,7 +74,6 @@ TEST_F(DateEditTest, PopupOpensClosesAndAccepts) {
   Show();
   edit->SetDate(EncodeDate(2026, 1, 31));
   AltDown();
-  ASSERT_TRUE(Popup()->isVisible());
   QTest::keyClick(edit, Qt::Key_PageDown);  // 31 January steps to 28 February
   EXPECT_EQ(edit->text(), u"31.01.2026");   // nothing taken while open
   AltDown();

@@ -58,6 +58,8 @@ TEST(WindowHookTest, LaterHookFirstAndHandledStopsTheRest) {
                                              "second after 0", "first after 0"}));
   Watch(second, "second", true);
   EXPECT_EQ(SendUser(&control), QStringList({"second before 0"}));
+  second.SetActive(false);  // inactive: the chain goes on without it
+  EXPECT_EQ(SendUser(&control), QStringList({"first before 0", "control", "first after 0"}));
 }
 
 TEST(WindowHookTest, EarlierFiltersAndTheControlRunBetweenBeforeAndAfter) {
