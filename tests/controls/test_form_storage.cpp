@@ -81,6 +81,7 @@ TEST_F(FormStorageTest, ReadoutWindowLayoutInTheCurrentUsersStore) {
   EXPECT_EQ(form.CB_Operator->currentText(), "Иванов");
   EXPECT_EQ(changes, 0);  // restoring notifies nobody
   EXPECT_EQ(form.FormStorage_Read->StoredValues().Items(0)->Value.toString(), "7x");
+  EXPECT_THROW(form.FormStorage_Read->StoredValues().Add()->SetName("2"), std::runtime_error);
   form.resize(100, 100);
   EXPECT_EQ(form.size(), QSize(320, 100));
   form.CB_Operator->setEditText("Сидоров");
