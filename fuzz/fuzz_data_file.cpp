@@ -15,26 +15,13 @@
 #include <cstdint>
 #include <memory>
 
-namespace {
-
-QTemporaryDir* directory = nullptr;
-
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QCoreApplication app(*argc, *argv);
-  static QTemporaryDir dir;
-  directory = &dir;
+  FuzzFolder(argc, argv);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const QString path = directory->filePath(QStringLiteral("д01м02г2023ч10м11c12_1.bbi"));
-  QFile file(path);
-  JW_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write(reinterpret_cast<const char*>(data), qint64(size));
-  file.close();
+  const QString path = WriteFuzzInput(QStringLiteral("д01м02г2023ч10м11c12_1.bbi"), data, size);
 
   GridModel tpcr, tp, find;
   ChartSeries spectrum(SeriesKind::HorizontalBar);

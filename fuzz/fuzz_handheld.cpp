@@ -18,26 +18,17 @@ class NoProgress : public HandheldProgress {
   void Delay(int) override {}
 };
 
-QTemporaryDir* directory = nullptr;
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QCoreApplication app(*argc, *argv);
-  static QTemporaryDir dir;
-  directory = &dir;
+  QTemporaryDir& dir = FuzzFolder(argc, argv);
   QDir(dir.path()).mkdir(QStringLiteral("data"));
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const QString source = directory->filePath(QStringLiteral("readout.pdb"));
-  const QString target = directory->filePath(QStringLiteral("data"));
-  QFile file(source);
-  JW_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write(reinterpret_cast<const char*>(data), qint64(size));
-  file.close();
+  const QString source = WriteFuzzInput(QStringLiteral("readout.pdb"), data, size);
+  const QString target = FuzzFolder().filePath(QStringLiteral("data"));
 
   NoProgress progress;
   const HandheldResult result =

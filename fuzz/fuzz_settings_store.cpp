@@ -22,25 +22,16 @@ void Collect(const SettingsStore& store, const QString& section, Values& out, in
     Collect(store, section.isEmpty() ? sub : section + u'\\' + sub, out, depth + 1);
 }
 
-QTemporaryDir* directory = nullptr;
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QCoreApplication app(*argc, *argv);
-  static QTemporaryDir dir;
-  directory = &dir;
+  FuzzFolder(argc, argv);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const QString path = directory->filePath(QStringLiteral("user.ini"));
-  QFile file(path);
-  JW_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write(reinterpret_cast<const char*>(data), qint64(size));
-  file.close();
+  const QString path = WriteFuzzInput(QStringLiteral("user.ini"), data, size);
 
   SettingsStore store(path);
   Values before;
