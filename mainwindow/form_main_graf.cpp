@@ -1,5 +1,4 @@
-// The graph page of the main window: picking records on the chart, the point table, the
-// graph settings and the copy of the chart.
+// The graph page: picking records on the chart, the point table, graph settings, the copy.
 #include "mainwindow/form_graf_point.h"
 #include "mainwindow/form_main.h"
 #include "mainwindow/form_nastr_graf.h"
