@@ -52,7 +52,7 @@ TEST(BmBitmapImageTest, ShowsTheIndexedPictureCentredStretchedOrTransparent) {
   image->SetTransparent(false);
   image->SetBitmapIndex(0);
   image->resize(40, 40);
-  EXPECT_TRUE(AllOf(*image, kFace, QRect(0, 0, 40, 10)));
+  EXPECT_TRUE(AllOf(*image, Qt::red, QRect(10, 10, 20, 20)));
   image->SetCenter(false);
   EXPECT_TRUE(AllOf(*image, kFace, QRect(20, 0, 20, 40)));
   image->SetStretch(true);
@@ -66,6 +66,7 @@ TEST(BmBitmapImageTest, FollowsChangesAndLossOfItsList) {
   image.SetBitmapList(list.get());
   image.SetBitmapIndex(1);
   image.SetAutoSize(true);
+  EXPECT_EQ(image.size(), QSize(105, 105));  // no picture yet: size kept
   list->Bitmaps()->Add(Picture(20, 20, qRgb(0, 0, 255)));
   list->Bitmaps()->Add(Picture(80, 20, qRgb(0, 0, 255)));
   EXPECT_EQ(image.size(), QSize(80, 20));  // the list change re-applied the size

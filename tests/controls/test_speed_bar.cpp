@@ -91,6 +91,9 @@ TEST(SpeedBarTest, ItemsFollowTheBarItsGridAndAlignment) {
   EXPECT_EQ(a->Button()->pos(), QPoint(3 + 16, 3));
   EXPECT_FALSE(bar->MoveItemTo(a, 3 + 8, 200));
   EXPECT_FALSE(a->Visible());
+  bar->hide();
+  bar->show();  // a hidden item stays hidden
+  EXPECT_FALSE(a->Button()->isVisible());
   EXPECT_FALSE(bar->MoveItemTo(nullptr, 3, 3));
   bar->ForEachItem(nullptr, nullptr, 0);
 

@@ -33,7 +33,6 @@ TEST(XcLabelTest, AcceleratorFocusesTheFocusControl) {
   auto* label = new TXcLabel(&window);
   auto* edit = new QLineEdit(&window);
   auto* other = new QLineEdit(&window);
-  edit->move(0, 40);
   label->SetCaption("&Name");
   label->SetFocusControl(edit);
   window.show();

@@ -20,7 +20,6 @@ struct Host {
     return b;
   }
   bool Show() {
-    window.resize(300, 200);
     window.show();
     window.activateWindow();
     return QTest::qWaitForWindowActive(&window);
