@@ -25,26 +25,38 @@ bool AllOf(QWidget& w, const QColor& colour, QRect area = {}) {
   return true;
 }
 
-TEST(BmBitmapImageTest, ShowsTheIndexedPictureCentredOrStretched) {
+TEST(BmBitmapImageTest, ShowsTheIndexedPictureCentredStretchedOrTransparent) {
+  QWidget parent;
+  parent.setAutoFillBackground(true);
+  QPalette palette = parent.palette();
+  palette.setColor(QPalette::Window, QColor(0, 128, 0));
+  parent.setPalette(palette);
   TBmBitmapList list;
   list.Bitmaps()->Add(Picture(20, 20, qRgb(255, 0, 0)));
   list.Bitmaps()->Add(Picture(80, 20, qRgb(0, 250, 0)));
-  TBmBitmapImage image;
-  image.SetColor(kFace);
-  image.resize(20, 20);
-  image.SetBitmapList(&list);
-  EXPECT_TRUE(AllOf(image, kFace));  // index -1
-  image.SetBitmapIndex(1);           // 80 wide, centred at x = -30
-  EXPECT_TRUE(AllOf(image, QColor(0, 250, 0)));
-  image.SetBitmapIndex(0);
-  image.resize(40, 40);
-  EXPECT_TRUE(AllOf(image, Qt::red, QRect(10, 10, 20, 20)));
-  EXPECT_TRUE(AllOf(image, kFace, QRect(0, 0, 40, 10)));
-  image.SetCenter(false);
-  EXPECT_TRUE(AllOf(image, Qt::red, QRect(0, 0, 20, 20)));
-  EXPECT_TRUE(AllOf(image, kFace, QRect(20, 0, 20, 40)));
-  image.SetStretch(true);
-  EXPECT_TRUE(AllOf(image, Qt::red));
+  QImage lamp = Picture(20, 20, kFace.rgb());
+  QPainter(&lamp).fillRect(5, 5, 10, 10, Qt::yellow);
+  list.Bitmaps()->Add(lamp);
+  auto* image = new TBmBitmapImage(&parent);
+  image->SetColor(kFace);
+  image->resize(20, 20);
+  image->SetBitmapList(&list);
+  EXPECT_TRUE(AllOf(*image, kFace));  // index -1
+  image->SetBitmapIndex(1);           // 80 wide, centred at x = -30
+  EXPECT_TRUE(AllOf(*image, QColor(0, 250, 0)));
+  image->SetBitmapIndex(2);
+  image->SetTransparent(true);  // the parent shows through the background colour
+  EXPECT_TRUE(AllOf(*image, QColor(0, 128, 0), QRect(0, 0, 5, 20)));
+  EXPECT_TRUE(AllOf(*image, Qt::yellow, QRect(5, 5, 10, 10)));
+
+  image->SetTransparent(false);
+  image->SetBitmapIndex(0);
+  image->resize(40, 40);
+  EXPECT_TRUE(AllOf(*image, Qt::red, QRect(10, 10, 20, 20)));
+  image->SetCenter(false);
+  EXPECT_TRUE(AllOf(*image, kFace, QRect(20, 0, 20, 40)));
+  image->SetStretch(true);
+  EXPECT_TRUE(AllOf(*image, Qt::red));
 }
 
 TEST(BmBitmapImageTest, FollowsChangesAndLossOfItsList) {
@@ -71,27 +83,6 @@ TEST(BmBitmapImageTest, FollowsChangesAndLossOfItsList) {
   list.reset();
   EXPECT_EQ(image.BitmapList(), nullptr);
   EXPECT_TRUE(AllOf(image, kFace));
-}
-
-TEST(BmBitmapImageTest, TransparentPicturesShowTheParentThroughTheirBackgroundColour) {
-  QWidget parent;
-  parent.setAutoFillBackground(true);
-  QPalette palette = parent.palette();
-  palette.setColor(QPalette::Window, QColor(0, 128, 0));
-  parent.setPalette(palette);
-  TBmBitmapList list;
-  QImage lamp = Picture(20, 20, kFace.rgb());
-  QPainter(&lamp).fillRect(5, 5, 10, 10, Qt::yellow);
-  list.Bitmaps()->Add(lamp);
-  auto* image = new TBmBitmapImage(&parent);
-  image->setGeometry(10, 10, 20, 20);
-  image->SetColor(kFace);
-  image->SetBitmapList(&list);
-  image->SetBitmapIndex(0);
-  EXPECT_TRUE(AllOf(*image, kFace, QRect(0, 0, 5, 20)));
-  image->SetTransparent(true);
-  EXPECT_TRUE(AllOf(*image, QColor(0, 128, 0), QRect(0, 0, 5, 20)));
-  EXPECT_TRUE(AllOf(*image, Qt::yellow, QRect(5, 5, 10, 10)));
 }
 
 }  // namespace
