@@ -164,6 +164,7 @@ TEST_F(StartUpTest, SettingsFilesKeepEveryLineThatIsNotWritten) {
   }
   SettingsStore user(SettingsRoot::CurrentUser);
   EXPECT_EQ(user.ReadString(readKey, "Extra"), "kept");
+  EXPECT_EQ(user.ReadString(readKey, "FormVersion"), "0");
   EXPECT_EQ(SettingsStore(SettingsRoot::Users).ReadString(kDirDataSection, kDirDataName),
             temp_.path());
   EXPECT_TRUE(boxes.Boxes().isEmpty());

@@ -35,6 +35,7 @@ TEST(PrintRangesTest, ReadsRangesAndStopsAtTheFirstError) {
       {"12-5", 40, kRangeDescending, {}},
       {"1,x", 40, kRangeNotNumber, {{1, 1}}},
       {"41", 40, kRangeAboveLastRow, {}},
+      {"3-41", 40, kRangeAboveLastRow, {}},
       {"3 ", 40, kRangeNotNumber, {}},
       {"99999999999", 40, kRangeNotNumber, {}},  // too large for 32 bits: not a huge row
       {"1-", 0, kRangeAboveLastRow, {}},         // a title row only: nothing for "Все"
