@@ -9,7 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QStyleOptionHeader>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -25,6 +27,13 @@ int HeaderTextWidth(const QHeaderView* header, int section) {
   option.section = section;
   option.text = header->model()->headerData(section, header->orientation()).toString();
   return header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header).width();
+}
+
+// The width an item view's column leaves its text: the style's text margin on both sides, and
+// the grid line takes the last pixel.
+int ItemTextWidth(const QAbstractItemView* view, int width) {
+  const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+  return width - 1 - 2 * margin;
 }
 
 int Advance(const QFont& font, const QString& text) {
@@ -102,9 +111,42 @@ TEST_F(FitTest, RecordGridsListAndReportColumnsHoldTheirWidestTexts) {
     EXPECT_LE(Advance(list->header()->font(), list->headerItem()->text(c)),
               HeaderTextWidth(list->header(), c))
         << list->headerItem()->text(c).toStdString();
+
+  // The print dialog shows both columns of its list, titles and marks whole.
+  TForm_PrintDialog& dialog = *w_->Form_PrintDialog;
+  dialog.PrepareColumns(w_->Form_main->SG_TPCR->Grid());
+  dialog.show();
+  const QTableWidget* marks = dialog.SG_PrintTab;
+  EXPECT_GE(marks->viewport()->width(), marks->columnWidth(0) + marks->columnWidth(1));
+  QFont bold = marks->font();
+  bold.setBold(true);
+  bold.setPointSize(9);
+  EXPECT_LE(2 + Advance(bold, TForm_PrintDialog::kPrint), marks->columnWidth(1) - 1);
+  EXPECT_LE(Advance(marks->font(), TForm_PrintDialog::kNoPrint),
+            ItemTextWidth(marks, marks->columnWidth(1)));
+  for (int row = 0; row < marks->rowCount(); ++row)
+    EXPECT_LE(Advance(marks->font(), marks->item(row, 0)->text()),
+              ItemTextWidth(marks, marks->columnWidth(0)))
+        << marks->item(row, 0)->text().toStdString();
+  const QStringList hint = dialog.Label1->text().split(u'\n');
+  for (const QString& line : hint)
+    EXPECT_LE(Advance(dialog.Label1->font(), line), dialog.Label1->contentsRect().width())
+        << line.toStdString();
+  dialog.hide();
 }
 
-TEST_F(FitTest, LongTermCaptionsEndBeforeTheirValues) {
+TEST_F(FitTest, LabelsBesideFieldsAndLongTermCaptionsBesideValuesAreWhole) {
+  for (QDialog* window :
+       std::initializer_list<QDialog*>{w_->Form_Read.get(), w_->Form_Palm.get()}) {
+    window->show();
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+      if (!label->text().startsWith(u' ')) continue;  // the captions of the fields
+      EXPECT_LE(Advance(label->font(), label->text()), label->contentsRect().width())
+          << window->objectName().toStdString() << " '" << label->text().toStdString() << "'";
+    }
+    window->hide();
+  }
+
   // On the long-term report each caption ends before its value begins, and the widest value
   // ends within the band.
   const TForm_PrintParam& report = *w_->Form_PrintParam;
