@@ -27,8 +27,12 @@ class FormPalmTest : public ::testing::Test {
     model.Operational.RingPosition = 33;
     good = PalmDatabaseBytes(HandheldRecords(model));
     form.SetClock([] { return kNow; });
-    form.SetMainWindowHooks(
-        {[this] { ++refreshes; }, [this] { return DataDirectory(); }, [this] { return source; }});
+    // The waits of a conversion process messages: a click may arrive in them.
+    form.SetMainWindowHooks({[this] {
+                               ++refreshes;
+                               form.Btn_ConvertClick();
+                             },
+                             [this] { return DataDirectory(); }, [this] { return source; }});
   }
 
   QString DataDirectory() const { return dir.filePath(QStringLiteral("data")); }
@@ -56,12 +60,6 @@ class FormPalmTest : public ::testing::Test {
 
 TEST_F(FormPalmTest, ConvertsWithTheTypedTextsAndCloses) {
   Source(good);
-  // The waits of a conversion process messages: a click may arrive in them.
-  form.SetMainWindowHooks({[this] {
-                             ++refreshes;
-                             form.Btn_ConvertClick();
-                           },
-                           [this] { return DataDirectory(); }, [this] { return source; }});
   form.CB_Data->setText(QStringLiteral("14.06.2024"));
   form.CB_Operator->setEditText(QStringLiteral("Петров"));
   form.CB_NomCran->setEditText(QStringLiteral("1187"));

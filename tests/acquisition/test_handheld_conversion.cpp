@@ -7,7 +7,6 @@
 #include "tests/support/full_device.h"
 #include "tests/support/test_files.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -113,21 +112,6 @@ TEST_F(HandheldConversionTest, WritesType4FileByteForByte) {
             jwtest::ReadBytes(JW_TEST_DATA_DIR "/acquisition/handheld_type4.bbi"));
 }
 
-TEST_F(HandheldConversionTest, TakesTheBlockRecordsOfBothTablesInRingOrder) {
-  // 40 and 5 entries: records 7 and 8 are the operational blocks, 11 the overload block.
-  model.Operational = Table(40, 33 + 5);
-  model.Overload = Table(5, 33 + 2);
-  QList<QByteArray> records = HandheldRecords(model);
-  // Records 9 and 10 are not read; record 13 only gives record 12 its length.
-  records[9] = records[10] = QByteArray("junk");
-  records[13] = QByteArray("x");
-  ASSERT_TRUE(Convert(PalmDatabaseBytes(records)));
-  EXPECT_EQ(Numbers(Lines(), 24 + 34, 2), QList<int>({39, 0}));
-  EXPECT_EQ(Numbers(Lines(), 65, 5), QList<int>({2, 3, 4, 0, 1}));
-  // The list must reach the record after the last block read.
-  EXPECT_FALSE(Convert(PalmDatabaseBytes(records.first(12))));
-}
-
 TEST_F(HandheldConversionTest, EmptyTablesAndTypesWithoutRecordLayout) {
   // Both counts 0: no block records; the list needs seven entries.
   QList<QByteArray> records = HandheldRecords(model);
@@ -215,8 +199,6 @@ TEST_F(HandheldConversionTest, RefusesBrokenFilesAndLeavesNothing) {
       {"offset above 2^31", withNumber(78 + 8 * 7, 0xFFFFFFF0)},
       {"ident record too short", withRecord(0, records[0].left(2))},
       {"maxima record too short", withRecord(2, records[2].left(7))},
-      {"clock record too short", withRecord(3, records[3].left(5))},
-      {"cycles record too short", withRecord(4, records[4].left(26))},
       {"table record too short", withRecord(5, records[5].left(9))},
       {"header record over the buffer", withRecord(1, QByteArray(1002, 'A'))},
       {"block cut inside an entry", withRecord(8, records[8].left(1 + 5 * 28 + 10))},
@@ -245,16 +227,6 @@ TEST_F(HandheldConversionTest, RefusesWhatCannotBeOpenedOrWritten) {
   FullDevice full(2000);
   EXPECT_FALSE(Convert(Database(), &full));
   EXPECT_TRUE(DataFiles().isEmpty());
-}
-
-TEST(PalmDatabaseTest, TheLastRecordHasNoLength) {
-  QBuffer buffer;
-  buffer.setData(PalmDatabaseBytes({"abc", "defgh"}));
-  ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
-  PalmDatabase database;
-  ASSERT_TRUE(database.Open(buffer));
-  EXPECT_EQ(database.RecordLength(0), 3);
-  EXPECT_EQ(database.RecordLength(1), std::nullopt);
 }
 
 }  // namespace

@@ -113,13 +113,9 @@ TEST_F(TableTransferTest, WritesType4FileByteForByte) {
 
 // One block per 32 entries and at least one; each table oldest first, also when the ring
 // position crosses a block boundary.
-TEST_F(TableTransferTest, BlocksWaitsProgressAndRingOrder) {
+TEST_F(TableTransferTest, BlocksProgressAndRingOrder) {
   Tables(2, Table(33, 0), Table(40, 9));
   ASSERT_TRUE(Run());
-  // Only the operational table waits 10000 ms for its further blocks.
-  EXPECT_EQ(link.Waits()[3].LimitMs, 10000);
-  EXPECT_EQ(link.Waits()[8].LimitMs, 6000);
-  EXPECT_EQ(Numbers(Lines(), 24, 33).back(), 32);
   const QList<int> overload = Numbers(Lines(), 58, 40);
   EXPECT_EQ(overload.front(), 9);
   EXPECT_EQ(overload[30], 39);
