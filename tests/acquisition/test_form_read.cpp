@@ -23,15 +23,8 @@ QStringList Items(const QComboBox* combo) {
   return items;
 }
 
-// The window's kept choices, which outlive a window within one test run.
-QString StoredSection() {
-  return GetDefaultIniRegKey() + QStringLiteral("\\TForm_Read");
-}
-
 class FormReadTest : public ::testing::Test {
  protected:
-  // Each test starts from the first port, whatever an earlier one chose.
-  FormReadTest() { SettingsStore(SettingsRoot::CurrentUser).EraseSection(StoredSection()); }
   void SetUp() override {
     form.SetMainWindowHooks({[this] { ++refreshes; }, [] {}, {}});
   }
@@ -55,7 +48,7 @@ class FormReadTest : public ::testing::Test {
 // The choices and histories live in the current user's settings between runs; only a
 // user's change is kept.
 TEST(FormReadStorageTest, ListsChoicesAndHistoriesSurviveARestart) {
-  const QString section = StoredSection();
+  const QString section = GetDefaultIniRegKey() + QStringLiteral("\\TForm_Read");
   {
     TForm_Read form;
     EXPECT_EQ(form.ScComm1->Stopbits(), sb2);

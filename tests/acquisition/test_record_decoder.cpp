@@ -51,10 +51,7 @@ QByteArray Block(int first, int count) {
 
 }  // namespace
 
-TEST(RecordDecodingTest, XorCheckAndDisplayCharacters) {
-  EXPECT_FALSE(IsXorBlockValid(QByteArray("\x01")));
-  EXPECT_TRUE(IsXorBlockValid(QByteArray("\x01\x01")));
-
+TEST(RecordDecodingTest, DisplayCharacters) {
   EXPECT_EQ(ConvertDeviceText(QByteArray("~\xA0\xC8\xE7\x7B", 5)), u" Б   ");
   EXPECT_EQ(ConvertDeviceText(QByteArray(1, '\0')), u" ");
   QByteArray all;
@@ -72,7 +69,6 @@ TEST(RecordDecodingTest, FieldsScalesAndSignalBits) {
   EXPECT_EQ(RecordLineType2(QByteArray(3, '\xFF')),
             RecordLineType2(Entry({{0, 0xFF}, {1, 0xFF}, {2, 0xFF}})));
   EXPECT_EQ(RecordLineType4(QByteArray()), RecordLineType4(Entry({})));
-  EXPECT_EQ(Field(RecordLineType4(Entry({{14, 0xFF}, {15, 0xFF}})), 62, 7), u"0511.99");
   // 12.99609375 is cut, never rounded.
   EXPECT_EQ(Field(RecordLineType2(Entry({{16, 0xFF}, {17, 0x0C}})), 65, 7), u"0012.99");
 

@@ -5,7 +5,6 @@
 #include "tests/support/virtual_link.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -87,21 +86,9 @@ TEST_F(ReadoutTest, AutomaticSpeedReadsEverythingAndKeepsTheFile) {
       "delay 100|delay 1000";
   EXPECT_EQ(link.Trace(), trace.split(u'|'));
 
-  // The header decoded from the replies is the one the model stands for.
-  RecorderSimulator again(Sample());
-  VirtualRecorderLink otherLink(again);
-  RecordingProgress otherProgress;
-  QTemporaryDir other;
-  DecoderContext context;
-  context.LinkOk = true;
-  bool active = true;
-  TableTransfer transfer(context, active, {otherLink, otherLink, otherProgress});
-  transfer.CreateDataFile(other.path(), kNow,
-                          HeaderFor(again.Model(), "08.07.2024", "Петров", QString()));
-  transfer.ReadTableInfo();
-  transfer.TransferTables();
-  ASSERT_TRUE(transfer.Finish());
-  EXPECT_EQ(jwtest::ReadBytes(dir.filePath(kFileName)), jwtest::ReadBytes(transfer.FilePath()));
+  // The header and both tables decoded from the sample recorder's replies.
+  EXPECT_EQ(jwtest::ReadBytes(dir.filePath(kFileName)),
+            jwtest::ReadBytes(JW_TEST_DATA_DIR "/acquisition/readout_sample.bbi"));
 }
 
 // A fixed speed is sent once, without its test, whatever the recorder answers.
