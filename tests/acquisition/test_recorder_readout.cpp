@@ -139,7 +139,6 @@ TEST_F(ReadoutTest, EveryStopEndsTheLinkAndLeavesNoFile) {
       {Cancel, 'I', "IEFF"},
       {Cancel, 'T', "TEF"},
       {Cancel, 'W', "WEFF"},
-      {Cancel, 'R', "REFF"},
       {Cancel, 'S', "SREFF"},
       {Cancel, 'F', "FF"},
       {Silent, '\xAA', QByteArray(2, '\xAA') + "EF"},
@@ -147,7 +146,6 @@ TEST_F(ReadoutTest, EveryStopEndsTheLinkAndLeavesNoFile) {
       {Short, 'I', "IEFF", "I"},
       {Short, 'P', "PEFF", "P" + WithCheck("\x01\x02\x03\x04")},
       {Short, 'M', "MEFF", "M" + WithCheck("123456")},
-      {Short, 'W', "WEFF", "W"},
       {Short, 'E', "EEFF", "E"},
       {BadTwice, 'M', "NPMMEFF"},
   };

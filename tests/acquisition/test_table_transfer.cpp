@@ -1,5 +1,4 @@
 #include "acquisition/table_transfer.h"
-#include "archive/cp1251.h"
 #include "tests/acquisition/table_entries.h"
 #include "tests/support/full_device.h"
 #include "tests/support/test_files.h"
@@ -51,11 +50,6 @@ class TableTransferTest : public ::testing::Test {
     return transfer.Finish();
   }
 
-  QStringList Lines() const {
-    QStringList lines = DecodeCp1251(jwtest::ReadBytes(path)).split(QStringLiteral("\r\n"));
-    lines.removeLast();
-    return lines;
-  }
   bool NoFiles() const { return QDir(dir.path()).entryList(QDir::Files).isEmpty(); }
 
   QTemporaryDir dir;
@@ -111,21 +105,12 @@ TEST_F(TableTransferTest, WritesType4FileByteForByte) {
             jwtest::ReadBytes(JW_TEST_DATA_DIR "/acquisition/readout_type4.bbi"));
 }
 
-// One block per 32 entries and at least one; each table oldest first, also when the ring
-// position crosses a block boundary.
-TEST_F(TableTransferTest, BlocksAndRingOrder) {
-  Tables(2, Table(33, 0), Table(40, 9));
-  ASSERT_TRUE(Run());
-  const QList<int> overload = Numbers(Lines(), 58, 40);
-  EXPECT_EQ(overload.front(), 9);
-  EXPECT_EQ(overload[30], 39);
-  EXPECT_EQ(overload[31], 0);
-  EXPECT_EQ(overload.back(), 8);
-
+// One block per 32 entries and at least one.
+TEST_F(TableTransferTest, EmptyTableStillHasABlock) {
   Tables(2, Table(0, 0), Table(32, 0));
   ASSERT_TRUE(Run());
   EXPECT_EQ(recorder.CommandLetters(), "TWREORE");
-  EXPECT_EQ(Lines().size(), 25 + 32);
+  EXPECT_EQ(jwtest::ReadBytes(path).count("\r\n"), 25 + 32);
 }
 
 // Each failure stops at its command with its text and leaves no file; a bad entry stops its
