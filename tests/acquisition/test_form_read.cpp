@@ -1,4 +1,3 @@
-// The readout window: its choices, checks, start and cancel, and the guards against a late "?".
 #include "acquisition/form_read.h"
 #include "controls/date_edit.h"
 #include "controls/settings_access.h"
@@ -11,7 +10,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #include "acquisition/record_decoder.h"
 #include "acquisition/ring_store.h"
-#include "archive/data_file.h"
 #include "archive/text_file.h"
 #include "tests/support/full_device.h"
 #include "tests/support/recorder_simulator.h"
@@ -20,10 +19,6 @@ QByteArray Entry(std::initializer_list<std::pair<int, int>> bytes) {
 // An entry told apart by its seconds field.
 QByteArray Numbered(int n) {
   return SealEntry(PackDateTime(1, 1, 24, 0, n / 60, n % 60));
-}
-
-QString Field(const QString& line, int pos, int width) {
-  return DataFile::FieldAt(line, pos, width).toString();
 }
 
 // A decoder context writing into a buffer, or into device when one is given.
@@ -70,7 +65,7 @@ TEST(RecordDecodingTest, FieldsScalesAndSignalBits) {
             RecordLineType2(Entry({{0, 0xFF}, {1, 0xFF}, {2, 0xFF}})));
   EXPECT_EQ(RecordLineType4(QByteArray()), RecordLineType4(Entry({})));
   // 12.99609375 is cut, never rounded.
-  EXPECT_EQ(Field(RecordLineType2(Entry({{16, 0xFF}, {17, 0x0C}})), 65, 7), u"0012.99");
+  EXPECT_EQ(RecordLineType2(Entry({{16, 0xFF}, {17, 0x0C}})).mid(64, 7), u"0012.99");
 
   // Each signal bit alone lands in its own character and touches no value.
   auto checkSignals = [](QString (*build)(QByteArrayView), int start,
