@@ -56,10 +56,8 @@ TEST(FormReadStorageTest, ChoicesSurviveARestart) {
   again.hide();
   SettingsStore store(SettingsRoot::CurrentUser);
   store.WriteString(section, "CB_ComPort_Tag", "7");
-  store.WriteString(section, "CB_baudrate_Tag", "-1");
   again.show();
   EXPECT_EQ(again.CB_ComPort->currentIndex(), 0);
-  EXPECT_EQ(again.CB_baudrate->currentIndex(), 0);
 }
 
 TEST_F(FormReadTest, StartChecksDateAndOperatorAndEntersTheHistories) {
@@ -78,6 +76,7 @@ TEST_F(FormReadTest, StartChecksDateAndOperatorAndEntersTheHistories) {
   form.CB_Operator->setEditText("Петров");
   Click();
   EXPECT_EQ(form.CB_Operator->itemText(0), "Петров");
+  EXPECT_EQ(form.CB_Operator->count(), 6);
   ASSERT_EQ(boxes.Boxes().size(), 3);
   EXPECT_EQ(boxes.Boxes()[2].text, "Ошибка открытия порта");
   EXPECT_EQ(form.Btn_Read->text(), "Считать");

@@ -7,6 +7,7 @@
 #include "tests/support/full_device.h"
 #include "tests/support/test_files.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -189,7 +190,6 @@ TEST_F(HandheldConversionTest, RefusesBrokenFilesAndLeavesNothing) {
   const QList<std::pair<const char*, QByteArray>> broken = {
       {"header only", good.left(76)},
       {"list cut short", good.left(78 + 8 * 13)},
-      {"no records listed", withNumber(76, 0, 2)},
       {"more records than the table", withNumber(76, 501, 2)},
       {"file ends inside a block", good.left(good.size() - 40)},
       {"offset past the end", withNumber(78 + 8 * 12, quint32(good.size() + 500))},
@@ -225,6 +225,16 @@ TEST_F(HandheldConversionTest, RefusesWhatCannotBeOpenedOrWritten) {
   FullDevice full(2000);
   EXPECT_FALSE(Convert(Database(), &full));
   EXPECT_TRUE(DataFiles().isEmpty());
+}
+
+// The last record's length is not known: it is never read past the record list.
+TEST(PalmDatabaseTest, TheLastRecordHasNoLength) {
+  QBuffer buffer;
+  buffer.setData(PalmDatabaseBytes({"abc", "defgh"}));
+  ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+  PalmDatabase database;
+  ASSERT_TRUE(database.Open(buffer));
+  EXPECT_EQ(database.RecordLength(1), std::nullopt);
 }
 
 }  // namespace
