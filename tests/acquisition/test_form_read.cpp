@@ -56,8 +56,10 @@ TEST(FormReadStorageTest, ChoicesSurviveARestart) {
   again.hide();
   SettingsStore store(SettingsRoot::CurrentUser);
   store.WriteString(section, "CB_ComPort_Tag", "7");
+  store.WriteString(section, "CB_baudrate_Tag", "-1");
   again.show();
   EXPECT_EQ(again.CB_ComPort->currentIndex(), 0);
+  EXPECT_EQ(again.CB_baudrate->currentIndex(), 0);
 }
 
 TEST_F(FormReadTest, StartChecksDateAndOperatorAndEntersTheHistories) {
