@@ -7,13 +7,11 @@
 #include <QByteArray>
 #include <QList>
 
-// The replies of a readout of model in the handheld's record order: "I", "N", "M", "D", "C",
-// "T", "W", the operational blocks, "E", "O", the overload blocks, "E", "F". A table of no
-// entries has no block. The ring positions are stored as model gives them.
+// The replies of a readout of model in the handheld's record order: "I" to "W", the
+// operational blocks, "E", "O", the overload blocks, "E", "F"; no block for an empty table.
 QList<QByteArray> HandheldRecords(const RecorderModel& model);
 
-// A database file holding records: the 78-byte header, the record list, two bytes of
-// padding and the records back to back.
+// A database file: the 78-byte header, the record list, two bytes of padding, the records.
 QByteArray PalmDatabaseBytes(const QList<QByteArray>& records);
 
 // Writes value as a big-endian number of size bytes at offset at, as the container does.

@@ -1,6 +1,5 @@
 #include "acquisition/record_decoder.h"
 #include "acquisition/ring_store.h"
-#include "archive/data_file.h"
 #include "archive/text_file.h"
 #include "tests/support/full_device.h"
 #include "tests/support/recorder_simulator.h"
@@ -20,10 +19,6 @@ QByteArray Entry(std::initializer_list<std::pair<int, int>> bytes) {
 // An entry told apart by its seconds field.
 QByteArray Numbered(int n) {
   return SealEntry(PackDateTime(1, 1, 24, 0, n / 60, n % 60));
-}
-
-QString Field(const QString& line, int pos, int width) {
-  return DataFile::FieldAt(line, pos, width).toString();
 }
 
 // A decoder context writing into a buffer, or into device when one is given.
@@ -51,12 +46,8 @@ QByteArray Block(int first, int count) {
 
 }  // namespace
 
-TEST(RecordDecodingTest, XorCheckAndDisplayCharacters) {
-  EXPECT_FALSE(IsXorBlockValid(QByteArray("\x01")));
-  EXPECT_TRUE(IsXorBlockValid(QByteArray("\x01\x01")));
-
+TEST(RecordDecodingTest, DisplayCharacters) {
   EXPECT_EQ(ConvertDeviceText(QByteArray("~\xA0\xC8\xE7\x7B", 5)), u" Б   ");
-  EXPECT_EQ(ConvertDeviceText(QByteArray(1, '\0')), u" ");
   QByteArray all;
   for (int c = 0xA0; c <= 0xC7; ++c) all.append(char(c));
   for (int c = 0xE0; c <= 0xE6; ++c) all.append(char(c));
@@ -71,10 +62,8 @@ TEST(RecordDecodingTest, FieldsScalesAndSignalBits) {
   // A short entry is never read past its end.
   EXPECT_EQ(RecordLineType2(QByteArray(3, '\xFF')),
             RecordLineType2(Entry({{0, 0xFF}, {1, 0xFF}, {2, 0xFF}})));
-  EXPECT_EQ(RecordLineType4(QByteArray()), RecordLineType4(Entry({})));
-  EXPECT_EQ(Field(RecordLineType4(Entry({{14, 0xFF}, {15, 0xFF}})), 62, 7), u"0511.99");
   // 12.99609375 is cut, never rounded.
-  EXPECT_EQ(Field(RecordLineType2(Entry({{16, 0xFF}, {17, 0x0C}})), 65, 7), u"0012.99");
+  EXPECT_EQ(RecordLineType2(Entry({{16, 0xFF}, {17, 0x0C}})).mid(64, 7), u"0012.99");
 
   // Each signal bit alone lands in its own character and touches no value.
   auto checkSignals = [](QString (*build)(QByteArrayView), int start,
