@@ -3,6 +3,7 @@
 #include "acquisition/form_read.h"
 #include "main_window_fixture.h"
 
+#include <QComboBox>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -129,6 +130,7 @@ TEST_F(MainWindowTest, AddOfAHandheldFileOpensTheConversionWindow) {
   TForm_main& w = StartOnData();
   TForm_Read read;
   TForm_Palm palm;
+  read.CB_Operator->setItemText(1, "Петров");
   w.SetWindows({&read, &palm, nullptr, nullptr});
   ScriptedFileDialog files;
   const QString pdb = QDir(other_).filePath("hand.PDB");
@@ -141,6 +143,7 @@ TEST_F(MainWindowTest, AddOfAHandheldFileOpensTheConversionWindow) {
   });
   w.SpeedItem_AddFileClick();
   EXPECT_TRUE(wasModal);
+  EXPECT_EQ(palm.CB_Operator->itemText(1), "Петров");
   EXPECT_TRUE(palm.DefaultToday);
   EXPECT_TRUE(QDir(data_).entryList(QDir::Files).isEmpty());
 }

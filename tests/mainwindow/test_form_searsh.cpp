@@ -126,7 +126,6 @@ TEST_F(SearchTest, LoadDegreeSearchFillsTheResultsUntilRefresh) {
   w.N_Refresh->trigger();
   EXPECT_TRUE(Grid("SG_TPCR")->isVisible());
   EXPECT_EQ(Grid("SG_TPCR_Find")->Grid().RowCount(), 1);
-  EXPECT_TRUE(boxes.Boxes().isEmpty());
 
   // A bad threshold restores the last accepted one and leaves the grids alone.
   QString shownAfter;
