@@ -1,7 +1,6 @@
 #include "acquisition/form_palm.h"
 
 #include "acquisition/window_parts.h"
-
 #include "controls/bm_shadow_button.h"
 #include "controls/date_edit.h"
 #include "controls/delay.h"

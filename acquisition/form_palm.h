@@ -6,6 +6,7 @@
 #include "archive/data_file.h"
 
 #include <QDialog>
+
 #include <functional>
 
 class QComboBox;

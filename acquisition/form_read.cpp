@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTimer>
+
 #include <array>
 #include <cmath>
 

@@ -6,6 +6,7 @@
 #include "controls/date_edit.h"
 
 #include <QDialog>
+
 #include <functional>
 #include <memory>
 

@@ -13,6 +13,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QIODevice>
+
 #include <algorithm>
 #include <memory>
 

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+
 #include <optional>
 
 class QIODevice;

@@ -6,6 +6,7 @@
 #include "acquisition/record_decoder.h"
 
 #include <QByteArray>
+
 #include <exception>
 #include <optional>
 

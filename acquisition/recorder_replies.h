@@ -9,6 +9,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
+
 #include <array>
 #include <optional>
 

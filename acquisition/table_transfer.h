@@ -13,6 +13,7 @@
 
 #include <QDateTime>
 #include <QString>
+
 #include <memory>
 #include <optional>
 

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+
 #include <thread>
 
 QFont DefaultWindowFont() {

@@ -1,11 +1,6 @@
 #pragma once
 // The program's start: splash, application title and the windows that live until the end.
 
-#include <QFont>
-#include <QStringList>
-#include <chrono>
-#include <memory>
-
 #include "acquisition/form_palm.h"
 #include "acquisition/form_read.h"
 #include "app/form_about.h"
@@ -19,6 +14,12 @@
 #include "mainwindow/form_view2.h"
 #include "reports/form_print_dialog.h"
 #include "reports/report_forms.h"
+
+#include <QFont>
+#include <QStringList>
+
+#include <chrono>
+#include <memory>
 
 // Every window of the program, created once and kept until the program ends.
 struct AppWindows {

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringView>
+
 #include <functional>
 
 namespace DataFile {

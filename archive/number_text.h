@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
+
 #include <array>
 #include <optional>
 

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QSaveFile>
 #include <QString>
+
 #include <memory>
 
 // Reads a whole file once, then hands out its lines strictly forward. Lines end at CR LF

@@ -9,8 +9,6 @@
 #include "platform/chart_view.h"
 #include "platform/grid_model.h"
 
-#include <benchmark/benchmark.h>
-#include <unistd.h>
 #include <QApplication>
 #include <QFileInfo>
 #include <QImage>
@@ -18,9 +16,12 @@
 #include <QTemporaryDir>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
+
+#include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QPointer>
-
 #include "controls/bm_classes.h"
 #include "controls/bm_controls.h"
+
+#include <QPointer>
 
 // Shows picture BitmapIndex of a bitmap list: the indicator lamps of the windows.
 // An index outside the list shows only the background.

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+
 #include <functional>
 #include <stdexcept>
 #include <vector>

@@ -1,5 +1,8 @@
 #include "controls/browse_directory.h"
 
+#include "controls/ctl_utils.h"
+#include "platform/dialog_services.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -10,10 +13,8 @@
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QUrl>
-#include <stdexcept>
 
-#include "controls/ctl_utils.h"
-#include "platform/dialog_services.h"
+#include <stdexcept>
 
 namespace {
 

@@ -2,13 +2,13 @@
 // A masked edit with a small button at its right edge and an optional drop-down window
 // that opens under the edit and hands a value back to it.
 
+#include "controls/xc_speed_button.h"
+
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QVariant>
-
-#include "controls/xc_speed_button.h"
 
 class TCustomComboEdit;
 

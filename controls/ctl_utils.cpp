@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QWidget>
+
 #include <utility>
 
 void SwapValues(int& a, int& b) {

@@ -2,11 +2,11 @@
 // A combo edit for one date: the text follows the locale's order of day, month and year
 // under an edit mask; the button opens the drop-down calendar or the date dialog.
 
-#include <functional>
-
 #include "controls/combo_edit.h"
 #include "controls/date_routines.h"
 #include "controls/drop_calendar.h"
+
+#include <functional>
 
 namespace DateEditTypes {
 Q_NAMESPACE

@@ -1,9 +1,10 @@
 #include "controls/date_routines.h"
 
-#include <QLocale>
-#include <cmath>
-
 #include "controls/str_utils.h"
+
+#include <QLocale>
+
+#include <cmath>
 
 namespace {
 

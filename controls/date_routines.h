@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+
 #include <stdexcept>
 
 using TDateTime = double;

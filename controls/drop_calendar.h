@@ -2,11 +2,11 @@
 // The month calendar that drops down under a date edit, its navigation buttons and the
 // modal date dialog of the edit's dialog style.
 
-#include <QDialog>
-#include <QStringList>
-
 #include "controls/combo_edit.h"
 #include "controls/date_routines.h"
+
+#include <QDialog>
+#include <QStringList>
 
 class QLabel;
 

@@ -6,21 +6,21 @@
 // window accepted (a dialog's done() included) or when the window is destroyed after a
 // restore. It can also limit the window's size through its own window hook.
 
-#include <QList>
-#include <QObject>
-#include <QPointer>
-#include <QString>
-#include <QStringList>
-#include <QVariant>
-#include <functional>
-#include <memory>
-#include <vector>
-
-#include <QSize>
-
 #include "controls/props_storage.h"
 #include "controls/settings_access.h"
 #include "controls/window_hook.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <vector>
 
 class QEvent;
 class QWidget;

@@ -1,5 +1,8 @@
 #include "controls/props_storage.h"
 
+#include "archive/number_text.h"
+#include "controls/str_utils.h"
+
 #include <QApplication>
 #include <QColor>
 #include <QComboBox>
@@ -8,12 +11,10 @@
 #include <QSignalBlocker>
 #include <QStringList>
 #include <QWidget>
+
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
-
-#include "archive/number_text.h"
-#include "controls/str_utils.h"
 
 TCollection::TCollection(TItemClass itemClass, QObject* parent)
     : TPersistent(parent), itemClass_(std::move(itemClass)) {}

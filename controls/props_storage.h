@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 #include <QVariant>
+
 #include <functional>
 #include <memory>
 #include <vector>

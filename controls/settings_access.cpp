@@ -1,5 +1,8 @@
 #include "controls/settings_access.h"
 
+#include "archive/number_text.h"
+#include "controls/str_utils.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -9,10 +12,8 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QWidget>
-#include <stdexcept>
 
-#include "archive/number_text.h"
-#include "controls/str_utils.h"
+#include <stdexcept>
 
 TSettingsObject::TSettingsObject(Kind kind, SettingsStore store, QString key)
     : kind_(kind), store_(std::move(store)), key_(std::move(key)) {}

@@ -3,10 +3,11 @@
 // store and section names, string and integer reads and writes that work alike on a
 // registry key and on an INI file, and a window's placement as values of a section.
 
-#include <QString>
-#include <memory>
-
 #include "platform/settings_store.h"
+
+#include <QString>
+
+#include <memory>
 
 class QObject;
 class QWidget;

@@ -4,6 +4,9 @@
 // offsets, turns between horizontal and vertical, can be dragged to another edge of its
 // parent, paints a wallpaper and edge lines, and saves its button layout with a placement.
 
+#include "controls/form_storage.h"
+#include "controls/xc_speed_button.h"
+
 #include <QFont>
 #include <QList>
 #include <QObject>
@@ -11,12 +14,10 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+
 #include <functional>
 #include <memory>
 #include <stdexcept>
-
-#include "controls/form_storage.h"
-#include "controls/xc_speed_button.h"
 
 class TSpeedBar;
 class TSpeedItem;

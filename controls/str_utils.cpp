@@ -1,8 +1,8 @@
 #include "controls/str_utils.h"
 
-#include <QByteArray>
-
 #include "archive/cp1251.h"
+
+#include <QByteArray>
 
 bool IsEmptyStr(QStringView s, QStringView chars) {
   for (QChar c : s)

@@ -1,11 +1,12 @@
 #include "controls/window_hook.h"
 
+#include "platform/exception_guard.h"
+
 #include <QCoreApplication>
 #include <QEvent>
+
 #include <exception>
 #include <utility>
-
-#include "platform/exception_guard.h"
 
 TXcWindowHook::TXcWindowHook(QObject* owner) : QObject(owner) {}
 

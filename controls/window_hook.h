@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+
 #include <functional>
 
 class QEvent;

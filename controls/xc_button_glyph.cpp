@@ -1,13 +1,14 @@
 #include "controls/xc_button_glyph.h"
 
+#include "controls/ctl_utils.h"
+
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
-#include <algorithm>
 
-#include "controls/ctl_utils.h"
+#include <algorithm>
 
 using namespace Xc;
 

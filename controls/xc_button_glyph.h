@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/xc_types.h"
+
 #include <QBitmap>
 #include <QColor>
 #include <QFont>
@@ -9,11 +11,10 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+
 #include <functional>
 #include <memory>
 #include <vector>
-
-#include "controls/xc_types.h"
 
 class QPainter;
 

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+
 #include <map>
 
 namespace {

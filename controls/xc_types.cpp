@@ -1,13 +1,13 @@
 #include "controls/xc_types.h"
 
+#include "controls/ctl_utils.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QVariant>
 #include <QWidget>
-
-#include "controls/ctl_utils.h"
 
 namespace Xc {
 

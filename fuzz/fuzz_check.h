@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

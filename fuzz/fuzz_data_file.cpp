@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <algorithm>
 #include <array>
 #include <cstdint>

@@ -12,6 +12,7 @@
 #include "platform/grid_model.h"
 
 #include <QBuffer>
+
 #include <algorithm>
 #include <cstdint>
 #include <iterator>

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <cstdint>
 #include <map>
 

@@ -5,6 +5,7 @@
 #include "fuzz/fuzz_check.h"
 
 #include <QString>
+
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+
 #include <optional>
 
 // One row of the list: the caption (crane type) and the seven sub-items.

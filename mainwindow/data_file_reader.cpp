@@ -1,11 +1,10 @@
 #include "mainwindow/data_file_reader.h"
 
-#include "platform/message_box.h"
-
 #include "archive/number_text.h"
 #include "archive/text_file.h"
 #include "platform/chart_series.h"
 #include "platform/grid_model.h"
+#include "platform/message_box.h"
 
 #include <QFileInfo>
 

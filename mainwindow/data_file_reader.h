@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QString>
+
 #include <array>
 #include <cstdint>
 

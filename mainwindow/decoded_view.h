@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QPoint>
 #include <QSize>
+
 #include <vector>
 
 class QFrame;

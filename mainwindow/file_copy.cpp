@@ -1,9 +1,10 @@
 #include "mainwindow/file_copy.h"
 
-#include <sys/stat.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <sys/stat.h>
 
 bool IsSameFile(const QString& a, const QString& b) {
   struct stat sa {};

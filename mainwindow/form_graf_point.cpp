@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+
 #include <stdexcept>
 
 QToolButton* NewSpeedButton(QWidget* parent, const QString& name, const QString& hint,

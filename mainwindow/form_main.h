@@ -9,6 +9,7 @@
 #include <QPointF>
 #include <QPointer>
 #include <QStringList>
+
 #include <functional>
 #include <memory>
 #include <vector>

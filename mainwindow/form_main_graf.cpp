@@ -19,6 +19,7 @@
 #include <QStyle>
 #include <QSvgGenerator>
 #include <QToolButton>
+
 #include <cmath>
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QDialog>
+
 #include <array>
 
 class ChartView;

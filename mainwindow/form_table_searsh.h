@@ -5,6 +5,7 @@
 #include "mainwindow/record_search.h"
 
 #include <QDialog>
+
 #include <array>
 #include <functional>
 

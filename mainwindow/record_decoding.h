@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+
 #include <optional>
 #include <vector>
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringView>
+
 #include <array>
 #include <functional>
 #include <optional>

@@ -7,6 +7,7 @@
 
 #include <QStyledItemDelegate>
 #include <QTableView>
+
 #include <functional>
 
 class GridModel;

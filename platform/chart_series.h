@@ -9,6 +9,7 @@
 #include <QRectF>
 #include <QString>
 #include <QStringView>
+
 #include <cstdint>
 #include <functional>
 #include <vector>

@@ -7,6 +7,7 @@
 #include <QtCharts/QHorizontalStackedBarSeries>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
+
 #include <algorithm>
 #include <limits>
 #include <utility>

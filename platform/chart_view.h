@@ -6,6 +6,7 @@
 #include "platform/chart_series.h"
 
 #include <QtCharts/QChartView>
+
 #include <vector>
 
 class QAbstractSeries;

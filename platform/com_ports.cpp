@@ -1,8 +1,8 @@
 #include "platform/com_ports.h"
 
-#include <QRegularExpression>
-
 #include "platform/settings_store.h"
+
+#include <QRegularExpression>
 
 QString ComPortDevicePath(const QString& portName) {
   static const QRegularExpression comName(QStringLiteral("^COM([1-4])$"),

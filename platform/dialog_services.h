@@ -1,13 +1,14 @@
 #pragma once
 
+#include "platform/service_hook.h"
+
 #include <QColor>
 #include <QList>
 #include <QString>
 #include <QUrl>
+
 #include <functional>
 #include <optional>
-
-#include "platform/service_hook.h"
 
 class QDialog;
 

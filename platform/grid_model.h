@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
+
 #include <cstdint>
 #include <vector>
 

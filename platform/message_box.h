@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
-
 #include "platform/service_hook.h"
+
+#include <QString>
 
 enum class MsgButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
 enum class MsgIcon { None, Error, Question, Warning, Information };

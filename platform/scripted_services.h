@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QList>
-#include <QString>
-#include <deque>
-
 #include "platform/dialog_services.h"
 #include "platform/message_box.h"
+
+#include <QList>
+#include <QString>
+
+#include <deque>
 
 // Test doubles of the interactive services. Each installs itself for its own
 // lifetime, records every request and answers from its script in order.

@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
+
 #include <algorithm>
 #include <optional>
 #include <utility>

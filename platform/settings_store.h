@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+
 #include <memory>
 
 // The three roots of the settings store, each one INI file of its own.

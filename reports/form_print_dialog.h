@@ -6,6 +6,7 @@
 #include "reports/report_forms.h"
 
 #include <QDialog>
+
 #include <functional>
 
 class GridModel;

@@ -3,6 +3,7 @@
 // last row), at most 20 items.
 
 #include <QString>
+
 #include <array>
 
 struct PrintRanges {

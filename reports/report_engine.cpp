@@ -3,9 +3,10 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPagedPaintDevice>
-#include <QPalette>
 #include <QPainter>
+#include <QPalette>
 #include <QPdfWriter>
+
 #include <algorithm>
 #include <cmath>
 

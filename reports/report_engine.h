@@ -12,6 +12,7 @@
 #include <QPageLayout>
 #include <QRectF>
 #include <QStringList>
+
 #include <functional>
 #include <vector>
 

@@ -5,6 +5,7 @@
 #include "reports/report_engine.h"
 
 #include <QWidget>
+
 #include <array>
 
 // The six heading texts of the open data file.

@@ -5,6 +5,7 @@
 #include "platform/service_hook.h"
 
 #include <QStringList>
+
 #include <functional>
 
 class Report;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QObject>
+
 #include <cstdint>
 #include <functional>
 #include <initializer_list>

@@ -1,24 +1,24 @@
 #include "serial/sc_comm.h"
 
+#include "serial/sc_termios.h"
+#include "serial/sc_threads.h"
+
+#include <QMetaEnum>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <termios.h>
-#include <unistd.h>
-
-#include <QMetaEnum>
-#include <QtGlobal>
-#include <algorithm>
-#include <cerrno>
-#include <chrono>
-#include <cstring>
-#include <mutex>
 #include <thread>
-
-#include "serial/sc_termios.h"
-#include "serial/sc_threads.h"
+#include <unistd.h>
 
 namespace {
 

@@ -17,19 +17,20 @@
 // and from a hang-up; cePErr, ceEvent1 and ceEvent2 never fire.
 #pragma once
 
+#include "serial/sc_classes.h"
+#include "serial/sc_objects.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QSocketNotifier>
 #include <QString>
+
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
-
-#include "serial/sc_classes.h"
-#include "serial/sc_objects.h"
 
 // Event bits, as a wake-up reports them.
 inline constexpr std::uint32_t EV_RXCHAR = 0x1;

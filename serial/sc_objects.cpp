@@ -1,11 +1,10 @@
 #include "serial/sc_objects.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
 
 TScHandleObject::~TScHandleObject() {
   if (Handle >= 0) ::close(Handle);

@@ -1,8 +1,7 @@
 #include "serial/sc_termios.h"
 
-#include <termios.h>
-
 #include <cerrno>
+#include <termios.h>
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Line settings onto termios; private to the serial library.
 #pragma once
 
-#include <cstdint>
-
 #include "serial/sc_classes.h"
+
+#include <cstdint>
 
 struct TScLineSettings {
   std::uint32_t BaudRate = 0;

@@ -1,7 +1,6 @@
 // Kept apart: the kernel's termios2 header clashes with <termios.h>.
 #include <asm/ioctls.h>
 #include <asm/termbits.h>
-
 #include <cerrno>
 #include <cstdint>
 

@@ -1,16 +1,15 @@
 #include "serial/sc_threads.h"
 
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
+#include "serial/sc_comm.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <future>
 #include <mutex>
-
-#include "serial/sc_comm.h"
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 

@@ -1,19 +1,18 @@
 // One opening of a port and its two worker threads; private to the serial library.
 #pragma once
 
-#include <linux/serial.h>
+#include "serial/sc_classes.h"
+#include "serial/sc_objects.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <linux/serial.h>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
-
-#include "serial/sc_classes.h"
-#include "serial/sc_objects.h"
 
 class TScCustomComm;
 

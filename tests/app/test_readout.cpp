@@ -9,7 +9,6 @@
 #include "tests/support/pty_recorder.h"
 #include "tests/support/sample_recorders.h"
 
-#include <gtest/gtest.h>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <gtest/gtest.h>
 #include <iostream>
 
 namespace {
