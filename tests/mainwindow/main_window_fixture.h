@@ -32,15 +32,13 @@ inline QStringList Header(const QString& craneType, const QString& tag = QString
 // The boxes shown since box number `from`.
 inline void ExpectBoxes(const ScriptedMessageBox& boxes, const QList<MessageBoxRequest>& expected,
                         qsizetype from = 0) {
-  const QList<MessageBoxRequest> shown = boxes.Boxes().mid(from);
-  ASSERT_EQ(shown.size(), expected.size());
-  for (int i = 0; i < expected.size(); ++i) {
-    const MessageBoxRequest& got = shown[i];
-    EXPECT_EQ(got.text, expected[i].text) << i;
-    EXPECT_EQ(got.caption, expected[i].caption) << i;
-    EXPECT_EQ(got.buttons, expected[i].buttons) << i;
-    EXPECT_EQ(got.icon, expected[i].icon) << i;
-  }
+  auto texts = [](const QList<MessageBoxRequest>& list) {
+    QStringList lines;
+    for (const MessageBoxRequest& b : list)
+      lines << QString("%1|%2|%3|%4").arg(b.text, b.caption).arg(int(b.buttons)).arg(int(b.icon));
+    return lines;
+  };
+  EXPECT_EQ(texts(boxes.Boxes().mid(from)), texts(expected));
 }
 
 inline void SetDirData(const QString& dir) {

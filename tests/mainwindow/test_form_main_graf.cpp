@@ -8,15 +8,11 @@
 #include "platform/chart_view.h"
 #include "platform/grid_model.h"
 
-#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMimeData>
 #include <QPointer>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 using namespace jwtest;
@@ -24,15 +20,13 @@ using namespace jwtest;
 namespace {
 
 // Record n has the time stamp "dd.02.03 04:05:06" with dd = n and boom angle n degrees.
-FileSpec Records(int count, const QString& type = "2") {
+FileSpec Records(int count) {
   FileSpec spec;
-  spec.type = type;
   for (int n = 1; n <= count; ++n) {
-    const QString stamp = QString("%1.02.03 04:05:06").arg(n, 2, 10, QChar('0'));
     Type2Record r;
-    r.stamp = stamp;
+    r.stamp = QString("%1.02.03 04:05:06").arg(n, 2, 10, QChar('0'));
     r.a = QString("%1.00").arg(n, 4, 10, QChar('0'));
-    spec.operational << (type == "4" ? Type4Record{.stamp = stamp}.Line() : r.Line());
+    spec.operational << r.Line();
   }
   return spec;
 }
@@ -60,10 +54,6 @@ class GraphPageTest : public MainWindowTest {
   void DoubleClickAt(double x) {
     QTest::mouseDClick(chart_->viewport(), Qt::LeftButton, {}, At(x));
   }
-  void PressAt(double x) {
-    QTest::mousePress(chart_->viewport(), Qt::LeftButton, {}, At(x));
-    QTest::mouseRelease(chart_->viewport(), Qt::LeftButton, {}, At(x));
-  }
 
   GridModel& Table() { return points_.SG_GrafPoint->Grid(); }
   QList<int> Picks() {
@@ -84,10 +74,8 @@ class GraphPageTest : public MainWindowTest {
 
 }  // namespace
 
-TEST_F(GraphPageTest, FillingLabelsTheSettingsAndThePointTableAndCopyTakesTheChart) {
+TEST_F(GraphPageTest, ColourDialogKeepsItsLastColourAndCopyTakesTheChart) {
   TForm_main& w = OpenGraph(Records(3));
-  EXPECT_FALSE(settings_.CheckBox_G(11)->isVisibleTo(&settings_));
-  EXPECT_EQ(settings_.CheckBox_G(5)->text(), "Давление в штоковой полости, атм.");
   // The colour dialog opens with the colour it returned last, not the swatch's.
   ScriptedColorDialog colours;
   colours.Answer(QColor(0x12, 0x34, 0x56));

@@ -75,13 +75,3 @@ TEST(RecordSearchTest, CopiesEveryColumnOfTheRowsAtOrAboveTheThreshold) {
                        StampWithin(Bound("31.01.03", "00:00:00"), Bound("02.02.03", "04:05:06"))),
       2);
 }
-
-TEST(RecordSearchTest, ConditionTexts) {
-  EXPECT_EQ(DescribeCondition({}), "нет");
-  EXPECT_EQ(DescribeCondition({1, 5, 0}), "равные 5");
-  EXPECT_EQ(DescribeCondition({2, 2.5, 9}), "больше 2.5");
-  EXPECT_EQ(DescribeCondition({3, -1, 0}), "меньше -1");
-  EXPECT_EQ(DescribeCondition({4, 1, 12.75}), "от 1 до 12.75");
-  EXPECT_EQ(DescribeCondition({5, 3, 4}), "Неисправность");
-  EXPECT_EQ(DescribeCondition({9, 3, 4}), "нет");
-}
