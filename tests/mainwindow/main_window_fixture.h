@@ -18,24 +18,22 @@ namespace jwtest {
 
 // A data-file header whose texts carry the given tag.
 inline QStringList Header(const QString& craneType, const QString& tag = QStringLiteral("x")) {
-  return {QStringLiteral("Taltrex"),
-          craneType,
-          "num-" + tag,
-          "2",
-          "10",
-          "dev-" + tag,
-          "date-" + tag,
-          "op-" + tag,
-          "com-" + tag};
+  const QStringList header = {"Taltrex",    craneType,     "num-" + tag, "2",         "10",
+                              "dev-" + tag, "date-" + tag, "op-" + tag,  "com-" + tag};
+  return header;
 }
 
 // The boxes shown since box number `from`.
 inline void ExpectBoxes(const ScriptedMessageBox& boxes, const QList<MessageBoxRequest>& expected,
                         qsizetype from = 0) {
   auto texts = [](const QList<MessageBoxRequest>& list) {
-    QStringList lines;
+    std::vector<std::string> lines;
     for (const MessageBoxRequest& b : list)
-      lines << QString("%1|%2|%3|%4").arg(b.text, b.caption).arg(int(b.buttons)).arg(int(b.icon));
+      lines.push_back(QString("%1|%2|%3|%4")
+                          .arg(b.text, b.caption)
+                          .arg(int(b.buttons))
+                          .arg(int(b.icon))
+                          .toStdString());
     return lines;
   };
   EXPECT_EQ(texts(boxes.Boxes().mid(from)), texts(expected));
