@@ -81,17 +81,6 @@ TEST_F(RecordDecodingTest, Variant10LampsAndMessages) {
                    "Минимальный вылет,", "Максимальный вылет,", "Поворот вправо,", "Поворот влево,",
                    "Выдвижение секции стрелы,", "Втягивание секции стрелы,", "Опускание груза,",
                    "Подъем груза,", "Опускание стрелы,", "Подъем стрелы,"}));
-
-  // Each lamp follows its own input character.
-  const std::pair<const char*, int> lamps[] = {{"im1", 6}, {"im2", 5}, {"im3", 12}, {"im4", 10},
-                                               {"im5", 7}, {"im6", 8}, {"im7", 11}, {"im8", 14}};
-  for (const auto& [image, position] : lamps) {
-    row.inputs = QString(14, u'0');
-    row.inputs[position - 1] = u'1';
-    d = Decode(row);
-    for (const auto& [other, unused] : lamps)
-      EXPECT_EQ(Lit(d, other), QString(other) == image) << image << " " << other;
-  }
 }
 
 TEST_F(RecordDecodingTest, ShortSignalGroupsReadNoCharacterBeyondTheirEnd) {
