@@ -88,14 +88,11 @@ class MainWindowTest : public ::testing::Test {
   QTreeWidget* List() { return window_->findChild<QTreeWidget*>("ListView1"); }
   QAction* Action(const char* name) { return window_->findChild<QAction*>(name); }
 
-  QStringList Column(int column) {
-    QStringList texts;
-    for (int i = 0; i < List()->topLevelItemCount(); ++i) {
-      texts << List()->topLevelItem(i)->text(column);
-    }
-    return texts;
+  QStringList FileNames() {
+    QStringList names;
+    for (int i = 0; i < List()->topLevelItemCount(); ++i) names << List()->topLevelItem(i)->text(7);
+    return names;
   }
-  QStringList FileNames() { return Column(7); }
   QString SelectedName() {
     const auto selected = List()->selectedItems();
     return selected.isEmpty() ? QString() : selected.first()->text(7);

@@ -1,11 +1,9 @@
-// The decoded-record windows on their own and driven by the main window's decode command
-// and grid clicks.
+// The decoded-record windows driven by the main window's decode command and grid clicks.
 #include "controls/bm_bitmap_image.h"
 #include "main_window_fixture.h"
 #include "mainwindow/form_view1.h"
 #include "mainwindow/form_view2.h"
 #include "mainwindow/string_grid.h"
-#include "platform/grid_model.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -1,5 +1,4 @@
-// The graph page: picking records on the chart, the point table window, the graph
-// settings window and the copy of the chart.
+// The graph page: picking records on the chart and the point table window.
 #include "main_window_fixture.h"
 #include "mainwindow/form_graf_point.h"
 #include "mainwindow/form_nastr_graf.h"
@@ -71,17 +70,6 @@ class GraphPageTest : public MainWindowTest {
 
 }  // namespace
 
-TEST_F(GraphPageTest, ColourDialogOpensWithTheColourItReturnedLast) {
-  OpenGraph(Records(3));
-  // The colour dialog opens with the colour it returned last, not the swatch's.
-  ScriptedColorDialog colours;
-  colours.Answer(QColor(0x12, 0x34, 0x56));
-  colours.Answer(std::nullopt);
-  settings_.ST_ColorG1Click(settings_.ST_ColorG(6));
-  settings_.ST_ColorG1Click(settings_.ST_ColorG(7));
-  EXPECT_EQ(colours.Requests().value(1).initial, QColor(0x12, 0x34, 0x56));
-}
-
 TEST_F(GraphPageTest, DoubleClicksPickRecordsInAscendingOrderWithMarkers) {
   TForm_main& w = OpenGraph(Records(12));
   // Left of the first graph point (X value below -0.5) nothing is picked.
@@ -97,12 +85,10 @@ TEST_F(GraphPageTest, DoubleClicksPickRecordsInAscendingOrderWithMarkers) {
   ClickTableColumn(3);
   points_.Btn_DelCol->click();
   EXPECT_EQ(Picks(), (QList<int>{3, 7}));
-  EXPECT_EQ(w.Series_Point->XValue(3), 6);
 
   // The same record may be picked twice; up to eleven picks, the twelfth adds nothing.
   for (double x : {2.0, 0.4, 1.0, 5.0, 8.0, 9.0, 10.0, 11.0, 11.0, 4.0}) DoubleClickAt(x);
   EXPECT_EQ(Picks(), (QList<int>{1, 2, 3, 3, 6, 7, 9, 10, 11, 12, 12}));
-  EXPECT_EQ(Table().ColCount(), 13);
 }
 
 // The ten graphs as the screen shows them: every colour is found on the plot, white too, as

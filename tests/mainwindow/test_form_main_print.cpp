@@ -1,8 +1,6 @@
 #include "main_window_fixture.h"
-#include "mainwindow/string_grid.h"
 #include "platform/chart_series.h"
 #include "platform/chart_view.h"
-#include "platform/grid_model.h"
 #include "reports/form_print_dialog.h"
 #include "reports/report_forms.h"
 #include "reports/report_preview.h"

