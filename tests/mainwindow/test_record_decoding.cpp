@@ -77,6 +77,8 @@ TEST_F(RecordDecodingTest, Variant10LampsAndMessages) {
                    "Минимальный вылет,", "Максимальный вылет,", "Поворот вправо,", "Поворот влево,",
                    "Выдвижение секции стрелы,", "Втягивание секции стрелы,", "Опускание груза,",
                    "Подъем груза,", "Опускание стрелы,", "Подъем стрелы,"}));
+  row.inputs[5] = u'1';  // the lamp of a motion follows its own input
+  EXPECT_TRUE(Lit(Decode(row), "im1"));
 }
 
 TEST_F(RecordDecodingTest, ShortSignalGroupsReadNoCharacterBeyondTheirEnd) {
