@@ -6,19 +6,15 @@
 #include <QFile>
 
 QString Type2Record::Line() const {
-  return QStringList{stamp, a,  L,    g,  pp,
-                     psh,   np, ns,   nk, q,
-                     r,     h,  qmax, m,  flags + "_" + outputs + "_" + inputs}
-             .join(';') +
-         ";";
+  const QStringList fields = {
+      stamp, a, L, g, pp, psh, np, ns, nk, q, r, h, qmax, m, flags + "_" + outputs + "_" + inputs};
+  return fields.join(';') + ";";
 }
 
 QString Type4Record::Line() const {
-  return QStringList{stamp, a1, a2,   l1, l2,
-                     g,     np, nk,   f,  q,
-                     r,     h,  qmax, m,  inputs + "_" + outputs + "_" + flags}
-             .join(';') +
-         ";";
+  const QStringList fields = {
+      stamp, a1, a2, l1, l2, g, np, nk, f, q, r, h, qmax, m, inputs + "_" + outputs + "_" + flags};
+  return fields.join(';') + ";";
 }
 
 QStringList FileLines(const FileSpec& spec) {

@@ -1,6 +1,5 @@
 #pragma once
-// Data files for the reader tests: a header with chosen fields and record lines of
-// either device type built field by field.
+// Data files with a chosen header and record lines of either device type.
 
 #include <QString>
 #include <QStringList>

@@ -18,29 +18,25 @@ namespace jwtest {
 
 // A data-file header whose texts carry the given tag.
 inline QStringList Header(const QString& craneType, const QString& tag = QStringLiteral("x")) {
-  return {QStringLiteral("Taltrex"),
-          craneType,
-          "num-" + tag,
-          "2",
-          "10",
-          "dev-" + tag,
-          "date-" + tag,
-          "op-" + tag,
-          "com-" + tag};
+  const QStringList header = {"Taltrex",    craneType,     "num-" + tag, "2",         "10",
+                              "dev-" + tag, "date-" + tag, "op-" + tag,  "com-" + tag};
+  return header;
 }
 
 // The boxes shown since box number `from`.
 inline void ExpectBoxes(const ScriptedMessageBox& boxes, const QList<MessageBoxRequest>& expected,
                         qsizetype from = 0) {
-  const QList<MessageBoxRequest> shown = boxes.Boxes().mid(from);
-  ASSERT_EQ(shown.size(), expected.size());
-  for (int i = 0; i < expected.size(); ++i) {
-    const MessageBoxRequest& got = shown[i];
-    EXPECT_EQ(got.text, expected[i].text) << i;
-    EXPECT_EQ(got.caption, expected[i].caption) << i;
-    EXPECT_EQ(got.buttons, expected[i].buttons) << i;
-    EXPECT_EQ(got.icon, expected[i].icon) << i;
-  }
+  auto texts = [](const QList<MessageBoxRequest>& list) {
+    std::vector<std::string> lines;
+    for (const MessageBoxRequest& b : list)
+      lines.push_back(QString("%1|%2|%3|%4")
+                          .arg(b.text, b.caption)
+                          .arg(int(b.buttons))
+                          .arg(int(b.icon))
+                          .toStdString());
+    return lines;
+  };
+  EXPECT_EQ(texts(boxes.Boxes().mid(from)), texts(expected));
 }
 
 inline void SetDirData(const QString& dir) {
@@ -92,14 +88,11 @@ class MainWindowTest : public ::testing::Test {
   QTreeWidget* List() { return window_->findChild<QTreeWidget*>("ListView1"); }
   QAction* Action(const char* name) { return window_->findChild<QAction*>(name); }
 
-  QStringList Column(int column) {
-    QStringList texts;
-    for (int i = 0; i < List()->topLevelItemCount(); ++i) {
-      texts << List()->topLevelItem(i)->text(column);
-    }
-    return texts;
+  QStringList FileNames() {
+    QStringList names;
+    for (int i = 0; i < List()->topLevelItemCount(); ++i) names << List()->topLevelItem(i)->text(7);
+    return names;
   }
-  QStringList FileNames() { return Column(7); }
   QString SelectedName() {
     const auto selected = List()->selectedItems();
     return selected.isEmpty() ? QString() : selected.first()->text(7);

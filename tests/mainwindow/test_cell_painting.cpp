@@ -77,8 +77,6 @@ TEST_F(CellPaintingTest, DrawCellPaintsLimitsThenRememberedRowUnlessFiltered) {
   };
   EXPECT_EQ(painted(4, RecordGrid::TPCR, 2, 2, 1, false), red);
   EXPECT_EQ(painted(2, RecordGrid::TPCR, 17, 2, 2, false), caption);
-  // Titles and running numbers keep the fixed look.
-  EXPECT_EQ(painted(2, RecordGrid::TPCR, 0, 2, 2, false), untouched);
   // ConditionFilterOn hides the remembered row of SG_TPCR and SG_TP only.
   EXPECT_EQ(painted(2, RecordGrid::TP, 2, 2, 2, true), red);
   EXPECT_EQ(painted(2, RecordGrid::Find, 2, 2, 2, true), caption);

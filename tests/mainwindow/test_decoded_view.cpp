@@ -1,15 +1,12 @@
-// The decoded-record windows on their own and driven by the main window's decode command
-// and grid clicks.
+// The decoded-record windows driven by the main window's decode command and grid clicks.
 #include "controls/bm_bitmap_image.h"
 #include "main_window_fixture.h"
 #include "mainwindow/form_view1.h"
 #include "mainwindow/form_view2.h"
 #include "mainwindow/string_grid.h"
-#include "platform/grid_model.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QTest>
 
 using namespace jwtest;
 
@@ -21,24 +18,6 @@ QString Text(QWidget& w, const char* name) {
 int Index(QWidget& w, const char* name) {
   return w.findChild<TBmBitmapImage*>(name)->BitmapIndex();
 }
-QString Memo(QWidget& w) {
-  return w.findChild<QPlainTextEdit*>("memoMessage")->toPlainText();
-}
-
-// Records whose load degree is 80 + n and whose reeving is n.
-FileSpec Records(const QString& variant, int count) {
-  FileSpec spec;
-  spec.variant = variant;
-  for (int n = 1; n <= count; ++n) {
-    Type2Record r;
-    r.m = QString("%1").arg(80 + n, 3, 10, QChar('0'));
-    r.np = QString("%1").arg(n, 2, 10, QChar('0'));
-    spec.operational << r.Line();
-    spec.overload << r.Line();
-  }
-  return spec;
-}
-
 class DecodeCommandTest : public MainWindowTest {
  protected:
   TForm_main& OpenTable(const FileSpec& spec) {
@@ -53,36 +32,8 @@ class DecodeCommandTest : public MainWindowTest {
   TFormView2 view2_;
 };
 
-TEST_F(DecodeCommandTest, F7ShowsTheWindowFilledFromTheRowAndHidesAgain) {
-  TForm_main& w = OpenTable(Records("10", 3));
-  w.SG_TPCR->SetRow(2);
-  F7();
-  ASSERT_TRUE(view1_.isVisible());
-  EXPECT_FALSE(view2_.isVisible());
-  EXPECT_EQ(Text(view1_, "stMz"), "Мз=82%");
-  EXPECT_EQ(Index(view1_, "im1"), 1);
-  // Clicks follow while it is shown, not after.
-  w.SG_TPCR->SetRow(3);
-  EXPECT_EQ(Text(view1_, "stNp"), "Запасовка 3x");
-  F7();
-  EXPECT_FALSE(view1_.isVisible());
-  F7();
-  w.SpeedItem_SpisokClick();
-  EXPECT_FALSE(view1_.isVisible());
-  // Esc closes the first window only.
-  view1_.show();
-  view2_.show();
-  QTest::keyClick(view1_.memoMessage, Qt::Key_Escape);
-  QTest::keyClick(view2_.memoMessage, Qt::Key_Escape);
-  EXPECT_FALSE(view1_.isVisible());
-  EXPECT_TRUE(view2_.isVisible());
-  OpenTable(Records("7", 1));
-  F7();
-  EXPECT_FALSE(view1_.isVisible()) << "variant 0 has no window";
-}
-
 // Rows that do not convert at the type-2 places raise nothing and leave what they do not hold.
-TEST_F(DecodeCommandTest, Type4RowsAndTheEmptyRowRaiseNoBoxInEitherWindow) {
+TEST_F(DecodeCommandTest, F7ShowsTheWindowOfTheVariantAndType4RowsRaiseNoBox) {
   ScriptedMessageBox boxes;
   for (const char* variant : {"10", "2"}) {
     SCOPED_TRACE(variant);
@@ -97,26 +48,36 @@ TEST_F(DecodeCommandTest, Type4RowsAndTheEmptyRowRaiseNoBoxInEitherWindow) {
       spec.overload << r.Line();
     }
     TForm_main& w = OpenTable(spec);
-    QDialog* view = QString(variant) == "10" ? static_cast<QDialog*>(&view1_) : &view2_;
-    view->findChild<QPlainTextEdit*>("memoMessage")->setPlainText("from an earlier record");
+    const bool ten = QString(variant) == "10";
+    QDialog* view = ten ? static_cast<QDialog*>(&view1_) : &view2_;
+    auto* memo = view->findChild<QPlainTextEdit*>("memoMessage");
+    memo->setPlainText("from an earlier record");
     F7();
     ASSERT_TRUE(view->isVisible());
+    EXPECT_EQ(view1_.isVisible(), ten);
     for (int row : {2, 3}) w.SG_TPCR->SetRow(row);
     w.SpeedItem_TableTPClick();
     w.SG_TP->SetRow(2);
     EXPECT_EQ(Text(*view, "stMz"), "Мз=102%");
     EXPECT_EQ(Text(*view, "stK"), "Полный контур");
     EXPECT_EQ(Index(*view, "im8"), 15);
-    EXPECT_EQ(Memo(*view), "");
-    view->hide();
+    EXPECT_EQ(memo->toPlainText(), "");
+    F7();
+    EXPECT_FALSE(view->isVisible());
   }
 
-  // The placeholder row of an empty type-2 table.
-  FileSpec spec = Records("10", 1);
+  // The placeholder row of an empty type-2 table; a page change hides the window.
+  FileSpec spec;
   spec.operational = {Type2Record{.stamp = "00.00.00 00:00:00"}.Line()};
-  OpenTable(spec);
+  TForm_main& w = OpenTable(spec);
   F7();
   EXPECT_EQ(Text(view1_, "stMz"), "Мз=%");
+  w.SpeedItem_SpisokClick();
+  EXPECT_FALSE(view1_.isVisible());
+  spec.variant = "7";
+  OpenTable(spec);
+  F7();
+  EXPECT_FALSE(view1_.isVisible()) << "variant 0 has no window";
   ExpectBoxes(boxes, {});
 }
 

