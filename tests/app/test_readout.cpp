@@ -34,7 +34,7 @@ RecorderModel Sample(quint8 type, int records, int overload) {
   return SampleRecorder({type, 10, "KRAN 16", 220931, 931, records, 7, overload, 5});
 }
 
-class ReadoutEndToEnd : public ::testing::Test {
+class ReadoutEndToEndTest : public ::testing::Test {
  protected:
   void Start(RecorderModel model, RecorderFaults faults = {}) {
     ASSERT_TRUE(temp_.isValid());
@@ -105,7 +105,7 @@ QList<int> Rates(std::initializer_list<std::pair<int, int>> runs) {
   return rates;
 }
 
-TEST_F(ReadoutEndToEnd, AutomaticSpeedTo115200WritesAFileTheMainWindowOpens) {
+TEST_F(ReadoutEndToEndTest, AutomaticSpeedTo115200WritesAFileTheMainWindowOpens) {
   Start(Sample(2, 40, 12));
   Read(0);
   ExpectCommands({kProbe, B(1), B(2), B(3), B(4), "I", "I", "N", "P", "M", "D",
@@ -148,7 +148,7 @@ TEST_F(ReadoutEndToEnd, AutomaticSpeedTo115200WritesAFileTheMainWindowOpens) {
   RecordProperty("fixed_waits_ms", fixedMs);
 }
 
-TEST_F(ReadoutEndToEnd, RefusalAtSpeed3EndsAt38400) {
+TEST_F(ReadoutEndToEndTest, RefusalAtSpeed3EndsAt38400) {
   RecorderFaults faults;
   faults.RefuseSpeedFrom = 3;
   Start(Sample(4, 20, 3), faults);
@@ -161,7 +161,7 @@ TEST_F(ReadoutEndToEnd, RefusalAtSpeed3EndsAt38400) {
   ASSERT_EQ(DataFiles().size(), 1);
 }
 
-TEST_F(ReadoutEndToEnd, SilentRecorderLeavesNoFile) {
+TEST_F(ReadoutEndToEndTest, SilentRecorderLeavesNoFile) {
   RecorderFaults faults;
   faults.SilentAfter = '\xAA';
   Start(Sample(2, 5, 0), faults);
@@ -172,7 +172,7 @@ TEST_F(ReadoutEndToEnd, SilentRecorderLeavesNoFile) {
   EXPECT_FALSE(read_->ScComm1->IsOpen());
 }
 
-TEST_F(ReadoutEndToEnd, CancelDuringTheOperationalBlocks) {
+TEST_F(ReadoutEndToEndTest, CancelDuringTheOperationalBlocks) {
   Start(Sample(2, 100, 12));
   Read(0, [this] {
     // Cancel in the wait for the first "S".
@@ -189,7 +189,7 @@ TEST_F(ReadoutEndToEnd, CancelDuringTheOperationalBlocks) {
   EXPECT_TRUE(DataFiles().isEmpty());
 }
 
-TEST_F(ReadoutEndToEnd, ClosingDuringTheReadoutCancelsAndClosesAtItsEnd) {
+TEST_F(ReadoutEndToEndTest, ClosingDuringTheReadoutCancelsAndClosesAtItsEnd) {
   Start(Sample(2, 40, 12));
   bool closedWhileRunning = false;
   QTimer watch;
@@ -214,7 +214,7 @@ TEST_F(ReadoutEndToEnd, ClosingDuringTheReadoutCancelsAndClosesAtItsEnd) {
 }
 
 // The program maps "COM1" through its own port settings too, not only the environment.
-TEST(ReadoutWiring, PortNamesGoThroughTheProgramsPortSettings) {
+TEST(ReadoutWiringTest, PortNamesGoThroughTheProgramsPortSettings) {
   QTemporaryDir temp;
   PtyRecorder port;
   ASSERT_TRUE(port.IsValid());
