@@ -1,6 +1,8 @@
 #include "main_window_fixture.h"
+#include "mainwindow/string_grid.h"
 #include "platform/chart_series.h"
 #include "platform/chart_view.h"
+#include "platform/grid_model.h"
 #include "reports/form_print_dialog.h"
 #include "reports/report_forms.h"
 #include "reports/report_preview.h"
@@ -51,6 +53,13 @@ TEST_F(PrintCommandTest, ReportsPrintTheVisibleGridAndBorrowTheChartSeries) {
   w.SpeedItem_TableClick();
   EXPECT_EQ(PrintFirstColumn(w),
             (QStringList{"Дата и время", "01.02.03 04:05:06", "02.02.03 04:05:06"}));
+  // Search results print in place of the records while they are shown.
+  GridModel& found = w.SG_TPCR_Find->Grid();
+  found.SetRowCount(2);
+  found.SetCells(1, 1, QStringLiteral("07.07.07 07:07:07"));
+  w.SG_TPCR->hide();
+  w.SG_TPCR_Find->show();
+  EXPECT_EQ(PrintFirstColumn(w), (QStringList{"Дата и время", "07.07.07 07:07:07"}));
   w.SpeedItem_TableTPClick();
   EXPECT_EQ(PrintFirstColumn(w), (QStringList{"Дата и время", "09.09.09 09:09:09"}));
 
