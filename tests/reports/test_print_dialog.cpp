@@ -3,7 +3,9 @@
 #include "reports/form_print_dialog.h"
 #include "reports/report_preview.h"
 
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -63,6 +65,30 @@ TEST(PrintDialogTest, ModeAndMarks) {
   f.dialog.PrepareColumns(f.grid);
   EXPECT_EQ(f.MarkOf(2), "Не печатать");
   EXPECT_FALSE(f.dialog.rbAll->isChecked());
+}
+
+// A marked cell shows only its bold mark: the plain text the grid drew beneath is covered.
+TEST(PrintDialogTest, AMarkedCellShowsOnlyItsBoldMark) {
+  Fixture f;
+  f.Mark(1);
+  f.dialog.show();
+  QTableWidget& list = *f.dialog.SG_PrintTab;
+  list.setCurrentCell(0, 0);
+  const QRect cell = list.visualItemRect(list.item(1, 1)).adjusted(0, 0, -1, -1);
+  const QImage shown = list.viewport()->grab(cell).toImage();
+  QImage expected(shown.size(), shown.format());
+  expected.fill(list.palette().color(QPalette::Base));
+  QPainter painter(&expected);
+  painter.setBackgroundMode(Qt::OpaqueMode);
+  painter.setBackground(list.palette().base());
+  QFont bold = list.font();
+  bold.setBold(true);
+  bold.setPointSize(9);
+  painter.setFont(bold);
+  painter.drawText(QRect(QPoint(2, 2), cell.size()), Qt::AlignLeft | Qt::AlignTop,
+                   TForm_PrintDialog::kPrint);
+  painter.end();
+  EXPECT_EQ(shown, expected);
 }
 
 TEST(PrintDialogTest, TenColumnsAtMostAndUnmarkingAlwaysWorks) {
