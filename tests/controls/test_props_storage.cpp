@@ -1,10 +1,12 @@
 #include "controls/props_storage.h"
 
 #include <QComboBox>
+#include <QFont>
 #include <QMap>
 #include <QWidget>
 
 #include <clocale>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -162,6 +164,105 @@ TEST(PropsStorageTest, EntryListMaintenance) {
   Store store;
   store.Save(&form, list);
   EXPECT_TRUE(list.isEmpty() && store.values.isEmpty());
+}
+
+// A reference into a window that is not there leaves the property; a font keeps its
+// pitch and its own pixel height.
+TEST(PropsStorageTest, ReferencesToMissingRootsAndFontPitchAndHeight) {
+  const struct {
+    const char* item;
+    std::function<QString()> run;
+    QString expected;
+  } rows[] = {
+      {"a reference whose root window is not found: unchanged",
+       [] {
+         QWidget form;
+         auto* s = new Sample;
+         s->setParent(&form);
+         s->setObjectName("S1");
+         auto* own = new QObject(&form);
+         own->setObjectName("Own");
+         s->Link = own;
+         TStoredList list = Entries(&form, {"S1.Link"});
+         Store store("Sec");
+         store.values["Sec|S1_Link"] = "NoSuchWindow.Far";
+         store.Load(&form, list);
+         return s->Link ? s->Link->objectName() : QStringLiteral("(null)");
+       },
+       "Own"},
+      {"a reference to a found root without that component: none",
+       [] {
+         QWidget form;
+         form.setObjectName("Form");
+         auto* s = new Sample;
+         s->setParent(&form);
+         s->setObjectName("S1");
+         s->Link = s;
+         TStoredList list = Entries(&form, {"S1.Link"});
+         Store store("Sec");
+         store.values["Sec|S1_Link"] = "Form.Nobody";
+         store.Load(&form, list);
+         return s->Link ? s->Link->objectName() : QStringLiteral("(null)");
+       },
+       "(null)"},
+      {"the font's pitch: stored by name and loaded",
+       [] {
+         QWidget form;
+         auto* label = new QWidget(&form);
+         label->setObjectName("L");
+         QFont font = label->font();
+         font.setFixedPitch(true);
+         label->setFont(font);
+         TStoredList list = Entries(&form, {"L.Font"});
+         Store store("Sec");
+         store.Save(&form, list);
+         const QString stored = store.values.value("Sec|L_FontPitch", "<none>");
+         label->setFont(QFont());
+         store.Load(&form, list);
+         return stored + " " + (label->font().fixedPitch() ? "fixed" : "not fixed");
+       },
+       "fpFixed fixed"},
+      {"the font's height: the negative pixel height, kept apart from the size",
+       [] {
+         QWidget form;
+         auto* label = new QWidget(&form);
+         label->setObjectName("L");
+         QFont font = label->font();
+         font.setPixelSize(15);
+         label->setFont(font);
+         TStoredList list = Entries(&form, {"L.Font"});
+         Store store("Sec");
+         store.Save(&form, list);
+         const QString stored = store.values.value("Sec|L_FontHeight", "<none>");
+         label->setFont(QFont());
+         store.Load(&form, list);
+         return stored + " " + QString::number(label->font().pixelSize());
+       },
+       "-15 15"},
+      {"a font in points: its height at the screen's resolution, its size wins",
+       [] {
+         QWidget form;
+         auto* label = new QWidget(&form);
+         label->setObjectName("L");
+         QFont font = label->font();
+         font.setPointSize(9);
+         label->setFont(font);
+         TStoredList list = Entries(&form, {"L.Font"});
+         Store store("Sec");
+         store.Save(&form, list);
+         const int height = -qRound(9 * label->logicalDpiY() / 72.0);
+         const QString stored = store.values.value("Sec|L_FontHeight", "<none>");
+         label->setFont(QFont());
+         store.Load(&form, list);
+         return QString("%1 %2").arg(stored == QString::number(height) ? "height" : stored,
+                                     QString::number(label->font().pointSize()));
+       },
+       "height 9"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.item);
+    EXPECT_EQ(row.run(), row.expected);
+  }
 }
 
 }  // namespace
