@@ -333,7 +333,7 @@ TEST_F(FormStorageTest, PreventResizeSizeLimitsAndTheDestroySave) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.item);
     store.EraseSection(Key());
-    EXPECT_EQ(row.run(), row.expected);
+    EXPECT_EQ(row.run().toStdString(), row.expected.toStdString());
   }
 }
 

@@ -261,7 +261,7 @@ TEST(PropsStorageTest, ReferencesToMissingRootsAndFontPitchAndHeight) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.item);
-    EXPECT_EQ(row.run(), row.expected);
+    EXPECT_EQ(row.run().toStdString(), row.expected.toStdString());
   }
 }
 

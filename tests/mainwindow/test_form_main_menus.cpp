@@ -82,13 +82,15 @@ TEST_F(MainWindowTest, ToolItemHintsComeFromTheirCaptionOrTheirOwn) {
     SCOPED_TRACE(item.name);
     auto* speedItem = w.findChild<TSpeedItem*>(item.name);
     ASSERT_NE(speedItem, nullptr);
-    EXPECT_EQ(speedItem->Hint(), item.hint);
-    EXPECT_EQ(speedItem->Button()->toolTip(), item.hint.section('|', 0, 0));
+    EXPECT_EQ(speedItem->Hint().toStdString(), item.hint.toStdString());
+    EXPECT_EQ(speedItem->Button()->toolTip().toStdString(),
+              item.hint.section('|', 0, 0).toStdString());
     w.SetStatusPanel0("-");
     QMouseEvent move(QEvent::MouseMove, QPointF(5, 5),
                      speedItem->Button()->mapToGlobal(QPointF(5, 5)), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QApplication::sendEvent(speedItem->Button(), &move);
-    EXPECT_EQ(w.StatusPanel0(), item.status.isEmpty() ? "-" : item.status);
+    EXPECT_EQ(w.StatusPanel0().toStdString(),
+              (item.status.isEmpty() ? "-" : item.status).toStdString());
   }
 }
