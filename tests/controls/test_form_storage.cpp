@@ -300,16 +300,16 @@ TEST_F(FormStorageTest, PreventResizeSizeLimitsAndTheDestroySave) {
       {"tracking sizes limit the outer window, frame included",
        [] {
          QWidget window;
-         window.resize(400, 300);
          TFormPlacement placement(&window);
-         placement.MinMaxInfo()->SetMinTrackWidth(300);
-         placement.MinMaxInfo()->SetMaxTrackHeight(350);
+         for (auto [set, value] : {std::pair(&TWinMinMaxInfo::SetMaxTrackWidth, 350),
+                                   std::pair(&TWinMinMaxInfo::SetMinTrackHeight, 200)})
+           (placement.MinMaxInfo()->*set)(value);
          window.show();
-         window.resize(100, 500);
-         const QSize outer = window.frameGeometry().size();
+         window.resize(500, 100);
+         const QRect outer = window.frameGeometry();
          return QString("%1x%2").arg(outer.width()).arg(outer.height());
        },
-       "300x350"},
+       "350x200"},
       {"a storage deleted while its window lives on saves nothing",
        [] {
          TForm_Read form;
