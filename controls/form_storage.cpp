@@ -8,7 +8,9 @@
 #include <QDialog>
 #include <QEvent>
 #include <QWidget>
+#include <QWindow>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <utility>
@@ -86,6 +88,35 @@ bool HasMaximizeButton(const QWidget* window) {
   return window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint);
 }
 
+// Only the maximise button comes or goes; the window's other buttons and menu stay as
+// designed. A shown window takes its new flags in place: setWindowFlags would hide it,
+// which ends a modal dialog's exec() and shows it again modeless.
+void SetMaximizeButton(QWidget* window, bool on) {
+  if (HasMaximizeButton(window) == on) return;
+  Qt::WindowFlags flags = window->windowFlags();
+  flags.setFlag(Qt::WindowMaximizeButtonHint, on);
+  QWindow* handle = window->windowHandle();
+  if (handle && window->isVisible()) {
+    window->overrideWindowFlags(flags);
+    handle->setFlags(flags);
+  } else {
+    window->setWindowFlags(flags);
+  }
+}
+
+// What the window frame adds to the client size, once the window system made the window.
+QSize FrameExtent(const QWidget* window) {
+  const QWindow* handle = window->windowHandle();
+  if (!handle) return {};
+  const QMargins margins = handle->frameMargins();
+  return {margins.left() + margins.right(), margins.top() + margins.bottom()};
+}
+
+// An outer size limit as the client size it leaves; 0 leaves the window's own limit.
+int ClientLimit(int outer, int frame, int own) {
+  return outer ? std::max(0, outer - frame) : own;
+}
+
 }  // namespace
 
 // The window's first child, so the first to go when the window is destroyed: the
@@ -101,6 +132,8 @@ class TFormPlacement::DestroyNotice final : public QWidget {
   ~DestroyNotice() override {
     if (placement_) placement_->FormDestroy();
   }
+  // The placement goes before its window: the window's end is no longer its business.
+  void Forget() { placement_ = nullptr; }
 
  private:
   QPointer<TFormPlacement> placement_;
@@ -121,12 +154,10 @@ TFormPlacement::TFormPlacement(QObject* owner)
 }
 
 TFormPlacement::~TFormPlacement() {
-  // A window destroyed while shown keeps what it showed. Its controls may be gone by
-  // now: the properties of those are not saved.
-  if (Active && !saved_ && restored_) {
-    destroying_ = true;
-    RunGuarded([this] { SaveFormPlacement(); });
-    destroying_ = false;
+  // Saving belongs to the window's destruction alone, which the notice reports.
+  if (destroyNotice_) {
+    destroyNotice_->Forget();
+    delete destroyNotice_;
   }
   CloseSettings();
   for (qsizetype i = links_.size() - 1; i >= 0; --i) links_.at(i)->SetStorage(nullptr);
@@ -154,7 +185,7 @@ bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
   QWidget* window = Window();
   if (event->type() == QEvent::Show && !event->spontaneous() && window) {
     if (!std::exchange(loaded_, true)) {
-      new DestroyNotice(window, this);
+      WatchDestruction();
       Loaded();
     }
     if (Active) FormShow();
@@ -166,6 +197,11 @@ bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   return false;
+}
+
+void TFormPlacement::WatchDestruction() {
+  if (QWidget* window = Window(); window && !destroyNotice_)
+    destroyNotice_ = new DestroyNotice(window, this);
 }
 
 void TFormPlacement::FormShow() {
@@ -191,20 +227,14 @@ void TFormPlacement::SetPreventResize(bool value) {
   UpdatePlacement();
   if (value) defMaximize_ = HasMaximizeButton(window);
   const bool maximize = !value && defMaximize_ && window->windowType() != Qt::Dialog;
-  if (HasMaximizeButton(window) != maximize) {
-    // New window flags make a new window: hidden and shown again, neither restored nor
-    // saved meanwhile.
+  {
+    // Neither restored nor saved while the window takes its new buttons.
     struct Hold {
       bool& active;
       bool was;
       ~Hold() { active = was; }
     } hold{Active, std::exchange(Active, false)};
-    const bool visible = window->isVisible();
-    window->setWindowFlags(window->windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                           Qt::WindowMinimizeButtonHint);
-    window->setWindowFlag(Qt::WindowMaximizeButtonHint, maximize);
-    if (visible) window->show();
+    SetMaximizeButton(window, maximize);
   }
   CheckToggleHook();
 }
@@ -260,15 +290,18 @@ void TFormPlacement::WndMessage(QObject*, QEvent* msg, bool&) {
   }
   const TWinMinMaxInfo& info = *minMaxInfo_;
   if (info.DefaultMinMaxInfo()) return;
-  QSize minimum = ownMinimum_;
-  QSize maximum = ownMaximum_;
-  if (info.MinTrackWidth()) minimum.setWidth(info.MinTrackWidth());
-  if (info.MinTrackHeight()) minimum.setHeight(info.MinTrackHeight());
-  if (info.MaxTrackWidth()) maximum.setWidth(info.MaxTrackWidth());
-  if (info.MaxTrackHeight()) maximum.setHeight(info.MaxTrackHeight());
+  // The limits are the outer window's, frame included; Qt limits the client area.
+  const QSize frame = FrameExtent(window);
+  QSize minimum(ClientLimit(info.MinTrackWidth(), frame.width(), ownMinimum_.width()),
+                ClientLimit(info.MinTrackHeight(), frame.height(), ownMinimum_.height()));
+  QSize maximum(ClientLimit(info.MaxTrackWidth(), frame.width(), ownMaximum_.width()),
+                ClientLimit(info.MaxTrackHeight(), frame.height(), ownMaximum_.height()));
   if (window->isMaximized()) {
-    if (info.MaxSizeWidth()) maximum.setWidth(qMin(maximum.width(), info.MaxSizeWidth()));
-    if (info.MaxSizeHeight()) maximum.setHeight(qMin(maximum.height(), info.MaxSizeHeight()));
+    if (info.MaxSizeWidth())
+      maximum.setWidth(qMin(maximum.width(), ClientLimit(info.MaxSizeWidth(), frame.width(), 0)));
+    if (info.MaxSizeHeight())
+      maximum.setHeight(
+          qMin(maximum.height(), ClientLimit(info.MaxSizeHeight(), frame.height(), 0)));
     if (msg->type() == QEvent::WindowStateChange && (info.MaxPosLeft() || info.MaxPosTop()))
       window->move(info.MaxPosLeft(), info.MaxPosTop());
   }
@@ -300,6 +333,8 @@ void TFormPlacement::SaveFormPlacement() {
 }
 
 void TFormPlacement::RestoreFormPlacement() {
+  // A restored window saves when it is destroyed, also when it was restored unshown.
+  WatchDestruction();
   saved_ = false;
   OpenSettings(true);
   struct Close {
@@ -467,10 +502,7 @@ void TStoredValues::RestoreValues() {
 
 TFormStorage::TFormStorage(QObject* owner) : TFormPlacement(owner), storedValues_(this) {}
 
-TFormStorage::~TFormStorage() {
-  // The destroy save runs in the base's destructor, when this part is gone: run it here.
-  if (Active && !Saved() && Restored()) RunGuarded([this] { SaveFormPlacement(); });
-}
+TFormStorage::~TFormStorage() = default;
 
 QStringList TFormStorage::StoredProps() const {
   QStringList entries;

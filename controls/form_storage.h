@@ -62,9 +62,9 @@ class TIniLink {
   TFormPlacement* storage_ = nullptr;
 };
 
-// Size limits of a placement's window, in pixels of its client area; 0 leaves a limit
-// to the system. The maximised size and position are asked of the window manager, which
-// may ignore them.
+// Size limits of a placement's window, in pixels of the outer window (its frame
+// included); 0 leaves a limit to the system. The maximised size and position are asked
+// of the window manager, which may ignore them.
 class TWinMinMaxInfo : public TPersistent {
   Q_OBJECT
   Q_PROPERTY(int MaxPosLeft READ MaxPosLeft WRITE SetMaxPosLeft)
@@ -198,6 +198,7 @@ class TFormPlacement : public QObject {
   void FormDestroy();
   // The hook's AfterMessage: keeps the window within its limits.
   void WndMessage(QObject* sender, QEvent* msg, bool& handled);
+  void WatchDestruction();
   void MinMaxInfoModified();
   void CheckToggleHook();
   void ApplyLimits(QWidget* window, QSize minimum, QSize maximum);
@@ -215,6 +216,7 @@ class TFormPlacement : public QObject {
   bool defMaximize_ = false;
   TWinMinMaxInfo* minMaxInfo_;
   TXcWindowHook* winHook_;
+  QPointer<DestroyNotice> destroyNotice_;
   // The window's own limits, given back when the placement stops limiting it.
   QSize ownMinimum_;
   QSize ownMaximum_;

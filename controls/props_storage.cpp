@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 #include <utility>
 
@@ -61,6 +62,37 @@ void TFontProps::SetColor(int color) {
   QPalette palette = widget_->palette();
   palette.setColor(widget_->foregroundRole(), RgbValueToColor(color));
   widget_->setPalette(palette);
+}
+
+int TFontProps::Height() const {
+  const QFont font = widget_->font();
+  if (font.pixelSize() > 0) return -font.pixelSize();
+  return -qRound(font.pointSizeF() * widget_->logicalDpiY() / 72.0);
+}
+
+void TFontProps::SetHeight(int height) {
+  if (height == 0) return;
+  QFont font = widget_->font();
+  font.setPixelSize(std::abs(height));
+  widget_->setFont(font);
+}
+
+TFontProps::TFontPitch TFontProps::Pitch() const {
+  const QFont font = widget_->font();
+  if (!(font.resolveMask() & QFont::FixedPitchResolved)) return fpDefault;
+  return font.fixedPitch() ? fpFixed : fpVariable;
+}
+
+void TFontProps::SetPitch(TFontPitch pitch) {
+  QFont font = widget_->font();
+  if (pitch == fpDefault) {
+    // The pitch is no longer asked for: the widget takes its parent's again.
+    font.setFixedPitch(false);
+    font.setResolveMask(font.resolveMask() & ~QFont::FixedPitchResolved);
+  } else {
+    font.setFixedPitch(pitch == fpFixed);
+  }
+  widget_->setFont(font);
 }
 
 QString TFontProps::Name() const {
@@ -433,12 +465,14 @@ QString TPropsStorage::ComponentReference(const QObject* component) const {
   return QStringLiteral("%1.%2").arg(rootName, name);
 }
 
-QObject* TPropsStorage::ResolveReference(const QString& text) const {
+bool TPropsStorage::ResolveReference(const QString& text, QObject*& component) const {
   const qsizetype dot = text.indexOf(u'.');
   const QString rootName = dot < 0 ? QString() : text.left(dot).trimmed();
   const QString name = dot < 0 ? text.trimmed() : text.mid(dot + 1).trimmed();
   const QObject* root = rootName.isEmpty() ? owner_ : FindNamedRoot(rootName);
-  return root ? FindOwnedComponent(root, name) : nullptr;
+  if (!root) return false;
+  component = FindOwnedComponent(root, name);
+  return true;
 }
 
 void TPropsStorage::StoreStringList(const TPropInfo& prop) {
@@ -574,7 +608,9 @@ void TPropsStorage::LoadProperty(const TPropInfo* prop) {
       }
       const QString text = TrimBlank(ReadString(Section, GetItemName(prop->Name), {}));
       if (text.isEmpty()) return;
-      QObject* target = SameName(text, QStringLiteral("(null)")) ? nullptr : ResolveReference(text);
+      QObject* target = nullptr;
+      // A reference into a window that is not there leaves the property as it is.
+      if (!SameName(text, QStringLiteral("(null)")) && !ResolveReference(text, target)) return;
       PutBack(AObject, *prop, QVariant::fromValue(target), text);
       return;
     }

@@ -59,15 +59,20 @@ class TCollection : public TPersistent {
 };
 
 // The font of a widget as a property group: Color (an RGB value, red in the low
-// byte), Name, Size and Style.
+// byte), Height (the negative pixel height), Name, Pitch (fixed or not), Size (points)
+// and Style.
 class TFontProps : public TPersistent {
   Q_OBJECT
   Q_PROPERTY(int Color READ Color WRITE SetColor)
+  Q_PROPERTY(int Height READ Height WRITE SetHeight)
   Q_PROPERTY(QString Name READ Name WRITE SetName)
+  Q_PROPERTY(TFontPitch Pitch READ Pitch WRITE SetPitch)
   Q_PROPERTY(int Size READ Size WRITE SetSize)
   Q_PROPERTY(TFontStyles Style READ Style WRITE SetStyle)
 
  public:
+  enum TFontPitch { fpDefault, fpVariable, fpFixed };
+  Q_ENUM(TFontPitch)
   enum TFontStyle { fsBold = 0x1, fsItalic = 0x2, fsUnderline = 0x4, fsStrikeOut = 0x8 };
   Q_DECLARE_FLAGS(TFontStyles, TFontStyle)
   Q_FLAG(TFontStyles)
@@ -76,8 +81,16 @@ class TFontProps : public TPersistent {
   static TFontProps* Of(QWidget* widget);
   int Color() const;
   void SetColor(int color);
+  // The character height in pixels, negative; a font given in points has the height its
+  // size makes on the widget's screen.
+  int Height() const;
+  // A negative or positive height sets that many pixels; 0 changes nothing.
+  void SetHeight(int height);
   QString Name() const;
   void SetName(const QString& name);
+  // fpDefault: the widget's font does not ask for either pitch itself.
+  TFontPitch Pitch() const;
+  void SetPitch(TFontPitch pitch);
   int Size() const;
   void SetSize(int size);
   TFontStyles Style() const;
@@ -178,7 +191,9 @@ class TPropsStorage {
   void StoreCollection(const TPropInfo& prop, TCollection* collection);
   void LoadCollection(const TPropInfo& prop, TCollection* collection);
   QString ComponentReference(const QObject* component) const;
-  QObject* ResolveReference(const QString& text) const;
+  // False when the text names a root that does not exist; else the root's component of
+  // that name, null when it has none.
+  bool ResolveReference(const QString& text, QObject*& component) const;
 
   QObject* owner_ = nullptr;  // set while a list of entries is processed
 };

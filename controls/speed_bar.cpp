@@ -59,7 +59,8 @@ constexpr char kAligningProperty[] = "jwAligningBars";
 
 TAlign EdgeAlign(const QObject* child) {
   const auto* bar = qobject_cast<const TSpeedBar*>(child);
-  if (!bar || bar->isHidden()) return alNone;
+  // A bar being loaded takes its place when it is loaded.
+  if (!bar || bar->isHidden() || bar->IsLoading()) return alNone;
   const TAlign align = bar->Align();
   return align >= alTop && align <= alClient ? align : alNone;
 }
@@ -443,7 +444,7 @@ int TSpeedBar::AddSection(TSpeedbarSection* section) {
   section->bar_ = this;
   for (TSpeedItem* item : section->items_) {
     item->sectionIndex_ = index;
-    SetItemParams(item, true);
+    SetItemParams(item, !loading_);
   }
   return index;
 }
@@ -544,10 +545,9 @@ void TSpeedBar::AddItem(int sectionIndex, TSpeedItem* item) {
   index = std::clamp(index, 0, SectionCount() - 1);
   sections_.at(index)->items_.append(item);
   item->sectionIndex_ = index;
-  SetItemParams(item, true);
+  SetItemParams(item, !loading_);
   item->button_->hide();
   item->button_->setParent(this);
-  item->button_->SetBounds(0, 0, btnSize_.width(), btnSize_.height());
 }
 
 void TSpeedBar::RemoveItem(TSpeedItem* item) {
@@ -682,6 +682,11 @@ TSpeedbarOrientation TSpeedBar::Orientation() const {
 
 void TSpeedBar::SetOrientation(TSpeedbarOrientation value) {
   if (value == orientation_) return;
+  if (loading_) {
+    // A description holds its buttons as laid out for its orientation already.
+    orientation_ = value;
+    return;
+  }
   locked_ = true;
   orientation_ = value;
   btnSize_.transpose();
@@ -714,14 +719,39 @@ void TSpeedBar::SetPosition(TBarPosition value) {
 }
 
 void TSpeedBar::SetAlign(TAlign value) {
+  if (loading_ && position_ == bpAuto && value == alNone) fixAlign_ = true;
   if (value == prevAlign_) return;
   if (position_ == bpAuto && (value == alNone || value == alClient))
     throw ESpeedbarError("Cannot set this property value while Position is bpAuto");
+  const auto edge = [](TAlign a) { return a >= alTop && a <= alRight; };
+  const auto across = [](TAlign a) { return a == alLeft || a == alRight; };
+  const TAlign old = prevAlign_;
   prevAlign_ = value;
-  AlignParent();
+  // Turned on its side the bar keeps its thickness: width and height change places
+  // before the new edge stretches it along. A description's own size stays, and the
+  // bar takes its edge when loaded.
+  if (!loading_) {
+    if (edge(old) && edge(value) && across(old) != across(value)) resize(height(), width());
+    AlignParent();
+  }
   if (position_ != bpAuto) return;
   if (value == alTop || value == alBottom) SetOrientation(soHorizontal);
   if (value == alLeft || value == alRight) SetOrientation(soVertical);
+}
+
+void TSpeedBar::Loaded() {
+  loading_ = false;
+  const bool fixAlign = fixAlign_ && internalVer_ == 0;
+  fixAlign_ = false;
+  if (fixAlign) SetAlign(alTop);
+  UpdateGridSize();
+  ApplyButtonSize();
+  AllItems([](TSpeedItem* item) {
+    const bool visible = item->visible_;
+    item->visible_ = !visible;  // forces the setter to apply the flag
+    item->SetVisible(visible);
+  });
+  AlignParent();
 }
 
 void TSpeedBar::AlignParent() {
@@ -762,6 +792,7 @@ void TSpeedBar::SetBtnSize(int index, int value) {
   else
     btnSize_.setHeight(value);
   UpdateGridSize();
+  if (loading_) return;
   if (Orientation() == soHorizontal)
     resize(width(), std::max(height(), 2 * offset_[1] + btnSize_.height()));
   else
@@ -831,7 +862,7 @@ bool TSpeedBar::eventFilter(QObject* watched, QEvent* e) {
 void TSpeedBar::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
   // A bar that grew or shrank moves the bars placed after it.
-  if (prevAlign_ >= alTop && prevAlign_ <= alClient) AlignParent();
+  if (!loading_ && prevAlign_ >= alTop && prevAlign_ <= alClient) AlignParent();
 }
 
 bool TSpeedBar::event(QEvent* e) {

@@ -67,6 +67,8 @@ enum TSpeedbarNotify { snBarChanged = 0, snBarDestroyed = 1, snItemMoved = 2, sn
 constexpr int kDefaultBtnWidth = 24;
 constexpr int kDefaultBtnHeight = 23;
 constexpr int kDragThreshold = 5;
+// The description format a bar writes.
+constexpr int kInternalVersion = 1;
 
 // The edge of a parent of the given client size that a point (in its client coordinates)
 // points at; a point on a diagonal counts as below it.
@@ -278,6 +280,11 @@ class TSpeedBar : public QWidget {
   // Captions of sections to create; the sections themselves are stored as components.
   Q_PROPERTY(QStringList Sections READ SectionCaptions WRITE ReadSections STORED false)
   Q_PROPERTY(bool AllowDrag READ AllowDrag WRITE SetAllowDrag STORED false)
+  // Descriptions written by this bar carry version 1; an older one read as 0 has its
+  // alignment fixed when loaded.
+  Q_PROPERTY(int InternalVer READ InternalVer WRITE SetInternalVer)
+  // Read from older descriptions and kept; nothing depends on it.
+  Q_PROPERTY(bool NewStyle READ NewStyle WRITE SetNewStyle STORED false)
   Q_PROPERTY(QFont Font READ font WRITE setFont)
   Q_PROPERTY(bool ParentFont READ ParentFont WRITE SetParentFont)
   Q_PROPERTY(Sb::TBoundLines BoundLines READ BoundLines WRITE SetBoundLines)
@@ -316,6 +323,16 @@ class TSpeedBar : public QWidget {
   void ReadSections(const QStringList& captions);
   bool AllowDrag() const { return options_.testFlag(Sb::sbAllowDrag); }
   void SetAllowDrag(bool value);
+  int InternalVer() const { return Sb::kInternalVersion; }
+  void SetInternalVer(int value) { internalVer_ = value; }
+  bool NewStyle() const { return newStyle_; }
+  void SetNewStyle(bool value) { newStyle_ = value; }
+
+  // Between these the bar is read from a description: its alignment, orientation and
+  // button size wait for Loaded, which then places the bar and its buttons once.
+  void Loading() { loading_ = true; }
+  virtual void Loaded();
+  bool IsLoading() const { return loading_; }
 
   int SectionCount() const { return static_cast<int>(sections_.size()); }
   // Null outside the list.
@@ -348,8 +365,9 @@ class TSpeedBar : public QWidget {
   Sb::TBarPosition Position() const { return position_; }
   void SetPosition(Sb::TBarPosition value);
   Sb::TAlign Align() const { return prevAlign_; }
-  // Places the bar at that edge of its parent. Throws ESpeedbarError for alNone and
-  // alClient while Position is bpAuto.
+  // Places the bar at that edge of its parent; turned between a horizontal and a vertical
+  // edge it keeps its thickness. Throws ESpeedbarError for alNone and alClient while
+  // Position is bpAuto.
   void SetAlign(Sb::TAlign value);
   // The frame shown while the bar is dragged, in screen coordinates; empty otherwise.
   QRect DragRect() const { return dragging_ ? dragRect_ : QRect(); }
@@ -436,6 +454,11 @@ class TSpeedBar : public QWidget {
   int offset_[2] = {0, 0};
   Sb::TSpeedbarOptions options_ = Sb::sbAllowDrag | Sb::sbGrayedBtns;
   bool locked_ = false;
+  bool loading_ = false;
+  int internalVer_ = 0;
+  bool newStyle_ = false;
+  // An old description gave alNone with bpAuto: Loaded puts the bar at the top.
+  bool fixAlign_ = false;
   int version_ = 0;
   bool pressed_ = false;
   bool dragging_ = false;

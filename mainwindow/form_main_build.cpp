@@ -185,7 +185,8 @@ void TForm_main::BuildToolBars() {
   Panel1 = new QWidget(this);
   Panel1->setObjectName(QStringLiteral("Panel1"));
   Panel1->setFixedHeight(31);
-  // Each item follows the command it shares with the menus: state, hint and click.
+  // Each item follows the command it shares with the menus: state and click. Its hint
+  // comes from its caption unless it has one of its own (BuildStatusHints).
   auto bar = [this](const QString& name, Sb::TAlign align, const QList<QList<QAction*>>& groups) {
     auto* b = new TSpeedBar(Panel1);
     b->setObjectName(name);
@@ -225,7 +226,6 @@ void TForm_main::BuildToolBars() {
         auto follow = [item, action] {
           item->SetEnabled(action->isEnabled());
           item->SetDown(action->isChecked());
-          item->SetHint(action->toolTip());
         };
         follow();
         connect(action, &QAction::changed, item, follow);

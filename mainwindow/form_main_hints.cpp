@@ -25,32 +25,38 @@ void TForm_main::SetStatusHint(QWidget* area, const QString& text) {
 }
 
 void TForm_main::BuildStatusHints() {
-  const std::pair<QAction*, const char*> items[] = {
-      {SpeedBtn_Read, "Считать..."},
-      {SpeedItem_SelectDir, "Выбрать каталог..."},
-      {SpeedItem_AddFile, "Добавить файл..."},
-      {SpeedItem_DelFile, "Удалить файл"},
-      {SpeedItem_Print, "Печать..."},
-      {SpeedItem_Spisok, "Список файлов"},
-      {SpeedItem_Table, "Оперативная информация в виде таблицы"},
-      {SpeedItem_TableTP, "Таблица перегрузок"},
-      {SpeedItem_Peregr, "Долговременная информация"},
-      {SpeedItem_Graf, "Оперативная информация в виде графиков"},
-      {SpeedBtn_Exit, "Выйти из программы"},
-      {SpeedBtn_About, "О программе"},
-      {SpeedBtn_Find, "Поиск..."},
-      {SpeedBtn_Refresh, "Обновить"},
+  // Each tool item's status text, and its own hint where that is not its caption: the
+  // others keep the hint their caption gave them.
+  const struct {
+    QAction* command;
+    const char* status;  // null: the hint shows as a tool tip only
+    const char* hint;    // null: the caption's
+  } items[] = {
+      {SpeedBtn_Read, "Считать...", "Считать..."},
+      {SpeedItem_SelectDir, "Выбрать каталог...", "Выбрать каталог..."},
+      {SpeedItem_SaveAs, nullptr, "Сохранить как..."},
+      {SpeedItem_AddFile, "Добавить файл...", "Добавить файл..."},
+      {SpeedItem_DelFile, "Удалить файл", "Удалить файл"},
+      {SpeedItem_Print, "Печать...", "Печать..."},
+      {SpeedItem_Spisok, "Список файлов", nullptr},
+      {SpeedItem_Table, "Оперативная информация в виде таблицы", nullptr},
+      {SpeedItem_TableTP, "Таблица перегрузок", nullptr},
+      {SpeedItem_Peregr, "Долговременная информация", nullptr},
+      {SpeedItem_Graf, "Оперативная информация в виде графиков", nullptr},
+      {SpeedItem_DecodeData, nullptr, nullptr},
+      {SpeedBtn_Find, "Поиск...", "Поиск..."},
+      {SpeedBtn_Refresh, "Обновить", "Обновить"},
+      {SpeedBtn_About, "О программе", nullptr},
+      {SpeedBtn_Exit, "Выйти из программы", nullptr},
   };
-  for (const auto& [item, hint] : items) {
-    item->setToolTip(QString::fromUtf8(hint));
+  for (const auto& [command, status, hint] : items) {
     for (TSpeedBar* bar : {SpeedBar1, SpeedBar_Find, SpeedBar3}) {
-      if (TSpeedItem* button = bar->FindItemByName(item->objectName()))
-        SetStatusHint(button->Button(), QString::fromUtf8(hint));
+      TSpeedItem* item = bar->FindItemByName(command->objectName());
+      if (!item) continue;
+      if (hint) item->SetHint(QString::fromUtf8(hint));
+      if (status) SetStatusHint(item->Button(), QString::fromUtf8(status));
     }
   }
-  // These two show their hints as tool tips only.
-  SpeedItem_SaveAs->setToolTip(QStringLiteral("Сохранить как..."));
-  SpeedItem_DecodeData->setToolTip(QStringLiteral("Расшифровка данных"));
   SetStatusHint(SpeedBar3->FindItemByName("SpeedBtn_WWW")->Button(), SpeedBtn_WWW->text());
   SetStatusHint(SpeedBar3->FindItemByName("SpeedBtn_Mail")->Button(), SpeedBtn_Mail->text());
   for (QWidget* area :

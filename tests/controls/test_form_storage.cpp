@@ -3,6 +3,7 @@
 #include "platform/scripted_services.h"
 #include "platform/settings_store.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -10,9 +11,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <QWindow>
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -83,7 +88,8 @@ TEST_F(FormStorageTest, ReadoutWindowLayoutInTheCurrentUsersStore) {
   EXPECT_EQ(form.FormStorage_Read->StoredValues().Items(0)->Value.toString(), "7x");
   EXPECT_THROW(form.FormStorage_Read->StoredValues().Add()->SetName("2"), std::runtime_error);
   form.resize(100, 100);
-  EXPECT_EQ(form.size(), QSize(320, 100));
+  EXPECT_EQ(form.frameGeometry().width(), 320);  // the outer window's width
+  EXPECT_EQ(form.height(), 100);
   form.CB_Operator->setEditText("Сидоров");
   form.accept();  // a dialog's result closes it: saved
   EXPECT_EQ(Read("\\TForm_Read", "CB_Operator_Text"), "Сидоров");
@@ -170,11 +176,11 @@ TEST(FormPlacementTest, SizeLimitsAndPreventResize) {
   placement.MinMaxInfo()->SetMaxTrackHeight(350);
   window.show();
   window.resize(100, 500);
-  EXPECT_EQ(window.size(), QSize(300, 350));
+  EXPECT_EQ(window.frameGeometry().size(), QSize(300, 350));
   window.windowHandle()->resize(120, 600);  // as a window manager would
   QCoreApplication::processEvents();
   QCoreApplication::processEvents();
-  EXPECT_EQ(window.size(), QSize(300, 350));
+  EXPECT_EQ(window.frameGeometry().size(), QSize(300, 350));
   placement.MinMaxInfo()->SetMinTrackWidth(0);
   placement.MinMaxInfo()->SetMaxTrackHeight(0);
   window.resize(100, 500);
@@ -189,6 +195,146 @@ TEST(FormPlacementTest, SizeLimitsAndPreventResize) {
   placement.SetPreventResize(false);
   window.resize(400, 300);
   EXPECT_EQ(window.size(), QSize(400, 300));
+}
+
+QString Hints(Qt::WindowFlags flags) {
+  const std::pair<Qt::WindowType, const char*> hints[] = {
+      {Qt::CustomizeWindowHint, "Customize"}, {Qt::WindowTitleHint, "Title"},
+      {Qt::WindowSystemMenuHint, "Menu"},     {Qt::WindowMinimizeButtonHint, "Min"},
+      {Qt::WindowMaximizeButtonHint, "Max"},  {Qt::WindowCloseButtonHint, "Close"}};
+  QStringList names;
+  for (const auto& [hint, name] : hints)
+    if (flags.testFlag(hint)) names << name;
+  return names.join(' ');
+}
+
+// The window's buttons before, with and again without PreventResize; a shown window
+// must stay shown and the window system must have the same flags as the widget.
+QString ButtonsThroughPreventResize(QWidget& window, bool shown) {
+  if (shown) window.show();
+  TFormPlacement placement(&window);
+  QStringList states{Hints(window.windowFlags())};
+  for (bool prevent : {true, false}) {
+    placement.SetPreventResize(prevent);
+    QString state = Hints(window.windowFlags());
+    if (shown && !window.isVisible()) state += " hidden";
+    if (shown && window.windowHandle()->flags() != window.windowFlags())
+      state += " (the window system has " + Hints(window.windowHandle()->flags()) + ")";
+    states << state;
+  }
+  return states.join(" | ");
+}
+
+QWidget* WindowWithFlags(Qt::WindowFlags flags) {
+  auto* window = new QWidget(nullptr, flags);
+  window->resize(200, 100);
+  return window;
+}
+
+QDialog* DialogWithMaximize() {
+  auto* dialog = new QDialog;
+  dialog->setWindowFlag(Qt::WindowMaximizeButtonHint);
+  return dialog;
+}
+
+// PreventResize takes away and gives back the maximise button only, also while a modal
+// dialog shows; size limits are the outer window's; only the window's destruction saves.
+TEST_F(FormStorageTest, PreventResizeSizeLimitsAndTheDestroySave) {
+  const Qt::WindowFlags closeAndMaximize = Qt::Window | Qt::CustomizeWindowHint |
+                                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                                           Qt::WindowMaximizeButtonHint;
+  const struct {
+    const char* item;
+    std::function<QString()> run;
+    QString expected;
+  } rows[] = {
+      {"a shown window with every button",
+       [] { return ButtonsThroughPreventResize(*std::unique_ptr<QWidget>(new QWidget), true); },
+       "Title Menu Min Max Close | Title Menu Min Close | Title Menu Min Max Close"},
+      {"a hidden window with every button",
+       [] { return ButtonsThroughPreventResize(*std::unique_ptr<QWidget>(new QWidget), false); },
+       "Title Menu Min Max Close | Title Menu Min Close | Title Menu Min Max Close"},
+      {"a window with only close and maximise",
+       [&] {
+         return ButtonsThroughPreventResize(
+             *std::unique_ptr<QWidget>(WindowWithFlags(closeAndMaximize)), true);
+       },
+       "Customize Title Menu Max Close | Customize Title Menu Close | "
+       "Customize Title Menu Max Close"},
+      {"a window without buttons",
+       [] {
+         return ButtonsThroughPreventResize(
+             *std::unique_ptr<QWidget>(
+                 WindowWithFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)),
+             true);
+       },
+       "Customize Title | Customize Title | Customize Title"},
+      {"a dialog: its maximise button does not come back",
+       [] {
+         return ButtonsThroughPreventResize(*std::unique_ptr<QDialog>(DialogWithMaximize()), true);
+       },
+       "Title Menu Max Close | Title Menu Close | Title Menu Close"},
+      {"a dialog without maximise",
+       [] { return ButtonsThroughPreventResize(*std::unique_ptr<QDialog>(new QDialog), true); },
+       "Title Menu Close | Title Menu Close | Title Menu Close"},
+      {"a modal dialog goes on with exec() after PreventResize is set while it shows",
+       [] {
+         std::unique_ptr<QDialog> dialog(DialogWithMaximize());
+         TFormPlacement placement(dialog.get());
+         QString seen;
+         QTimer::singleShot(0, dialog.get(), [&] {
+           placement.SetPreventResize(true);
+           QTimer::singleShot(0, dialog.get(), [&] {
+             seen =
+                 QString("%1 %2 %3")
+                     .arg(dialog->isVisible() ? "shown" : "hidden",
+                          QApplication::activeModalWidget() == dialog.get() ? "modal" : "modeless",
+                          Hints(dialog->windowFlags()));
+             dialog->done(7);
+           });
+         });
+         const int result = dialog->exec();
+         return QString("exec %1: %2").arg(result).arg(seen);
+       },
+       "exec 7: shown modal Title Menu Close"},
+      {"tracking sizes limit the outer window, frame included",
+       [] {
+         QWidget window;
+         TFormPlacement placement(&window);
+         for (auto [set, value] : {std::pair(&TWinMinMaxInfo::SetMaxTrackWidth, 350),
+                                   std::pair(&TWinMinMaxInfo::SetMinTrackHeight, 200)})
+           (placement.MinMaxInfo()->*set)(value);
+         window.show();
+         window.resize(500, 100);
+         const QRect outer = window.frameGeometry();
+         return QString("%1x%2").arg(outer.width()).arg(outer.height());
+       },
+       "350x200"},
+      {"a storage deleted while its window lives on saves nothing",
+       [] {
+         TForm_Read form;
+         form.show();
+         form.CB_Operator->setEditText("deleted");
+         delete form.FormStorage_Read;
+         return Read("\\TForm_Read", "CB_Operator_Text");
+       },
+       "<none>"},
+      {"a window destroyed while shown saves",
+       [] {
+         {
+           TForm_Read form;
+           form.show();
+           form.CB_Operator->setEditText("destroyed");
+         }
+         return Read("\\TForm_Read", "CB_Operator_Text");
+       },
+       "destroyed"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.item);
+    store.EraseSection(Key());
+    EXPECT_EQ(row.run().toStdString(), row.expected.toStdString());
+  }
 }
 
 }  // namespace

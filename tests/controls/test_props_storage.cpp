@@ -1,10 +1,12 @@
 #include "controls/props_storage.h"
 
 #include <QComboBox>
+#include <QFont>
 #include <QMap>
 #include <QWidget>
 
 #include <clocale>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -162,6 +164,83 @@ TEST(PropsStorageTest, EntryListMaintenance) {
   Store store;
   store.Save(&form, list);
   EXPECT_TRUE(list.isEmpty() && store.values.isEmpty());
+}
+
+// What S1.Link of a window named `formName` holds after loading the stored text `stored`;
+// it held a component of its own window before.
+QString LinkAfterLoading(const QString& formName, const QString& stored) {
+  QWidget form;
+  form.setObjectName(formName);
+  auto* s = new Sample;
+  s->setParent(&form);
+  s->setObjectName("S1");
+  auto* own = new QObject(&form);
+  own->setObjectName("Own");
+  s->Link = own;
+  TStoredList list = Entries(&form, {"S1.Link"});
+  Store store("Sec");
+  store.values["Sec|S1_Link"] = stored;
+  store.Load(&form, list);
+  return s->Link ? s->Link->objectName() : QStringLiteral("(null)");
+}
+
+// The font value `name` stored for a control whose font `set` changed, and `loaded` of the
+// control's font once the stored font is loaded back into a plain one.
+QString FontRoundTrip(const std::function<void(QFont&)>& set, const QString& name,
+                      const std::function<QString(const QWidget&)>& loaded) {
+  QWidget form;
+  auto* control = new QWidget(&form);
+  control->setObjectName("L");
+  QFont font = control->font();
+  set(font);
+  control->setFont(font);
+  TStoredList list = Entries(&form, {"L.Font"});
+  Store store("Sec");
+  store.Save(&form, list);
+  const QString stored = store.values.value("Sec|L_Font" + name, "<none>");
+  control->setFont(QFont());
+  store.Load(&form, list);
+  return stored + " " + loaded(*control);
+}
+
+// A reference into a window that is not there leaves the property; a font keeps its
+// pitch and its own pixel height.
+TEST(PropsStorageTest, ReferencesToMissingRootsAndFontPitchAndHeight) {
+  const struct {
+    const char* item;
+    std::function<QString()> run;
+    QString expected;
+  } rows[] = {
+      {"a reference whose root window is not found: unchanged",
+       [] { return LinkAfterLoading("Form", "NoSuchWindow.Far"); }, "Own"},
+      {"a reference to a found root without that component: none",
+       [] { return LinkAfterLoading("Form", "Form.Nobody"); }, "(null)"},
+      {"the font's pitch: stored by name and loaded",
+       [] {
+         return FontRoundTrip(
+             [](QFont& f) { f.setFixedPitch(true); }, "Pitch",
+             [](const QWidget& c) { return c.font().fixedPitch() ? "fixed" : "not fixed"; });
+       },
+       "fpFixed fixed"},
+      {"the font's height: the negative pixel height, kept apart from the size",
+       [] {
+         return FontRoundTrip(
+             [](QFont& f) { f.setPixelSize(15); }, "Height",
+             [](const QWidget& c) { return QString::number(c.font().pixelSize()); });
+       },
+       "-15 15"},
+      {"a font in points: its height at the screen's resolution, its size wins",
+       [] {
+         return FontRoundTrip(
+             [](QFont& f) { f.setPointSize(9); }, "Height",
+             [](const QWidget& c) { return QString::number(c.font().pointSize()); });
+       },
+       QString("%1 9").arg(-qRound(9 * QWidget().logicalDpiY() / 72.0))},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.item);
+    EXPECT_EQ(row.run().toStdString(), row.expected.toStdString());
+  }
 }
 
 }  // namespace

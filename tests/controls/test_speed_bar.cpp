@@ -1,8 +1,11 @@
 #include "controls/speed_bar.h"
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTest>
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace Sb;
@@ -179,6 +182,107 @@ TEST(SpeedBarTest, LayoutIsSavedAndRestoredThroughThePlacement) {
   EXPECT_EQ(a->Left(), 3);
   EXPECT_EQ(b->Left(), 75);
   placement->CloseSettings();
+}
+
+QString Frame(const QRect& r) {
+  return QString("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// A bar turned from a horizontal to a vertical edge keeps its thickness there, in code and
+// by dragging; the stream properties and the loading step with its alignment fix.
+TEST(SpeedBarTest, TurnedOnItsSideAndLoaded) {
+  const struct {
+    const char* item;
+    std::function<QString(Host&)> run;
+    QString expected;
+  } rows[] = {
+      {"alLeft after alTop in code: the thickness stays, the layout is transposed",
+       [](Host& h) {
+         TSpeedItem* a = h.Add("A", 27);
+         h.bar->SetAlign(alLeft);
+         return Frame(h.bar->geometry()) + " button " + Frame(a->Button()->geometry());
+       },
+       "0,0 29x300 button 3,27 23x24"},
+      {"dragged from the top edge to the left: frame and bar as thick as the bar",
+       [](Host& h) {
+         TSpeedBar* bar = h.bar;
+         const QPoint to(10, 150);
+         QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(200, 10));
+         for (int step = 0; step < 2; ++step) {
+           QMouseEvent move(QEvent::MouseMove, QPointF(to), bar->mapToGlobal(QPointF(to)),
+                            Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+           QApplication::sendEvent(bar, &move);
+         }
+         const QRect frame = bar->DragRect();
+         QTest::mouseRelease(bar, Qt::LeftButton, {}, to);
+         return "frame " + Frame(QRect(h.window.mapFromGlobal(frame.topLeft()), frame.size())) +
+                " bar " + Frame(bar->geometry()) + " " +
+                QVariant::fromValue(bar->Align()).toString();
+       },
+       "frame 0,0 29x300 bar 0,0 29x300 alLeft"},
+      {"turned to the left and back to the top: as before",
+       [](Host& h) {
+         TSpeedItem* a = h.Add("A", 27);
+         h.bar->SetAlign(alLeft);
+         h.bar->SetAlign(alTop);
+         return Frame(h.bar->geometry()) + " button " + Frame(a->Button()->geometry());
+       },
+       "0,0 400x29 button 27,3 24x23"},
+      {"an old description (InternalVer 0) with alNone: loaded at the top",
+       [](Host& h) {
+         h.bar->SetAlign(alLeft);
+         h.bar->Loading();
+         h.bar->setProperty("InternalVer", 0);
+         try {
+           h.bar->SetAlign(alNone);
+         } catch (const ESpeedbarError&) {
+           // refused as ever; the loading step puts the bar where it belongs
+         }
+         h.bar->Loaded();
+         return QVariant::fromValue(h.bar->Align()).toString() + " " + Frame(h.bar->geometry());
+       },
+       "alTop 0,0 400x29"},
+      {"a current description (InternalVer 1) keeps its alignment; NewStyle is kept",
+       [](Host& h) {
+         h.bar->SetAlign(alLeft);
+         h.bar->Loading();
+         h.bar->setProperty("InternalVer", 1);
+         h.bar->setProperty("NewStyle", true);
+         try {
+           h.bar->SetAlign(alNone);
+         } catch (const ESpeedbarError&) {
+         }
+         h.bar->Loaded();
+         return QVariant::fromValue(h.bar->Align()).toString() + " " + Frame(h.bar->geometry()) +
+                " written " + h.bar->property("InternalVer").toString() + " " +
+                h.bar->property("NewStyle").toString();
+       },
+       "alLeft 0,0 29x300 written 1 true"},
+      {"while loading, the alignment and button size wait for Loaded",
+       [](Host& h) {
+         TSpeedItem* a = h.Add("A", 3);
+         h.bar->Loading();
+         h.bar->setGeometry(0, 0, 29, 300);  // the description's own size
+         h.bar->SetAlign(alLeft);
+         h.bar->SetBtnHeight(24);
+         h.bar->SetBtnWidth(23);
+         QString text = Frame(h.bar->geometry()) + " button " + Frame(a->Button()->geometry());
+         h.bar->Loaded();
+         text +=
+             " loaded " + Frame(h.bar->geometry()) + " button " + Frame(a->Button()->geometry());
+         h.bar->SetAlign(alTop);
+         return text + " top " + Frame(h.bar->geometry()) + " button " +
+                Frame(a->Button()->geometry());
+       },
+       "0,0 29x300 button 3,3 24x23 loaded 0,0 29x300 button 3,3 23x24 "
+       "top 0,0 400x29 button 3,3 24x23"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.item);
+    Host h;
+    h.window.show();
+    EXPECT_EQ(row.run(h).toStdString(), row.expected.toStdString());
+  }
 }
 
 }  // namespace
