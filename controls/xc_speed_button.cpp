@@ -60,7 +60,9 @@ void TXcSpeedButton::ActionChanged(bool checkDefaults) {
     picture.fill(fuchsia);
     {
       QPainter p(&picture);
-      p.drawPixmap(0, 0, action->icon().pixmap(size));
+      // The icon's pixels of scale 1: on a scaled screen the button enlarges the glyph
+      // with its face, and the icon's drawing for more pixels may be another picture.
+      p.drawPixmap(0, 0, action->icon().pixmap(size, 1.0));
     }
     glyph_.SetGlyph(picture);
     glyph_.SetTransparentColor(fuchsia);
