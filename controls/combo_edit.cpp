@@ -5,8 +5,11 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QStyle>
+#include <QStyleFactory>
+#include <QStyleHints>
 
 namespace Combo {
 
@@ -71,6 +74,31 @@ quint16 ShortCutOf(int virtualKey, Qt::KeyboardModifiers shift) {
 }  // namespace Combo
 
 using namespace Combo;
+
+namespace {
+
+// The application's style without the platform's text cursor: the edit draws its own caret.
+class CaretlessStyle : public QProxyStyle {
+ public:
+  CaretlessStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+  int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                  const QWidget* widget) const override {
+    if (metric == PM_TextCursorWidth) return 0;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
+QStyle* EditStyle() {
+  // One for every edit; the application frees it after the last window.
+  static QPointer<QStyle> style;
+  if (!style) {
+    style = new CaretlessStyle;
+    style->setParent(qApp);
+  }
+  return style;
+}
+
+}  // namespace
 
 // --- TPopupWindow ---
 
@@ -160,6 +188,7 @@ TCustomComboEdit::TCustomComboEdit(QWidget* parent)
   button_->setVisible(true);
   connect(button_, &TXcSpeedButton::OnClick, this, [this] { EditButtonClick(); });
   connect(this, &QLineEdit::textChanged, this, [this] { Change(); });
+  setStyle(EditStyle());
   setMinimumHeight(GetMinHeight());
   resize(width(), qMax(21, GetMinHeight()));
   UpdateBtnBounds();
@@ -184,6 +213,43 @@ void TCustomComboEdit::UpdateBtnBounds() {
     host_->setGeometry(width() - buttonWidth_, 0, buttonWidth_, height());
   button_->setGeometry(0, 0, host_->width(), host_->height());
   SetEditRect();
+}
+
+void TCustomComboEdit::SetShowCaret() {
+  caretSize_ = QSize(font().bold() ? 2 : 1, GetTextHeight());
+  caretShown_ = true;
+  caretOn_ = true;
+  const int flashTime = QGuiApplication::styleHints()->cursorFlashTime();
+  if (flashTime > 0)
+    caretBlink_.start(flashTime / 2, this);
+  else
+    caretBlink_.stop();
+  update();
+}
+
+void TCustomComboEdit::HideCaret() {
+  caretShown_ = false;
+  caretBlink_.stop();
+  update();
+}
+
+void TCustomComboEdit::timerEvent(QTimerEvent* e) {
+  if (e->timerId() != caretBlink_.timerId()) {
+    QLineEdit::timerEvent(e);
+    return;
+  }
+  caretOn_ = !caretOn_;
+  update();
+}
+
+void TCustomComboEdit::paintEvent(QPaintEvent* e) {
+  QLineEdit::paintEvent(e);
+  if (!caretShown_ || !caretOn_ || !hasFocus()) return;
+  // cursorRect() spans 5 pixels either side of the cursor and the line's height plus one.
+  const QRect line = cursorRect();
+  const int y = line.top() + qMax(0, (line.height() - 1 - caretSize_.height()) / 2);
+  QPainter p(this);
+  p.fillRect(QRect(QPoint(line.left() + 5, y), caretSize_), palette().color(QPalette::Text));
 }
 
 void TCustomComboEdit::SetEditRect() {
@@ -366,7 +432,10 @@ void TCustomComboEdit::PopupDropDown(bool disableEdit) {
   if (!hasFocus()) setFocus(Qt::OtherFocusReason);
   ShowPopup(QPoint(p.x(), y));
   popupVisible_ = true;
-  if (disableEdit) QLineEdit::setReadOnly(true);
+  if (disableEdit) {
+    QLineEdit::setReadOnly(true);
+    HideCaret();
+  }
 }
 
 void TCustomComboEdit::ShowPopup(const QPoint& origin) {
@@ -411,6 +480,7 @@ void TCustomComboEdit::PopupCloseUp(QObject*, bool accept) {
   QVariant value = GetPopupValue();
   HidePopup();
   if (isEnabled() && isVisible() && !hasFocus()) setFocus(Qt::OtherFocusReason);
+  if (hasFocus()) SetShowCaret();
   ApplyEditReadOnly();
   update();
   if (accept && AcceptPopup(value) && EditCanModify()) {
@@ -470,6 +540,11 @@ void TCustomComboEdit::keyPressEvent(QKeyEvent* e) {
   }
   // Enter and Esc go on to the window's default and cancel buttons from here.
   QLineEdit::keyPressEvent(e);
+  // Typing shows the caret at once, as the platform's cursor does.
+  if (caretShown_ && !caretOn_) {
+    caretOn_ = true;
+    update();
+  }
 }
 
 void TCustomComboEdit::mousePressEvent(QMouseEvent* e) {
@@ -484,6 +559,7 @@ void TCustomComboEdit::mousePressEvent(QMouseEvent* e) {
 void TCustomComboEdit::focusInEvent(QFocusEvent* e) {
   QLineEdit::focusInEvent(e);
   focused_ = true;
+  SetShowCaret();
 }
 
 void TCustomComboEdit::focusOutEvent(QFocusEvent* e) {
@@ -493,5 +569,6 @@ void TCustomComboEdit::focusOutEvent(QFocusEvent* e) {
       QApplication::activeWindow() == popup_)
     return;
   focused_ = false;
+  HideCaret();
   PopupCloseUp(popup_, false);
 }

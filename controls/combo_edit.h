@@ -4,6 +4,7 @@
 
 #include "controls/xc_speed_button.h"
 
+#include <QBasicTimer>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -124,6 +125,8 @@ class TCustomComboEdit : public QLineEdit {
   bool Focused() const { return focused_; }
   int GetMinHeight() const;
   int GetTextHeight() const;
+  // The caret while the edit shows one, an empty size otherwise.
+  QSize CaretSize() const { return caretShown_ ? caretSize_ : QSize(); }
 
   virtual void ButtonClick();
   void EditButtonClick();
@@ -166,6 +169,9 @@ class TCustomComboEdit : public QLineEdit {
   QPixmap CreateDropDownGlyph() const;
   // The edit's own read-only state: ReadOnly or no direct input.
   void ApplyEditReadOnly();
+  // Makes and shows the caret: 1 pixel wide, 2 with a bold font, GetTextHeight high.
+  void SetShowCaret();
+  void HideCaret();
 
   void keyPressEvent(QKeyEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
@@ -173,6 +179,8 @@ class TCustomComboEdit : public QLineEdit {
   void focusOutEvent(QFocusEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void changeEvent(QEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  void timerEvent(QTimerEvent* e) override;
 
  private:
   QWidget* host_;
@@ -189,4 +197,8 @@ class TCustomComboEdit : public QLineEdit {
   QPointer<TPopupWindow> popup_;
   int defNumGlyphs_ = 1;
   int buttonWidth_ = 21;
+  QSize caretSize_;
+  bool caretShown_ = false;
+  bool caretOn_ = false;  // the blink phase
+  QBasicTimer caretBlink_;
 };

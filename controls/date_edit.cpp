@@ -39,7 +39,7 @@ QString QtInputMask(const QString& dateMask, QChar separator) {
   const QString blank = dateMask.section(u';', 2);
   QString mask;
   for (QChar c : body) {
-    if (c == u'!') continue;  // leading blanks are not offered by the platform's mask
+    if (c == u'!') continue;  // the platform's mask has no leading blanks: the edit keeps them
     if (c == u'9')
       mask += u'0';  // an optional digit
     else if (c == u'/') {
@@ -319,7 +319,32 @@ void TCustomDateEdit::KeyPress(QChar& key) {
     key = QChar(0);
     return;
   }
+  if (key == SystemDateSettings().DateSeparator && LeadingBlanks()) {
+    key = QChar(0);
+    return;
+  }
   TCustomComboEdit::KeyPress(key);
+}
+
+bool TCustomDateEdit::LeadingBlanks() {
+  // The mask's "!": a separator typed inside a part of the date moves what was typed of
+  // it to the part's right end, so "5." reads " 5." and not "5 .".
+  if (!editMask_.startsWith(u'!') || isReadOnly() || hasSelectedText()) return false;
+  const QString shown = displayText();
+  const QChar separator = SystemDateSettings().DateSeparator;
+  const int pos = cursorPosition();
+  const int end = static_cast<int>(shown.indexOf(separator, pos));
+  int start = pos;
+  while (start > 0 && shown[start - 1] != separator) --start;
+  if (end < 0 || pos == start) return false;  // the platform's own handling does the rest
+  QString typed;
+  for (QChar c : shown.mid(start, end - start))
+    if (c != blanksChar_) typed += c;
+  const QString part = QString(end - start - typed.size(), blanksChar_) + typed;
+  setText(shown.left(start) + part + shown.mid(end));
+  setModified(true);
+  setCursorPosition(end + 1);
+  return true;
 }
 
 TDateEdit::TDateEdit(QWidget* parent) : TCustomDateEdit(parent) {

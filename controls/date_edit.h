@@ -106,6 +106,8 @@ class TCustomDateEdit : public TCustomComboEdit {
 
  private:
   void RefreshDateFormat();
+  // Handles a typed separator as the mask's "!" asks; false when the key goes on.
+  bool LeadingBlanks();
   void UpdatePopup();
   void CalendarHintsChanged();
   void CreateCalendar();

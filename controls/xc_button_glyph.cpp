@@ -314,8 +314,16 @@ int TXcButtonGlyph::CreateButtonGlyph(TButtonPaintState state) {
   const int height = glyph_.height();
   if (width == 0) return -1;
   TGlyphList* list = ListFor(width, height);
-  const QImage strip = glyph_.toImage().convertToFormat(QImage::Format_ARGB32);
+  QImage strip = glyph_.toImage().convertToFormat(QImage::Format_ARGB32);
+  strip.setDevicePixelRatio(1);  // the work below is in the strip's own pixels
   QImage work = FaceImage(width, height);
+  // A strip made for a scaled screen keeps its pixel ratio: its pictures take the place of
+  // the strip of scale 1, with more pixels.
+  const qreal ratio = glyph_.devicePixelRatio();
+  const auto addMasked = [list, ratio](QPixmap picture, const QColor& transparent) {
+    picture.setDevicePixelRatio(ratio);
+    return list->AddMasked(picture, transparent);
+  };
   const int number = static_cast<int>(state) < numGlyphs_ ? static_cast<int>(state) : 0;
   int index = -1;
   switch (state) {
@@ -323,12 +331,12 @@ int TXcButtonGlyph::CreateButtonGlyph(TButtonPaintState state) {
     case bpsDown:
     case bpsExclusive:
       CopyStripPicture(work, strip, number);
-      index = list->AddMasked(QPixmap::fromImage(work), transparentColor_);
+      index = addMasked(QPixmap::fromImage(work), transparentColor_);
       break;
     case bpsDisabled:
       if (numGlyphs_ > 1) {
         CopyStripPicture(work, strip, 1);
-        index = list->AddMasked(QPixmap::fromImage(work), transparentColor_);
+        index = addMasked(QPixmap::fromImage(work), transparentColor_);
       } else {
         CopyStripPicture(work, strip, 0);
         // The transparent colour is background for the embossing.
@@ -338,7 +346,7 @@ int TXcButtonGlyph::CreateButtonGlyph(TButtonPaintState state) {
             if (IsTransparentPixel(source.pixel(x, y), transparentColor_.rgb()))
               source.setPixel(x, y, 0);
         const QPixmap disabled = MakeDisabledBitmap(QPixmap::fromImage(source), Qt::black);
-        index = list->AddMasked(disabled, BtnFaceColor());
+        index = addMasked(disabled, BtnFaceColor());
       }
       break;
     case bpsInactive:
@@ -347,7 +355,7 @@ int TXcButtonGlyph::CreateButtonGlyph(TButtonPaintState state) {
       } else {
         GrayPixels(work, strip, transparentColor_);
       }
-      index = list->AddMasked(QPixmap::fromImage(work), transparentColor_);
+      index = addMasked(QPixmap::fromImage(work), transparentColor_);
       break;
   }
   IndexOf(state) = index;
@@ -409,7 +417,8 @@ TButtonLayoutResult TXcButtonGlyph::CalcButtonLayout(const QFont& font, const QR
   if (images && images->Width() >= 1 && imageIndex >= 0 && imageIndex < images->Count())
     glyphSize = QSize(images->Width(), images->Height());
   else if (!glyph_.isNull())
-    glyphSize = QSize(glyph_.width() / numGlyphs_, glyph_.height());
+    glyphSize = QSize(qRound(glyph_.deviceIndependentSize().width()) / numGlyphs_,
+                      qRound(glyph_.deviceIndependentSize().height()));
 
   const bool vertical = layout == blGlyphTop || layout == blGlyphBottom;
   QSize room;
@@ -498,7 +507,7 @@ QSize TXcButtonGlyph::DrawButtonGlyph(QPainter& canvas, const QPoint& at, TButto
   const int index = CreateButtonGlyph(state);
   if (index < 0 || !list_) return QSize(0, 0);
   list_->Draw(canvas, at.x(), at.y(), index);
-  return QSize(list_->Width(), list_->Height());
+  return list_->Picture(index).deviceIndependentSize().toSize();
 }
 
 QSize TXcButtonGlyph::DrawImageGlyph(QPainter& canvas, const QPoint& at, const TImageList* images,

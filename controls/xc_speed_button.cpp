@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Xc;
 
@@ -59,7 +60,9 @@ void TXcSpeedButton::ActionChanged(bool checkDefaults) {
     picture.fill(fuchsia);
     {
       QPainter p(&picture);
-      p.drawPixmap(0, 0, action->icon().pixmap(size));
+      // The icon's pixels of scale 1: on a scaled screen the button enlarges the glyph
+      // with its face, and the icon's drawing for more pixels may be another picture.
+      p.drawPixmap(0, 0, action->icon().pixmap(size, 1.0));
     }
     glyph_.SetGlyph(picture);
     glyph_.SetTransparentColor(fuchsia);
@@ -290,6 +293,22 @@ void TXcSpeedButton::PaintGlyph(QPainter& canvas, const QRect& rect, TButtonPain
                 flags);
 }
 
+namespace {
+
+// The two-colour dither of a button held down. The platform draws its pattern brushes in
+// device pixels, finer on a scaled screen; a texture of one pattern cell scales with the
+// face, so the face looks the same at any scale.
+QBrush DitherBrush() {
+  QPixmap cell(2, 2);
+  cell.fill(BtnFaceColor());
+  QPainter p(&cell);
+  p.fillRect(cell.rect(), QBrush(BtnHighlightColor(), Qt::Dense4Pattern));
+  p.end();
+  return QBrush(cell);
+}
+
+}  // namespace
+
 void TXcSpeedButton::paintEvent(QPaintEvent*) {
   if (!isEnabled()) {
     state_ = bpsDisabled;
@@ -314,9 +333,10 @@ void TXcSpeedButton::paintEvent(QPaintEvent*) {
   else
     r.adjust(2, 2, -2, -2);
   if (state_ == bpsExclusive && !transparent_ && (!flat_ || drawState == bpsInactive)) {
-    const QRect face = r.adjusted(-1, -1, 1, 1);
-    p.fillRect(face, BtnFaceColor());
-    p.fillRect(face, QBrush(BtnHighlightColor(), Qt::Dense4Pattern));
+    // Between whole scales a pattern cell covers a pixel and a half: blended, not uneven.
+    p.setRenderHint(QPainter::SmoothPixmapTransform, ratio != std::floor(ratio));
+    p.fillRect(r.adjusted(-1, -1, 1, 1), DitherBrush());
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
   }
   if (state_ == bpsDown || state_ == bpsExclusive) r.translate(1, 1);
   const TButtonPaintState glyphState =

@@ -207,8 +207,14 @@ void TForm_main::BuildToolBars() {
         // The glyph's transparent colour is one exact colour: half-transparent edges of the
         // icon are made whole or dropped, never blended into it.
         const QColor fuchsia(0xFF, 0x00, 0xFF);
-        const QImage icon =
-            action->icon().pixmap(18, 18).toImage().convertToFormat(QImage::Format_ARGB32);
+        // The glyph is 18 x 18 pixels at any screen scale and the button enlarges it with
+        // its face, so the icon is asked for at a pixel ratio of 1, not the screen's: the
+        // screen's would give more pixels than the glyph takes, and the icon's drawing for a
+        // larger size is not the same picture.
+        const QImage icon = action->icon()
+                                .pixmap(QSize(18, 18), 1.0)
+                                .toImage()
+                                .convertToFormat(QImage::Format_ARGB32);
         QImage glyph(18, 18, QImage::Format_RGB32);
         glyph.fill(fuchsia);
         for (int y = 0; y < qMin(18, icon.height()); ++y)

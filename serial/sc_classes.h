@@ -58,6 +58,30 @@ enum TScCommEvent : std::uint8_t {
   ceEvent2
 };
 Q_ENUM_NS(TScCommEvent)
+// The two sets as the meta-object publishes them: the flag of a member is bit (ordinal),
+// so a set's bits are its flags and QMetaEnum names the members.
+enum class TScCommOptionFlag { coErrorChar = 1 << 0, coNullStrip = 1 << 1, coParityCheck = 1 << 2 };
+Q_DECLARE_FLAGS(TScCommOptionFlags, TScCommOptionFlag)
+Q_FLAG_NS(TScCommOptionFlags)
+enum class TScCommEventFlag {
+  ceBreak = 1 << 0,
+  ceCts = 1 << 1,
+  ceDsr = 1 << 2,
+  ceError = 1 << 3,
+  ceRing = 1 << 4,
+  ceRlsd = 1 << 5,
+  ceRxChar = 1 << 6,
+  ceRxFlag = 1 << 7,
+  ceTxEmpty = 1 << 8,
+  cePErr = 1 << 9,
+  ceRx80Full = 1 << 10,
+  ceEvent1 = 1 << 11,
+  ceEvent2 = 1 << 12
+};
+Q_DECLARE_FLAGS(TScCommEventFlags, TScCommEventFlag)
+Q_FLAG_NS(TScCommEventFlags)
+static_assert(int(TScCommOptionFlag::coParityCheck) == 1 << coParityCheck);
+static_assert(int(TScCommEventFlag::ceEvent2) == 1 << ceEvent2);
 enum TThreadPriority : std::uint8_t {
   tpIdle,
   tpLowest,
@@ -69,6 +93,8 @@ enum TThreadPriority : std::uint8_t {
 };
 Q_ENUM_NS(TThreadPriority)
 }  // namespace Sc
+Q_DECLARE_OPERATORS_FOR_FLAGS(Sc::TScCommOptionFlags)
+Q_DECLARE_OPERATORS_FOR_FLAGS(Sc::TScCommEventFlags)
 
 using Sc::TScBaudrate;
 using enum Sc::TScBaudrate;

@@ -83,6 +83,7 @@ TScCustomComm::TScCustomComm(QObject* Owner) : TScComponent(Owner) {
   FlowControl_.OnChange = [this](TScPersistent* Sender) { FlowControlChanged(Sender); };
   EventChars_.OnChange = [this](TScPersistent* Sender) { EventCharsChanged(Sender); };
   Buffers_.OnChanging = [this](TScBuffers*) { BuffersChanging(); };
+  Buffers_.OnChange = [this](TScPersistent* Sender) { BuffersChanged(Sender); };
 }
 
 TScCustomComm::~TScCustomComm() {
@@ -603,6 +604,12 @@ void TScCustomComm::SetBuffers(const TScBuffers& Value) {
 }
 
 void TScCustomComm::BuffersChanging() {
+  CheckClosed();
+}
+
+void TScCustomComm::BuffersChanged(TScPersistent*) {
+  // The sizes take effect at the next Open and the limits with the next control block,
+  // so a stored change is only valid while the port is closed.
   CheckClosed();
 }
 

@@ -249,7 +249,10 @@ class TScCustomComm : public TScComponent {
   friend class TScCommSession;
   // Runs on the GUI thread for every hand-over of a worker thread.
   void DoEvents(std::uint32_t Events, bool FromEventThread);
+  // A change of the buffer group is refused before it is stored while the port is open;
+  // BuffersChanged follows every change that was stored.
   void BuffersChanging();
+  void BuffersChanged(TScPersistent* Sender);
   // A group's value changed: the control block is applied again.
   void FlowControlChanged(TScPersistent* Sender);
   void EventCharsChanged(TScPersistent* Sender);
@@ -302,11 +305,10 @@ class TScComm : public TScCustomComm {
   Q_PROPERTY(Sc::TScStopbits Stopbits READ Stopbits WRITE SetStopbits)
   Q_PROPERTY(TScEventChars* EventChars READ EventCharsGroup WRITE SetEventCharsGroup)
   Q_PROPERTY(TScFlowControl* FlowControl READ FlowControlGroup WRITE SetFlowControlGroup)
-  // The sets as bit masks, one bit per member's ordinal.
-  Q_PROPERTY(int Options READ OptionBits WRITE SetOptionBits)
+  Q_PROPERTY(Sc::TScCommOptionFlags Options READ OptionFlags WRITE SetOptionFlags)
   Q_PROPERTY(int PortNum READ PortNum WRITE SetPortNum)
   Q_PROPERTY(QString DeviceName READ DeviceName WRITE SetDeviceName)
-  Q_PROPERTY(int MonitorEvents READ MonitorEventBits WRITE SetMonitorEventBits)
+  Q_PROPERTY(Sc::TScCommEventFlags MonitorEvents READ MonitorEventFlags WRITE SetMonitorEventFlags)
   Q_PROPERTY(TScBuffers* Buffers READ BuffersGroup WRITE SetBuffersGroup)
   Q_PROPERTY(Sc::TThreadPriority EventPriority READ EventPriority WRITE SetEventPriority)
   Q_PROPERTY(Sc::TThreadPriority WritePriority READ WritePriority WRITE SetWritePriority)
@@ -330,12 +332,17 @@ class TScComm : public TScCustomComm {
   void SetBuffersGroup(TScBuffers* Value) {
     if (Value) SetBuffers(*Value);
   }
-  int OptionBits() const { return Options().ToBits(); }
-  void SetOptionBits(int Value) {
-    SetOptions(TScCommOptions::FromBits(static_cast<std::uint8_t>(Value)));
+  // The sets as the meta-object reads and writes them.
+  Sc::TScCommOptionFlags OptionFlags() const {
+    return Sc::TScCommOptionFlags::fromInt(Options().ToBits());
   }
-  int MonitorEventBits() const { return MonitorEvents().ToBits(); }
-  void SetMonitorEventBits(int Value) {
-    SetMonitorEvents(TScCommEvents::FromBits(static_cast<std::uint16_t>(Value)));
+  void SetOptionFlags(Sc::TScCommOptionFlags Value) {
+    SetOptions(TScCommOptions::FromBits(static_cast<std::uint8_t>(Value.toInt())));
+  }
+  Sc::TScCommEventFlags MonitorEventFlags() const {
+    return Sc::TScCommEventFlags::fromInt(MonitorEvents().ToBits());
+  }
+  void SetMonitorEventFlags(Sc::TScCommEventFlags Value) {
+    SetMonitorEvents(TScCommEvents::FromBits(static_cast<std::uint16_t>(Value.toInt())));
   }
 };

@@ -51,6 +51,27 @@ TEST_F(DateEditTest, FormatMaskAndDateWriting) {
   EXPECT_EQ(Popup()->NavButton(3)->Hint(), u"4");
 }
 
+// The mask's "!": a separator typed inside a part of the date puts the part's blanks first.
+TEST_F(DateEditTest, MaskPutsUnfilledPositionsFirst) {
+  const struct {
+    const char* typed;
+    const char16_t* shown;
+  } rows[] = {
+      {"5.", u" 5.  .    "},  {"5.3.", u" 5. 3.    "},
+      {"12.", u"12.  .    "},  // the part was full: the cursor had passed the separator
+      {".", u"  .  .    "},   {"1.2.2026", u" 1. 2.2026"},
+  };
+  Show();
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.typed);
+    edit->SetDate(NullDate);
+    edit->setCursorPosition(0);
+    QTest::keyClicks(edit, QString::fromLatin1(row.typed));
+    EXPECT_EQ(edit->Text().toStdString(), QString::fromUtf16(row.shown).toStdString());
+  }
+  EXPECT_EQ(edit->Date(), EncodeDate(2026, 2, 1));  // the last row still reads as a date
+}
+
 // The lower-left pixel gives each arrow picture its transparent colour: the triangles stay.
 TEST_F(DateEditTest, CalendarArrowsKeepTheirTriangles) {
   for (int i = 0; i < 4; ++i) {

@@ -70,6 +70,43 @@ TEST(ButtonGlyphTest, StatePicturesComeFromTheStripOrAreMade) {
   EXPECT_EQ(GrayOf(BtnFaceColor(), kFuchsia), BtnFaceColor());
 }
 
+// A strip made for a scaled screen (more pixels, the same place) is laid out and drawn in
+// the place of the strip of scale 1, on a canvas of that scale.
+TEST(ButtonGlyphTest, ScaledStripTakesThePlaceOfScaleOne) {
+  const QFont font;
+  const QRect client(0, 0, 25, 25);
+  TXcButtonGlyph plain;
+  plain.SetGlyph(Strip({Qt::red}));
+  const QPoint place =
+      plain.CalcButtonLayout(font, client, {}, blGlyphTop, -1, -1, false, nullptr, -1, 0).GlyphPos;
+  for (const qreal ratio : {1.0, 1.5, 2.0}) {
+    SCOPED_TRACE(ratio);
+    QPixmap strip = Strip({Qt::red}, qRound(16 * ratio));
+    strip.setDevicePixelRatio(ratio);
+    TXcButtonGlyph glyph;
+    glyph.SetGlyph(strip);
+    EXPECT_EQ(glyph.CalcButtonLayout(font, client, {}, blGlyphTop, -1, -1, false, nullptr, -1, 0)
+                  .GlyphPos,
+              place);
+    QImage canvas(client.size() * ratio, QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(ratio);
+    canvas.fill(Qt::white);
+    QPainter p(&canvas);
+    glyph.DrawEx(p, client, {}, blGlyphTop, -1, -1, false, nullptr, -1, bpsUp, 0);
+    p.end();
+    // The red square, in pixels of scale 1: 16 wide, 15 high (its last row is transparent).
+    QRect red;
+    for (int y = 0; y < canvas.height(); ++y)
+      for (int x = 0; x < canvas.width(); ++x)
+        if (canvas.pixel(x, y) == QColor(Qt::red).rgb()) red |= QRect(x, y, 1, 1);
+    const QRectF drawn(red.x() / ratio, red.y() / ratio, red.width() / ratio, red.height() / ratio);
+    EXPECT_NEAR(drawn.left(), place.x(), 0.7);
+    EXPECT_NEAR(drawn.top(), place.y(), 0.7);
+    EXPECT_NEAR(drawn.width(), 16, 0.7);
+    EXPECT_NEAR(drawn.height(), 15, 0.7);
+  }
+}
+
 TEST(ButtonGlyphTest, GlyphListsAreSharedReusedAndFreed) {
   {
     TXcButtonGlyph a;

@@ -154,10 +154,15 @@ TEST(ScCommTest, PublishedPropertiesAndTheirDefaults) {
       {"Parity", QVariant::fromValue(paNone), QVariant::fromValue(paEven)},
       {"Databits", QVariant::fromValue(db8), QVariant::fromValue(db7)},
       {"Stopbits", QVariant::fromValue(sb1), QVariant::fromValue(sb2)},
-      {"Options", 0, (1 << coErrorChar) | (1 << coParityCheck)},
+      {"Options", QVariant::fromValue(Sc::TScCommOptionFlags()),
+       QVariant::fromValue(Sc::TScCommOptionFlag::coErrorChar |
+                           Sc::TScCommOptionFlag::coParityCheck)},
       {"PortNum", 0, 3},
       {"DeviceName", QStringLiteral("COM%d"), QStringLiteral("/dev/ttyUSB%d")},
-      {"MonitorEvents", (1 << ceError) | (1 << ceRxChar) | (1 << ceTxEmpty), 1 << ceRxFlag},
+      {"MonitorEvents",
+       QVariant::fromValue(Sc::TScCommEventFlag::ceError | Sc::TScCommEventFlag::ceRxChar |
+                           Sc::TScCommEventFlag::ceTxEmpty),
+       QVariant::fromValue(Sc::TScCommEventFlags(Sc::TScCommEventFlag::ceRxFlag))},
       {"EventPriority", QVariant::fromValue(tpNormal), QVariant::fromValue(tpLower)},
       {"WritePriority", QVariant::fromValue(tpHighest), QVariant::fromValue(tpNormal)},
       {"DirectWrite", false, true},
@@ -174,9 +179,39 @@ TEST(ScCommTest, PublishedPropertiesAndTheirDefaults) {
     EXPECT_EQ(property.read(&comm), row.value);
   }
   EXPECT_EQ(comm.MonitorEvents(), TScCommEvents({ceRxFlag}));
+  EXPECT_EQ(comm.Options(), (TScCommOptions{coErrorChar, coParityCheck}));
   // Writing a group assigns its values into the owned one.
   TScFlowControl flow;
   flow.SetControlDtr(dtrEnabled);
   EXPECT_TRUE(comm.setProperty("FlowControl", QVariant::fromValue(&flow)));
   EXPECT_EQ(comm.FlowControl().ControlDtr(), dtrEnabled);
+}
+
+// The two sets are published as sets: the meta-object names their members, reads them and
+// takes them back by name.
+TEST(ScCommTest, SetsPublishedAsSets) {
+  const struct {
+    const char* name;
+    const char* initial;
+    const char* written;
+  } rows[] = {
+      {"Options", "", "coErrorChar|coParityCheck"},
+      {"MonitorEvents", "ceError|ceRxChar|ceTxEmpty", "ceRxFlag"},
+  };
+  TScComm comm;
+  const QMetaObject* meta = comm.metaObject();
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const QMetaProperty property = meta->property(meta->indexOfProperty(row.name));
+    ASSERT_TRUE(property.isValid());
+    ASSERT_TRUE(property.isFlagType());
+    const QMetaEnum set = property.enumerator();
+    ASSERT_TRUE(set.isFlag());
+    const auto keys = [&] { return QByteArray(set.valueToKeys(property.read(&comm).toInt())); };
+    EXPECT_EQ(keys(), row.initial);
+    EXPECT_TRUE(property.write(&comm, QString::fromLatin1(row.written)));
+    EXPECT_EQ(keys(), row.written);
+  }
+  EXPECT_EQ(comm.Options(), (TScCommOptions{coErrorChar, coParityCheck}));
+  EXPECT_EQ(comm.MonitorEvents(), TScCommEvents({ceRxFlag}));
 }
