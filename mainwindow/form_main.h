@@ -361,12 +361,12 @@ class TForm_main : public QMainWindow {
   // The decoded-record windows: those given at start-up, else the window's own.
   TformView1* DecodedView1();
   TFormView2* DecodedView2();
-  // Fills the visible decoded-record window of the open file's variant from a grid row;
-  // a cell that does not convert gets the error report.
+  // Fills the visible decoded-record window of the open file's variant from a grid row; a
+  // row that does not convert leaves the window as it was.
   void DecodeRowIntoView(StringGrid* grid, int row);
   // Centres a dialog on this window, frames included.
   void CentreOnWindow(QWidget* dialog) const;
-  // The window's size and minimum are those of the outer window: once the window system has
+  // The window's size and limits are those of the outer window: once the window system has
   // put a frame around it, the client area gives way to the frame.
   void FitFrame();
 
