@@ -350,8 +350,13 @@ class TForm_main : public QMainWindow {
   void ShowColumnDescription(StringGrid* grid, int x);
   // A list event may change the command states only on the list page.
   void ListEvent();
+  void FormCreate();
   void FormShow();
   bool FormCloseQuery();
+  void FormClose();
+  // The outer window's limits while it is sized: 0 for no maximum.
+  void FormConstrainedResize(int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight);
+  void ApplySizeConstraints();
   void ListSteps();
   // CurrentFilePath := the selected file; without one, "Выберите файл" and back to the list.
   bool TakeSelectedFile();
