@@ -84,7 +84,7 @@ TForm_About::TForm_About(QWidget* parent) : QDialog(parent) {
     label->SetHint(hint);
     label->SetShowHint(true);
     // The label sizes itself to its caption; the layout keeps that size.
-    label->setMinimumSize(label->size());
+    label->setFixedSize(label->size());
     return label;
   };
   lbWWWTitle = Named(new QLabel(QStringLiteral("Web-сайт"), Panel1), QStringLiteral("lbWWWTitle"));
@@ -95,10 +95,10 @@ TForm_About::TForm_About(QWidget* parent) : QDialog(parent) {
       link(QStringLiteral("lbEMail"), kMakerMailAddress, QStringLiteral("Написать нам письмо"));
   grid->addWidget(lbWWWTitle, 4, 0, Qt::AlignRight);
   grid->addWidget(new QLabel(QStringLiteral(":"), Panel1), 4, 1);
-  grid->addWidget(lbWWW, 4, 2, 1, 2);
+  grid->addWidget(lbWWW, 4, 2, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
   grid->addWidget(lbEMailTitle, 5, 0, Qt::AlignRight);
   grid->addWidget(new QLabel(QStringLiteral(":"), Panel1), 5, 1);
-  grid->addWidget(lbEMail, 5, 2, 1, 2);
+  grid->addWidget(lbEMail, 5, 2, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
   connect(lbWWW, &TXcLabel::OnClick, this, &TForm_About::ProgramIconClick);
   connect(lbEMail, &TXcLabel::OnClick, this, &TForm_About::lbEMailClick);
 
