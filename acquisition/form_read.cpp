@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDate>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -37,8 +36,10 @@ QComboBox* ListCombo(QWidget* parent, const char* name, const QStringList& items
   return combo;
 }
 
-QLabel* Caption(QWidget* parent, const char* text) {
-  return new QLabel(QString::fromUtf8(text), parent);
+QLabel* Caption(QWidget* parent, const char* text, const QRect& place) {
+  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  label->setGeometry(place);
+  return label;
 }
 
 // The readout's link over the serial component.
@@ -138,28 +139,27 @@ TForm_Read::TForm_Read(QWidget* parent)
   Timer_Timer->setInterval(1000);
   ScComm1->setObjectName(QStringLiteral("ScComm1"));
 
-  auto* grid = new QGridLayout(this);
-  // Narrow margins leave the captions beside the fields room for their whole text.
-  grid->setContentsMargins(4, 4, 4, 4);
-  grid->setHorizontalSpacing(4);
-  grid->addWidget(Caption(this, " Дата считывания "), 0, 0);
-  grid->addWidget(CB_Data, 0, 1, 1, 3);
-  grid->addWidget(Caption(this, " Оператор"), 1, 0);
-  grid->addWidget(CB_Operator, 1, 1, 1, 3);
-  grid->addWidget(Caption(this, " Комментарии"), 2, 0);
-  grid->addWidget(CB_Coment, 2, 1, 1, 3);
-  grid->addWidget(Caption(this, " Порт"), 3, 0);
-  grid->addWidget(CB_ComPort, 3, 1);
-  grid->addWidget(Caption(this, " Скорость"), 3, 2);
-  grid->addWidget(CB_baudrate, 3, 3);
-  grid->addWidget(Animate1, 4, 0);
-  grid->addWidget(Btn_Read, 4, 1, 1, 3);
-  grid->addWidget(ST_StatusRead, 5, 0, 1, 4);
-  grid->addWidget(ST_Baud, 6, 0, 1, 2);
-  grid->addWidget(ST_PR, 6, 2, 1, 2);
-  grid->addWidget(ST_Ost, 7, 0, 1, 2);
-  grid->addWidget(ST_NameFile, 7, 2, 1, 2);
-  grid->addWidget(ProgressBar1, 8, 0, 1, 4);
+  // Fixed places in the client area: a text the readout writes never moves a control, and
+  // each place holds the longest text that can come to it.
+  Caption(this, " Дата считывания ", {8, 11, 100, 16});
+  CB_Data->setGeometry(110, 8, 193, 22);
+  Caption(this, " Оператор", {8, 37, 100, 16});
+  CB_Operator->setGeometry(110, 34, 193, 22);
+  Caption(this, " Комментарии", {8, 63, 100, 16});
+  CB_Coment->setGeometry(110, 60, 193, 22);
+  Caption(this, " Порт", {8, 89, 100, 16});
+  CB_ComPort->setGeometry(110, 86, 64, 22);
+  Caption(this, " Скорость", {178, 89, 54, 16});
+  CB_baudrate->setGeometry(234, 86, 69, 22);
+  Animate1->move(8, 114);
+  Btn_Read->setGeometry(110, 120, 193, 26);
+  ST_StatusRead->setGeometry(8, 160, 295, 16);
+  ST_Baud->setGeometry(8, 178, 145, 16);
+  ST_PR->setGeometry(158, 178, 145, 16);
+  ST_Ost->setGeometry(8, 196, 145, 16);
+  // A whole file name: the date to the second and an eight-digit crane number.
+  ST_NameFile->setGeometry(8, 214, 295, 16);
+  ProgressBar1->setGeometry(8, 236, 295, 16);
 
   // Line settings of the recorder: 9600 bit/s at the start, 8 data bits, no parity, 2 stop
   // bits, "?" as the event character, no flow control, DTR and RTS held low.

@@ -1,6 +1,7 @@
 #include "app/form_about.h"
 
 #include "acquisition/window_parts.h"
+#include "controls/xc_label.h"
 #include "mainwindow/form_main.h"
 #include "platform/dialog_services.h"
 
@@ -73,14 +74,17 @@ TForm_About::TForm_About(QWidget* parent) : QDialog(parent) {
   grid->addWidget(Bevel1, 3, 0, 1, 4);
 
   auto link = [this](const QString& name, const QString& text, const QString& hint) {
-    QLabel* label = Named(new QLabel(text, Panel1), name);
+    TXcLabel* label = Named(new TXcLabel(Panel1), name);
+    label->SetCaption(text);
     QFont font = label->font();
     font.setBold(true);
     label->setFont(font);
     label->setForegroundRole(QPalette::ButtonText);
     label->setCursor(Qt::PointingHandCursor);
-    label->setToolTip(hint);
-    label->installEventFilter(this);
+    label->SetHint(hint);
+    label->SetShowHint(true);
+    // The label sizes itself to its caption; the layout keeps that size.
+    label->setFixedSize(label->size());
     return label;
   };
   lbWWWTitle = Named(new QLabel(QStringLiteral("Web-сайт"), Panel1), QStringLiteral("lbWWWTitle"));
@@ -91,10 +95,12 @@ TForm_About::TForm_About(QWidget* parent) : QDialog(parent) {
       link(QStringLiteral("lbEMail"), kMakerMailAddress, QStringLiteral("Написать нам письмо"));
   grid->addWidget(lbWWWTitle, 4, 0, Qt::AlignRight);
   grid->addWidget(new QLabel(QStringLiteral(":"), Panel1), 4, 1);
-  grid->addWidget(lbWWW, 4, 2, 1, 2);
+  grid->addWidget(lbWWW, 4, 2, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
   grid->addWidget(lbEMailTitle, 5, 0, Qt::AlignRight);
   grid->addWidget(new QLabel(QStringLiteral(":"), Panel1), 5, 1);
-  grid->addWidget(lbEMail, 5, 2, 1, 2);
+  grid->addWidget(lbEMail, 5, 2, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
+  connect(lbWWW, &TXcLabel::OnClick, this, &TForm_About::ProgramIconClick);
+  connect(lbEMail, &TXcLabel::OnClick, this, &TForm_About::lbEMailClick);
 
   SmallIcon = Named(new QLabel(Panel1), QStringLiteral("SmallIcon"));
   SmallIcon->setFixedSize(32, 32);
@@ -116,12 +122,8 @@ TForm_About::TForm_About(QWidget* parent) : QDialog(parent) {
 bool TForm_About::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonRelease &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-    if (watched == ProgramIcon || watched == lbWWW) {
+    if (watched == ProgramIcon) {
       ProgramIconClick();
-      return true;
-    }
-    if (watched == lbEMail) {
-      lbEMailClick();
       return true;
     }
   }

@@ -6,6 +6,7 @@
 class QFrame;
 class QLabel;
 class QPushButton;
+class TXcLabel;
 
 class TForm_About : public QDialog {
   Q_OBJECT
@@ -19,9 +20,9 @@ class TForm_About : public QDialog {
   QLabel* Comments;
   QFrame* Bevel1;
   QLabel* lbWWWTitle;
-  QLabel* lbWWW;
+  TXcLabel* lbWWW;
   QLabel* lbEMailTitle;
-  QLabel* lbEMail;
+  TXcLabel* lbEMail;
   QLabel* SmallIcon;
   QPushButton* OKButton;
 

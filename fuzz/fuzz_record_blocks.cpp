@@ -57,14 +57,15 @@ void DecodeRow(QByteArrayView in) {
   const QStringList cells = QString::fromLatin1(in.sliced(1)).split(u';');
   for (int c = 0; c < kRecordColumns && c < cells.size(); ++c) grid.SetCells(c, 1, cells[c]);
   const int deviceType = in[0] & 4 ? 4 : 2;
-  const DecodedRecord d = DecodeRecordRow(
+  const std::optional<DecodedRecord> d = DecodeRecordRow(
       grid, 1, in[0] & 2 ? DecodedVariant::Variant02 : DecodedVariant::Variant10, deviceType);
-  JW_CHECK(d.MzText.startsWith(QStringLiteral("Мз=")) && d.MzText.endsWith(u'%'));
-  JW_CHECK(d.QText.startsWith(QStringLiteral("Q=")) && d.RText.startsWith(QStringLiteral("R=")));
+  if (!d) return;  // a row that does not convert changes nothing
+  JW_CHECK(d->MzText.startsWith(QStringLiteral("Мз=")) && d->MzText.endsWith(u'%'));
+  JW_CHECK(d->QText.startsWith(QStringLiteral("Q=")) && d->RText.startsWith(QStringLiteral("R=")));
   // A row of another device type is never read as type-2 fields.
   if (deviceType != 2) {
-    JW_CHECK(!d.Overload && !d.RmaxOn && !d.RminOn && !d.Equipment && !d.Contour && !d.Reeving);
-    JW_CHECK(d.Lamps.empty() && d.Messages.isEmpty());
+    JW_CHECK(!d->TypeTwo && !d->RmaxOn && !d->RminOn && d->Equipment.isEmpty());
+    JW_CHECK(d->Lamps.empty() && d->Messages.isEmpty());
   }
 }
 

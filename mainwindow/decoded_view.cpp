@@ -17,6 +17,10 @@ const QColor kLitMotion(0x00, 0xB0, 0x00);
 const QColor kLitRelay(0xE0, 0x00, 0x00);
 const QColor kDark(0x80, 0x80, 0x80);
 const QColor kAlarmText(0xFF, 0x00, 0x00);
+// The texts of the lower lines before the first record.
+const char* const kStartEquipment = "Нет оборудования";
+const char* const kStartContour = "Полный контур";
+const char* const kStartReeving = "Запасовка 8х";
 
 QImage NewPicture(int width, int height) {
   QImage picture(width, height, QImage::Format_ARGB32_Premultiplied);
@@ -149,10 +153,10 @@ DecodedRecordWindow::DecodedRecordWindow(const QString& name, const QString& cap
   stR = NewText(Panel3, "stR", {32, 32}, "Вылет", "R=19.87м", 16);
   stQ = NewText(Panel3, "stQ", {158, 8}, "Вес груза", "Q=15.35т", 16);
   stL = NewText(Panel3, "stL", {158, 32}, "Длина стрелы", "L=15.7м", 16);
-  stC = NewText(Panel3, "stC", {8, 59}, "Режим работы со стреловым оборудованием",
-                "Нет оборудования", 11);
-  stK = NewText(Panel3, "stK", {8, 75}, "Состояние опорного контура", "Полный контур", 11);
-  stNp = NewText(Panel3, "stNp", {8, 91}, nullptr, "Запасовка 8х", 11);
+  stC = NewText(Panel3, "stC", {8, 59}, "Режим работы со стреловым оборудованием", kStartEquipment,
+                11);
+  stK = NewText(Panel3, "stK", {8, 75}, "Состояние опорного контура", kStartContour, 11);
+  stNp = NewText(Panel3, "stNp", {8, 91}, nullptr, kStartReeving, 11);
   LabRmax = NewRadiusLabel(Panel3, "LabRmax", {8, 31}, "max");
   labRmin = NewRadiusLabel(Panel3, "labRmin", {8, 40}, "min");
   SetTextColour(LabRmax, GrayText(this));
@@ -179,36 +183,49 @@ DecodedRecordWindow::DecodedRecordWindow(const QString& name, const QString& cap
     image->setToolTip(QString::fromUtf8(i.hint));
     image->SetBitmapList(BmBitmapList1);
     image->SetBitmapIndex(i.startsLit ? i.litIndex : i.litIndex + 1);
-    indicators_.emplace_back(image, i.litIndex);
+    indicators_.push_back({image, i.litIndex, i.startsLit});
   }
 }
 
 TBmBitmapImage* DecodedRecordWindow::IndicatorNamed(const QString& name) const {
-  for (const auto& [image, litIndex] : indicators_) {
-    if (image->objectName() == name) return image;
+  for (const Lamp& lamp : indicators_) {
+    if (lamp.image->objectName() == name) return lamp.image;
   }
   return nullptr;
 }
 
-void DecodedRecordWindow::ShowDecoded(const DecodedRecord& record) {
+void DecodedRecordWindow::ShowStartUpPicture() {
   memoMessage->clear();
-  SetAutoSizedText(stMz, record.MzText);
-  SetAutoSizedText(stQ, record.QText);
-  SetAutoSizedText(stL, record.LText);
-  SetAutoSizedText(stR, record.RText);
-  if (record.Overload) {
-    SetTextColour(stMz, *record.Overload ? kAlarmText : palette().color(QPalette::WindowText));
-  }
-  if (record.RmaxOn) SetTextColour(LabRmax, *record.RmaxOn ? kAlarmText : GrayText(this));
-  if (record.RminOn) SetTextColour(labRmin, *record.RminOn ? kAlarmText : GrayText(this));
-  if (record.Equipment) SetAutoSizedText(stC, *record.Equipment);
-  if (record.Contour) SetAutoSizedText(stK, *record.Contour);
-  if (record.Reeving) SetAutoSizedText(stNp, *record.Reeving);
-  for (const DecodedLamp& lamp : record.Lamps) {
-    for (const auto& [image, litIndex] : indicators_) {
-      if (image->objectName() == lamp.image)
-        image->SetBitmapIndex(lamp.lit ? litIndex : litIndex + 1);
+  SetTextColour(LabRmax, GrayText(this));
+  SetTextColour(labRmin, GrayText(this));
+  SetAutoSizedText(stC, QString::fromUtf8(kStartEquipment));
+  SetAutoSizedText(stK, QString::fromUtf8(kStartContour));
+  SetAutoSizedText(stNp, QString::fromUtf8(kStartReeving));
+  for (const Lamp& lamp : indicators_)
+    lamp.image->SetBitmapIndex(lamp.startsLit ? lamp.litIndex : lamp.litIndex + 1);
+}
+
+void DecodedRecordWindow::ShowDecoded(const std::optional<DecodedRecord>& record) {
+  if (!record) return;
+  // Nothing of an earlier record may stay beside the texts of a record of another type.
+  if (!record->TypeTwo) ShowStartUpPicture();
+  SetAutoSizedText(stMz, record->MzText);
+  SetAutoSizedText(stQ, record->QText);
+  SetAutoSizedText(stL, record->LText);
+  SetAutoSizedText(stR, record->RText);
+  SetTextColour(stMz, record->Overload ? kAlarmText : palette().color(QPalette::WindowText));
+  if (!record->TypeTwo) return;
+  SetTextColour(LabRmax, record->RmaxOn ? kAlarmText : GrayText(this));
+  SetTextColour(labRmin, record->RminOn ? kAlarmText : GrayText(this));
+  SetAutoSizedText(stC, record->Equipment);
+  SetAutoSizedText(stK, record->Contour);
+  SetAutoSizedText(stNp, record->Reeving);
+  for (const DecodedLamp& decoded : record->Lamps) {
+    for (const Lamp& lamp : indicators_) {
+      if (lamp.image->objectName() == decoded.image)
+        lamp.image->SetBitmapIndex(decoded.lit ? lamp.litIndex : lamp.litIndex + 1);
     }
   }
-  for (const QString& line : record.Messages) memoMessage->appendPlainText(line);
+  memoMessage->clear();
+  for (const QString& line : record->Messages) memoMessage->appendPlainText(line);
 }

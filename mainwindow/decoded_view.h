@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QSize>
 
+#include <optional>
 #include <vector>
 
 class QFrame;
@@ -50,9 +51,17 @@ class DecodedRecordWindow : public QDialog {
                       const std::vector<Indicator>& indicators, QWidget* parent);
 
   TBmBitmapImage* IndicatorNamed(const QString& name) const;
-  // Shows what the decoding gave; the message list is cleared first, unset parts stay.
-  void ShowDecoded(const DecodedRecord& record);
+  // Shows what the decoding gave; a row that did not convert leaves the window as it was.
+  void ShowDecoded(const std::optional<DecodedRecord>& record);
 
  private:
-  std::vector<std::pair<TBmBitmapImage*, int>> indicators_;  // image, lit index
+  // The picture of a window before its first record, beside the four texts.
+  void ShowStartUpPicture();
+
+  struct Lamp {
+    TBmBitmapImage* image;
+    int litIndex;
+    bool startsLit;
+  };
+  std::vector<Lamp> indicators_;
 };

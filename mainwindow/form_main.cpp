@@ -34,7 +34,6 @@ namespace {
 
 // Outer window, frame included.
 constexpr QSize kOuterSize(696, 534);
-constexpr QSize kOuterMinimum(500, 400);
 
 bool IsInputEvent(QEvent::Type type) {
   switch (type) {
@@ -77,8 +76,7 @@ TForm_main::TForm_main(QStringList arguments, QString programFile, QWidget* pare
   setObjectName(QStringLiteral("Form_main"));
   setWindowTitle(kApplicationTitle + QStringLiteral(" v 2.0.6 (25.12.2004)"));
   resize(kOuterSize);
-  // The window may not be made smaller than this; there is no maximum.
-  setMinimumSize(kOuterMinimum);
+  ApplySizeConstraints();
   BuildActions();
   BuildMenus();
   BuildToolBars();
@@ -87,6 +85,11 @@ TForm_main::TForm_main(QStringList arguments, QString programFile, QWidget* pare
     QRect area = screen->availableGeometry();
     move(area.center() - rect().center());
   }
+  FormCreate();
+}
+
+void TForm_main::FormCreate() {
+  // The start-up work waits for the first showing (FormShow).
 }
 
 TForm_main::~TForm_main() {
@@ -128,8 +131,26 @@ void TForm_main::FitFrame() {
   if (frame == frame_) return;
   const QSize want = size() - (frame - frame_);
   frame_ = frame;
-  setMinimumSize(kOuterMinimum - frame);
+  ApplySizeConstraints();
   resize(want);
+}
+
+void TForm_main::FormConstrainedResize(int& MinWidth, int& MinHeight, int& MaxWidth,
+                                       int& MaxHeight) {
+  MinWidth = 500;
+  MinHeight = 400;
+  // 0: no maximum.
+  MaxWidth = 0;
+  MaxHeight = 0;
+}
+
+void TForm_main::ApplySizeConstraints() {
+  int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
+  FormConstrainedResize(minWidth, minHeight, maxWidth, maxHeight);
+  // The limits are the outer window's; the frame takes its share of them.
+  setMinimumSize(QSize(minWidth, minHeight) - frame_);
+  setMaximumSize(maxWidth > 0 ? maxWidth - frame_.width() : QWIDGETSIZE_MAX,
+                 maxHeight > 0 ? maxHeight - frame_.height() : QWIDGETSIZE_MAX);
 }
 
 void TForm_main::showEvent(QShowEvent* event) {
@@ -200,7 +221,12 @@ void TForm_main::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+  FormClose();
   emit Closed();
+}
+
+void TForm_main::FormClose() {
+  // Nothing to do once closing is agreed: the program ends with the window.
 }
 
 void TForm_main::SpeedBtn_ExitClick() {

@@ -350,8 +350,13 @@ class TForm_main : public QMainWindow {
   void ShowColumnDescription(StringGrid* grid, int x);
   // A list event may change the command states only on the list page.
   void ListEvent();
+  void FormCreate();
   void FormShow();
   bool FormCloseQuery();
+  void FormClose();
+  // The outer window's limits while it is sized: 0 for no maximum.
+  void FormConstrainedResize(int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight);
+  void ApplySizeConstraints();
   void ListSteps();
   // CurrentFilePath := the selected file; without one, "Выберите файл" and back to the list.
   bool TakeSelectedFile();
@@ -361,12 +366,12 @@ class TForm_main : public QMainWindow {
   // The decoded-record windows: those given at start-up, else the window's own.
   TformView1* DecodedView1();
   TFormView2* DecodedView2();
-  // Fills the visible decoded-record window of the open file's variant from a grid row;
-  // a cell that does not convert gets the error report.
+  // Fills the visible decoded-record window of the open file's variant from a grid row; a
+  // row that does not convert leaves the window as it was.
   void DecodeRowIntoView(StringGrid* grid, int row);
   // Centres a dialog on this window, frames included.
   void CentreOnWindow(QWidget* dialog) const;
-  // The window's size and minimum are those of the outer window: once the window system has
+  // The window's size and limits are those of the outer window: once the window system has
   // put a frame around it, the client area gives way to the frame.
   void FitFrame();
 

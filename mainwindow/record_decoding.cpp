@@ -39,6 +39,18 @@ constexpr Motion kMotions10[] = {
     {"im8", 14, "Подъем стрелы,"},
 };
 
+// The sensors whose value beyond its limit is a fault, in the order of their lines.
+struct Sensor {
+  int column;
+  const char* message;
+};
+constexpr Sensor kSensors[] = {
+    {C2::kAngle, "Отказ датчика длины,"},
+    {C2::kAzimuth, "Отказ датчика азимута,"},
+    {C2::kPistonPressure, "Отказ датчика поршневого давления,"},
+    {C2::kRodPressure, "Отказ датчика штокового давления,"},
+};
+
 }  // namespace
 
 QString EquipmentText(int code) {
@@ -61,29 +73,39 @@ QString ContourText(int code) {
   return QString::fromUtf8(kTexts[code]);
 }
 
-DecodedRecord DecodeRecordRow(const GridModel& grid, int row, DecodedVariant variant,
-                              int deviceType) {
-  DecodedRecord d;
+std::optional<DecodedRecord> DecodeRecordRow(const GridModel& grid, int row, DecodedVariant variant,
+                                             int deviceType) {
   auto cell = [&](int col) { return grid.Cells(col, row); };
+  const std::optional<double> mz = RealOf(cell(C2::kDegree));
+  if (!mz) return std::nullopt;
+  DecodedRecord d;
   d.MzText = QStringLiteral("Мз=") + cell(C2::kDegree) + QStringLiteral("%");
   d.QText = QStringLiteral("Q=") + cell(C2::kLoad) + QStringLiteral("т");
   d.LText = QStringLiteral("L=") + cell(C2::kLength) + QStringLiteral("м");
   d.RText = QStringLiteral("R=") + cell(C2::kRadius) + QStringLiteral("м");
-  // Another type holds other fields at these columns (a force where the contour code is).
+  // Overload: the alarm limit of the load-degree column, the same column in both types.
+  const double overloadMz = RecordColumnAlarm(kDecodedDeviceType, C2::kDegree).limit;
+  d.Overload = *mz >= overloadMz;
+  // Another type holds other fields at the other columns (a force where the contour code is).
   if (deviceType != kDecodedDeviceType) return d;
 
+  const std::optional<int> equipment = TextToInt(cell(C2::kEquipment));
+  const std::optional<int> contour = TextToInt(cell(C2::kContour));
+  if (!equipment || !contour) return std::nullopt;
+  std::optional<double> sensors[std::size(kSensors)];
+  for (std::size_t i = 0; i < std::size(kSensors); ++i) {
+    sensors[i] = RealOf(cell(kSensors[i].column));
+    if (!sensors[i]) return std::nullopt;
+  }
+
+  d.TypeTwo = true;
   const QString flags = cell(C2::kFlags);
   const QString outputs = cell(C2::kOutputs);
   const QString inputs = cell(C2::kInputs);
-  const std::optional<double> mz = RealOf(cell(C2::kDegree));
-  // Overload and sensor faults: the alarm limits of the record columns.
-  const double overloadMz = RecordColumnAlarm(kDecodedDeviceType, C2::kDegree).limit;
-  if (mz) d.Overload = *mz >= overloadMz;
   d.RmaxOn = SignalIs(flags, 3, u'1');
   d.RminOn = SignalIs(flags, 4, u'1');
-  if (const std::optional<int> code = TextToInt(cell(C2::kEquipment)))
-    d.Equipment = EquipmentText(*code);
-  if (const std::optional<int> code = TextToInt(cell(C2::kContour))) d.Contour = ContourText(*code);
+  d.Equipment = EquipmentText(*equipment);
+  d.Contour = ContourText(*contour);
   d.Reeving = QStringLiteral("Запасовка ") + cell(C2::kReeving) + QStringLiteral("x");
 
   const bool v10 = variant == DecodedVariant::Variant10;
@@ -102,16 +124,11 @@ DecodedRecord DecodeRecordRow(const GridModel& grid, int row, DecodedVariant var
   auto add = [&](bool applies, const char* text) {
     if (applies) lines << QString::fromUtf8(text);
   };
-  // A sensor value that does not convert tells nothing of a fault.
-  auto beyond = [&](int col) {
-    const std::optional<double> value = RealOf(cell(col));
-    return value && std::abs(*value) > RecordColumnAlarm(kDecodedDeviceType, col).limit;
-  };
-  add(mz && *mz >= overloadMz, "Перегрузка,");
-  add(beyond(C2::kAngle), "Отказ датчика длины,");
-  add(beyond(C2::kAzimuth), "Отказ датчика азимута,");
-  add(beyond(C2::kPistonPressure), "Отказ датчика поршневого давления,");
-  add(beyond(C2::kRodPressure), "Отказ датчика штокового давления,");
+  add(d.Overload, "Перегрузка,");
+  for (std::size_t i = 0; i < std::size(kSensors); ++i) {
+    const double limit = RecordColumnAlarm(kDecodedDeviceType, kSensors[i].column).limit;
+    add(std::abs(*sensors[i]) > limit, kSensors[i].message);
+  }
   add(SignalIs(inputs, 3, u'0'), "Предельный подъем крюка,");
   if (v10) {
     add(SignalIs(inputs, 9, u'0'), "Ограничитель сматывания каната,");

@@ -22,23 +22,23 @@ struct DecodedLamp {
   bool lit = false;
 };
 
-// What one record gives the window. A part left unset keeps what the window showed: the
-// row is not of device type 2, or its cell does not convert.
+// What one record gives the window.
 struct DecodedRecord {
   QString MzText, QText, LText, RText;
-  std::optional<bool> Overload;        // load degree 105 % or more
-  std::optional<bool> RmaxOn, RminOn;  // radius limit flags
-  std::optional<QString> Equipment;
-  std::optional<QString> Contour;
-  std::optional<QString> Reeving;
-  std::vector<DecodedLamp> Lamps;  // empty when not read
-  // The message list is always cleared, then takes these lines.
+  bool Overload = false;  // load degree 105 % or more
+  // The rest holds only for a row of device type 2. A row of another type has other fields at
+  // these columns: its window shows its start-up picture beside the four texts.
+  bool TypeTwo = false;
+  bool RmaxOn = false, RminOn = false;  // radius limit flags
+  QString Equipment, Contour, Reeving;
+  std::vector<DecodedLamp> Lamps;
+  // The message list is cleared, then takes these lines.
   QStringList Messages;
 };
 
-// Decodes row `row` of a record grid for the window of the variant. The columns are those of
-// device type 2: a row of another type gives only the four texts as they stand. A cell that
-// does not convert leaves its part unset and adds no message. A signal character beyond the
-// end of its column counts as neither "0" nor "1".
-DecodedRecord DecodeRecordRow(const GridModel& grid, int row, DecodedVariant variant,
-                              int deviceType);
+// Decodes row `row` of a record grid for the window of the variant, by the columns of device
+// type 2. None when a cell the decoding converts does not convert (the empty row of an empty
+// table): the window keeps what it showed. A signal character beyond the end of its column
+// counts as neither "0" nor "1".
+std::optional<DecodedRecord> DecodeRecordRow(const GridModel& grid, int row, DecodedVariant variant,
+                                             int deviceType);

@@ -1,21 +1,29 @@
 // Every text that a window or report places in a fixed width fits that width in the fonts the
 // program really uses.
+#include "acquisition/form_read.h"
 #include "app/start_up.h"
 #include "mainwindow/string_grid.h"
 #include "platform/grid_model.h"
 #include "platform/scripted_services.h"
 #include "reports/report_engine.h"
 
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionHeader>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -34,6 +42,20 @@ int HeaderTextWidth(const QHeaderView* header, int section) {
 int ItemTextWidth(const QAbstractItemView* view, int width) {
   const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
   return width - 1 - 2 * margin;
+}
+
+std::string Rect(const QRect& r) {
+  return QStringLiteral("(%1, %2) %3 x %4")
+      .arg(r.x())
+      .arg(r.y())
+      .arg(r.width())
+      .arg(r.height())
+      .toStdString();
+}
+
+QString Text(const QWidget* widget) {
+  const auto* label = qobject_cast<const QLabel*>(widget);
+  return label ? label->text() : QString();
 }
 
 int Advance(const QFont& font, const QString& text) {
@@ -166,6 +188,106 @@ TEST_F(FitTest, LabelsBesideFieldsAndLongTermCaptionsBesideValuesAreWhole) {
         << caption->Caption().toStdString();
     EXPECT_LE(value->Geometry().left() + DesignTextWidth(value->Font(), "неопределен"), 681);
   }
+}
+
+// A readout writes its texts into a window laid out once: no control moves for a text, and the
+// longest text of each place shows whole.
+TEST_F(FitTest, ReadoutWindowAfterAReadoutKeepsItsPlacesAndShowsItsLongestTexts) {
+  TForm_Read& window = *w_->Form_Read;
+  window.show();
+  QCoreApplication::processEvents();
+  std::map<const QWidget*, QRect> empty;
+  for (const QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    empty[child] = child->geometry();
+
+  auto label = [&](const char* name) { return window.findChild<QLabel*>(name); };
+  // Every status line of the readout and its window.
+  const QStringList statuses = {"Поиск устройства ...",
+                                "Обнаружено устройство",
+                                "Нет связи с устройством",
+                                "Чтение типа устройства",
+                                "Повтор чтения",
+                                "Ошибка чтения типа устройства",
+                                "Чтение названия крана",
+                                "Ошибка чтения названия устройства",
+                                "Чтение номера крана",
+                                "Ошибка чтения номера крана",
+                                "Чтение максимальных значений",
+                                "Ошибка чтения максимальных значений",
+                                "Чтение даты",
+                                "Ошибка чтения даты",
+                                "Чтение характеристик",
+                                "Ошибка характеристик",
+                                "Чтение данных о таблицах",
+                                "Ошибка данных",
+                                "Ошибка 0x00:Запись данных",
+                                "Чтение данных",
+                                "Ошибка 0x01:Чтение данных",
+                                "Ошибка 0x02: Чтение данных",
+                                "Ошибка 0x03:Чтение данных",
+                                "Ошибка 0x04:Чтение данных",
+                                " Ошибка. Чтение завершено",
+                                " Процесс отменен пользователем",
+                                "Чтение данных завершено",
+                                "Процесс отменен пользователем",
+                                "Подождите. Идет завершение считывания",
+                                "Ошибка открытия порта"};
+  // Two full tables (65 535 records each) wait at most 2 048 blocks of 10 s and 2 048 of 6 s:
+  // under 1000 minutes, three minute digits.
+  const std::pair<const char*, QStringList> texts[] = {
+      {"ST_StatusRead", statuses},
+      {"ST_Baud",
+       {"Скорость 9600 бит/с", "Скорость 19200 бит/с", "Скорость 38400 бит/с",
+        "Скорость 57600 бит/с", "Скорость 115200 бит/с"}},
+      {"ST_PR", {"Прошло: 00:59", "Прошло: 59:59", "Прошло: 546:08", "Прошло: 999:59"}},
+      {"ST_Ost", {"Считано : 0", "Считано : 0 %", "Считано : 100 %"}},
+      {"ST_NameFile", {"д31м12г2026ч23м59c59_16777215.bbi"}},
+  };
+  // A finished readout leaves the last text of each place; the status line shows every one.
+  for (const auto& [name, values] : texts) {
+    ASSERT_NE(label(name), nullptr) << name;
+    label(name)->setText(values.last());
+  }
+  window.ProgressBar1->setValue(window.ProgressBar1->maximum());
+  QCoreApplication::processEvents();
+  for (const auto& [name, values] : texts) {
+    QLabel* shown = label(name);
+    for (const QString& text : values) {
+      shown->setText(text);
+      QCoreApplication::processEvents();
+      EXPECT_LE(Advance(shown->font(), text), shown->contentsRect().width())
+          << name << " '" << text.toStdString() << "'";
+      for (const auto& [child, place] : empty)
+        EXPECT_TRUE(child->geometry() == place)
+            << child->metaObject()->className() << " " << child->objectName().toStdString() << " '"
+            << Text(child).toStdString() << "' moved from " << Rect(place) << " to "
+            << Rect(child->geometry()) << " for '" << text.toStdString() << "'";
+    }
+    shown->setText(values.last());
+  }
+  // The button's two captions and the captions of the fields.
+  for (const QString& caption : {QStringLiteral("Считать"), QStringLiteral("Отмена")}) {
+    QStyleOptionButton option;
+    option.initFrom(window.Btn_Read);
+    option.text = caption;
+    const QRect inside =
+        window.style()->subElementRect(QStyle::SE_PushButtonContents, &option, window.Btn_Read);
+    EXPECT_LE(Advance(window.Btn_Read->font(), caption), inside.width()) << caption.toStdString();
+  }
+  for (const QLabel* caption : window.findChildren<QLabel*>())
+    EXPECT_LE(Advance(caption->font(), caption->text()), caption->contentsRect().width())
+        << "'" << caption->text().toStdString() << "'";
+  // The port and speed lists show each choice whole.
+  for (const QComboBox* combo : {window.CB_ComPort, window.CB_baudrate}) {
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                       QStyle::SC_ComboBoxEditField, combo);
+    for (int i = 0; i < combo->count(); ++i)
+      EXPECT_LE(Advance(combo->font(), combo->itemText(i)), field.width())
+          << combo->itemText(i).toStdString();
+  }
+  window.hide();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The start-up order, the splash, the About window and the shell links.
 #include "app/start_up.h"
 #include "controls/settings_access.h"
+#include "controls/xc_label.h"
 #include "mainwindow/file_type_registration.h"
 #include "platform/scripted_services.h"
 #include "platform/settings_store.h"

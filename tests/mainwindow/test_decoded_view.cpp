@@ -18,6 +18,26 @@ QString Text(QWidget& w, const char* name) {
 int Index(QWidget& w, const char* name) {
   return w.findChild<TBmBitmapImage*>(name)->BitmapIndex();
 }
+// Everything a decoded window shows but its four texts: the other texts with their colours,
+// the lamp pictures and the message list.
+QStringList Picture(QWidget& view) {
+  QStringList picture;
+  for (const QLabel* label : view.findChildren<QLabel*>()) {
+    if (QStringList{"stMz", "stQ", "stL", "stR"}.contains(label->objectName())) continue;
+    picture << label->objectName() + "=" + label->text() + " " +
+                   label->palette().color(QPalette::WindowText).name();
+  }
+  for (const TBmBitmapImage* image : view.findChildren<TBmBitmapImage*>())
+    picture << image->objectName() + "=" + QString::number(image->BitmapIndex());
+  picture << view.findChild<QPlainTextEdit*>("memoMessage")->toPlainText();
+  return picture;
+}
+QString FourTexts(QWidget& view) {
+  return Text(view, "stMz") + " " + Text(view, "stQ") + " " + Text(view, "stL") + " " +
+         Text(view, "stR") + " " +
+         view.findChild<QLabel*>("stMz")->palette().color(QPalette::WindowText).name();
+}
+
 class DecodeCommandTest : public MainWindowTest {
  protected:
   TForm_main& OpenTable(const FileSpec& spec) {
@@ -71,13 +91,74 @@ TEST_F(DecodeCommandTest, F7ShowsTheWindowOfTheVariantAndType4RowsRaiseNoBox) {
   spec.operational = {Type2Record{.stamp = "00.00.00 00:00:00"}.Line()};
   TForm_main& w = OpenTable(spec);
   F7();
-  EXPECT_EQ(Text(view1_, "stMz"), "Мз=%");
+  EXPECT_EQ(Text(view1_, "stMz"), "Мз=102%") << "the empty row changes nothing";
   w.SpeedItem_SpisokClick();
   EXPECT_FALSE(view1_.isVisible());
   spec.variant = "7";
   OpenTable(spec);
   F7();
   EXPECT_FALSE(view1_.isVisible()) << "variant 0 has no window";
+  ExpectBoxes(boxes, {});
+}
+
+// The empty row of an empty table leaves a window as it was, its lit relay lamps included; a
+// type-4 row after a type-2 record shows its own texts and nothing else of that record.
+TEST_F(DecodeCommandTest, EmptyRowKeepsTheWindowAndAType4RowShowsNothingOfAType2Record) {
+  ScriptedMessageBox boxes;
+  TformView1 fresh1;
+  TFormView2 fresh2;
+  for (const char* variant : {"10", "2"}) {
+    SCOPED_TRACE(variant);
+    const bool ten = QString(variant) == "10";
+    QDialog& view = ten ? static_cast<QDialog&>(view1_) : view2_;
+    const QStringList startUp = Picture(ten ? static_cast<QDialog&>(fresh1) : fresh2);
+    const QString startTexts = FourTexts(view);
+    auto show = [&](const FileSpec& spec, int row) {
+      TForm_main& w = OpenTable(spec);
+      if (!view.isVisible()) F7();
+      w.SG_TPCR->SetRow(row);
+      ASSERT_TRUE(view.isVisible());
+    };
+
+    FileSpec empty;
+    empty.variant = variant;
+    show(empty, 1);
+    EXPECT_EQ(Picture(view), startUp);
+    EXPECT_EQ(FourTexts(view), startTexts);
+
+    FileSpec two;
+    two.variant = variant;
+    const Type2Record record{.g = "+200",
+                             .ns = "08",
+                             .nk = "07",
+                             .m = "120",
+                             .flags = "00110",
+                             .outputs = "111111",
+                             .inputs = "11111111111111"};
+    two.operational << Type2Record{}.Line() << record.Line();
+    show(two, 2);
+    EXPECT_EQ(Text(view, "stC"), "Опасный груз");
+    EXPECT_EQ(Text(view, "stK"), "Опоры 6.3 м");
+    EXPECT_EQ(Index(view, "imE1"), 16);
+    const QStringList shown = Picture(view);
+    const QString shownTexts = FourTexts(view);
+    EXPECT_EQ(shownTexts, "Мз=120% Q=10т L=12м R=8м #ff0000");
+    show(empty, 1);
+    EXPECT_EQ(Picture(view), shown) << "the empty row changes nothing";
+    EXPECT_EQ(FourTexts(view), shownTexts);
+
+    FileSpec four;
+    four.type = "4";
+    four.variant = variant;
+    Type4Record half;
+    half.m = "050";
+    half.inputs = "00000";
+    four.operational << Type4Record{}.Line() << half.Line();
+    show(four, 2);
+    EXPECT_EQ(Picture(view), startUp);
+    EXPECT_EQ(FourTexts(view),
+              "Мз=50% Q=10т L=30м R=8м " + view.palette().color(QPalette::WindowText).name());
+  }
   ExpectBoxes(boxes, {});
 }
 

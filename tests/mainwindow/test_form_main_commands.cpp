@@ -197,6 +197,15 @@ TEST_F(MainWindowTest, ExitQuestionCancelledKeepsTheProgramRunning) {
   ExpectBoxes(boxes, {exit, exit, exit});
 }
 
+TEST_F(MainWindowTest, WindowIsNoSmallerThan500By400AndHasNoMaximum) {
+  TForm_main& w = StartOnData();
+  QCoreApplication::processEvents();  // the window system puts its frame around the window
+  w.resize(300, 200);
+  EXPECT_EQ(w.frameGeometry().size(), QSize(500, 400));
+  w.resize(3000, 2000);
+  EXPECT_EQ(w.size(), QSize(3000, 2000));
+}
+
 TEST_F(MainWindowTest, NoSecondCommandOrCloseWhileACommandRuns) {
   WriteDataFile(data_, "a.bbi", Header("a"));
   TForm_main& w = StartOnData();

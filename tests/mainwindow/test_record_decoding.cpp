@@ -1,5 +1,5 @@
-// One record row in plain words: texts, lamps and messages of both window variants, and
-// what a cell that does not convert or a row of another device type leaves unset.
+// One record row in plain words: texts, lamps and messages of both window variants; a row
+// that does not convert gives nothing, a row of another device type only its texts.
 #include "mainwindow/record_decoding.h"
 #include "platform/grid_model.h"
 
@@ -16,8 +16,9 @@ struct Row {
 
 class RecordDecodingTest : public ::testing::Test {
  protected:
-  DecodedRecord Decode(const Row& row, DecodedVariant variant = DecodedVariant::Variant10,
-                       int deviceType = 2) {
+  std::optional<DecodedRecord> Decode(const Row& row,
+                                      DecodedVariant variant = DecodedVariant::Variant10,
+                                      int deviceType = 2) {
     grid_.SetColCount(18);
     grid_.SetRowCount(2);
     const QString stamp = "01.02.03 04:05:06";
@@ -27,8 +28,8 @@ class RecordDecodingTest : public ::testing::Test {
     for (int col = 0; col < 18; ++col) grid_.SetCells(col, 1, cells[col]);
     return DecodeRecordRow(grid_, 1, variant, deviceType);
   }
-  static bool Lit(const DecodedRecord& d, const QString& image) {
-    for (const DecodedLamp& lamp : d.Lamps) {
+  static bool Lit(const std::optional<DecodedRecord>& d, const QString& image) {
+    for (const DecodedLamp& lamp : d.value().Lamps) {
       if (lamp.image == image) return lamp.lit;
     }
     ADD_FAILURE() << "no lamp " << image.toStdString();
@@ -53,26 +54,27 @@ TEST_F(RecordDecodingTest, EquipmentAndContourTables) {
 }
 
 TEST_F(RecordDecodingTest, OverloadAndSensorLimitsAreStrict) {
-  DecodedRecord d = Decode({.a = "90", .g = "180", .pp = "250", .psh = "250", .mz = "105,0"});
-  EXPECT_EQ(d.Overload, true);
-  EXPECT_EQ(d.Messages, QStringList{"Перегрузка,"});
-  EXPECT_EQ(Decode({.mz = "104.99"}).Overload, false);
+  const auto d = Decode({.a = "90", .g = "180", .pp = "250", .psh = "250", .mz = "105,0"});
+  EXPECT_TRUE(d->Overload);
+  EXPECT_EQ(d->Messages, QStringList{"Перегрузка,"});
+  EXPECT_FALSE(Decode({.mz = "104.99"})->Overload);
 }
 
 TEST_F(RecordDecodingTest, Variant10LampsAndMessages) {
   Row row;
   row.inputs = "11111111111111";
-  EXPECT_EQ(Decode(row).Messages, QStringList{"Ускоренная работа лебедки,"});
+  EXPECT_EQ(Decode(row)->Messages, QStringList{"Ускоренная работа лебедки,"});
   row.inputs = "00000000000000";
   row.flags = "00111";
   row.outputs = "000010";
-  DecodedRecord d = Decode(row);
+  const auto d = Decode(row);
   EXPECT_TRUE(Lit(d, "imE1"));
   EXPECT_TRUE(Lit(Decode(row, DecodedVariant::Variant02), "imE2"));
-  EXPECT_EQ(d.RmaxOn, true);
-  EXPECT_EQ(d.RminOn, true);
+  EXPECT_TRUE(d->RmaxOn);
+  EXPECT_TRUE(d->RminOn);
+  EXPECT_EQ(d->Reeving, "Запасовка 4x");
   EXPECT_EQ(
-      d.Messages,
+      d->Messages,
       (QStringList{"Предельный подъем крюка,", "Ограничитель сматывания каната,", "Блокировка ЛЭП,",
                    "Минимальный вылет,", "Максимальный вылет,", "Поворот вправо,", "Поворот влево,",
                    "Выдвижение секции стрелы,", "Втягивание секции стрелы,", "Опускание груза,",
@@ -84,62 +86,46 @@ TEST_F(RecordDecodingTest, Variant10LampsAndMessages) {
 TEST_F(RecordDecodingTest, ShortSignalGroupsReadNoCharacterBeyondTheirEnd) {
   // A type-4 row: five inputs, two outputs, six flags at the type-2 places.
   const Row row{.flags = "", .outputs = "01", .inputs = "00000"};
-  const DecodedRecord d = Decode(row);
-  EXPECT_EQ(d.Messages, (QStringList{"Предельный подъем крюка,", "Поворот влево,"}));
+  const auto d = Decode(row);
+  EXPECT_EQ(d->Messages, (QStringList{"Предельный подъем крюка,", "Поворот влево,"}));
   EXPECT_FALSE(Lit(d, "im8"));
-  EXPECT_EQ(d.RmaxOn, false);
-  EXPECT_EQ(Decode(row, DecodedVariant::Variant02).Messages,
+  EXPECT_FALSE(d->RmaxOn);
+  EXPECT_EQ(Decode(row, DecodedVariant::Variant02)->Messages,
             QStringList{"Предельный подъем крюка,"});
 }
 
-// Each cell that does not convert leaves only its own part unset and adds no line.
-TEST_F(RecordDecodingTest, ACellThatDoesNotConvertLeavesItsPartAndAddsNoLine) {
-  struct Case {
-    QString Row::*field;
-    QString text;
-    std::optional<bool> overload;
-    bool equipment, contour;
-    QStringList messages;
+// A row with any cell the decoding converts that does not convert gives nothing: the empty
+// row of an empty table, a row beyond the grid, a bad cell of either type.
+TEST_F(RecordDecodingTest, ARowThatDoesNotConvertGivesNothing) {
+  const std::pair<QString Row::*, QString> cells[] = {
+      {&Row::mz, ""},   {&Row::c, "x"},   {&Row::k, "31.98"}, {&Row::a, ""},
+      {&Row::g, "abc"}, {&Row::pp, "1e"}, {&Row::psh, "-"},
   };
-  const QStringList all = {"Перегрузка,", "Отказ датчика длины,", "Отказ датчика азимута,",
-                           "Отказ датчика поршневого давления,",
-                           "Отказ датчика штокового давления,"};
-  const Case cases[] = {
-      {&Row::mz, "", std::nullopt, true, true, all.mid(1)},
-      {&Row::c, "x", true, false, true, all},
-      {&Row::k, "31.98", true, true, false, all},
-      {&Row::a, "", true, true, true, QStringList{all[0]} + all.mid(2)},
-      {&Row::psh, "abc", true, true, true, all.mid(0, 4)},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE((c.text + " at " + QString::number(&c - cases)).toStdString());
-    Row row{.a = "-90.5", .g = "181", .pp = "251", .psh = "-251", .mz = "120"};
-    row.*c.field = c.text;
-    const DecodedRecord d = Decode(row);
-    EXPECT_EQ(d.Overload, c.overload);
-    EXPECT_EQ(d.Equipment.has_value(), c.equipment);
-    EXPECT_EQ(d.Contour.has_value(), c.contour);
-    EXPECT_EQ(d.Reeving, "Запасовка 4x");
-    EXPECT_EQ(d.Lamps.size(), 9u);
-    EXPECT_EQ(d.Messages, c.messages);
+  for (const auto& [field, text] : cells) {
+    Row row;
+    row.*field = text;
+    EXPECT_FALSE(Decode(row)) << text.toStdString();
+    EXPECT_FALSE(Decode(row, DecodedVariant::Variant02)) << text.toStdString();
   }
-}
-
-// A row of another device type gives the four texts and nothing read at type-2 places; so
-// do the empty data row of an empty table and a row beyond the grid.
-TEST_F(RecordDecodingTest, OtherDeviceTypesAndEmptyRowsGiveOnlyTheTexts) {
-  DecodedRecord d = Decode({.k = "31.98", .mz = "120"}, DecodedVariant::Variant02, 4);
-  EXPECT_EQ(d.MzText, "Мз=120%");
-  EXPECT_FALSE(d.Overload || d.RmaxOn || d.Equipment || d.Contour || d.Reeving);
-  EXPECT_TRUE(d.Lamps.empty() && d.Messages.isEmpty());
+  EXPECT_FALSE(Decode({.mz = "abc"}, DecodedVariant::Variant02, 4));
   GridModel empty;
   empty.SetColCount(18);
   empty.SetRowCount(2);
-  for (int r : {1, 7}) {
-    d = DecodeRecordRow(empty, r, DecodedVariant::Variant02, 2);
-    EXPECT_EQ(d.MzText, "Мз=%");
-    EXPECT_TRUE(d.Messages.isEmpty());
-  }
+  for (int r : {1, 7}) EXPECT_FALSE(DecodeRecordRow(empty, r, DecodedVariant::Variant02, 2)) << r;
+}
+
+// A row of another device type gives the four texts and its overload, and nothing read at the
+// other type-2 places, though a contour code there would not convert.
+TEST_F(RecordDecodingTest, OtherDeviceTypesGiveOnlyTheTextsAndTheOverload) {
+  const auto d = Decode({.c = "", .k = "31.98", .mz = "120"}, DecodedVariant::Variant02, 4);
+  ASSERT_TRUE(d);
+  EXPECT_EQ(d->MzText, "Мз=120%");
+  EXPECT_EQ(d->RText, "R=8м");
+  EXPECT_TRUE(d->Overload);
+  EXPECT_FALSE(d->TypeTwo || d->RmaxOn || d->RminOn);
+  EXPECT_TRUE(d->Equipment.isEmpty() && d->Contour.isEmpty() && d->Reeving.isEmpty());
+  EXPECT_TRUE(d->Lamps.empty() && d->Messages.isEmpty());
+  EXPECT_FALSE(Decode({.mz = "50"}, DecodedVariant::Variant10, 4)->Overload);
 }
 
 }  // namespace
