@@ -1,7 +1,8 @@
-// Any bytes as a table block reply: the decoders write the record line of each entry they
-// take, in order, never more than the table holds; then any record row reaches the decoded-record
-// routine, which stops at its first bad cell and leaves the later parts unset; with no bad
-// cell every part is set.
+// Any bytes as a table block reply, at any place of a table of any size: the decoders write
+// the record line of each entry they take, in order, those numbered below the ring split into
+// the ring, never more than the table holds nor more than a block; then any record row reaches
+// the decoded-record routine, which stops at its first bad cell and leaves the later parts
+// unset; with no bad cell every part is set.
 #include "acquisition/record_decoder.h"
 #include "acquisition/ring_store.h"
 #include "archive/cp1251.h"
@@ -19,8 +20,16 @@
 
 namespace {
 
-// Byte 0: device type (bit 0), table size and ring split (bits 1-7); the rest is the block.
+// Byte 0: device type (bit 0); then, two bytes each (little-endian), the table size, the ring
+// split and the block's number in the table; the rest is the block.
+constexpr qsizetype kBlockHeader = 7;
+
+int Word(QByteArrayView in, qsizetype at) {
+  return uchar(in[at]) | (uchar(in[at + 1]) << 8);
+}
+
 void DecodeBlock(QByteArrayView in) {
+  if (in.size() < kBlockHeader) return;
   const bool type4 = in[0] & 1;
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
@@ -29,20 +38,27 @@ void DecodeBlock(QByteArrayView in) {
   DecoderContext context;
   context.OutputFile = &writer;
   context.TempFile = &ring;
-  context.TableRecordCount = (uchar(in[0]) >> 1) % 40;
-  context.RingSplit = (uchar(in[0]) >> 3) % 8;
-  const QByteArrayView block = in.sliced(1);
+  context.TableRecordCount = Word(in, 1);
+  context.RingSplit = Word(in, 3);
+  const int first = std::min(Word(in, 5) * kEntriesPerBlock, context.TableRecordCount);
+  context.EntryCounter = first;
+  const QByteArrayView block = in.sliced(kBlockHeader);
   const bool ok =
       type4 ? DecodeRecordBlockType4(block, context) : DecodeRecordBlockType2(block, context);
   JW_CHECK(ok || !context.LinkOk);
-  // Entries are taken in order from the first: those below the ring split into the ring.
+  const int taken = context.EntryCounter - first;
+  JW_CHECK(taken >= 0 && taken <= kEntriesPerBlock);
+  JW_CHECK(context.EntryCounter <= context.TableRecordCount);
+  // Entries are taken in order from the block's first: those numbered below the ring split
+  // into the ring.
   QStringList lines = ring.Lines();
-  JW_CHECK(lines.size() == std::min(context.EntryCounter, context.RingSplit));
+  const int ringed =
+      std::min(context.EntryCounter, context.RingSplit) - std::min(first, context.RingSplit);
+  JW_CHECK(lines.size() == ringed);
   QStringList written = DecodeCp1251(buffer.data()).split(QStringLiteral("\r\n"));
   written.removeLast();
   lines += written;
-  JW_CHECK(lines.size() == context.EntryCounter);
-  JW_CHECK(context.EntryCounter <= context.TableRecordCount);
+  JW_CHECK(lines.size() == taken);
   for (qsizetype k = 0; k < lines.size(); ++k) {
     const QByteArrayView entry = block.sliced(k * kEntrySize, kEntrySize);
     JW_CHECK(lines[k] == (type4 ? RecordLineType4(entry) : RecordLineType2(entry)));

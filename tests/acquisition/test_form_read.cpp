@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,25 @@ TEST_F(FormReadTest, StartChecksDateAndOperatorAndEntersTheHistories) {
   ASSERT_EQ(boxes.Boxes().size(), 3);
   EXPECT_EQ(boxes.Boxes()[2].text, "Ошибка открытия порта");
   EXPECT_EQ(form.Btn_Read->text(), "Считать");
+}
+
+// Each tick adds a second to the shown minutes and seconds, both at least two digits wide.
+TEST_F(FormReadTest, ElapsedTimeAndQuietWait) {
+  const struct {
+    int before;
+    const char* shown;
+  } ticks[] = {{6 * 60 + 8, "Прошло: 06:09"}, {100 * 60 - 1, "Прошло: 100:00"}};
+  for (const auto& tick : ticks) {
+    TForm_Read::SetTag(form.Timer_Timer, tick.before);
+    QMetaObject::invokeMethod(form.Timer_Timer, "timeout");
+    EXPECT_EQ(form.ST_PR->text(), QString::fromUtf8(tick.shown));
+  }
+
+  // Nothing arrives: the queue stays empty, so the reply counts as complete after two ticks
+  // of the reply timer, and the timer is stopped again.
+  form.WaitProcessingMessages(10000);
+  EXPECT_EQ(form.ReplyComplete, 1);
+  EXPECT_FALSE(form.Timer_Read->isActive());
 }
 
 TEST_F(FormReadTest, CancelOrCloseWhileArmedDisarms) {

@@ -1,4 +1,5 @@
 #include "acquisition/table_transfer.h"
+#include "archive/cp1251.h"
 #include "tests/acquisition/table_entries.h"
 #include "tests/support/full_device.h"
 #include "tests/support/test_files.h"
@@ -110,6 +111,24 @@ TEST_F(TableTransferTest, EmptyTableStillHasABlock) {
   ASSERT_TRUE(Run());
   EXPECT_EQ(recorder.CommandLetters(), "TWREORE");
   EXPECT_EQ(jwtest::ReadBytes(path).count("\r\n"), 25 + 32);
+}
+
+// Types 1 and 3 have no record layout: no column line, their blocks are fetched but dropped,
+// and the file ends with the overload separator.
+TEST_F(TableTransferTest, DeviceWithoutLayoutKeepsOnlyTheSeparator) {
+  for (int type : {1, 3}) {
+    SCOPED_TRACE(type);
+    Tables(type, Table(40, 3), Table(2, 0));
+    ASSERT_TRUE(Run());
+    QStringList lines = DecodeCp1251(jwtest::ReadBytes(path)).split(QStringLiteral("\r\n"));
+    lines.removeLast();
+    ASSERT_EQ(lines.size(), 24);
+    EXPECT_EQ(lines[3], QString::number(type));
+    EXPECT_EQ(lines[21], u"ТПЧР : 00040");
+    EXPECT_EQ(lines[22], u"ТП   : 00002");
+    EXPECT_EQ(lines[23], u"-------- Таблица перегрузок -----------");
+    EXPECT_EQ(recorder.CommandLetters(), "TWRSEORE");
+  }
 }
 
 // Each failure stops at its command with its text and leaves no file; a bad entry stops its

@@ -43,6 +43,9 @@ TEST(DataFileTest, RecordLineLayoutsFieldByField) {
 }
 
 TEST(DataFileTest, FileNameFromTheClock) {
+  // Every field two digits wide, so a morning readout sorts before an afternoon one.
+  const QDateTime when(QDate(2004, 3, 5), QTime(7, 8, 9));
+  EXPECT_EQ(FileName(when, "12345"), "д05м03г2004ч07м08c09_12345.bbi");
   const Clock fixed = [] { return QDateTime(QDate(2024, 12, 31), QTime(23, 59, 58)); };
   const QString name = FileName(fixed, "КС-45");
   EXPECT_EQ(name, "д31м12г2024ч23м59c58_КС-45.bbi");

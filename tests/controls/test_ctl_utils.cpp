@@ -1,11 +1,15 @@
 #include "controls/controls_init.h"
 #include "controls/ctl_utils.h"
+#include "controls/icon_clip.h"
 #include "controls/xc_cursors.h"
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
+#include <QMimeData>
 #include <QPainter>
+#include <QScreen>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -74,11 +78,36 @@ TEST(CtlUtilsTest, RemovePendingMessageDropsPendingEventsButNeverQuit) {
   EXPECT_EQ(catcher.seen, QList<int>{QEvent::Quit});
 }
 
-TEST(ControlsInitTest, CursorsAreRegisteredOnce) {
+// Centred on its screen, as the folder dialog is: the size kept, neither shown nor activated.
+TEST(CtlUtilsTest, CenterWindowKeepsSizeAndActivation) {
+  QWidget window;
+  window.resize(201, 101);
+  CenterWindow(&window);
+  const QRect area = window.screen()->geometry();
+  EXPECT_EQ(window.size(), QSize(201, 101));
+  EXPECT_EQ(window.pos(),
+            QPoint(area.left() + (area.width() - 201) / 2, area.top() + (area.height() - 101) / 2));
+  EXPECT_FALSE(window.isVisible());
+  CenterWindow(nullptr);
+}
+
+// Start-up registers the cursors once and the icon format, through which an icon travels.
+TEST(ControlsInitTest, CursorsAndIconFormatAreRegisteredAtStart) {
   InitControlsLibrary();
   InitControlsLibrary();
   EXPECT_EQ(CursorRegistry::NameOf(14000), "XC_HANDCUR");
+  EXPECT_FALSE(CursorRegistry::ByNumber(14000).pixmap().isNull());
+  EXPECT_EQ(CursorRegistry::ByName("XC_DRAGCUR").shape(), Qt::BitmapCursor);
   EXPECT_EQ(CursorRegistry::ByNumber(12345).shape(), Qt::ArrowCursor);
+
+  EXPECT_TRUE(IsIconClipboardFormat("Tessel Icon"));
+  QImage icon(16, 16, QImage::Format_ARGB32);
+  icon.fill(Qt::cyan);
+  QMimeData data;
+  SetIconMimeData(data, icon);
+  EXPECT_EQ(data.formats(), QStringList{"Tessel Icon"});
+  EXPECT_EQ(IconFromMimeData(data).convertToFormat(QImage::Format_ARGB32), icon);
+  EXPECT_TRUE(IconFromMimeData(QMimeData()).isNull());
 }
 
 }  // namespace

@@ -118,6 +118,26 @@ TEST(SpeedBarTest, ItemsFollowTheBarItsGridAndAlignment) {
   EXPECT_EQ(a->Top(), 2);
 }
 
+// Snapping takes every shown item to the nearest grid point from the offsets; items are
+// found by name in any letter case and visited in order.
+TEST(SpeedBarTest, ItemsSnapToTheGrid) {
+  Host h;
+  TSpeedBar* bar = h.bar;
+  TSpeedItem* a = h.Add("A", 3);
+  TSpeedItem* b = h.Add("Bee", 30);
+  TSpeedItem* c = h.Add("C", 3 + 13);
+  bar->SnapAllItems();
+  EXPECT_EQ(a->Left(), 3);
+  EXPECT_EQ(b->Left(), 3 + 24);
+  EXPECT_EQ(c->Left(), 3 + 16);
+  EXPECT_EQ(bar->FindItemByName("bEE"), b);
+  QStringList order;
+  bar->ForEachItem([](void* data, TSpeedItem* item,
+                      int) { *static_cast<QStringList*>(data) << item->objectName(); },
+                   &order, 7);
+  EXPECT_EQ(order, (QStringList{"A", "Bee", "C"}));
+}
+
 TEST(SpeedBarTest, DraggingMovesTheBarToTheEdgeUnlessRefused) {
   Host h;
   h.window.show();

@@ -1,7 +1,10 @@
 #include "controls/xc_speed_button.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QImage>
 #include <QMenu>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -10,6 +13,29 @@
 namespace {
 
 using namespace Xc;
+
+QImage Render(QWidget& w) {
+  return w.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+// Where the colour shows in the image.
+QRect Painted(const QImage& image, const QColor& colour) {
+  QRect found;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixel(x, y) == colour.rgba()) found |= QRect(x, y, 1, 1);
+  return found;
+}
+
+// Two squares, red and blue, whose bottom row, the transparent colour, is fuchsia.
+QPixmap Strip() {
+  QPixmap strip(32, 16);
+  strip.fill(Qt::red);
+  QPainter p(&strip);
+  p.fillRect(16, 0, 16, 16, Qt::blue);
+  p.fillRect(0, 15, 32, 1, QColor(0xFF, 0x00, 0xFF));
+  return strip;
+}
 
 // A window holding buttons.
 struct Host {
@@ -20,6 +46,7 @@ struct Host {
     return b;
   }
   bool Show() {
+    window.resize(300, 200);
     window.show();
     window.activateWindow();
     return QTest::qWaitForWindowActive(&window);
@@ -102,6 +129,56 @@ TEST(XcSpeedButtonTest, HeldButtonRepeatsItsClickOnlyWithTheTimer) {
   const int afterRelease = clicks.count();
   EXPECT_FALSE(clicks.wait(100));
   EXPECT_EQ(clicks.count(), afterRelease);
+}
+
+TEST(XcSpeedButtonTest, StatesPaintTheirPictures) {
+  Host host;
+  TXcSpeedButton* b = host.Add(10, 10);
+  TXcSpeedButton* flat = host.Add(50, 10);
+  b->SetGlyph(Strip());
+  flat->SetFlat(true);
+  flat->SetGlyph(Strip().copy(0, 0, 16, 16));
+  ASSERT_TRUE(host.Show());
+  const QPoint centre(12, 12);
+  QImage image = Render(*b);
+  EXPECT_EQ(image.pixel(centre), QColor(Qt::red).rgba());
+  EXPECT_EQ(image.pixel(24, 24), WindowFrameColor().rgba());
+  // A grouped button held down shows a sunken frame and a dithered face.
+  b->SetGroupIndex(1);
+  b->SetDown(true);
+  image = Render(*b);
+  EXPECT_EQ(image.pixel(0, 0), WindowFrameColor().rgba());
+  EXPECT_NE(image.pixel(3, 20), image.pixel(4, 20));
+  b->setEnabled(false);
+  EXPECT_EQ(Render(*b).pixel(centre), QColor(Qt::blue).rgba());
+
+  SCOPED_TRACE("flat: a grey glyph and no frame until the mouse enters");
+  image = Render(*flat);
+  EXPECT_EQ(image.pixel(centre), qRgb(76, 76, 76));
+  EXPECT_EQ(image.pixel(0, 0), BtnFaceColor().rgba());
+  QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), flat->mapToGlobal(QPointF(5, 5)));
+  QApplication::sendEvent(flat, &enter);
+  image = Render(*flat);
+  EXPECT_EQ(image.pixel(centre), QColor(Qt::red).rgba());
+  EXPECT_EQ(image.pixel(0, 0), BtnHighlightColor().rgba());
+  EXPECT_EQ(image.pixel(24, 24), BtnShadowColor().rgba());
+}
+
+// Pressed, and held down in its group, the glyph sits one pixel right and one down.
+TEST(XcSpeedButtonTest, PressedGlyphMovesOnePixel) {
+  Host host;
+  TXcSpeedButton* b = host.Add(10, 10);
+  b->SetGlyph(Strip().copy(0, 0, 16, 16));
+  ASSERT_TRUE(host.Show());
+  const QRect up = Painted(Render(*b), Qt::red);
+  ASSERT_EQ(up.size(), QSize(16, 15));
+  QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(Painted(Render(*b), Qt::red), up.translated(1, 1));
+  QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(Painted(Render(*b), Qt::red), up);
+  b->SetGroupIndex(1);
+  b->SetDown(true);
+  EXPECT_EQ(Painted(Render(*b), Qt::red), up.translated(1, 1));
 }
 
 TEST(XcSpeedButtonTest, DropDownMenuPointsAndLoss) {

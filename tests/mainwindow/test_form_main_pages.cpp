@@ -10,6 +10,7 @@
 
 #include <QGraphicsSimpleTextItem>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -100,6 +101,11 @@ class DataPagesTest : public MainWindowTest {
     StringGrid* grid = Grid(name);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                       grid->visualRect(grid->Grid().IndexOf(col, row)).center());
+  }
+  void HoverOver(QWidget* area, QPoint at = QPoint(1, 1)) {
+    QMouseEvent move(QEvent::MouseMove, at, area->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(area, &move);
   }
 
   std::unique_ptr<ShowCounter> reads_;
@@ -306,6 +312,71 @@ TEST_F(DataPagesTest, CommandStatesOfEachPage) {
   EXPECT_EQ(w.NeedReload, 1);
   EXPECT_EQ(Reads(), 1);
   EXPECT_TRUE(boxes.Boxes().isEmpty());
+}
+
+// The status line names what the mouse is over: each tool item (two of them only in their
+// tool tips), nothing beside the controls, a record grid's column, the list with or without rows.
+TEST_F(DataPagesTest, StatusHintsOfTheNamedAreas) {
+  ScriptedMessageBox boxes;
+  Put("a.bbi", FileSpec{});
+  TForm_main& w = OpenOn("a.bbi");
+  w.resize(1000, 534);
+  w.SpeedItem_TableClick();  // shows SpeedBar_Find
+  // An empty hint: a tool tip only, the panel keeps its text.
+  const std::pair<QAction*, QString> hints[] = {
+      {w.SpeedBtn_Read, "Считать..."},
+      {w.SpeedItem_SelectDir, "Выбрать каталог..."},
+      {w.SpeedItem_AddFile, "Добавить файл..."},
+      {w.SpeedItem_DelFile, "Удалить файл"},
+      {w.SpeedItem_Print, "Печать..."},
+      {w.SpeedItem_Spisok, "Список файлов"},
+      {w.SpeedItem_Table, "Оперативная информация в виде таблицы"},
+      {w.SpeedItem_TableTP, "Таблица перегрузок"},
+      {w.SpeedItem_Peregr, "Долговременная информация"},
+      {w.SpeedItem_Graf, "Оперативная информация в виде графиков"},
+      {w.SpeedBtn_WWW, kMakerWebAddress},
+      {w.SpeedBtn_Mail, kMakerMailAddress},
+      {w.SpeedBtn_Exit, "Выйти из программы"},
+      {w.SpeedBtn_About, "О программе"},
+      {w.SpeedBtn_Find, "Поиск..."},
+      {w.SpeedBtn_Refresh, "Обновить"},
+      {w.SpeedItem_SaveAs, ""},
+      {w.SpeedItem_DecodeData, ""},
+  };
+  for (const auto& [item, hint] : hints) {
+    SCOPED_TRACE(item->objectName().toStdString());
+    w.SetStatusPanel0("x");
+    for (TSpeedBar* bar : {w.SpeedBar1, w.SpeedBar3, w.SpeedBar_Find})
+      if (TSpeedItem* button = bar->FindItemByName(item->objectName())) HoverOver(button->Button());
+    if (item == w.SpeedBtn_WWW || item == w.SpeedBtn_Mail)
+      EXPECT_TRUE(w.StatusPanel0().contains(hint));
+    else
+      EXPECT_EQ(w.StatusPanel0(), hint.isEmpty() ? "x" : hint);
+  }
+  EXPECT_EQ(w.SpeedItem_SaveAs->toolTip(), "Сохранить как...");
+  EXPECT_EQ(w.SpeedItem_DecodeData->toolTip(), "Расшифровка данных");
+
+  for (QWidget* area : {static_cast<QWidget*>(w.SpeedBar_Find), static_cast<QWidget*>(w.SpeedBar1),
+                        static_cast<QWidget*>(w.ST_InfoDir), w.Panel1,
+                        static_cast<QWidget*>(w.PageControl1->tabBar())}) {
+    w.SetStatusPanel0("x");
+    HoverOver(area, QPoint(area->width() / 2, area->height() - 1));  // beside the children
+    EXPECT_EQ(w.StatusPanel0(), "") << area->objectName().toStdString();
+  }
+  // The column descriptions over the record grids, and nothing right of the last column.
+  StringGrid* grid = Grid("SG_TPCR");
+  HoverOver(grid->viewport(), QPoint(grid->columnViewportPosition(4) + 3, 5));
+  EXPECT_EQ(w.StatusPanel0(), "Угол азимута, град.");
+  HoverOver(grid->viewport(), QPoint(grid->viewport()->width() - 2, 5));
+  EXPECT_EQ(w.StatusPanel0(), "");
+  // The list, with rows and without.
+  w.SpeedItem_SpisokClick();
+  HoverOver(w.ListView1->viewport());
+  EXPECT_EQ(w.StatusPanel0(), " Дважды щелкните по записи для просмотра");
+  ASSERT_TRUE(QFile::remove(QDir(data_).filePath("a.bbi")));
+  w.RefreshFileList();
+  HoverOver(w.ListView1->viewport());
+  EXPECT_EQ(w.StatusPanel0(), " Выберите каталог с данными");
 }
 
 // A tab refuses without a file; with one it runs its page's command, reading once until the

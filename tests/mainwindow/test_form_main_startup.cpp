@@ -43,6 +43,34 @@ TEST_F(MainWindowTest, StartTakesTheDataDirectoryInOrder) {
   }
 }
 
+// Every start writes the six file-type keys of the classes root, in this order.
+TEST_F(MainWindowTest, FileTypeKeysAreWrittenInOrder) {
+  Start({});
+  const QString program = QDir::toNativeSeparators(programFile_);
+  const struct {
+    const char* section;
+    QString value;
+  } keys[] = {
+      {".bbi", "Taltrex.bbi"},
+      {"Taltrex.bbi", "Taltrex of Velmora"},
+      {"Taltrex.bbi\\DefaultIcon", program + ",0"},
+      {"Taltrex.bbi\\Shell", "Taltrex Action"},
+      {"Taltrex.bbi\\Shell\\Open", ""},
+      {"Taltrex.bbi\\Shell\\Open\\command", program + " %1"},
+  };
+  SettingsStore classes(SettingsRoot::Classes);
+  const QString ini = QString::fromUtf8(ReadBytes(classes.FilePath()));
+  qsizetype last = -1;
+  for (const auto& key : keys) {
+    SCOPED_TRACE(key.section);
+    EXPECT_EQ(classes.ReadString(key.section, "", "unset"), key.value);
+    // The sections stand in the file in the order they were written.
+    const qsizetype at = ini.indexOf(QStringLiteral("[%1]").arg(key.section));
+    EXPECT_GT(at, last);
+    last = at;
+  }
+}
+
 TEST_F(MainWindowTest, UnwritableSettingsDoNotStopTheList) {
   WriteDataFile(data_, "d.bbi", Header("Данные"));
   // Directories in place of the settings files: they cannot be read, every save fails.

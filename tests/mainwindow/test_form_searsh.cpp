@@ -7,6 +7,7 @@
 #include "platform/grid_model.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -222,4 +223,20 @@ TEST_F(SearchTest, ConditionWindowKeepsConditionsAndSetsTheFilter) {
   QTest::mouseClick(t.Btn_Cancel, Qt::LeftButton);
   EXPECT_EQ(w.ConditionFilterOn, 0);
   EXPECT_FALSE(t.isVisible());
+}
+
+// The condition window's own texts, read back from its controls.
+TEST_F(SearchTest, ConditionWindowTexts) {
+  const TForm_TableSearsh& t = tableSearsh_;
+  EXPECT_EQ(t.windowTitle(), "Условия поиска");
+  EXPECT_EQ(t.Label1->text(), "Выбирать значения");
+  QStringList types;
+  for (int i = 0; i < t.CB_TypeSearsh->count(); ++i) types << t.CB_TypeSearsh->itemText(i);
+  EXPECT_EQ(types,
+            (QStringList{"нет", "равные", "больше", "меньше", "в интервале", "неисправность"}));
+  EXPECT_EQ(t.Label_OT->text(), "от");
+  EXPECT_EQ(t.Label_DO->text(), "до");
+  EXPECT_EQ(t.Btn_ApplySearsh->text(), "Применить");
+  EXPECT_EQ(t.Btn_OK->text(), "ОК");
+  EXPECT_EQ(t.Btn_Cancel->text(), "Отмена");
 }
