@@ -11,14 +11,13 @@
 #include "reports/form_print_dialog.h"
 #include "reports/report_forms.h"
 
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-
-#include <QApplication>
-#include <QMouseEvent>
 
 #include <iterator>
 
