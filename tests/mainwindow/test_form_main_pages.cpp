@@ -353,8 +353,13 @@ TEST_F(DataPagesTest, StatusHintsOfTheNamedAreas) {
     else
       EXPECT_EQ(w.StatusPanel0(), hint.isEmpty() ? "x" : hint);
   }
-  EXPECT_EQ(w.SpeedItem_SaveAs->toolTip(), "Сохранить как...");
-  EXPECT_EQ(w.SpeedItem_DecodeData->toolTip(), "Расшифровка данных");
+  // Shown only as tool tips: the tool items' own buttons carry them.
+  for (const auto& [item, tip] : {std::pair{w.SpeedItem_SaveAs, "Сохранить как..."},
+                                  std::pair{w.SpeedItem_DecodeData, "Расшифровка данных"}}) {
+    TSpeedItem* button = w.SpeedBar1->FindItemByName(item->objectName());
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->Button()->toolTip(), tip);
+  }
 
   for (QWidget* area : {static_cast<QWidget*>(w.SpeedBar_Find), static_cast<QWidget*>(w.SpeedBar1),
                         static_cast<QWidget*>(w.ST_InfoDir), w.Panel1,
