@@ -17,10 +17,12 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <utility>
 
 namespace {
@@ -134,6 +136,31 @@ TEST_F(FormStorageTest, FailuresAreReportedAndDoNotStopTheWindow) {
   fresh.close();
   EXPECT_EQ(boxes.Boxes().size(), 3);
   QDir(path).removeRecursively();
+}
+
+// The error box of a save cut short by the file-size limit says why, in Russian; the
+// settings file stays as it was.
+TEST_F(FormStorageTest, ASaveCutShortShowsItsCause) {
+  ScriptedMessageBox boxes;
+  TForm_Read form;
+  form.show();
+  form.close();
+  const QString path = SettingsStore::RootFilePath(SettingsRoot::CurrentUser);
+  const QByteArray before = jwtest::ReadBytes(path);
+  form.show();
+  form.CB_Operator->setEditText(QString(4000, u'x'));
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const rlimit small{static_cast<rlim_t>(before.size()), saved.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  form.close();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  ASSERT_EQ(boxes.Boxes().size(), 1);
+  EXPECT_EQ(boxes.Boxes()[0].text, "Настройки не сохранены: Не удаётся сохранить файл настроек " +
+                                       path + ": Файл слишком велик");
+  EXPECT_EQ(boxes.Boxes()[0].caption, "Ошибка");
+  EXPECT_EQ(jwtest::ReadBytes(path), before);
 }
 
 // Saved after an accepted close only, not a plain hide.
