@@ -437,8 +437,15 @@ void TFormPlacement::OpenSettings(bool readOnly) {
     case TPlacementRegRoot::prUsers:
       root = SettingsRoot::Users;
       break;
-    default:
-      throw std::runtime_error("Failed to open registry root: the settings store has no such root");
+    case TPlacementRegRoot::prLocalMachine:
+      root = SettingsRoot::LocalMachine;
+      break;
+    case TPlacementRegRoot::prCurrentConfig:
+      root = SettingsRoot::CurrentConfig;
+      break;
+    case TPlacementRegRoot::prDynData:
+      root = SettingsRoot::DynData;
+      break;
   }
   // The current user's key is made on every open, another root's only for writing.
   settings_ = TSettingsObject::OpenRegistry(

@@ -25,7 +25,7 @@ std::unique_ptr<TSettingsObject> TSettingsObject::OpenRegistry(SettingsRoot root
   SettingsStore& store = settings->store_;
   if (create && !store.SectionExists(key) && !store.CreateSection(key))
     throw std::runtime_error(
-        QStringLiteral("Failed to create key %1: %2").arg(key, store.LastError()).toStdString());
+        QStringLiteral("Раздел %1 не создан: %2").arg(key, store.LastError()).toStdString());
   return settings;
 }
 
@@ -66,23 +66,24 @@ QString TSettingsObject::Read(const QString& section, const QString& ident,
 
 void TSettingsObject::Write(const QString& section, const QString& ident, const QString& value) {
   if (!store_.WriteString(SectionPath(section), ident, value))
-    throw std::runtime_error(QStringLiteral("Failed to write value %1: %2")
-                                 .arg(ident, store_.LastError())
-                                 .toStdString());
+    throw std::runtime_error(
+        QStringLiteral("Значение %1 не записано: %2").arg(ident, store_.LastError()).toStdString());
 }
 
+// A registry key goes with its subkeys; an INI file's sections are names of their own, so
+// "S" takes no "S\\x" with it.
 void TSettingsObject::EraseSection(const QString& section) {
   const QString path = SectionPath(section);
-  if (store_.SectionExists(path) && !store_.EraseSection(path))
-    throw std::runtime_error(QStringLiteral("Failed to erase section %1: %2")
-                                 .arg(section, store_.LastError())
-                                 .toStdString());
+  if (!store_.SectionExists(path)) return;
+  if (!(kind_ == Kind::Registry ? store_.EraseSection(path) : store_.EraseSectionOnly(path)))
+    throw std::runtime_error(
+        QStringLiteral("Раздел %1 не удалён: %2").arg(section, store_.LastError()).toStdString());
 }
 
 void TSettingsObject::EndUpdate() {
   if (!store_.EndUpdate())
     throw std::runtime_error(
-        QStringLiteral("Failed to save settings: %1").arg(store_.LastError()).toStdString());
+        QStringLiteral("Настройки не сохранены: %1").arg(store_.LastError()).toStdString());
 }
 
 QString GetDefaultSection(const QObject* component) {

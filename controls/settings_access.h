@@ -32,8 +32,10 @@ class TSettingsObject {
   // The store's path of a section: the key's subkey, or the INI file's section.
   QString SectionPath(const QString& section) const;
   QString Read(const QString& section, const QString& ident, const QString& defaultValue) const;
-  // Writers throw std::runtime_error when the store cannot be saved.
+  // Writers throw std::runtime_error, with the user's text of why, when the store cannot
+  // be saved.
   void Write(const QString& section, const QString& ident, const QString& value);
+  // A registry key with its subkeys; an INI file's section alone.
   void EraseSection(const QString& section);
   // One save sequence: the writes between these replace the store's file once, at
   // EndUpdate, which throws std::runtime_error when it cannot be saved (the file then

@@ -1,14 +1,25 @@
 #include "platform/settings_store.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -23,10 +34,15 @@ struct Line {
   QString name, value;             // of a value line
 };
 
+// The value lines of each key (by its case-folded path), in file order.
+using KeyIndex = std::unordered_map<QString, std::vector<std::size_t>>;
+
 struct Document {
   std::vector<Line> lines;
-  bool changed = false;
   QString unreadable;  // why an existing file could not be read; it is then never saved
+  // Made by the first lookup and dropped by every change, so that reads of a large file
+  // that does not change do not walk all its lines.
+  mutable std::shared_ptr<const KeyIndex> index;
 };
 
 constexpr QChar kSeparator = u'\\';
@@ -109,14 +125,28 @@ QByteArray ValueLine(const QString& name, const QString& value, bool cr) {
   return line;
 }
 
-// Sets the line's kind from its bytes. `owner` is the section the line lies in (none after
-// a header that cannot be read, so values under it are kept but not taken).
+// A line whose first character other than a blank (or the byte-order mark) is "[".
+bool LooksLikeHeader(QByteArrayView raw, bool first) {
+  if (first && raw.startsWith("\xEF\xBB\xBF")) raw = raw.sliced(3);
+  while (!raw.isEmpty() && uchar(raw.front()) <= 0x20) raw = raw.sliced(1);
+  return raw.startsWith('[');
+}
+
+// Sets the line's kind from its bytes. `owner` is the section the line lies in: none after
+// a header that cannot be read, so values under it are kept but not taken, and no write
+// goes under it.
 void ParseLine(Line& line, std::optional<QString>& owner, bool first) {
   auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = toUtf16(line.raw);
   line.kind = Line::Other;
   line.section = owner;
-  if (toUtf16.hasError() || text.contains(QChar(u'\0'))) return;
+  if (toUtf16.hasError() || text.contains(QChar(u'\0'))) {
+    if (LooksLikeHeader(line.raw, first)) {
+      owner.reset();
+      line.section.reset();
+    }
+    return;
+  }
   if (first && text.startsWith(QChar(0xfeff))) text.remove(0, 1);
   const QStringView trimmed = TrimAscii(text);
   if (trimmed.isEmpty() || trimmed.startsWith(u';') || trimmed.startsWith(u'#')) return;
@@ -160,14 +190,64 @@ QByteArray Serialise(const Document& doc) {
   return bytes;
 }
 
-bool InSection(const Line& line, const QString& path) {
-  return line.section && SameName(*line.section, path);
+// Whether a line lies in the key `path`. The lines of one key share its path's text, so
+// the names are compared once for each run of them, not for every line.
+class InSection {
+ public:
+  explicit InSection(const QString& path) : path_(path) {}
+  bool operator()(const Line& line) {
+    if (!line.section) return false;
+    if (line.section->constData() != last_ || line.section->size() != lastSize_) {
+      last_ = line.section->constData();
+      lastSize_ = line.section->size();
+      match_ = SameName(*line.section, path_);
+    }
+    return match_;
+  }
+
+ private:
+  const QString& path_;
+  const QChar* last_ = nullptr;
+  qsizetype lastSize_ = -1;
+  bool match_ = false;
+};
+
+void BuildIndex(const Document& doc) {
+  if (!doc.index) {
+    auto index = std::make_shared<KeyIndex>();
+    std::vector<std::size_t>* bucket = nullptr;  // the nodes of the map stay where they are
+    const QString* last = nullptr;
+    for (std::size_t i = 0; i < doc.lines.size(); ++i) {
+      const Line& line = doc.lines[i];
+      if (line.kind != Line::Value) continue;
+      // The lines of one key share its path's text: folded once for each run of them.
+      if (!last || line.section->constData() != last->constData() ||
+          line.section->size() != last->size()) {
+        last = &*line.section;
+        bucket = &(*index)[line.section->toCaseFolded()];
+      }
+      bucket->push_back(i);
+    }
+    doc.index = std::move(index);
+  }
+}
+
+// The value lines of the key `path`, in file order.
+std::vector<const Line*> ValueLines(const Document& doc, const QString& path) {
+  BuildIndex(doc);
+  std::vector<const Line*> lines;
+  const auto found = doc.index->find(path.toCaseFolded());
+  if (found == doc.index->end()) return lines;
+  for (const std::size_t i : found->second)
+    if (SameName(*doc.lines[i].section, path)) lines.push_back(&doc.lines[i]);
+  return lines;
 }
 
 // The value line that reading takes: the last one of that name in the key.
 const Line* FindValue(const Document& doc, const QString& path, const QString& name) {
-  for (auto it = doc.lines.rbegin(); it != doc.lines.rend(); ++it)
-    if (it->kind == Line::Value && InSection(*it, path) && SameName(it->name, name)) return &*it;
+  const std::vector<const Line*> lines = ValueLines(doc, path);
+  for (auto it = lines.rbegin(); it != lines.rend(); ++it)
+    if (SameName((*it)->name, name)) return *it;
   return nullptr;
 }
 
@@ -196,28 +276,28 @@ void AppendHeader(Document& doc, const QString& path) {
   header.raw = (u'[' + EncodeSectionPath(path) + u']').toUtf8();
   if (cr) header.raw += '\r';
   doc.lines.push_back(std::move(header));
-  doc.changed = true;
 }
 
-void SetValue(Document& doc, const QString& path, const QString& name, const QString& value) {
-  for (auto it = doc.lines.rbegin(); it != doc.lines.rend(); ++it) {
-    if (it->kind != Line::Value || !InSection(*it, path) || !SameName(it->name, name)) continue;
-    if (it->value == value) return;
+// False when the value was already so.
+bool SetValue(Document& doc, const QString& path, const QString& name, const QString& value) {
+  if (const Line* found = FindValue(doc, path, name)) {
+    Line& line = doc.lines[std::size_t(found - doc.lines.data())];
+    if (line.value == value) return false;
     // The name keeps its spelling in the file; only what follows "=" changes.
-    const bool cr = it->raw.endsWith('\r');
-    it->raw = it->raw.left(it->raw.indexOf('=') + 1) + Escape(value, u"").toUtf8();
-    if (cr) it->raw += '\r';
-    it->value = value;
-    doc.changed = true;
-    return;
+    const bool cr = line.raw.endsWith('\r');
+    line.raw = line.raw.left(line.raw.indexOf('=') + 1) + Escape(value, u"").toUtf8();
+    if (cr) line.raw += '\r';
+    line.value = value;
+    return true;
   }
+  InSection inSection(path);
   if (!HasHeader(doc, path)) AppendHeader(doc, path);
   // After the last value of the key's last header, else right after that header.
   std::size_t at = 0;
   for (std::size_t i = 0; i < doc.lines.size(); ++i) {
     const Line& line = doc.lines[i];
     if (line.kind == Line::Header && SameName(*line.section, path)) at = i + 1;
-    if (line.kind == Line::Value && InSection(line, path)) at = i + 1;
+    if (line.kind == Line::Value && inSection(line)) at = i + 1;
   }
   Line added;
   added.kind = Line::Value;
@@ -226,63 +306,251 @@ void SetValue(Document& doc, const QString& path, const QString& name, const QSt
   added.value = value;
   added.raw = ValueLine(name, value, UsesCr(doc));
   doc.lines.insert(doc.lines.begin() + std::ptrdiff_t(at), std::move(added));
-  doc.changed = true;
+  return true;
 }
 
-// Blank lines and bytes the parser cannot take are kept with the file; only a file that
-// exists and cannot be read at all stays unread, and then it is never replaced.
-Document Load(const QString& filePath) {
-  QFile file(filePath);
-  if (!file.exists()) return {};
-  Document doc;
-  if (QFileInfo(filePath).isDir() || !file.open(QIODevice::ReadOnly)) {
-    doc.unreadable =
-        QStringLiteral("Cannot read settings file %1: %2; it is left as it is")
-            .arg(filePath, QFileInfo(filePath).isDir() ? QStringLiteral("Is a directory")
-                                                       : file.errorString());
-    return doc;
+// The cause of a failed file operation, in the program's language.
+QString SystemErrorText(int error) {
+  switch (error) {
+    case ENOSPC:
+      return QStringLiteral("Нет места на диске");
+    case EDQUOT:
+      return QStringLiteral("Превышена дисковая квота");
+    case EFBIG:
+      return QStringLiteral("Файл слишком велик");
+    case EACCES:
+    case EPERM:
+      return QStringLiteral("Доступ запрещён");
+    case EROFS:
+      return QStringLiteral("Файловая система доступна только для чтения");
+    case ENOENT:
+      return QStringLiteral("Нет такого файла или каталога");
+    case ENOTDIR:
+      return QStringLiteral("Часть пути не является каталогом");
+    case EISDIR:
+      return QStringLiteral("Это каталог");
+    case EEXIST:
+      return QStringLiteral("Файл уже существует");
+    case EIO:
+      return QStringLiteral("Ошибка ввода-вывода");
+    case ENAMETOOLONG:
+      return QStringLiteral("Слишком длинное имя файла");
+    case ELOOP:
+      return QStringLiteral("Слишком много символических ссылок");
+    case EMFILE:
+    case ENFILE:
+      return QStringLiteral("Слишком много открытых файлов");
+    case ENOMEM:
+      return QStringLiteral("Недостаточно памяти");
+    case EBUSY:
+    case ETXTBSY:
+      return QStringLiteral("Файл занят");
+    default:
+      break;
   }
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    doc.unreadable = QStringLiteral("Cannot read settings file %1: %2; it is left as it is")
-                         .arg(filePath, file.errorString());
-    return doc;
-  }
-  return Parse(bytes);
+  return QStringLiteral("Системная ошибка %1").arg(error);
 }
 
+QString ReadFailure(const QString& filePath, int error) {
+  return QStringLiteral("Не удаётся прочитать файл настроек %1: %2; он оставлен как есть")
+      .arg(filePath, SystemErrorText(error));
+}
+
+// A failure that left no errno behind is taken for an input/output error.
+QString SaveFailure(const QString& filePath, int error) {
+  return QStringLiteral("Не удаётся сохранить файл настроек %1: %2")
+      .arg(filePath, SystemErrorText(error != 0 ? error : EIO));
+}
+
+// What tells an unchanged file: the same file (device and inode), size and modification
+// time to the nanosecond.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+
+  explicit FileIdentity(const struct stat& status)
+      : device(status.st_dev),
+        inode(status.st_ino),
+        size(status.st_size),
+        modified(status.st_mtim) {}
+  bool operator==(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+  }
+};
+
+// 0, or the errno of the read that failed.
+int ReadAll(int fd, qsizetype sizeHint, QByteArray& bytes) {
+  bytes.resize(sizeHint + 1);  // one more, so the end shows without growing
+  qsizetype used = 0;
+  for (;;) {
+    if (used == bytes.size()) bytes.resize(bytes.size() * 2);
+    const ssize_t got = ::read(fd, bytes.data() + used, std::size_t(bytes.size() - used));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return errno;
+    if (got == 0) break;
+    used += got;
+  }
+  bytes.resize(used);
+  return 0;
+}
+
+// 0, or the errno of the write that failed: after a short write (full disk, size limit)
+// the next write tells why.
+int WriteAll(int fd, QByteArrayView bytes) {
+  while (!bytes.isEmpty()) {
+    const ssize_t put = ::write(fd, bytes.data(), std::size_t(bytes.size()));
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) return errno;
+    if (put == 0) return ENOSPC;
+    bytes = bytes.sliced(put);
+  }
+  return 0;
+}
+
+// Replaces the file atomically; on failure the old file stays as it was.
 bool Save(const QString& filePath, const Document& doc, QString& error) {
-  error.clear();
-  if (!doc.unreadable.isEmpty()) {
-    error = doc.unreadable;
-    return false;
-  }
-  if (!doc.changed) return true;
-  const QString dir = QFileInfo(filePath).absolutePath();
-  if (!QDir().mkpath(dir)) {
-    error = QStringLiteral("Cannot create directory %1").arg(dir);
-    return false;
-  }
   QSaveFile file(filePath);
-  // Unbuffered, so a short write (full disk, size limit) shows in write()'s count:
-  // a buffered QSaveFile can commit a truncated file as a success.
+  errno = 0;
+  // Unbuffered, so the bytes go straight to the descriptor and a failed write has its errno.
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    error = file.errorString();
+    error = SaveFailure(filePath, errno);
     return false;
   }
-  const QByteArray bytes = Serialise(doc);
-  if (file.write(bytes) != bytes.size() || file.size() != bytes.size() || !file.commit()) {
-    error = file.errorString().isEmpty() ? QStringLiteral("Short write") : file.errorString();
+  if (const int failed = WriteAll(file.handle(), Serialise(doc)); failed != 0) {
     file.cancelWriting();
+    error = SaveFailure(filePath, failed);
+    return false;
+  }
+  errno = 0;
+  if (!file.commit()) {
+    error = SaveFailure(filePath, errno);
     return false;
   }
   return true;
 }
 
+// A save takes the lock beside the file for load, change and replace, so that two copies
+// of the program never save over each other's changes. A lock whose program is gone, or
+// older than this, is stale and taken over; the wait for a live one is bounded.
+constexpr std::chrono::milliseconds kStaleLockTime{30000};
+constexpr std::chrono::milliseconds kLockWait{10000};
+constexpr std::chrono::microseconds kFirstRetry{200};
+constexpr std::chrono::microseconds kLongestRetry{10000};
+
+bool Lock(QLockFile& lock, const QString& filePath, QString& error) {
+  lock.setStaleLockTime(kStaleLockTime);
+  const QDeadlineTimer deadline(kLockWait);
+  // QLockFile's own wait sleeps 100 ms and more; saves take a few milliseconds.
+  std::chrono::microseconds retry = kFirstRetry;
+  for (;;) {
+    errno = 0;
+    if (lock.tryLock(0)) return true;
+    if (lock.error() != QLockFile::LockFailedError) {
+      error = QStringLiteral("Не удаётся заблокировать файл настроек %1: %2")
+                  .arg(filePath, SystemErrorText(errno != 0 ? errno : EACCES));
+      return false;
+    }
+    if (deadline.hasExpired()) {
+      error = QStringLiteral("Файл настроек %1 занят другой копией программы").arg(filePath);
+      return false;
+    }
+    std::this_thread::sleep_for(retry);
+    retry = std::min(retry * 2, kLongestRetry);
+  }
+}
+
 }  // namespace
 
-struct SettingsStore::Batch {
+// The file as last read, parsed. The file stays open meanwhile, so that its inode number
+// cannot pass to another file: the same identity on disk is then the same file.
+struct SettingsStore::Snapshot {
+  Snapshot() = default;
+  Snapshot(const Snapshot&) = delete;
+  Snapshot& operator=(const Snapshot&) = delete;
+  ~Snapshot() {
+    if (fd >= 0) ::close(fd);
+  }
   Document doc;
+  std::optional<FileIdentity> identity;  // none: absent or unreadable, read again each time
+  int fd = -1;
+};
+
+// One change of a save, applied to the file as the save finds it.
+struct SettingsStore::Edit {
+  enum Kind { Set, Create, Delete, Erase, EraseOwn };
+  Kind kind;
+  QString path;  // normalised
+  QString name, value;
+
+  // False when the document already was so.
+  bool ApplyTo(Document& doc) const {
+    if (!Change(doc)) return false;
+    doc.index.reset();
+    return true;
+  }
+
+ private:
+  bool Change(Document& doc) const {
+    switch (kind) {
+      case Set:
+        return SetValue(doc, path, name, value);
+      case Create:
+        if (HasHeader(doc, path)) return false;
+        AppendHeader(doc, path);
+        return true;
+      case Delete:
+        return std::erase_if(doc.lines, [&](const Line& line) {
+                 return line.kind == Line::Value && InSection(path)(line) &&
+                        SameName(line.name, name);
+               }) > 0;
+      case Erase:
+        // The key goes with every line under its headers, the unparsed ones too.
+        return std::erase_if(doc.lines, [&](const Line& line) {
+                 return line.section &&
+                        (SameName(*line.section, path) || IsBelow(*line.section, path));
+               }) > 0;
+      case EraseOwn:
+        return std::erase_if(doc.lines, InSection(path)) > 0;
+    }
+    return false;
+  }
+};
+
+// The files the process has read, parsed, shared by all its stores: a store opened for one
+// operation (a window's save or restore opens one) parses nothing that another store read
+// and that has not changed since. A few files at most, each kept open.
+class SettingsStore::SharedSnapshots {
+ public:
+  static std::shared_ptr<const Snapshot> Find(const QString& filePath) {
+    SharedSnapshots& shared = Instance();
+    const std::lock_guard lock(shared.mutex_);
+    const auto found = shared.byPath_.find(filePath);
+    return found == shared.byPath_.end() ? nullptr : found->second;
+  }
+  static void Keep(const QString& filePath, std::shared_ptr<const Snapshot> snapshot) {
+    SharedSnapshots& shared = Instance();
+    const std::lock_guard lock(shared.mutex_);
+    if (shared.byPath_.size() >= kKept && !shared.byPath_.contains(filePath))
+      shared.byPath_.erase(shared.byPath_.begin());
+    shared.byPath_[filePath] = std::move(snapshot);
+  }
+
+ private:
+  static constexpr std::size_t kKept = 8;
+  static SharedSnapshots& Instance() {
+    static SharedSnapshots shared;
+    return shared;
+  }
+  std::mutex mutex_;
+  std::unordered_map<QString, std::shared_ptr<const Snapshot>> byPath_;
+};
+
+struct SettingsStore::Batch {
+  Document doc;             // the file as read at BeginUpdate, with the batch's edits
+  std::vector<Edit> edits;  // those that changed something, in order
 };
 
 SettingsStore::SettingsStore(SettingsRoot root) : filePath_(RootFilePath(root)) {}
@@ -293,6 +561,14 @@ SettingsStore::~SettingsStore() = default;
 SettingsStore::SettingsStore(SettingsStore&&) noexcept = default;
 SettingsStore& SettingsStore::operator=(SettingsStore&&) noexcept = default;
 
+QString SettingsStore::SystemConfigDirectory() {
+  const QString user = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+  for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::AppConfigLocation))
+    if (dir != user) return dir;
+  const QString userBase = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  return QStringLiteral("/etc/xdg") + user.mid(userBase.size());
+}
+
 QString SettingsStore::RootFilePath(SettingsRoot root) {
   const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
   switch (root) {
@@ -300,20 +576,100 @@ QString SettingsStore::RootFilePath(SettingsRoot root) {
       return dir + QStringLiteral("/classes_root.ini");
     case SettingsRoot::Users:
       return dir + QStringLiteral("/users.ini");
+    case SettingsRoot::LocalMachine:
+      return SystemConfigDirectory() + QStringLiteral("/local_machine.ini");
+    case SettingsRoot::CurrentConfig:
+      return dir + QStringLiteral("/current_config.ini");
+    case SettingsRoot::DynData:
+      return dir + QStringLiteral("/dyn_data.ini");
     case SettingsRoot::CurrentUser:
       break;
   }
   return dir + QStringLiteral("/current_user.ini");
 }
 
+// Only a file that is not there reads as empty; any other failure to read is a refusal.
+const auto& SettingsStore::Current() const {
+  if (!snapshot_) snapshot_ = SharedSnapshots::Find(filePath_);
+  const QByteArray path = QFile::encodeName(filePath_);
+  struct stat status {};
+  if (snapshot_ && snapshot_->identity && ::stat(path.constData(), &status) == 0 &&
+      *snapshot_->identity == FileIdentity(status))
+    return snapshot_->doc;
+  auto fresh = std::make_shared<Snapshot>();
+  fresh->fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+  if (fresh->fd < 0) {
+    if (errno != ENOENT) fresh->doc.unreadable = ReadFailure(filePath_, errno);
+  } else {
+    QByteArray bytes;
+    int failed = 0;
+    if (::fstat(fresh->fd, &status) != 0)
+      failed = errno;
+    else if (S_ISDIR(status.st_mode))
+      failed = EISDIR;
+    else
+      failed = ReadAll(fresh->fd, qsizetype(status.st_size), bytes);
+    if (failed != 0) {
+      fresh->doc.unreadable = ReadFailure(filePath_, failed);
+    } else {
+      fresh->doc = Parse(bytes);
+      BuildIndex(fresh->doc);  // before it is shared: a shared snapshot never changes
+      // Taken before the read: a change while reading shows at the next one.
+      fresh->identity.emplace(status);
+    }
+  }
+  snapshot_ = std::move(fresh);
+  if (snapshot_->identity) SharedSnapshots::Keep(filePath_, snapshot_);
+  return snapshot_->doc;
+}
+
+bool SettingsStore::Commit(const std::vector<Edit>& edits) {
+  lastError_.clear();
+  const QString dir = QFileInfo(filePath_).absolutePath();
+  errno = 0;
+  if (!QDir().mkpath(dir)) {
+    lastError_ = QStringLiteral("Не удаётся создать каталог %1: %2")
+                     .arg(dir, SystemErrorText(errno != 0 ? errno : EACCES));
+    return false;
+  }
+  QLockFile lock(filePath_ + QStringLiteral(".lock"));
+  if (!Lock(lock, filePath_, lastError_)) return false;
+  // The file as the other copies left it, with only this save's changes applied.
+  Document doc = Current();
+  if (!doc.unreadable.isEmpty()) {
+    lastError_ = doc.unreadable;
+    return false;
+  }
+  bool changed = false;
+  for (const Edit& edit : edits) changed = edit.ApplyTo(doc) || changed;
+  if (!changed) return true;
+  if (!Save(filePath_, doc, lastError_)) return false;
+  // Still under the lock: what was written is what the next read would parse.
+  auto saved = std::make_shared<Snapshot>();
+  saved->fd = ::open(QFile::encodeName(filePath_).constData(), O_RDONLY | O_CLOEXEC);
+  struct stat status {};
+  if (saved->fd >= 0 && ::fstat(saved->fd, &status) == 0) {
+    saved->doc = std::move(doc);
+    BuildIndex(saved->doc);
+    saved->identity.emplace(status);
+    snapshot_ = std::move(saved);
+    SharedSnapshots::Keep(filePath_, snapshot_);
+  } else {
+    snapshot_.reset();
+  }
+  return true;
+}
+
 void SettingsStore::BeginUpdate() {
-  if (!batch_) batch_ = std::make_unique<Batch>(Batch{Load(filePath_)});
+  if (!batch_) batch_ = std::make_unique<Batch>(Batch{Current(), {}});
 }
 
 bool SettingsStore::EndUpdate() {
   if (!batch_) return true;
   const std::unique_ptr<Batch> batch = std::move(batch_);
-  return Save(filePath_, batch->doc, lastError_);
+  lastError_ = batch->doc.unreadable;
+  if (!lastError_.isEmpty()) return false;
+  return batch->edits.empty() || Commit(batch->edits);
 }
 
 void SettingsStore::CancelUpdate() {
@@ -322,22 +678,18 @@ void SettingsStore::CancelUpdate() {
 
 template <class Read>
 auto SettingsStore::Reading(Read read) const {
-  if (batch_) return read(batch_->doc);
-  return read(Load(filePath_));
+  if (batch_) return read(std::as_const(batch_->doc));
+  return read(Current());
 }
 
-template <class Change>
-bool SettingsStore::Changing(Change change) {
-  if (batch_) {
-    // Kept in memory until EndUpdate; an unreadable file refuses at once.
-    lastError_ = batch_->doc.unreadable;
-    if (!lastError_.isEmpty()) return false;
-    change(batch_->doc);
-    return true;
-  }
-  Document doc = Load(filePath_);
-  if (doc.unreadable.isEmpty()) change(doc);
-  return Save(filePath_, doc, lastError_);
+bool SettingsStore::Changing(Edit edit) {
+  if (!batch_) return Commit({edit});
+  // Kept in memory until EndUpdate; an unreadable file refuses at once.
+  lastError_ = batch_->doc.unreadable;
+  if (!lastError_.isEmpty()) return false;
+  // Only what changes here goes into the file as EndUpdate finds it.
+  if (edit.ApplyTo(batch_->doc)) batch_->edits.push_back(std::move(edit));
+  return true;
 }
 
 QString SettingsStore::ReadError() const {
@@ -372,10 +724,8 @@ QStringList SettingsStore::ValueNames(const QString& section) const {
   const QString key = NormalisePath(section);
   return Reading([&](const Document& doc) {
     QStringList names;
-    for (const Line& line : doc.lines)
-      if (line.kind == Line::Value && InSection(line, key) &&
-          !names.contains(line.name, Qt::CaseInsensitive))
-        names += line.name;
+    for (const Line* line : ValueLines(doc, key))
+      if (!names.contains(line->name, Qt::CaseInsensitive)) names += line->name;
     return names;
   });
 }
@@ -395,37 +745,31 @@ QStringList SettingsStore::SubKeys(const QString& section) const {
 }
 
 bool SettingsStore::WriteString(const QString& section, const QString& name, const QString& value) {
-  return Changing([&](Document& doc) { SetValue(doc, NormalisePath(section), name, value); });
+  return Changing({Edit::Set, NormalisePath(section), name, value});
 }
 
 bool SettingsStore::CreateSection(const QString& section) {
-  return Changing([&](Document& doc) {
-    const QString key = NormalisePath(section);
-    if (!HasHeader(doc, key)) AppendHeader(doc, key);
-  });
+  return Changing({Edit::Create, NormalisePath(section), {}, {}});
 }
 
 bool SettingsStore::DeleteValue(const QString& section, const QString& name) {
-  return Changing([&](Document& doc) {
-    const QString key = NormalisePath(section);
-    if (std::erase_if(doc.lines, [&](const Line& line) {
-          return line.kind == Line::Value && InSection(line, key) && SameName(line.name, name);
-        }) > 0)
-      doc.changed = true;
-  });
+  return Changing({Edit::Delete, NormalisePath(section), name, {}});
 }
 
 bool SettingsStore::EraseSection(const QString& section) {
   const QString key = NormalisePath(section);
   if (key.isEmpty()) {
-    lastError_ = QStringLiteral("The root key cannot be erased");
+    lastError_ = QStringLiteral("Корневой раздел удалить нельзя");
     return false;
   }
-  // The key goes with every line under its headers, the unparsed ones too.
-  return Changing([&](Document& doc) {
-    if (std::erase_if(doc.lines, [&](const Line& line) {
-          return line.section && (SameName(*line.section, key) || IsBelow(*line.section, key));
-        }) > 0)
-      doc.changed = true;
-  });
+  return Changing({Edit::Erase, key, {}, {}});
+}
+
+bool SettingsStore::EraseSectionOnly(const QString& section) {
+  const QString key = NormalisePath(section);
+  if (key.isEmpty()) {
+    lastError_ = QStringLiteral("Корневой раздел удалить нельзя");
+    return false;
+  }
+  return Changing({Edit::EraseOwn, key, {}, {}});
 }

@@ -4,19 +4,26 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
-// The three roots of the settings store, each one INI file of its own.
-enum class SettingsRoot { Classes, Users, CurrentUser };
+// The roots of the settings store, each one INI file of its own. The local machine's lies
+// in the system-wide configuration folder (the first of $XDG_CONFIG_DIRS, /etc/xdg when
+// unset) and is read only where it cannot be written; the others in the user's.
+enum class SettingsRoot { Classes, Users, CurrentUser, LocalMachine, CurrentConfig, DynData };
 
 // Key/value settings in the manner of the registry: a section is a key path
 // ("Software\\Jibwarden\\TForm_Read"), its subkeys are the sections below it, and
 // an empty value name is the key's default value. Key paths and value names compare
 // case-insensitively; leading, trailing and doubled backslashes in a path are
-// ignored. The file is read afresh for every call, so several stores on one root
-// always agree, and every change is saved atomically. Lines the parser cannot take
-// (hand edits, other encodings) are kept, and lines not changed are written back
-// byte for byte. A file that exists but cannot be read reads as empty and is never
-// replaced: every write then fails.
+// ignored. Every read sees the file as it is on disk, parsed again only when it changed
+// (another inode, size or modification time; the parsed file is shared by the process's
+// stores), so several stores and several copies of the program agree. Every save is a transaction
+// across processes: under a lock file beside the settings file it reads the file as it is, applies
+// only what this store changed and replaces the file atomically. Lines the parser cannot take (hand
+// edits, other encodings) are kept, and lines not changed are written back byte for byte; a section
+// header that cannot be read starts a section no name reaches. A file that exists but cannot be
+// read reads as empty and is never replaced: every write then fails. Error texts are the user's, in
+// Russian, with the system's cause.
 class SettingsStore {
  public:
   explicit SettingsStore(SettingsRoot root);
@@ -25,8 +32,10 @@ class SettingsStore {
   SettingsStore(SettingsStore&&) noexcept;
   SettingsStore& operator=(SettingsStore&&) noexcept;
 
-  // The INI file of a root under the per-user configuration directory.
+  // The INI file of a root.
   static QString RootFilePath(SettingsRoot root);
+  // The program's folder in the system-wide configuration folder.
+  static QString SystemConfigDirectory();
   const QString& FilePath() const { return filePath_; }
 
   QString ReadString(const QString& section, const QString& name,
@@ -46,10 +55,13 @@ class SettingsStore {
   bool DeleteValue(const QString& section, const QString& name);
   // Erases the key with all its subkeys.
   bool EraseSection(const QString& section);
+  // Erases the key's own values and headers; its subkeys stay (an INI file's section).
+  bool EraseSectionOnly(const QString& section);
 
   // Between these, reads and writes work on the file as read at BeginUpdate and
-  // EndUpdate saves every change at once (false when it could not, the file then as it
-  // was). CancelUpdate, or destroying the store, drops the changes.
+  // EndUpdate saves every change at once into the file as it then is (false when it
+  // could not, the file then as it was). CancelUpdate, or destroying the store, drops
+  // the changes.
   void BeginUpdate();
   bool EndUpdate();
   void CancelUpdate();
@@ -61,13 +73,20 @@ class SettingsStore {
   const QString& LastError() const { return lastError_; }
 
  private:
+  struct Snapshot;
+  class SharedSnapshots;
+  struct Edit;
   struct Batch;
+  // The parsed file as it is on disk now.
+  const auto& Current() const;
   template <class Read>
   auto Reading(Read read) const;
-  template <class Change>
-  bool Changing(Change change);
+  bool Changing(Edit edit);
+  // Locks, reads the file, applies the edits and replaces it.
+  bool Commit(const std::vector<Edit>& edits);
 
   QString filePath_;
   QString lastError_;
   std::unique_ptr<Batch> batch_;
+  mutable std::shared_ptr<const Snapshot> snapshot_;
 };

@@ -2,6 +2,7 @@
 #include "controls/str_utils.h"
 #include "platform/scripted_services.h"
 #include "platform/settings_store.h"
+#include "tests/support/test_files.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,12 +12,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 
+#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <stdexcept>
+#include <sys/resource.h>
 #include <utility>
 
 namespace {
@@ -132,6 +138,31 @@ TEST_F(FormStorageTest, FailuresAreReportedAndDoNotStopTheWindow) {
   QDir(path).removeRecursively();
 }
 
+// The error box of a save cut short by the file-size limit says why, in Russian; the
+// settings file stays as it was.
+TEST_F(FormStorageTest, ASaveCutShortShowsItsCause) {
+  ScriptedMessageBox boxes;
+  TForm_Read form;
+  form.show();
+  form.close();
+  const QString path = SettingsStore::RootFilePath(SettingsRoot::CurrentUser);
+  const QByteArray before = jwtest::ReadBytes(path);
+  form.show();
+  form.CB_Operator->setEditText(QString(4000, u'x'));
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const rlimit small{static_cast<rlim_t>(before.size()), saved.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  form.close();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  ASSERT_EQ(boxes.Boxes().size(), 1);
+  EXPECT_EQ(boxes.Boxes()[0].text, "Настройки не сохранены: Не удаётся сохранить файл настроек " +
+                                       path + ": Файл слишком велик");
+  EXPECT_EQ(boxes.Boxes()[0].caption, "Ошибка");
+  EXPECT_EQ(jwtest::ReadBytes(path), before);
+}
+
 // Saved after an accepted close only, not a plain hide.
 TEST(FormPlacementTest, IniFileWindowAndLinksSavedOnAnAcceptedClose) {
   ClosingWindow window;
@@ -237,8 +268,63 @@ QDialog* DialogWithMaximize() {
   return dialog;
 }
 
+// The system-wide configuration folder (the first of XDG_CONFIG_DIRS) in a folder of its
+// own for the object's life.
+class SystemConfigFolder {
+ public:
+  SystemConfigFolder() : saved_(qgetenv("XDG_CONFIG_DIRS")) {
+    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(folder_.path()));
+  }
+  ~SystemConfigFolder() {
+    if (saved_.isNull())
+      qunsetenv("XDG_CONFIG_DIRS");
+    else
+      qputenv("XDG_CONFIG_DIRS", saved_);
+  }
+  SystemConfigFolder(const SystemConfigFolder&) = delete;
+  SystemConfigFolder& operator=(const SystemConfigFolder&) = delete;
+  QString Path() const { return folder_.path(); }
+
+ private:
+  QTemporaryDir folder_;
+  QByteArray saved_;
+};
+
+std::unique_ptr<TFormPlacement> PlacementOn(TPlacementRegRoot root, QObject& owner) {
+  auto placement = std::make_unique<TFormPlacement>(&owner);
+  placement->UseRegistry = true;
+  placement->RegistryRoot = root;
+  placement->SetIniSection("Roots");
+  return placement;
+}
+
+// Writes the root's number through one placement, reads it back through another, and
+// says which root files hold it, in the user's or the system-wide folder.
+QString RootReadsBack(TPlacementRegRoot root) {
+  const SystemConfigFolder system;
+  QObject owner;
+  const QString value = QString::number(int(root));
+  PlacementOn(root, owner)->WriteString("Root", value);
+  QStringList found{PlacementOn(root, owner)->ReadString("Root", "<none>"), "in"};
+  for (SettingsRoot store :
+       {SettingsRoot::Classes, SettingsRoot::Users, SettingsRoot::CurrentUser,
+        SettingsRoot::LocalMachine, SettingsRoot::CurrentConfig, SettingsRoot::DynData}) {
+    const QFileInfo file(SettingsStore::RootFilePath(store));
+    if (SettingsStore(file.filePath()).ReadString(GetDefaultIniRegKey() + "\\Roots", "Root") !=
+        value)
+      continue;
+    const bool user =
+        file.absolutePath() == QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    const bool machine =
+        file.absolutePath() == QDir(system.Path()).filePath(QCoreApplication::applicationName());
+    found << (user ? "user/" : machine ? "system/" : file.absolutePath() + "/") + file.fileName();
+  }
+  return found.join(' ');
+}
+
 // PreventResize takes away and gives back the maximise button only, also while a modal
-// dialog shows; size limits are the outer window's; only the window's destruction saves.
+// dialog shows; size limits are the outer window's; only the window's destruction saves;
+// every registry root is a store of its own.
 TEST_F(FormStorageTest, PreventResizeSizeLimitsAndTheDestroySave) {
   const Qt::WindowFlags closeAndMaximize = Qt::Window | Qt::CustomizeWindowHint |
                                            Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -329,12 +415,45 @@ TEST_F(FormStorageTest, PreventResizeSizeLimitsAndTheDestroySave) {
          return Read("\\TForm_Read", "CB_Operator_Text");
        },
        "destroyed"},
+      {"the local machine's root lies in the system-wide folder",
+       [] { return RootReadsBack(TPlacementRegRoot::prLocalMachine); },
+       "1 in system/local_machine.ini"},
+      {"the current configuration's root",
+       [] { return RootReadsBack(TPlacementRegRoot::prCurrentConfig); },
+       "2 in user/current_config.ini"},
+      {"the dynamic data's root", [] { return RootReadsBack(TPlacementRegRoot::prDynData); },
+       "5 in user/dyn_data.ini"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.item);
     store.EraseSection(Key());
     EXPECT_EQ(row.run().toStdString(), row.expected.toStdString());
   }
+}
+
+// The local machine's store is read only where its folder cannot be written.
+TEST(FormPlacementTest, TheLocalMachineRootIsReadOnlyWhereItCannotBeWritten) {
+  const SystemConfigFolder system;
+  QObject owner;
+  PlacementOn(TPlacementRegRoot::prLocalMachine, owner)->WriteString("Root", "kept");
+  const QString machine = QDir(system.Path()).filePath(QCoreApplication::applicationName());
+  const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+  ASSERT_TRUE(QFile::setPermissions(system.Path(), readOnly));
+  ASSERT_TRUE(QFile::setPermissions(machine, readOnly));
+  {
+    const jwtest::AsAnotherUser other;
+    try {
+      PlacementOn(TPlacementRegRoot::prLocalMachine, owner)->WriteString("Root", "changed");
+      ADD_FAILURE() << "written";
+    } catch (const std::runtime_error& e) {
+      EXPECT_TRUE(QString::fromUtf8(e.what()).endsWith("Доступ запрещён")) << e.what();
+    }
+    EXPECT_EQ(PlacementOn(TPlacementRegRoot::prLocalMachine, owner)->ReadString("Root", ""),
+              "kept");
+  }
+  QFile::setPermissions(machine, readOnly | QFileDevice::WriteOwner);
+  QFile::setPermissions(system.Path(), readOnly | QFileDevice::WriteOwner);
 }
 
 }  // namespace

@@ -31,6 +31,32 @@ TEST(SettingsAccessTest, SectionsAndQuotedValues) {
   }
 }
 
+// Erasing a section: a registry key goes with its subkeys, while an INI file's sections
+// are names of their own, so "S" takes no "S\x" with it.
+TEST(SettingsAccessTest, IniEraseSectionTakesWhatItsStoreCallsTheSection) {
+  const QStringList sections = {"S", "S\\x", "S\\x\\y", "Other"};
+  const struct {
+    TSettingsObject::Kind kind;
+    QStringList left;
+  } rows[] = {
+      {TSettingsObject::Kind::Registry, {"Other"}},
+      {TSettingsObject::Kind::IniFile, {"S\\x", "S\\x\\y", "Other"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(int(row.kind));
+    const auto settings =
+        row.kind == TSettingsObject::Kind::Registry
+            ? TSettingsObject::OpenRegistry(SettingsRoot::CurrentUser, "Software\\Erase", true)
+            : TSettingsObject::OpenIniFile("erase.INI");
+    for (const QString& section : sections) IniWriteString(settings.get(), section, "v", section);
+    IniEraseSection(settings.get(), "s");
+    QStringList left;
+    for (const QString& section : sections)
+      if (IniReadString(settings.get(), section, "v", "") == section) left += section;
+    EXPECT_EQ(left, row.left);
+  }
+}
+
 TEST(SettingsAccessTest, WritingToAnUnwritableStoreFails) {
   auto ini = TSettingsObject::OpenIniFile("sub/x.INI");
   const QString dir = QFileInfo(ini->FilePath()).absolutePath();

@@ -78,8 +78,9 @@ TEST_F(MainWindowTest, UnwritableSettingsDoNotStopTheList) {
   for (SettingsRoot root : {SettingsRoot::Classes, SettingsRoot::Users}) {
     const QString path = SettingsStore::RootFilePath(root);
     ASSERT_TRUE(QDir().mkpath(path));
-    expected.append({"Cannot read settings file " + path + ": Is a directory; it is left as it is",
-                     "Ошибка", MsgButtons::Ok, MsgIcon::Error});
+    expected.append(
+        {"Не удаётся прочитать файл настроек " + path + ": Это каталог; он оставлен как есть",
+         "Ошибка", MsgButtons::Ok, MsgIcon::Error});
   }
   ScriptedMessageBox boxes;
   Start({QDir(data_).filePath("d.bbi")});

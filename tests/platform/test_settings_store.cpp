@@ -1,17 +1,26 @@
 #include "platform/settings_store.h"
 #include "tests/support/test_files.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
+using jwtest::AsAnotherUser;
 using jwtest::ReadBytes;
 using jwtest::WriteBytes;
 
@@ -112,15 +121,8 @@ TEST_F(SettingsStoreTest, LinesTheParserCannotTakeAreKeptByteForByte) {
   }
 }
 
-// Root reads what it likes; as another user a file of mode 000 cannot be read.
-struct AsAnotherUser {
-  AsAnotherUser() : changed(geteuid() == 0 && seteuid(65534) == 0) {}
-  ~AsAnotherUser() {
-    if (changed) (void)seteuid(0);
-  }
-  const bool changed;
-};
-
+// Only a file that is not there reads as empty: any other failure to read it is a
+// refusal that names its cause, and the file is never replaced.
 TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
   const QByteArray bytes("[S]\nname=value\n");
   ASSERT_TRUE(WriteBytes(path_, bytes));
@@ -128,13 +130,22 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
   // The directory lets anyone replace the file: only the store's refusal keeps it.
   ASSERT_TRUE(QFile::setPermissions(dir_.path(), QFileDevice::Permissions(0x7777)));
   QDir().mkpath(dir_.filePath("a-directory.ini"));
-  for (const QString& path : {path_, dir_.filePath("a-directory.ini")}) {
+  const struct {
+    QString path, cause;
+  } unreadable[] = {
+      {path_, "Доступ запрещён"},
+      {dir_.filePath("a-directory.ini"), "Это каталог"},
+      {path_ + "/under-a-file.ini", "Часть пути не является каталогом"},
+  };
+  for (const auto& [path, cause] : unreadable) {
     SCOPED_TRACE(path.toStdString());
     AsAnotherUser other;
     SettingsStore store(path);
     EXPECT_EQ(store.ReadString("S", "name", "default"), "default");
+    EXPECT_EQ(store.ReadError(), "Не удаётся прочитать файл настроек " + path + ": " + cause +
+                                     "; он оставлен как есть");
     EXPECT_FALSE(store.WriteString("S", "name", "x"));
-    EXPECT_TRUE(store.LastError().startsWith("Cannot read settings file"));
+    EXPECT_FALSE(store.LastError().isEmpty());
     store.BeginUpdate();
     EXPECT_FALSE(store.WriteString("S", "other", "y") || store.EndUpdate());
   }
@@ -142,11 +153,76 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
   EXPECT_EQ(Entries(), (QStringList{"a-directory.ini", "store.ini"}));
 }
 
+// A header that is not UTF-8 or holds a NUL byte starts a section of its own that no name
+// reaches: the values under it are kept byte for byte, never read as the section above,
+// and no write goes under it.
+TEST_F(SettingsStoreTest, AHeaderThatCannotBeReadLendsNothingToTheSectionAbove) {
+  const QByteArray good("[Software\\jibwarden\\Path]\nDirData=/home/user/archive\n");
+  const QByteArray foreign[] = {
+      QByteArray("[Software\\jibwarden\\\xCF\xF3\xF2\xFC]"),  // Windows-1251
+      QByteArray("[Software\\jibwarden\\Path\0]", 26),
+      QByteArray("  [\xFF]"),
+  };
+  for (const QByteArray& header : foreign) {
+    SCOPED_TRACE(header.toStdString());
+    const QByteArray tail = header + "\nDirData=/foreign\nOther=1\n";
+    ASSERT_TRUE(WriteBytes(path_, good + tail));
+    SettingsStore store(path_);
+    EXPECT_EQ(store.ReadString("Software\\jibwarden\\Path", "DirData"), "/home/user/archive");
+    EXPECT_EQ(store.ValueNames("Software\\jibwarden\\Path"), QStringList{"DirData"});
+    EXPECT_EQ(store.SubKeys("Software\\jibwarden"), QStringList{"Path"});
+
+    ASSERT_TRUE(store.WriteString("Software\\jibwarden\\Path", "DirData", "/new"));
+    ASSERT_TRUE(store.WriteString("Software\\jibwarden\\Path", "Added", "2"));
+    EXPECT_EQ(ReadBytes(path_), "[Software\\jibwarden\\Path]\nDirData=/new\nAdded=2\n" + tail);
+    ASSERT_TRUE(store.EraseSection("Software\\jibwarden"));
+    EXPECT_EQ(ReadBytes(path_), tail);
+
+    SCOPED_TRACE("with no section above it");
+    ASSERT_TRUE(store.WriteString("Software\\jibwarden\\Path", "DirData", "/again"));
+    EXPECT_EQ(ReadBytes(path_), tail + "\n[Software\\jibwarden\\Path]\nDirData=/again\n");
+    EXPECT_EQ(store.ReadString("Software\\jibwarden\\Path", "DirData"), "/again");
+  }
+}
+
+// Reads take the file again whenever it changed on disk: written in place, replaced by a
+// file of the same size and time, or removed.
+TEST_F(SettingsStoreTest, ReadsSeeEveryChangeOnDisk) {
+  ASSERT_TRUE(WriteBytes(path_, "[S]\nv=1\n"));
+  const SettingsStore store(path_);
+  EXPECT_EQ(store.ReadString("S", "v"), "1");
+  ASSERT_TRUE(WriteBytes(path_, "[S]\nv=2\n"));  // in place, same size
+  QFile inPlace(path_);
+  ASSERT_TRUE(inPlace.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(inPlace.setFileTime(QDateTime::currentDateTime().addSecs(5),
+                                  QFileDevice::FileModificationTime));
+  inPlace.close();
+  EXPECT_EQ(store.ReadString("S", "v"), "2");
+
+  const QString other = dir_.filePath("other.ini");
+  ASSERT_TRUE(WriteBytes(other, "[S]\nv=3\n"));
+  QFile replacement(other);
+  ASSERT_TRUE(replacement.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(
+      replacement.setFileTime(QFileInfo(path_).lastModified(), QFileDevice::FileModificationTime));
+  replacement.close();
+  ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path_).constData()),
+            0);
+  EXPECT_EQ(store.ReadString("S", "v"), "3");
+
+  ASSERT_TRUE(SettingsStore(path_).WriteString("S", "v", "4"));  // another store's save
+  EXPECT_EQ(store.ReadString("S", "v"), "4");
+  ASSERT_TRUE(QFile::remove(path_));
+  EXPECT_EQ(store.ReadString("S", "v", "absent"), "absent");
+  EXPECT_TRUE(store.ReadError().isEmpty());
+}
+
 // A batch saves once at its end. A cancelled batch, or a save cut short by the file-size
-// limit (one value or a whole batch), leaves the old file.
+// limit (one value or a whole batch), leaves the old file and says why.
 TEST_F(SettingsStoreTest, AnUpdateReplacesTheFileOnceOrNotAtAll) {
   SettingsStore store(path_);
-  ASSERT_TRUE(store.WriteString("S", "name", "old"));
+  // Longer than the lock file, which the size limit below must let through.
+  ASSERT_TRUE(store.WriteString("S", "name", QString(400, u'o')));
   const QByteArray before = ReadBytes(path_);
   const auto fill = [&] {
     store.BeginUpdate();
@@ -168,10 +244,11 @@ TEST_F(SettingsStoreTest, AnUpdateReplacesTheFileOnceOrNotAtAll) {
     const rlimit small{static_cast<rlim_t>(before.size()), saved.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const bool written =
-        wholeBatch ? store.EndUpdate() : store.WriteString("S", "name", QString(200, u'x'));
+        wholeBatch ? store.EndUpdate() : store.WriteString("S", "name", QString(800, u'x'));
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_FALSE(written);
-    EXPECT_FALSE(store.LastError().isEmpty());
+    EXPECT_EQ(store.LastError(),
+              "Не удаётся сохранить файл настроек " + path_ + ": Файл слишком велик");
     EXPECT_EQ(ReadBytes(path_), before);
     EXPECT_EQ(Entries(), QStringList{"store.ini"});
   }
@@ -179,6 +256,93 @@ TEST_F(SettingsStoreTest, AnUpdateReplacesTheFileOnceOrNotAtAll) {
   fill();
   ASSERT_TRUE(store.EndUpdate());
   EXPECT_EQ(SettingsStore(path_).ValueNames("S").size(), 41);
+}
+
+// A program that died while saving leaves its lock file behind: the next save takes the
+// lock over at once.
+TEST_F(SettingsStoreTest, ALockLeftByAProgramThatIsGoneIsTakenOver) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    QLockFile lock(path_ + ".lock");
+    _exit(lock.tryLock(0) ? 0 : 1);  // no unlock: the lock file stays
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_TRUE(QFile::exists(path_ + ".lock"));
+
+  SettingsStore store(path_);
+  EXPECT_TRUE(store.WriteString("S", "v", "1")) << store.LastError().toStdString();
+  EXPECT_EQ(store.ReadString("S", "v"), "1");
+  EXPECT_EQ(Entries(), QStringList{"store.ini"});
+}
+
+// Two copies of the program saving at once, a window's save at a time, on a memory file
+// system: every replace syncs the file to disk, and in memory the test takes seconds.
+class SettingsStoreConcurrencyTest : public ::testing::Test {
+ protected:
+  static constexpr int kSaves = 1000;
+
+  // Runs one saver for each section (with its first value) until both end.
+  void RunSavers(const QList<std::pair<QString, int>>& savers) {
+    std::vector<std::unique_ptr<QProcess>> running;
+    for (const auto& [section, first] : savers) {
+      running.push_back(std::make_unique<QProcess>());
+      running.back()->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+      running.back()->start(JW_SETTINGS_SAVER,
+                            {path_, section, QString::number(kSaves), QString::number(first)});
+    }
+    for (const auto& saver : running) {
+      ASSERT_TRUE(saver->waitForFinished(60000));
+      EXPECT_EQ(saver->exitStatus(), QProcess::NormalExit);
+      EXPECT_EQ(saver->exitCode(), 0);
+    }
+  }
+  // Neither a lock nor a temporary file left behind.
+  QStringList Entries() const {
+    return QDir(memory_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+  }
+
+  const QTemporaryDir memory_{QDir("/dev/shm").exists() ? "/dev/shm/jw-settings-XXXXXX"
+                                                        : QDir::tempPath() + "/jw-settings-XXXXXX"};
+  const QString path_ = memory_.filePath("store.ini");
+};
+
+// Each saves its own section of a file that also holds a third: every save is a
+// transaction of its own, so no section is lost and each ends with its last values.
+TEST_F(SettingsStoreConcurrencyTest, TwoProgramsSavingTheirOwnSectionsLoseNone) {
+  ASSERT_TRUE(memory_.isValid());
+  constexpr int kRuns = 10;
+  const QStringList sections = {"Software\\jibwarden\\TForm_Read", "Software\\jibwarden\\Other"};
+  int runsLosingValues = 0;
+  for (int run = 0; run < kRuns; ++run) {
+    SCOPED_TRACE(run);
+    ASSERT_TRUE(WriteBytes(path_, "[Ports]\nCOM1=/dev/ttyUSB0\n"));
+    RunSavers({{sections[0], 0}, {sections[1], 0}});
+    const SettingsStore store(path_);
+    bool whole = store.ReadString("Ports", "COM1") == "/dev/ttyUSB0";
+    for (const QString& section : sections) {
+      whole = whole && store.ReadString(section, "Save") == QString::number(kSaves - 1) &&
+              store.ReadString(section, "Twice") == QString::number(2 * (kSaves - 1));
+    }
+    if (!whole) ++runsLosingValues;
+    EXPECT_TRUE(whole) << ReadBytes(path_).toStdString();
+  }
+  EXPECT_EQ(runsLosingValues, 0);
+  EXPECT_EQ(Entries(), QStringList{"store.ini"});
+}
+
+// Both save the same section, each its own values: the file ends with one save whole.
+TEST_F(SettingsStoreConcurrencyTest, TwoProgramsSavingTheSameSectionEndWithOneSaveWhole) {
+  ASSERT_TRUE(memory_.isValid());
+  RunSavers({{"S", 0}, {"S", 1000000}});
+  const SettingsStore store(path_);
+  const QString last = store.ReadString("S", "Save");
+  EXPECT_TRUE(last == QString::number(kSaves - 1) || last == QString::number(1000000 + kSaves - 1))
+      << last.toStdString();
+  EXPECT_EQ(store.ReadString("S", "Twice"), QString::number(2 * last.toInt()));
+  EXPECT_EQ(Entries(), QStringList{"store.ini"});
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QString>
 
+#include <unistd.h>
+
 namespace jwtest {
 
 // The file's bytes, or "<missing>" when it cannot be read, so that a missing file never
@@ -18,5 +20,17 @@ inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
   QFile f(path);
   return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
+
+// Root reads and writes what it likes; for its scope a test run as root acts as the user
+// nobody, so that file modes count.
+struct AsAnotherUser {
+  AsAnotherUser() : changed(geteuid() == 0 && seteuid(65534) == 0) {}
+  ~AsAnotherUser() {
+    if (changed) (void)seteuid(0);
+  }
+  AsAnotherUser(const AsAnotherUser&) = delete;
+  AsAnotherUser& operator=(const AsAnotherUser&) = delete;
+  const bool changed;
+};
 
 }  // namespace jwtest
