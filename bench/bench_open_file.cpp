@@ -179,6 +179,15 @@ void BM_TableScreenful(benchmark::State& state) {
 }
 BENCHMARK(BM_TableScreenful)->Unit(benchmark::kMicrosecond);
 
+// The view painted once into a cleared picture.
+QImage Painted(QChartView& view) {
+  QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  view.render(&painter);
+  return image;
+}
+
 // Shows the view and lets its first paint happen: a chart lays out its plot area and draws
 // its series only once shown.
 void ShowAndSettle(QChartView& view) {
@@ -188,21 +197,16 @@ void ShowAndSettle(QChartView& view) {
   while (!(view.windowHandle() && view.windowHandle()->isExposed()) && waited.elapsed() < 5000)
     QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   QCoreApplication::processEvents();
-  QImage first(view.size(), QImage::Format_ARGB32_Premultiplied);
-  QPainter painter(&first);
-  view.render(&painter);
+  Painted(view);
 }
 
-// The pixels the series add to a painted view: those that differ from the view painted with
-// its series hidden.
-long SeriesPixels(QChartView& view, const QImage& painted) {
+// The pixels the series add to the view: those that differ from the view painted with its
+// series hidden.
+long SeriesPixels(QChartView& view) {
+  const QImage painted = Painted(view);
   const QList<QAbstractSeries*> drawn = view.chart()->series();
   for (QAbstractSeries* s : drawn) s->setVisible(false);
-  QImage bare(view.size(), QImage::Format_ARGB32_Premultiplied);
-  {
-    QPainter painter(&bare);
-    view.render(&painter);
-  }
+  const QImage bare = Painted(view);
   for (QAbstractSeries* s : drawn) s->setVisible(true);
   long pixels = 0;
   for (int y = 0; y < bare.height(); ++y) {
@@ -213,15 +217,16 @@ long SeriesPixels(QChartView& view, const QImage& painted) {
   return pixels;
 }
 
-// Times repaints of a shown view; returns the series pixels of the last timed paint.
+// Times repaints of a shown view; returns the series pixels one such paint draws.
 long Repaint(benchmark::State& state, QChartView& view) {
   ShowAndSettle(view);
   QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::white);
   for (auto _ : state) {
     QPainter painter(&image);
     view.render(&painter);
   }
-  const long pixels = SeriesPixels(view, image);
+  const long pixels = SeriesPixels(view);
   state.counters["series_pixels"] = double(pixels);
   if (pixels == 0) state.SkipWithError("the timed paint drew no series");
   return pixels;
@@ -269,12 +274,7 @@ void BM_GraphRepaint(benchmark::State& state) {
   // The same picture: the axes the chart layer chose.
   EveryPointChart every(open, view.BottomAxis(), view.LeftAxis());
   ShowAndSettle(every.view);
-  QImage image(every.view.size(), QImage::Format_ARGB32_Premultiplied);
-  {
-    QPainter painter(&image);
-    every.view.render(&painter);
-  }
-  const long everyPixels = SeriesPixels(every.view, image);
+  const long everyPixels = SeriesPixels(every.view);
   state.counters["every_point_series_pixels"] = double(everyPixels);
   state.counters["series_pixels_ratio"] = everyPixels ? double(pixels) / double(everyPixels) : 0;
 }

@@ -114,7 +114,8 @@ QSize FrameExtent(const QWidget* window) {
 
 // An outer size limit as the client size it leaves; 0 leaves the window's own limit.
 int ClientLimit(int outer, int frame, int own) {
-  return outer ? std::max(0, outer - frame) : own;
+  // Never 0: a limit smaller than the frame would shut the window to nothing.
+  return outer ? std::max(1, outer - frame) : own;
 }
 
 }  // namespace

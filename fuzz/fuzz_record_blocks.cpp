@@ -1,8 +1,8 @@
 // Any bytes as a table block reply, at any place of a table of any size: the decoders write
 // the record line of each entry they take, in order, those numbered below the ring split into
 // the ring, never more than the table holds nor more than a block; then any record row reaches
-// the decoded-record routine, which stops at its first bad cell and leaves the later parts
-// unset; with no bad cell every part is set.
+// the decoded-record routine, which gives nothing for a row with a bad cell and sets every
+// part otherwise.
 #include "acquisition/record_decoder.h"
 #include "acquisition/ring_store.h"
 #include "archive/cp1251.h"

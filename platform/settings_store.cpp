@@ -590,12 +590,18 @@ QString SettingsStore::RootFilePath(SettingsRoot root) {
 
 // Only a file that is not there reads as empty; any other failure to read is a refusal.
 const auto& SettingsStore::Current() const {
-  if (!snapshot_) snapshot_ = SharedSnapshots::Find(filePath_);
   const QByteArray path = QFile::encodeName(filePath_);
   struct stat status {};
-  if (snapshot_ && snapshot_->identity && ::stat(path.constData(), &status) == 0 &&
-      *snapshot_->identity == FileIdentity(status))
+  const bool present = ::stat(path.constData(), &status) == 0;
+  const auto unchanged = [&](const std::shared_ptr<const Snapshot>& snapshot) {
+    return present && snapshot && snapshot->identity && *snapshot->identity == FileIdentity(status);
+  };
+  if (unchanged(snapshot_)) return snapshot_->doc;
+  // Another store of this process may have parsed or saved the file since.
+  if (auto shared = SharedSnapshots::Find(filePath_); unchanged(shared)) {
+    snapshot_ = std::move(shared);
     return snapshot_->doc;
+  }
   auto fresh = std::make_shared<Snapshot>();
   fresh->fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
   if (fresh->fd < 0) {
@@ -687,8 +693,10 @@ bool SettingsStore::Changing(Edit edit) {
   // Kept in memory until EndUpdate; an unreadable file refuses at once.
   lastError_ = batch_->doc.unreadable;
   if (!lastError_.isEmpty()) return false;
-  // Only what changes here goes into the file as EndUpdate finds it.
-  if (edit.ApplyTo(batch_->doc)) batch_->edits.push_back(std::move(edit));
+  // Every write of the batch goes into the file as EndUpdate finds it, also one that matched
+  // this copy: another copy may have changed that value since, and the batch lands whole.
+  edit.ApplyTo(batch_->doc);
+  batch_->edits.push_back(std::move(edit));
   return true;
 }
 

@@ -258,6 +258,23 @@ TEST_F(SettingsStoreTest, AnUpdateReplacesTheFileOnceOrNotAtAll) {
   EXPECT_EQ(SettingsStore(path_).ValueNames("S").size(), 41);
 }
 
+// A batch lands whole over a save another copy made while it ran, also the values the batch
+// wrote back as it had read them.
+TEST_F(SettingsStoreTest, ABatchLandsWholeOverAnotherCopysSave) {
+  ASSERT_TRUE(WriteBytes(path_, "[W]\nLeft=1\nTop=1\n"));
+  SettingsStore window(path_);
+  window.BeginUpdate();
+  SettingsStore other(path_);
+  other.BeginUpdate();
+  ASSERT_TRUE(other.WriteString("W", "Left", "2"));
+  ASSERT_TRUE(other.WriteString("W", "Top", "2"));
+  ASSERT_TRUE(other.EndUpdate());
+  ASSERT_TRUE(window.WriteString("W", "Left", "1"));
+  ASSERT_TRUE(window.WriteString("W", "Top", "3"));
+  ASSERT_TRUE(window.EndUpdate());
+  EXPECT_EQ(ReadBytes(path_), "[W]\nLeft=1\nTop=3\n");
+}
+
 // A program that died while saving leaves its lock file behind: the next save takes the
 // lock over at once.
 TEST_F(SettingsStoreTest, ALockLeftByAProgramThatIsGoneIsTakenOver) {
