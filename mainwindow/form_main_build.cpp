@@ -187,8 +187,12 @@ void TForm_main::BuildToolBars() {
   Panel1->setFixedHeight(31);
   // Each item follows the command it shares with the menus: state and click. Its hint
   // comes from its caption unless it has one of its own (BuildStatusHints).
+  // Each bar is built as a window description loads it: its properties, its items, then
+  // Loaded places and sizes them all at once.
   auto bar = [this](const QString& name, Sb::TAlign align, const QList<QList<QAction*>>& groups) {
     auto* b = new TSpeedBar(Panel1);
+    b->Loading();
+    b->SetInternalVer(Sb::kInternalVersion);
     b->setObjectName(name);
     b->SetPosition(Sb::bpCustom);
     b->SetAlign(align);
@@ -240,6 +244,7 @@ void TForm_main::BuildToolBars() {
       left += b->GridSize().width();  // a gap between groups
     }
     b->resize(left - b->GridSize().width() + b->BtnOffsetHorz(), 29);
+    b->Loaded();
     return b;
   };
   // The bars take the panel's edges in creation order: SpeedBar_Find after SpeedBar1.
