@@ -550,7 +550,7 @@ class SettingsStore::SharedSnapshots {
 
 struct SettingsStore::Batch {
   Document doc;             // the file as read at BeginUpdate, with the batch's edits
-  std::vector<Edit> edits;  // those that changed something, in order
+  std::vector<Edit> edits;  // every write of the batch, in order
 };
 
 SettingsStore::SettingsStore(SettingsRoot root) : filePath_(RootFilePath(root)) {}
