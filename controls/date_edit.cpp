@@ -157,6 +157,7 @@ void TCustomDateEdit::CheckValidDate() {
 
 void TCustomDateEdit::focusOutEvent(QFocusEvent* e) {
   TCustomComboEdit::focusOutEvent(e);
+  JustifyParts(-1);  // leaving the field leaves the part being typed into
   // An exception must not leave the handler: it is reported like any failed handler.
   if (checkOnExit_) RunGuarded([this] { CheckValidDate(); });
 }
@@ -327,8 +328,7 @@ void TCustomDateEdit::KeyPress(QChar& key) {
 }
 
 bool TCustomDateEdit::LeadingBlanks() {
-  // The mask's "!": a separator typed inside a part of the date moves what was typed of
-  // it to the part's right end, so "5." reads " 5." and not "5 .".
+  // So "5." goes on to the month; the event that ends here puts the day's blank first.
   if (!editMask_.startsWith(u'!') || isReadOnly() || hasSelectedText()) return false;
   const QString shown = displayText();
   const QChar separator = SystemDateSettings().DateSeparator;
@@ -337,14 +337,59 @@ bool TCustomDateEdit::LeadingBlanks() {
   int start = pos;
   while (start > 0 && shown[start - 1] != separator) --start;
   if (end < 0 || pos == start) return false;  // the platform's own handling does the rest
-  QString typed;
-  for (QChar c : shown.mid(start, end - start))
-    if (c != blanksChar_) typed += c;
-  const QString part = QString(end - start - typed.size(), blanksChar_) + typed;
-  setText(shown.left(start) + part + shown.mid(end));
-  setModified(true);
   setCursorPosition(end + 1);
   return true;
+}
+
+int TCustomDateEdit::CursorPart() const {
+  return static_cast<int>(
+      displayText().left(cursorPosition()).count(SystemDateSettings().DateSeparator));
+}
+
+void TCustomDateEdit::JustifyParts(int keep) {
+  if (!editMask_.startsWith(u'!') || isReadOnly()) return;
+  const QString shown = displayText();
+  const QChar separator = SystemDateSettings().DateSeparator;
+  QStringList parts = shown.split(separator);
+  for (int i = 0; i < parts.size(); ++i) {
+    if (i == keep) continue;
+    QString typed = parts[i];
+    typed.remove(blanksChar_);
+    parts[i] = QString(parts[i].size() - typed.size(), blanksChar_) + typed;
+  }
+  const QString justified = parts.join(separator);
+  if (justified == shown) return;
+  // The text keeps its length, so the cursor and the selection keep their places.
+  const int cursor = cursorPosition();
+  const int selStart = selectionStart();
+  const int selEnd = selectionEnd();
+  const bool modified = isModified();
+  setText(justified);
+  if (selStart < 0)
+    setCursorPosition(cursor);
+  else if (cursor == selStart)
+    setSelection(selEnd, selStart - selEnd);
+  else
+    setSelection(selStart, selEnd - selStart);
+  setModified(modified);
+}
+
+bool TCustomDateEdit::event(QEvent* e) {
+  switch (e->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::InputMethod: {
+      // Whatever the user did, a part the cursor is no longer in has been left.
+      const bool handled = TCustomComboEdit::event(e);
+      JustifyParts(CursorPart());
+      return handled;
+    }
+    default:
+      return TCustomComboEdit::event(e);
+  }
 }
 
 TDateEdit::TDateEdit(QWidget* parent) : TCustomDateEdit(parent) {

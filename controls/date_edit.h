@@ -101,13 +101,21 @@ class TCustomDateEdit : public TCustomComboEdit {
   void showEvent(QShowEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
   void changeEvent(QEvent* e) override;
+  bool event(QEvent* e) override;
   // The system's date format changed: the mask and the text follow.
   void FormatSettingsChange();
 
  private:
   void RefreshDateFormat();
-  // Handles a typed separator as the mask's "!" asks; false when the key goes on.
+  // A separator typed inside a part of the date moves on to the next part; false when the
+  // key goes on to the platform.
   bool LeadingBlanks();
+  // The mask's "!": every part but Keep (-1 for none) shows its unfilled positions first
+  // and its digits at its right end.
+  void JustifyParts(int keep);
+  // The part of the date the cursor stands in; the end of a part, before its separator,
+  // still counts as that part.
+  int CursorPart() const;
   void UpdatePopup();
   void CalendarHintsChanged();
   void CreateCalendar();

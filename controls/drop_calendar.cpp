@@ -340,6 +340,9 @@ void TLocCalendar::DrawCell(QPainter& p, int col, int row, const QRect& rect, bo
 
 namespace {
 
+// The title row of the drop-down and of the date dialog.
+constexpr int kTitleRowHeight = 18;
+
 TXcTimerSpeedButton* NavButton(QWidget* parent, const char* name, const QRect& bounds,
                                const QString& glyph, int hint) {
   auto* button = new TXcTimerSpeedButton(parent);
@@ -375,7 +378,7 @@ TPopupCalendar::TPopupCalendar(QWidget* owner) : TPopupWindow(owner) {
 
   auto* top = new QFrame(back);
   top->setObjectName(QStringLiteral("TopPanel"));
-  top->setFixedSize(width() - 4, 18);
+  top->setFixedSize(width() - 4, kTitleRowHeight);
   backLayout->addWidget(top);
   calendar_ = new TLocCalendar(back);
   calendar_->setObjectName(QStringLiteral("Calendar"));
@@ -493,34 +496,37 @@ TSelectDateDlg::TSelectDateDlg(QWidget* parent)
   setObjectName(QStringLiteral("SelectDateDlg"));
   setWindowTitle(DateResString(SDateDlgTitle));
   setFixedSize(222, 154);
-  // The title on top, the buttons at the bottom; the calendar fills the panel between.
+  // The title row as high as the drop-down's, the calendar's panel under it and the
+  // buttons along the bottom.
   auto* top = new QFrame(this);
   top->setObjectName(QStringLiteral("TopPanel"));
-  top->setGeometry(0, 0, 222, 20);
+  top->setGeometry(0, 0, 222, kTitleRowHeight);
   const int w = top->width();
-  auto* prevYear = ::NavButton(top, "PrevYearBtn", {2, 2, 16, 16}, "PREV2", SPrevYear);
-  auto* prevMonth = ::NavButton(top, "PrevMonthBtn", {18, 2, 16, 16}, "PREV1", SPrevMonth);
+  auto* prevYear = ::NavButton(top, "PrevYearBtn", {2, 1, 16, 16}, "PREV2", SPrevYear);
+  auto* prevMonth = ::NavButton(top, "PrevMonthBtn", {18, 1, 16, 16}, "PREV1", SPrevMonth);
   TitleLabel = new QLabel(top);
   TitleLabel->setObjectName(QStringLiteral("TitleLabel"));
   TitleLabel->setAlignment(Qt::AlignCenter);
-  TitleLabel->setGeometry(36, 2, w - 72, 16);
+  TitleLabel->setGeometry(36, 1, w - 72, 16);
   TitleLabel->installEventFilter(this);
-  auto* nextMonth = ::NavButton(top, "NextMonthBtn", {w - 34, 2, 16, 16}, "NEXT1", SNextMonth);
-  auto* nextYear = ::NavButton(top, "NextYearBtn", {w - 18, 2, 16, 16}, "NEXT2", SNextYear);
+  auto* nextMonth = ::NavButton(top, "NextMonthBtn", {w - 34, 1, 16, 16}, "NEXT1", SNextMonth);
+  auto* nextYear = ::NavButton(top, "NextYearBtn", {w - 18, 1, 16, 16}, "NEXT2", SNextYear);
   auto* back = new QFrame(this);
   back->setObjectName(QStringLiteral("CalendarPanel"));
-  back->setGeometry(0, 20, 222, 108);
+  back->setGeometry(0, kTitleRowHeight, 222, 2 + 113 + 2);
   Calendar = new TXcCalendar(back);
   Calendar->setObjectName(QStringLiteral("Calendar"));
-  Calendar->setGeometry(2, 2, 218, back->height() - 4);
+  Calendar->setGeometry(2, 2, 218, 113);
   Calendar->installEventFilter(this);
+  const int buttonsTop = back->geometry().bottom() + 1;
+  const int buttonsHeight = height() - buttonsTop;
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setObjectName(QStringLiteral("OkBtn"));
-  ok->setGeometry(64, 130, 75, 22);
+  ok->setGeometry(64, buttonsTop, 75, buttonsHeight);
   ok->setDefault(true);
   auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
   cancel->setObjectName(QStringLiteral("CancelBtn"));
-  cancel->setGeometry(143, 130, 75, 22);
+  cancel->setGeometry(143, buttonsTop, 75, buttonsHeight);
   for (QPushButton* b : {ok, cancel}) b->setFocusPolicy(Qt::NoFocus);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

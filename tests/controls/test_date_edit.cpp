@@ -7,6 +7,10 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace DateEditTypes;
 
 namespace {
 
@@ -51,25 +55,87 @@ TEST_F(DateEditTest, FormatMaskAndDateWriting) {
   EXPECT_EQ(Popup()->NavButton(3)->Hint(), u"4");
 }
 
-// The mask's "!": a separator typed inside a part of the date puts the part's blanks first.
-TEST_F(DateEditTest, MaskPutsUnfilledPositionsFirst) {
+// The mask's "!": a part of the date the user leaves shows its blanks first and its digits
+// at its right end, however it is left; the part still being typed into stays as typed.
+// Leaving never changes the date read.
+TEST_F(DateEditTest, MaskPutsUnfilledPositionsFirstWhenAPartIsLeft) {
+  enum class Leave { Stay, Keys, Click, Focus };
   const struct {
+    TYearDigits digits;
     const char* typed;
+    Leave leave;
+    std::vector<Qt::Key> keys;  // Leave::Keys
+    int clickedPart;            // Leave::Click
     const char16_t* shown;
+    QDate read;  // invalid: no date
   } rows[] = {
-      {"5.", u" 5.  .    "},  {"5.3.", u" 5. 3.    "},
-      {"12.", u"12.  .    "},  // the part was full: the cursor had passed the separator
-      {".", u"  .  .    "},   {"1.2.2026", u" 1. 2.2026"},
+      // by a separator typed inside the part
+      {dyFour, "5.", Leave::Stay, {}, 0, u" 5.  .    ", {}},
+      // a blank year reads as the one ending in 99 (while the current year is 2000 to 2059)
+      {dyFour, "5.3.", Leave::Stay, {}, 0, u" 5. 3.    ", {1999, 3, 5}},
+      {dyFour, "12.", Leave::Stay, {}, 0, u"12.  .    ", {}},  // full: the cursor went on
+      {dyFour, ".", Leave::Stay, {}, 0, u"  .  .    ", {}},
+      {dyFour, "1.2.2026", Leave::Stay, {}, 0, u" 1. 2.2026", {2026, 2, 1}},
+      // the part being typed into stays as typed
+      {dyFour, "12.05.26", Leave::Stay, {}, 0, u"12.05.26  ", {2026, 5, 12}},
+      {dyFour, "1", Leave::Stay, {}, 0, u"1 .  .    ", {}},
+      // by the focus leaving the field
+      {dyFour, "12.05.26", Leave::Focus, {}, 0, u"12.05.  26", {2026, 5, 12}},
+      {dyFour, "1", Leave::Focus, {}, 0, u" 1.  .    ", {}},
+      {dyTwo, "5.6.7", Leave::Focus, {}, 0, u" 5. 6. 7", {2007, 6, 5}},
+      {dyTwo, "12.05.26", Leave::Focus, {}, 0, u"12.05.26", {2026, 5, 12}},
+      // by a key that takes the cursor out of the part
+      {dyFour, "12.05.26", Leave::Keys, {Qt::Key_Left}, 0, u"12.05.26  ", {2026, 5, 12}},
+      {dyFour, "5", Leave::Keys, {Qt::Key_Right}, 0, u" 5.  .    ", {}},
+      {dyFour, "5", Leave::Keys, {Qt::Key_End}, 0, u" 5.  .    ", {}},
+      {dyFour, "1.2.26", Leave::Keys, {Qt::Key_Home}, 0, u" 1. 2.  26", {2026, 2, 1}},
+      {dyTwo, "1.2.3", Leave::Keys, {Qt::Key_Left, Qt::Key_Left}, 0, u" 1. 2. 3", {2003, 2, 1}},
+      // by a click in another part
+      {dyFour, "7", Leave::Click, {}, 2, u" 7.  .    ", {}},
+      {dyTwo, "31.12.5", Leave::Click, {}, 0, u"31.12. 5", {2005, 12, 31}},
   };
   Show();
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.typed);
+    SCOPED_TRACE(std::string(row.typed) + " digits " + std::to_string(int(row.digits)) + " leave " +
+                 std::to_string(int(row.leave)));
+    edit->SetYearDigits(row.digits);
     edit->SetDate(NullDate);
+    edit->setFocus();
+    ASSERT_TRUE(edit->hasFocus());
     edit->setCursorPosition(0);
     QTest::keyClicks(edit, QString::fromLatin1(row.typed));
+    const TDateTime typed = edit->Date();
+    switch (row.leave) {
+      case Leave::Stay:
+        break;
+      case Leave::Keys:
+        for (Qt::Key key : row.keys) QTest::keyClick(edit, key);
+        break;
+      case Leave::Click: {
+        // A point of the edit whose nearest cursor place is the clicked part's start.
+        const int target =
+            static_cast<int>(edit->Text().split(u'.').mid(0, row.clickedPart).join(u'.').size()) +
+            (row.clickedPart > 0 ? 1 : 0);
+        QPoint at;
+        for (int x = 0; x < edit->width() && at.isNull(); ++x)
+          if (edit->cursorPositionAt(QPoint(x, edit->height() / 2)) == target)
+            at = QPoint(x, edit->height() / 2);
+        ASSERT_FALSE(at.isNull());
+        QTest::mouseClick(edit, Qt::LeftButton, {}, at);
+        break;
+      }
+      case Leave::Focus:
+        QTest::keyClick(edit, Qt::Key_Tab);
+        EXPECT_FALSE(edit->hasFocus());
+        break;
+    }
     EXPECT_EQ(edit->Text().toStdString(), QString::fromUtf16(row.shown).toStdString());
+    const TDateTime read = row.read.isValid()
+                               ? EncodeDate(row.read.year(), row.read.month(), row.read.day())
+                               : NullDate;
+    EXPECT_EQ(edit->Date(), read);
+    EXPECT_EQ(edit->Date(), typed);
   }
-  EXPECT_EQ(edit->Date(), EncodeDate(2026, 2, 1));  // the last row still reads as a date
 }
 
 // The lower-left pixel gives each arrow picture its transparent colour: the triangles stay.
