@@ -185,8 +185,8 @@ void TForm_main::BuildToolBars() {
   Panel1 = new QWidget(this);
   Panel1->setObjectName(QStringLiteral("Panel1"));
   Panel1->setFixedHeight(31);
-  // Each item follows the command it shares with the menus: state and click. Its hint
-  // comes from its caption unless it has one of its own (BuildStatusHints).
+  // Each item follows the command it shares with the menus: state and click. Its hint is the
+  // one the window gives it (BuildStatusHints), never one its caption made.
   // Each bar is built as a window description loads it: its properties, its items, then
   // Loaded places and sizes them all at once.
   auto bar = [this](const QString& name, Sb::TAlign align, const QList<QList<QAction*>>& groups) {
