@@ -4,6 +4,7 @@
 #include "mainwindow/form_main.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,8 +12,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleFactory>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -31,6 +35,19 @@ struct ActionSpec {
   std::optional<QStyle::StandardPixmap> icon;
   QKeyCombination shortcut;
   void (TForm_main::*handler)();
+};
+
+// The application's style with page tabs only a little wider than their captions: the five
+// tabs of the main window then stand whole side by side at the window's size.
+class TightTabStyle : public QProxyStyle {
+ public:
+  TightTabStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+  int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                  const QWidget* widget) const override {
+    // Six pixels on each side of the caption.
+    if (metric == PM_TabBarTabHSpace) return 12;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
 };
 
 constexpr std::nullopt_t kNoIcon = std::nullopt;
@@ -272,6 +289,9 @@ void TForm_main::BuildPages() {
   PageControl1 = new QTabWidget(central);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
   PageControl1->setTabPosition(QTabWidget::South);
+  auto* tabStyle = new TightTabStyle;
+  tabStyle->setParent(PageControl1->tabBar());
+  PageControl1->tabBar()->setStyle(tabStyle);
   auto sheet = [this](const QString& name, const QString& caption) {
     auto* page = new QWidget(PageControl1);
     page->setObjectName(name);
