@@ -1,5 +1,6 @@
 #include "controls/speed_bar.h"
 
+#include "controls/component_loading.h"
 #include "controls/ctl_utils.h"
 #include "controls/set_if_changed.h"
 #include "controls/settings_access.h"
@@ -51,6 +52,12 @@ QString ShortHint(const QString& hint) {
 QString LongHint(const QString& hint) {
   const qsizetype bar = hint.indexOf(QLatin1Char('|'));
   return bar < 0 ? QString() : hint.mid(bar + 1);
+}
+
+// A visual control owning the component is being built from its description.
+bool OwnerLoads(const QObject* component) {
+  const QObject* owner = component->parent();
+  return owner && owner->isWidgetType() && IsComponentLoading(owner);
 }
 
 constexpr int kDragFrameWidth = 3;
@@ -331,7 +338,7 @@ void TSpeedItem::SetName(const QString& name) {
   const QString old = objectName();
   setObjectName(name);
   button_->setObjectName(name);
-  if (caption_ == old) SetCaption(name);
+  if (caption_ == old && !OwnerLoads(this)) SetCaption(name);
 }
 
 void TSpeedItem::ButtonClick() {
@@ -353,7 +360,8 @@ void TSpeedItem::SetEditing(bool value) {
 
 void TSpeedItem::SetCaption(const QString& value) {
   const QString hint = Hint();
-  const bool updateHint = !parent() || !parent()->isWidgetType() || caption_ == ShortHint(hint);
+  const bool updateHint =
+      !parent() || !parent()->isWidgetType() || (!OwnerLoads(this) && caption_ == ShortHint(hint));
   caption_ = value;
   if (!updateHint) return;
   if (!value.contains(QLatin1Char('|'))) {

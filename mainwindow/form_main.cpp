@@ -1,6 +1,7 @@
 // The main window itself: construction, the frame, the event filter, closing, help and About.
 #include "mainwindow/form_main.h"
 
+#include "controls/component_loading.h"
 #include "mainwindow/file_type_registration.h"
 #include "mainwindow/form_graf_point.h"
 #include "mainwindow/form_main_parts.h"
@@ -77,10 +78,15 @@ TForm_main::TForm_main(QStringList arguments, QString programFile, QWidget* pare
   setWindowTitle(kApplicationTitle + QStringLiteral(" v 2.0.6 (25.12.2004)"));
   resize(kOuterSize);
   ApplySizeConstraints();
-  BuildActions();
-  BuildMenus();
-  BuildToolBars();
-  BuildPages();
+  {
+    // The window is built as its description reads: its components take each property as
+    // written there, so every tool item keeps the hint given with it.
+    const LoadingScope loading(this);
+    BuildActions();
+    BuildMenus();
+    BuildToolBars();
+    BuildPages();
+  }
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect area = screen->availableGeometry();
     move(area.center() - rect().center());

@@ -4,6 +4,7 @@
 #include "mainwindow/form_main.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,8 +12,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleFactory>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -31,6 +35,19 @@ struct ActionSpec {
   std::optional<QStyle::StandardPixmap> icon;
   QKeyCombination shortcut;
   void (TForm_main::*handler)();
+};
+
+// The application's style with page tabs only a little wider than their captions: the five
+// tabs of the main window then stand whole side by side at the window's size.
+class TightTabStyle : public QProxyStyle {
+ public:
+  TightTabStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+  int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                  const QWidget* widget) const override {
+    // Six pixels on each side of the caption.
+    if (metric == PM_TabBarTabHSpace) return 12;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
 };
 
 constexpr std::nullopt_t kNoIcon = std::nullopt;
@@ -185,8 +202,8 @@ void TForm_main::BuildToolBars() {
   Panel1 = new QWidget(this);
   Panel1->setObjectName(QStringLiteral("Panel1"));
   Panel1->setFixedHeight(31);
-  // Each item follows the command it shares with the menus: state and click. Its hint
-  // comes from its caption unless it has one of its own (BuildStatusHints).
+  // Each item follows the command it shares with the menus: state and click. Its hint is the
+  // one the window gives it (BuildStatusHints), never one its caption made.
   // Each bar is built as a window description loads it: its properties, its items, then
   // Loaded places and sizes them all at once.
   auto bar = [this](const QString& name, Sb::TAlign align, const QList<QList<QAction*>>& groups) {
@@ -272,6 +289,9 @@ void TForm_main::BuildPages() {
   PageControl1 = new QTabWidget(central);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
   PageControl1->setTabPosition(QTabWidget::South);
+  auto* tabStyle = new TightTabStyle;
+  tabStyle->setParent(PageControl1->tabBar());
+  PageControl1->tabBar()->setStyle(tabStyle);
   auto sheet = [this](const QString& name, const QString& caption) {
     auto* page = new QWidget(PageControl1);
     page->setObjectName(name);

@@ -25,40 +25,40 @@ void TForm_main::SetStatusHint(QWidget* area, const QString& text) {
 }
 
 void TForm_main::BuildStatusHints() {
-  // Each tool item's status text, and its own hint where that is not its caption: the
-  // others keep the hint their caption gave them.
+  // Each tool item's hint as the window gives it; the status line shows it too, except for
+  // the two items whose hint is a tool tip only.
   const struct {
     QAction* command;
-    const char* status;  // null: the hint shows as a tool tip only
-    const char* hint;    // null: the caption's
+    QString hint;
+    bool status;
   } items[] = {
-      {SpeedBtn_Read, "Считать...", "Считать..."},
-      {SpeedItem_SelectDir, "Выбрать каталог...", "Выбрать каталог..."},
-      {SpeedItem_SaveAs, nullptr, "Сохранить как..."},
-      {SpeedItem_AddFile, "Добавить файл...", "Добавить файл..."},
-      {SpeedItem_DelFile, "Удалить файл", "Удалить файл"},
-      {SpeedItem_Print, "Печать...", "Печать..."},
-      {SpeedItem_Spisok, "Список файлов", nullptr},
-      {SpeedItem_Table, "Оперативная информация в виде таблицы", nullptr},
-      {SpeedItem_TableTP, "Таблица перегрузок", nullptr},
-      {SpeedItem_Peregr, "Долговременная информация", nullptr},
-      {SpeedItem_Graf, "Оперативная информация в виде графиков", nullptr},
-      {SpeedItem_DecodeData, nullptr, nullptr},
-      {SpeedBtn_Find, "Поиск...", "Поиск..."},
-      {SpeedBtn_Refresh, "Обновить", "Обновить"},
-      {SpeedBtn_About, "О программе", nullptr},
-      {SpeedBtn_Exit, "Выйти из программы", nullptr},
+      {SpeedBtn_Read, "Считать...", true},
+      {SpeedItem_SelectDir, "Выбрать каталог...", true},
+      {SpeedItem_SaveAs, "Сохранить как...", false},
+      {SpeedItem_AddFile, "Добавить файл...", true},
+      {SpeedItem_DelFile, "Удалить файл", true},
+      {SpeedItem_Print, "Печать...", true},
+      {SpeedItem_Spisok, "Список файлов", true},
+      {SpeedItem_Table, "Оперативная информация в виде таблицы", true},
+      {SpeedItem_TableTP, "Таблица перегрузок", true},
+      {SpeedItem_Peregr, "Долговременная информация", true},
+      {SpeedItem_Graf, "Оперативная информация в виде графиков", true},
+      {SpeedItem_DecodeData, "Расшифровка данных", false},
+      {SpeedBtn_Find, "Поиск...", true},
+      {SpeedBtn_Refresh, "Обновить", true},
+      {SpeedBtn_About, "О программе", true},
+      {SpeedBtn_WWW, SpeedBtn_WWW->text(), true},
+      {SpeedBtn_Mail, SpeedBtn_Mail->text(), true},
+      {SpeedBtn_Exit, "Выйти из программы", true},
   };
-  for (const auto& [command, status, hint] : items) {
+  for (const auto& [command, hint, status] : items) {
     for (TSpeedBar* bar : {SpeedBar1, SpeedBar_Find, SpeedBar3}) {
       TSpeedItem* item = bar->FindItemByName(command->objectName());
       if (!item) continue;
-      if (hint) item->SetHint(QString::fromUtf8(hint));
-      if (status) SetStatusHint(item->Button(), QString::fromUtf8(status));
+      item->SetHint(hint);
+      if (status) SetStatusHint(item->Button(), hint);
     }
   }
-  SetStatusHint(SpeedBar3->FindItemByName("SpeedBtn_WWW")->Button(), SpeedBtn_WWW->text());
-  SetStatusHint(SpeedBar3->FindItemByName("SpeedBtn_Mail")->Button(), SpeedBtn_Mail->text());
   for (QWidget* area :
        {static_cast<QWidget*>(SpeedBar_Find), static_cast<QWidget*>(SpeedBar1),
         static_cast<QWidget*>(ST_InfoDir), Panel1, static_cast<QWidget*>(PageControl1),

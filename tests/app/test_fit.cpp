@@ -18,8 +18,12 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionHeader>
+#include <QStyleOptionTab>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -155,6 +159,49 @@ TEST_F(FitTest, RecordGridsListAndReportColumnsHoldTheirWidestTexts) {
     EXPECT_LE(Advance(dialog.Label1->font(), line), dialog.Label1->contentsRect().width())
         << line.toStdString();
   dialog.hide();
+}
+
+// At the main window's size the five page tabs stand side by side inside the bar, each wider
+// than its caption in the tab's own font with room for the whole caption, and the bar needs no
+// scroll arrows: on the list page and on the graph page, which a bar too narrow scrolls into
+// view.
+TEST_F(FitTest, MainWindowShowsItsFivePageTabsWhole) {
+  ScriptedMessageBox boxes;
+  TForm_main& main = *w_->Form_main;
+  main.show();
+  QCoreApplication::processEvents();
+  // A frame of 2 pixels on each side leaves the outer 696 pixels a client width of 692.
+  main.resize(692, main.height());
+  QCoreApplication::processEvents();
+  ASSERT_LE(main.PageControl1->width(), 692);
+  const QTabBar* bar = main.PageControl1->tabBar();
+  ASSERT_EQ(bar->count(), 5);
+  EXPECT_TRUE(main.PageControl1->rect().contains(bar->geometry())) << Rect(bar->geometry());
+  for (const int page : {0, 4}) {
+    SCOPED_TRACE(page);
+    main.PageControl1->setCurrentIndex(page);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(main.PageControl1->currentIndex(), page);
+    int right = -1;
+    for (int i = 0; i < bar->count(); ++i) {
+      const QString caption = bar->tabText(i);
+      const QRect tab = bar->tabRect(i);
+      QStyleOptionTab option;
+      option.initFrom(bar);
+      option.shape = bar->shape();
+      option.rect = tab;
+      option.text = caption;
+      const QRect text = bar->style()->subElementRect(QStyle::SE_TabBarTabText, &option, bar);
+      EXPECT_TRUE(bar->rect().contains(tab)) << caption.toStdString() << " " << Rect(tab);
+      EXPECT_GT(tab.width(), Advance(bar->font(), caption)) << caption.toStdString();
+      EXPECT_LE(Advance(bar->font(), caption), text.width()) << caption.toStdString();
+      EXPECT_GT(tab.left(), right) << caption.toStdString();
+      right = tab.right();
+    }
+    for (const QToolButton* arrow : bar->findChildren<QToolButton*>())
+      EXPECT_FALSE(arrow->isVisible()) << arrow->objectName().toStdString();
+  }
+  main.PageControl1->setCurrentIndex(0);
 }
 
 TEST_F(FitTest, LabelsBesideFieldsAndLongTermCaptionsBesideValuesAreWhole) {

@@ -132,9 +132,10 @@ TEST_F(MainWindowTest, EachFileCommandRunsFromItsToolMenuAndContextItems) {
   EXPECT_TRUE(QFile::exists(QDir(data_).filePath("a.bbi")));
 }
 
-// A tool item's hint is its own where the window gives one, else the one its caption made
-// (caption + "|": the tool tip shows the caption); moving over it writes its status text.
-TEST_F(MainWindowTest, ToolItemHintsComeFromTheirCaptionOrTheirOwn) {
+// Every tool item's hint is exactly the one the window gives it, none made from its caption
+// while the window was built; the tool tip shows it and moving over the item writes its status
+// text. A caption set once the window stands makes the hint again.
+TEST_F(MainWindowTest, ToolItemHintsAreTheWindowsOwn) {
   TForm_main& w = StartOnData();
   const QString web = "Посетить " + kMakerWebAddress;
   const QString mail = "Написать письмо " + kMakerMailAddress;
@@ -149,20 +150,20 @@ TEST_F(MainWindowTest, ToolItemHintsComeFromTheirCaptionOrTheirOwn) {
       {"SpeedItem_AddFile", "Добавить файл...", "Добавить файл..."},
       {"SpeedItem_DelFile", "Удалить файл", "Удалить файл"},
       {"SpeedItem_Print", "Печать...", "Печать..."},
-      {"SpeedItem_Spisok", "Список файлов|", "Список файлов"},
-      {"SpeedItem_Table", "Оперативная информация в виде таблицы|",
+      {"SpeedItem_Spisok", "Список файлов", "Список файлов"},
+      {"SpeedItem_Table", "Оперативная информация в виде таблицы",
        "Оперативная информация в виде таблицы"},
-      {"SpeedItem_TableTP", "Таблица перегрузок|", "Таблица перегрузок"},
-      {"SpeedItem_Peregr", "Долговременная информация|", "Долговременная информация"},
-      {"SpeedItem_Graf", "Оперативная информация в виде графиков|",
+      {"SpeedItem_TableTP", "Таблица перегрузок", "Таблица перегрузок"},
+      {"SpeedItem_Peregr", "Долговременная информация", "Долговременная информация"},
+      {"SpeedItem_Graf", "Оперативная информация в виде графиков",
        "Оперативная информация в виде графиков"},
-      {"SpeedItem_DecodeData", "Расшифровка данных|", ""},
+      {"SpeedItem_DecodeData", "Расшифровка данных", ""},
       {"SpeedBtn_Find", "Поиск...", "Поиск..."},
       {"SpeedBtn_Refresh", "Обновить", "Обновить"},
-      {"SpeedBtn_About", "О программе|", "О программе"},
-      {"SpeedBtn_WWW", web + "|", web},
-      {"SpeedBtn_Mail", mail + "|", mail},
-      {"SpeedBtn_Exit", "Выйти из программы|", "Выйти из программы"},
+      {"SpeedBtn_About", "О программе", "О программе"},
+      {"SpeedBtn_WWW", web, web},
+      {"SpeedBtn_Mail", mail, mail},
+      {"SpeedBtn_Exit", "Выйти из программы", "Выйти из программы"},
   };
   ASSERT_EQ(w.findChildren<TSpeedItem*>().size(), std::size(items));
   for (const auto& item : items) {
@@ -180,6 +181,11 @@ TEST_F(MainWindowTest, ToolItemHintsComeFromTheirCaptionOrTheirOwn) {
     EXPECT_EQ(w.StatusPanel0().toStdString(),
               (item.status.isEmpty() ? "-" : item.status).toStdString());
   }
+
+  auto* exit = w.findChild<TSpeedItem*>("SpeedBtn_Exit");
+  exit->SetCaption("Выход");
+  EXPECT_EQ(exit->Hint().toStdString(), "Выход|");
+  EXPECT_EQ(exit->Button()->toolTip().toStdString(), "Выход");
 }
 
 // Every shortcut, pressed where its command is enabled, runs that command: the list page's
