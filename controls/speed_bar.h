@@ -135,7 +135,6 @@ class TBtnControl : public QWidget {
  public:
   explicit TBtnControl(QWidget* owner = nullptr);
 
-  TButtonImage& ButtonImage() { return image_; }
   QPixmap Glyph() const { return image_.Glyph(); }
   void SetGlyph(const QPixmap& value);
   int NumGlyphs() const { return image_.NumGlyphs(); }
