@@ -358,6 +358,7 @@ TEST(SpeedBarTest, EditingModeAsACustomizeWindowAndTheMouseUseIt) {
   b->SetSpacing(3);
   b->SetMargin(2);
   b->SetLayout(Xc::blGlyphLeft);
+  c->SetBtnCaption("Cc");
   c->SetEnabled(false);
   CustomizeWindow editor;
   auto local = [&](const QPoint& global) { return h.window.mapFromGlobal(global); };
@@ -376,6 +377,13 @@ TEST(SpeedBarTest, EditingModeAsACustomizeWindowAndTheMouseUseIt) {
         .arg(item->objectName(), item->Visible() ? "shown" : "hidden")
         .arg(item->Left())
         .arg(item->Top());
+  };
+  // Released on the bar at `at`: where the item went, what the window heard, and the grab.
+  auto dropped = [&](TSpeedItem* item, const QPoint& at) {
+    Mouse(QTest::MouseRelease, bar, at);
+    return QString("%1 %2 %3 grab %4")
+        .arg(placed(item), image(item), editor.log.join(' '))
+        .arg(QWidget::mouseGrabber() != nullptr);
   };
   const struct {
     const char* step;
@@ -420,13 +428,7 @@ TEST(SpeedBarTest, EditingModeAsACustomizeWindowAndTheMouseUseIt) {
        },
        "button hidden image Bb shown at 116,-3 24x23"},
       {"released inside at a grid point: moved there, code 2 with the item",
-       [&] {
-         Mouse(QTest::MouseRelease, bar, QPoint(147, 26));
-         return QString("%1 %2 %3 grab %4")
-             .arg(placed(b), image(b), editor.log.join(' '))
-             .arg(QWidget::mouseGrabber() != nullptr);
-       },
-       "B shown at 123,3 no image b050/2/B grab 0"},
+       [&] { return dropped(b, QPoint(147, 26)); }, "B shown at 123,3 no image b050/2/B grab 0"},
       {"C picked up and moved off the bar: its picture hides",
        [&] {
          editor.log.clear();
@@ -434,15 +436,9 @@ TEST(SpeedBarTest, EditingModeAsACustomizeWindowAndTheMouseUseIt) {
          Mouse(QTest::MouseMove, bar, QPoint(200, 120));
          return image(c);
        },
-       "image  hidden at 176,97 24x23"},
+       "image Cc hidden at 176,97 24x23"},
       {"released off the bar: the item hidden, code 0",
-       [&] {
-         Mouse(QTest::MouseRelease, bar, QPoint(200, 120));
-         return QString("%1 %2 %3 grab %4")
-             .arg(placed(c), image(c), editor.log.join(' '))
-             .arg(QWidget::mouseGrabber() != nullptr);
-       },
-       "C hidden at 51,3 no image b050/0/- grab 0"},
+       [&] { return dropped(c, QPoint(200, 120)); }, "C hidden at 51,3 no image b050/0/- grab 0"},
       {"ApplyButtonSize and a turn of the bar: code 3 each",
        [&] {
          editor.log.clear();
