@@ -432,7 +432,7 @@ class TSpeedBar : public QWidget {
   // is in editing mode, and the window is told of every change by a TSpeedbarNotifyEvent.
   void SetEditWin(QWidget* window);
   QWidget* EditWin() const { return editWin_; }
-  // Rescales the button size and offsets by m / d when a window is rescaled: while the
+  // Rescales the button size and offsets by M / D when a window is rescaled: while the
   // bar is loading only those set explicitly, otherwise all. A Fixed horizontal (vertical)
   // size policy keeps the button width (height) as it is.
   void ChangeScale(int M, int D);
