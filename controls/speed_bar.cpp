@@ -17,6 +17,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 using namespace Sb;
@@ -37,6 +38,18 @@ int RoundHalfEven(int n, int d) {
   }
   if (2 * r > d || (2 * r == d && (q % 2) != 0)) ++q;
   return q;
+}
+
+// n * m / d rounded to the nearest integer, halves away from zero.
+int MulDiv(int n, int m, int d) {
+  return static_cast<int>(std::llround(static_cast<double>(n) * m / d));
+}
+
+// Qt alignment flags of a button caption.
+int CaptionFlags(Xc::TAlignment alignment) {
+  if (alignment == Xc::taLeftJustify) return Qt::AlignLeft;
+  if (alignment == Xc::taRightJustify) return Qt::AlignRight;
+  return Qt::AlignHCenter;
 }
 
 int ScreenPixelsPerInch() {
@@ -199,6 +212,87 @@ int GridStep(int size) {
 
 }  // namespace Sb
 
+// ---- TSpeedbarNotifyEvent ----
+
+TSpeedbarNotifyEvent::TSpeedbarNotifyEvent(int code, TSpeedItem* item)
+    : QEvent(EventType()), code_(code), item_(item) {}
+
+QEvent::Type TSpeedbarNotifyEvent::EventType() {
+  static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+  return type;
+}
+
+// ---- TBtnControl ----
+
+TBtnControl::TBtnControl(QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                         Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus) {
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  setFocusPolicy(Qt::NoFocus);
+  setEnabled(false);
+  setCursor(CursorRegistry::ByNumber(kDragCursor));
+  image_.SetButtonSize(size());
+}
+
+void TBtnControl::SetGlyph(const QPixmap& value) {
+  image_.SetGlyph(value);
+  update();
+}
+
+void TBtnControl::SetNumGlyphs(int value) {
+  image_.SetNumGlyphs(value);
+  update();
+}
+
+void TBtnControl::SetCaption(const QString& value) {
+  image_.SetCaption(value);
+  update();
+}
+
+void TBtnControl::SetAlignment(Xc::TAlignment value) {
+  image_.SetAlignment(value);
+  update();
+}
+
+void TBtnControl::SetWordWrap(bool value) {
+  image_.SetWordWrap(value);
+  update();
+}
+
+void TBtnControl::SetLayout(Xc::TButtonLayout value) {
+  if (SetIfChanged(layout_, value)) update();
+}
+
+void TBtnControl::SetMargin(int value) {
+  if (SetIfChanged(margin_, value)) update();
+}
+
+void TBtnControl::SetSpacing(int value) {
+  if (SetIfChanged(spacing_, value)) update();
+}
+
+void TBtnControl::SetImageIndex(int value) {
+  if (SetIfChanged(imageIndex_, value)) update();
+}
+
+void TBtnControl::SetImages(const TImageList* value) {
+  if (SetIfChanged(images_, value)) update();
+}
+
+void TBtnControl::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setFont(font());
+  const QFont buttonFont = font();
+  image_.Draw(p, 0, 0, CaptionFlags(image_.Alignment()), images_, imageIndex_, &buttonFont, layout_,
+              spacing_, margin_);
+}
+
+void TBtnControl::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  image_.SetButtonSize(size());
+}
+
 // ---- TSpeedbarSection ----
 
 TSpeedbarSection::TSpeedbarSection(QObject* owner) : QObject(owner) {}
@@ -278,11 +372,99 @@ void TSpeedbarButton::SetBounds(int left, int top, int width, int height) {
 void TSpeedbarButton::PaintGlyph(QPainter& canvas, const QRect& rect, Xc::TButtonPaintState state,
                                  bool drawMark) {
   const TImageList* images = item_->Bar() ? item_->Bar()->Images() : nullptr;
-  int flags = Qt::AlignHCenter;
-  if (Alignment() == Xc::taLeftJustify) flags = Qt::AlignLeft;
-  if (Alignment() == Xc::taRightJustify) flags = Qt::AlignRight;
   ButtonGlyph().DrawEx(canvas, rect, Caption(), Layout(), Margin(), Spacing(), drawMark, images,
-                       images ? item_->ImageIndex() : -1, state, flags);
+                       images ? item_->ImageIndex() : -1, state, CaptionFlags(Alignment()));
+}
+
+bool TSpeedbarButton::InEditing() const {
+  return item_->Editing() && item_->Bar();
+}
+
+void TSpeedbarButton::mousePressEvent(QMouseEvent* e) {
+  // In editing mode a press picks the button up instead of clicking it.
+  if (!InEditing()) {
+    TXcSpeedButton::mousePressEvent(e);
+    return;
+  }
+  if (e->button() == Qt::LeftButton && isVisible() && !dragImage_) StartDrag();
+}
+
+void TSpeedbarButton::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (InEditing())
+    mousePressEvent(e);
+  else
+    TXcSpeedButton::mouseDoubleClickEvent(e);
+}
+
+void TSpeedbarButton::mouseMoveEvent(QMouseEvent* e) {
+  if (!InEditing()) {
+    TXcSpeedButton::mouseMoveEvent(e);
+    return;
+  }
+  if (!dragImage_) return;
+  // Hidden, the button keeps the mouse until the release.
+  hide();
+  MoveDragImage(e->globalPosition().toPoint());
+}
+
+void TSpeedbarButton::mouseReleaseEvent(QMouseEvent* e) {
+  if (!InEditing() && !dragImage_) {
+    TXcSpeedButton::mouseReleaseEvent(e);
+    return;
+  }
+  if (e->button() == Qt::LeftButton && dragImage_) EndDrag(e->globalPosition().toPoint());
+}
+
+void TSpeedbarButton::StartDrag() {
+  // The picture lies over the button with its bottom-right corner at the cursor.
+  const QPoint corner = mapToGlobal(QPoint(width(), height()));
+  QCursor::setPos(corner);
+  auto* image = new TBtnControl(this);
+  image->setFont(font());
+  image->SetGlyph(Glyph());
+  image->SetNumGlyphs(NumGlyphs());
+  image->SetCaption(Caption());
+  image->SetAlignment(Alignment());
+  image->SetWordWrap(WordWrap());
+  image->SetLayout(Layout());
+  image->SetMargin(Margin());
+  image->SetSpacing(Spacing());
+  const TImageList* images = item_->Bar()->Images();
+  image->SetImages(images);
+  image->SetImageIndex(images ? item_->ImageIndex() : -1);
+  image->resize(size());
+  dragImage_ = image;
+  grabMouse();
+  MoveDragImage(corner);
+}
+
+void TSpeedbarButton::MoveDragImage(const QPoint& globalPos) {
+  TSpeedBar* bar = item_->Bar();
+  dragImage_->move(globalPos - QPoint(dragImage_->width(), dragImage_->height()));
+  if (bar && bar->rect().contains(bar->mapFromGlobal(globalPos))) {
+    dragImage_->show();
+  } else {
+    dragImage_->hide();
+  }
+}
+
+void TSpeedbarButton::EndDrag(const QPoint& globalPos) {
+  delete dragImage_.data();
+  if (mouseGrabber() == this) releaseMouse();
+  TSpeedBar* bar = item_->Bar();
+  if (!bar) return;
+  const QPoint at = bar->mapFromGlobal(globalPos);
+  if (!bar->rect().contains(at)) {
+    // Dropped off the bar: the item leaves it.
+    lower();
+    item_->SetVisible(false);
+    bar->Notify(snBarChanged);
+    return;
+  }
+  if (bar->MoveItemTo(item_, at.x() - width(), at.y() - height()))
+    bar->Notify(snItemMoved, item_);
+  else
+    bar->Notify(snBarChanged);
 }
 
 // ---- TSpeedItem ----
@@ -436,6 +618,8 @@ TSpeedBar::~TSpeedBar() {
   OnApplyAlign = nullptr;
   OnPosChanged = nullptr;
   OnVisibleChanged = nullptr;
+  Notify(snBarDestroyed);
+  editWin_ = nullptr;
   delete dragFrame_;
   iniLink_.reset();
   while (!sections_.isEmpty()) DeleteSection(SectionCount() - 1);
@@ -613,8 +797,8 @@ void TSpeedBar::SetItemParams(TSpeedItem* item, bool applySize) {
   button->SetFlat(options_.testFlag(sbFlatBtns));
   button->SetTransparent(options_.testFlag(sbTransparentBtns));
   button->SetGrayedInactive(options_.testFlag(sbGrayedBtns));
-  // This program has no customize window, so items never enter editing mode here.
-  if (item->editing_) item->SetEditing(false);
+  const bool editing = !editWin_.isNull();
+  if (editing || item->editing_) item->SetEditing(editing);
 }
 
 QPoint TSpeedBar::SnapPoint(int x, int y) const {
@@ -664,6 +848,50 @@ void TSpeedBar::ApplyButtonSize() {
   AllItems([this](TSpeedItem* item) {
     item->button_->SetBounds(item->Left(), item->Top(), btnSize_.width(), btnSize_.height());
   });
+  Notify(snGeometry);
+}
+
+void TSpeedBar::SetEditWin(QWidget* window) {
+  editWin_ = window;
+  const bool editing = window != nullptr;
+  AllItems([editing](TSpeedItem* item) { item->SetEditing(editing); });
+  // The resize band needs the mouse without a button held.
+  setMouseTracking(editing);
+  if (!editing && sizeCursor_) {
+    sizeCursor_ = false;
+    unsetCursor();
+  }
+}
+
+void TSpeedBar::Notify(int code, TSpeedItem* item) {
+  if (!editWin_) return;
+  TSpeedbarNotifyEvent message(code, item);
+  QCoreApplication::sendEvent(editWin_, &message);
+}
+
+void TSpeedBar::ChangeScale(int M, int D) {
+  if (D == 0) return;
+  alignDisabled_ = true;
+  const int parts = loading_ ? scaledParts_ : (spHorzOffset | spVertOffset | spWidth | spHeight);
+  const bool fixedWidth = sizePolicy().horizontalPolicy() == QSizePolicy::Fixed;
+  const bool fixedHeight = sizePolicy().verticalPolicy() == QSizePolicy::Fixed;
+  if ((parts & spWidth) && !fixedWidth) btnSize_.setWidth(MulDiv(btnSize_.width(), M, D));
+  if ((parts & spHeight) && !fixedHeight) btnSize_.setHeight(MulDiv(btnSize_.height(), M, D));
+  if (parts & spHorzOffset) offset_[0] = MulDiv(offset_[0], M, D);
+  if (parts & spVertOffset) offset_[1] = MulDiv(offset_[1], M, D);
+  UpdateGridSize();
+  // The bar and its buttons scale as any panel and its children do.
+  setGeometry(MulDiv(x(), M, D), MulDiv(y(), M, D), fixedWidth ? width() : MulDiv(width(), M, D),
+              fixedHeight ? height() : MulDiv(height(), M, D));
+  AllItems([M, D](TSpeedItem* item) {
+    TSpeedbarButton* b = item->button_;
+    b->SetBounds(MulDiv(b->x(), M, D), MulDiv(b->y(), M, D), b->width(), b->height());
+  });
+  ApplyButtonSize();
+  SnapAllItems();
+  scaledParts_ = 0;
+  alignDisabled_ = false;
+  AlignParent();
 }
 
 int TSpeedBar::MinOffset() const {
@@ -707,6 +935,7 @@ void TSpeedBar::SetOrientation(TSpeedbarOrientation value) {
   });
   locked_ = false;
   update();
+  Notify(snGeometry);
 }
 
 void TSpeedBar::SetBoundLines(TBoundLines value) {
@@ -769,7 +998,7 @@ void TSpeedBar::AlignParent() {
     alignedParent_ = host;
     if (host) host->installEventFilter(this);
   }
-  if (host) AlignBars(host);
+  if (host && !alignDisabled_) AlignBars(host);
 }
 
 void TSpeedBar::SetOptions(TSpeedbarOptions value) {
@@ -791,6 +1020,7 @@ void TSpeedBar::SetOffset(int index, int value) {
   value = std::max(value, MinOffset());
   const int delta = value - offset_[index];
   offset_[index] = value;
+  scaledParts_ |= index == 0 ? spHorzOffset : spVertOffset;
   if (delta != 0) MoveAllButtons(index == 0 ? delta : 0, index == 1 ? delta : 0);
 }
 
@@ -799,6 +1029,7 @@ void TSpeedBar::SetBtnSize(int index, int value) {
     btnSize_.setWidth(value);
   else
     btnSize_.setHeight(value);
+  scaledParts_ |= index == 0 ? spWidth : spHeight;
   UpdateGridSize();
   if (loading_) return;
   if (Orientation() == soHorizontal)
@@ -995,29 +1226,123 @@ TAlign TSpeedBar::DragTarget(const QPoint& globalPos) const {
 
 void TSpeedBar::mousePressEvent(QMouseEvent* e) {
   QWidget::mousePressEvent(e);
-  if (e->button() != Qt::LeftButton) return;
-  pressed_ = true;
+  if (e->button() != Qt::LeftButton || mouseMode_ != MouseMode::Idle) return;
+  // The widget under a press keeps the mouse until the release.
   dragStart_ = e->globalPosition().toPoint();
+  mouseMode_ = ResizeCursorAt(e->position().toPoint()) != Qt::ArrowCursor ? MouseMode::Resizing
+                                                                          : MouseMode::Pressed;
 }
 
 void TSpeedBar::mouseMoveEvent(QMouseEvent* e) {
   QWidget::mouseMoveEvent(e);
+  const QPoint pos = e->position().toPoint();
+  const bool leftHeld = (e->buttons() & Qt::LeftButton) != 0;
+  switch (mouseMode_) {
+    case MouseMode::Idle: {
+      const Qt::CursorShape shape = ResizeCursorAt(pos);
+      if (shape != Qt::ArrowCursor) {
+        setCursor(shape);
+        sizeCursor_ = true;
+      } else if (sizeCursor_) {
+        sizeCursor_ = false;
+        unsetCursor();
+      }
+      return;
+    }
+    case MouseMode::Resizing:
+      if (leftHeld) ResizeTo(pos);
+      return;
+    case MouseMode::Pressed:
+    case MouseMode::Dragging:
+      break;
+  }
   const bool canDrag = options_.testFlag(sbAllowDrag) && parentWidget() && prevAlign_ >= alTop &&
                        prevAlign_ <= alRight;
-  if (!pressed_ || !canDrag || !(e->buttons() & Qt::LeftButton)) return;
+  if (!canDrag || !leftHeld) return;
   const QPoint at = e->globalPosition().toPoint();
-  if (dragging_) {
+  if (mouseMode_ == MouseMode::Dragging) {
     const TAlign side = DragTarget(at);
     const QRect frame = AlignAccepted(side) ? DragFrame(side) : dragStartRect_;
     if (frame != dragRect_) ShowDragFrame(frame);
   } else if (std::abs(at.x() - dragStart_.x()) >= kDragThreshold ||
              std::abs(at.y() - dragStart_.y()) >= kDragThreshold) {
-    dragging_ = true;
+    mouseMode_ = MouseMode::Dragging;
     dragAlign_ = prevAlign_;
     dragStartRect_ = QRect(mapToGlobal(QPoint(0, 0)), size());
     ShowDragFrame(dragStartRect_);
+    sizeCursor_ = false;
     setCursor(CursorRegistry::ByNumber(kDragCursor));
   }
+}
+
+Qt::CursorShape TSpeedBar::ResizeCursorAt(const QPoint& pos) const {
+  if (!options_.testFlag(sbAllowResize) || !editWin_ || mouseMode_ == MouseMode::Dragging)
+    return Qt::ArrowCursor;
+  const int x = pos.x();
+  const int y = pos.y();
+  const bool alongX = 1 <= x && x <= width();
+  const bool alongY = 1 <= y && y <= height();
+  // The band reaches a little beyond the edge that faces the parent's free area.
+  const auto inner = [](int v, int edge) {
+    return edge - kResizeBand < v && v <= edge + kResizeBand;
+  };
+  const auto outer = [](int v) { return 1 - kResizeBand <= v && v <= kResizeBand; };
+  switch (prevAlign_) {
+    case alTop:
+      return alongX && inner(y, height()) ? Qt::SizeVerCursor : Qt::ArrowCursor;
+    case alBottom:
+      return alongX && outer(y) ? Qt::SizeVerCursor : Qt::ArrowCursor;
+    case alLeft:
+      return alongY && inner(x, width()) ? Qt::SizeHorCursor : Qt::ArrowCursor;
+    case alRight:
+      return alongY && outer(x) ? Qt::SizeHorCursor : Qt::ArrowCursor;
+    default:
+      return Qt::ArrowCursor;
+  }
+}
+
+void TSpeedBar::ResizeTo(const QPoint& pos) {
+  QWidget* host = parentWidget();
+  if (!host || !host->rect().contains(mapTo(host, pos))) return;
+  const int btnWidth = std::max(1, btnSize_.width());
+  const int btnHeight = std::max(1, btnSize_.height());
+  // A whole number of button rows (columns), at least one.
+  int rows = 0;
+  switch (prevAlign_) {
+    case alTop:
+      rows = std::abs(pos.y() - 2 * offset_[1]) / btnHeight;
+      break;
+    case alBottom:
+      rows = std::abs(height() - 2 * offset_[1] - pos.y()) / btnHeight;
+      break;
+    case alLeft:
+      rows = std::abs(pos.x() - 2 * offset_[0]) / btnWidth;
+      break;
+    case alRight:
+      rows = std::abs(width() - 2 * offset_[0] - pos.x()) / btnWidth;
+      break;
+    default:
+      return;
+  }
+  rows = std::max(1, rows);
+  if (prevAlign_ == alTop || prevAlign_ == alBottom)
+    resize(width(), std::min(rows * btnHeight + 2 * offset_[1], host->height()));
+  else
+    resize(std::min(rows * btnWidth + 2 * offset_[0], host->width()), height());
+}
+
+void TSpeedBar::EndMouseMode() {
+  const MouseMode mode = mouseMode_;
+  mouseMode_ = MouseMode::Idle;
+  if (mode == MouseMode::Dragging) ShowDragFrame(QRect());
+  if (mode == MouseMode::Dragging || mode == MouseMode::Resizing || sizeCursor_) unsetCursor();
+  sizeCursor_ = false;
+}
+
+void TSpeedBar::hideEvent(QHideEvent* e) {
+  QWidget::hideEvent(e);
+  // A hidden bar gets no release: its frame and cursor go now.
+  EndMouseMode();
 }
 
 QRect TSpeedBar::DragFrame(TAlign align) const {
@@ -1065,12 +1390,9 @@ void TSpeedBar::ShowDragFrame(const QRect& frame) {
 void TSpeedBar::mouseReleaseEvent(QMouseEvent* e) {
   QWidget::mouseReleaseEvent(e);
   if (e->button() != Qt::LeftButton) return;
-  const bool wasDragging = dragging_;
-  pressed_ = false;
-  dragging_ = false;
+  const bool wasDragging = mouseMode_ == MouseMode::Dragging;
+  EndMouseMode();
   if (!wasDragging) return;
-  ShowDragFrame(QRect());
-  unsetCursor();
   const TAlign side = DragTarget(e->globalPosition().toPoint());
   SetAlign(AlignAccepted(side) ? side : dragAlign_);
   if (OnPosChanged) OnPosChanged(this);

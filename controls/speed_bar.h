@@ -7,6 +7,7 @@
 #include "controls/form_storage.h"
 #include "controls/xc_speed_button.h"
 
+#include <QEvent>
 #include <QFont>
 #include <QList>
 #include <QObject>
@@ -67,6 +68,8 @@ enum TSpeedbarNotify { snBarChanged = 0, snBarDestroyed = 1, snItemMoved = 2, sn
 constexpr int kDefaultBtnWidth = 24;
 constexpr int kDefaultBtnHeight = 23;
 constexpr int kDragThreshold = 5;
+// How far from the inner edge of a bar the mouse may be to resize it.
+constexpr int kResizeBand = 4;
 // The description format a bar writes.
 constexpr int kInternalVersion = 1;
 
@@ -79,6 +82,22 @@ int GridStep(int size);
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(Sb::TSpeedbarOptions)
 Q_DECLARE_OPERATORS_FOR_FLAGS(Sb::TBoundLines)
+
+// What a bar tells its attached customize window: the message number, the code and, for
+// a moved item, the item.
+class TSpeedbarNotifyEvent : public QEvent {
+ public:
+  TSpeedbarNotifyEvent(int code, TSpeedItem* item);
+  // Registered with Qt once per program.
+  static QEvent::Type EventType();
+  int Msg() const { return Sb::kSpeedbarMessage; }
+  int Code() const { return code_; }
+  TSpeedItem* Item() const { return item_; }
+
+ private:
+  int code_;
+  TSpeedItem* item_;
+};
 
 // A named group of items of one bar.
 class TSpeedbarSection : public QObject {
@@ -109,7 +128,49 @@ class TSpeedbarSection : public QObject {
   TSpeedBar* bar_ = nullptr;
 };
 
-// The visible button of one item.
+// The floating picture of a button dragged in editing mode: a frameless window over
+// everything that never takes input nor the focus. The picture fills the window.
+class TBtnControl : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TBtnControl(QWidget* owner = nullptr);
+
+  QPixmap Glyph() const { return image_.Glyph(); }
+  void SetGlyph(const QPixmap& value);
+  int NumGlyphs() const { return image_.NumGlyphs(); }
+  void SetNumGlyphs(int value);
+  QString Caption() const { return image_.Caption(); }
+  void SetCaption(const QString& value);
+  Xc::TAlignment Alignment() const { return image_.Alignment(); }
+  void SetAlignment(Xc::TAlignment value);
+  bool WordWrap() const { return image_.WordWrap(); }
+  void SetWordWrap(bool value);
+  Xc::TButtonLayout Layout() const { return layout_; }
+  void SetLayout(Xc::TButtonLayout value);
+  int Margin() const { return margin_; }
+  void SetMargin(int value);
+  int Spacing() const { return spacing_; }
+  void SetSpacing(int value);
+  int ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int value);
+  const TImageList* Images() const { return images_; }
+  void SetImages(const TImageList* value);
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+
+ private:
+  TButtonImage image_;
+  Xc::TButtonLayout layout_ = Xc::blGlyphTop;
+  int margin_ = -1;
+  int spacing_ = 1;
+  int imageIndex_ = -1;
+  const TImageList* images_ = nullptr;
+};
+
+// The visible button of one item. In editing mode a left press picks it up: its picture
+// follows the mouse and the release drops it on the bar or takes it off.
 class TSpeedbarButton : public TXcSpeedButton {
   Q_OBJECT
  public:
@@ -118,13 +179,26 @@ class TSpeedbarButton : public TXcSpeedButton {
   // Keeps the button below a horizontal bar's vertical offset and right of a vertical
   // bar's horizontal offset.
   void SetBounds(int left, int top, int width, int height);
+  // The picture dragged in editing mode, null when no drag runs.
+  TBtnControl* DragImage() const { return dragImage_; }
 
  protected:
   void PaintGlyph(QPainter& canvas, const QRect& rect, Xc::TButtonPaintState state,
                   bool drawMark) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
 
  private:
+  bool InEditing() const;
+  void StartDrag();
+  // Puts the picture's bottom-right corner at `globalPos`; it shows only over the bar.
+  void MoveDragImage(const QPoint& globalPos);
+  void EndDrag(const QPoint& globalPos);
+
   TSpeedItem* item_;
+  QPointer<TBtnControl> dragImage_;
 };
 
 // One command of a bar: a non-visual component owning its button.
@@ -353,6 +427,15 @@ class TSpeedBar : public QWidget {
   void ApplyButtonSize();
   // The part of the bar inside its offsets: 2 when not flat, plus border and bevels.
   int MinOffset() const;
+
+  // A customize window attaches itself (null detaches): while one is attached every item
+  // is in editing mode, and the window is told of every change by a TSpeedbarNotifyEvent.
+  void SetEditWin(QWidget* window);
+  QWidget* EditWin() const { return editWin_; }
+  // Rescales the button size and offsets by M / D when a window is rescaled: while the
+  // bar is loading only those set explicitly, otherwise all. A Fixed horizontal (vertical)
+  // size policy keeps the button width (height) as it is.
+  void ChangeScale(int M, int D);
   QSize GridSize() const { return gridSize_; }
 
   Sb::TSpeedbarOrientation Orientation() const;
@@ -370,7 +453,7 @@ class TSpeedBar : public QWidget {
   // Position is bpAuto.
   void SetAlign(Sb::TAlign value);
   // The frame shown while the bar is dragged, in screen coordinates; empty otherwise.
-  QRect DragRect() const { return dragging_ ? dragRect_ : QRect(); }
+  QRect DragRect() const { return mouseMode_ == MouseMode::Dragging ? dragRect_ : QRect(); }
   Sb::TSpeedbarOptions Options() const { return options_; }
   void SetOptions(Sb::TSpeedbarOptions value);
   int BtnOffsetHorz() const { return offset_[0]; }
@@ -423,9 +506,11 @@ class TSpeedBar : public QWidget {
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
 
  private:
   friend class TSpeedItem;
+  friend class TSpeedbarButton;
   friend class TSpeedbarSection;
   void SetOffset(int index, int value);
   void SetBtnSize(int index, int value);
@@ -444,6 +529,16 @@ class TSpeedBar : public QWidget {
   QRect DragFrame(Sb::TAlign align) const;
   void ShowDragFrame(const QRect& frame);
   void AlignParent();
+  void Notify(int code, TSpeedItem* item = nullptr);
+  // The sizing cursor for a point in the resize band, Qt::ArrowCursor outside it.
+  Qt::CursorShape ResizeCursorAt(const QPoint& pos) const;
+  void ResizeTo(const QPoint& pos);
+  // Back to idle: frame and cursor gone, the mouse released.
+  void EndMouseMode();
+
+  // Explicitly set parts that ChangeScale scales while loading.
+  enum ScaledPart { spHorzOffset = 0x1, spVertOffset = 0x2, spWidth = 0x4, spHeight = 0x8 };
+  enum class MouseMode { Idle, Pressed, Dragging, Resizing };
 
   QList<TSpeedbarSection*> sections_;
   Sb::TBarPosition position_ = Sb::bpAuto;
@@ -460,8 +555,11 @@ class TSpeedBar : public QWidget {
   // An old description gave alNone with bpAuto: Loaded puts the bar at the top.
   bool fixAlign_ = false;
   int version_ = 0;
-  bool pressed_ = false;
-  bool dragging_ = false;
+  MouseMode mouseMode_ = MouseMode::Idle;
+  bool sizeCursor_ = false;
+  bool alignDisabled_ = false;
+  int scaledParts_ = 0;
+  QPointer<QWidget> editWin_;
   QPoint dragStart_;
   QRect dragRect_;
   QRect dragStartRect_;

@@ -1,9 +1,12 @@
 #include "controls/speed_bar.h"
+#include "controls/xc_cursors.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTest>
+#include <QWindow>
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -302,6 +305,378 @@ TEST(SpeedBarTest, TurnedOnItsSideAndLoaded) {
     Host h;
     h.window.show();
     EXPECT_EQ(row.run(h).toStdString(), row.expected.toStdString());
+  }
+}
+
+// A stand-in customize window: it logs what the bar tells it.
+class CustomizeWindow : public QWidget {
+ public:
+  QStringList log;
+
+ protected:
+  bool event(QEvent* e) override {
+    if (e->type() != TSpeedbarNotifyEvent::EventType()) return QWidget::event(e);
+    const auto* message = static_cast<TSpeedbarNotifyEvent*>(e);
+    log << QString("%1/%2/%3")
+               .arg(message->Msg(), 0, 16)
+               .arg(message->Code())
+               .arg(message->Item() ? message->Item()->objectName() : "-");
+    return true;
+  }
+};
+
+// The user's mouse, through the window as the platform delivers it.
+void Mouse(QTest::MouseAction action, QWidget* widget, const QPoint& pos) {
+  QWidget* top = widget->window();
+  const QPoint at = widget->mapTo(top, pos);
+  if (action == QTest::MouseMove)
+    QTest::mouseMove(top->windowHandle(), at);
+  else
+    QTest::mouseEvent(action, top->windowHandle(), Qt::LeftButton, {}, at);
+}
+
+QString ItemState(TSpeedItem* item) {
+  const TSpeedbarButton* b = item->Button();
+  return QString("%1:%2,%3,%4")
+      .arg(item->objectName(), item->Editing() ? "edit" : "plain", b->isEnabled() ? "on" : "off",
+           b->Flat() ? "flat" : "raised");
+}
+
+// A customize window attaches itself, the user drags buttons about and off the bar, the
+// bar's geometry changes, the window detaches, and a bar goes while one is attached.
+TEST(SpeedBarTest, EditingModeAsACustomizeWindowAndTheMouseUseIt) {
+  Host h;
+  h.window.move(50, 40);
+  h.window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&h.window));
+  TSpeedBar* bar = h.bar;
+  bar->SetOptions(bar->Options() | sbFlatBtns);
+  TSpeedItem* a = h.Add("A", 3);
+  TSpeedItem* b = h.Add("B", 27);
+  TSpeedItem* c = h.Add("C", 51);
+  b->SetBtnCaption("Bb");
+  b->SetSpacing(3);
+  b->SetMargin(2);
+  b->SetLayout(Xc::blGlyphLeft);
+  c->SetBtnCaption("Cc");
+  c->SetEnabled(false);
+  CustomizeWindow editor;
+  auto local = [&](const QPoint& global) { return h.window.mapFromGlobal(global); };
+  auto image = [&](TSpeedItem* item) {
+    const TBtnControl* picture = item->Button()->DragImage();
+    if (!picture) return QString("no image");
+    return QString("image %1 %2 at %3,%4 %5")
+        .arg(picture->Caption())
+        .arg(picture->isVisible() ? "shown" : "hidden")
+        .arg(local(picture->pos()).x())
+        .arg(local(picture->pos()).y())
+        .arg(Frame(QRect(QPoint(), picture->size())).section(' ', 1));
+  };
+  auto placed = [&](TSpeedItem* item) {
+    return QString("%1 %2 at %3,%4")
+        .arg(item->objectName(), item->Visible() ? "shown" : "hidden")
+        .arg(item->Left())
+        .arg(item->Top());
+  };
+  // Released on the bar at `at`: where the item went, what the window heard, and the grab.
+  auto dropped = [&](TSpeedItem* item, const QPoint& at) {
+    Mouse(QTest::MouseRelease, bar, at);
+    return QString("%1 %2 %3 grab %4")
+        .arg(placed(item), image(item), editor.log.join(' '))
+        .arg(QWidget::mouseGrabber() != nullptr);
+  };
+  const struct {
+    const char* step;
+    std::function<QString()> run;
+    QString expected;
+  } steps[] = {
+      {"attached: every item editing, enabled and not flat",
+       [&] {
+         bar->SetEditWin(&editor);
+         return QString("%1 %2 %3 %4")
+             .arg(bar->EditWin() == &editor)
+             .arg(ItemState(a), ItemState(b), ItemState(c));
+       },
+       "1 A:edit,on,raised B:edit,on,raised C:edit,on,raised"},
+      {"press on B: the cursor at its bottom-right corner, its picture over it",
+       [&] {
+         Mouse(QTest::MousePress, b->Button(), QPoint(5, 5));
+         const TBtnControl* picture = b->Button()->DragImage();
+         if (!picture) return QString("no image");
+         const QPoint cursor = local(QCursor::pos());
+         return QString("cursor %1,%2 %3 layout %4 margin %5 spacing %6 index %7 %8 %9")
+             .arg(cursor.x())
+             .arg(cursor.y())
+             .arg(image(b))
+             .arg(picture->Layout())
+             .arg(picture->Margin())
+             .arg(picture->Spacing())
+             .arg(picture->ImageIndex())
+             .arg(picture->testAttribute(Qt::WA_TransparentForMouseEvents) &&
+                  picture->windowFlags().testFlag(Qt::WindowTransparentForInput) &&
+                  picture->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+                  picture->testAttribute(Qt::WA_ShowWithoutActivating) && !picture->isEnabled())
+             .arg(picture->cursor().shape() == CursorRegistry::ByNumber(kDragCursor).shape());
+       },
+       "cursor 51,26 image Bb shown at 27,3 24x23 layout 0 margin 2 spacing 3 index -1 1 1"},
+      {"moved along the bar: the button hidden, the picture's corner at the mouse",
+       [&] {
+         Mouse(QTest::MouseMove, bar, QPoint(140, 20));
+         return QString("button %1 %2")
+             .arg(b->Button()->isVisible() ? "shown" : "hidden")
+             .arg(image(b));
+       },
+       "button hidden image Bb shown at 116,-3 24x23"},
+      {"released inside at a grid point: moved there, code 2 with the item",
+       [&] { return dropped(b, QPoint(147, 26)); }, "B shown at 123,3 no image b050/2/B grab 0"},
+      {"C picked up and moved off the bar: its picture hides",
+       [&] {
+         editor.log.clear();
+         Mouse(QTest::MousePress, c->Button(), QPoint(5, 5));
+         Mouse(QTest::MouseMove, bar, QPoint(200, 120));
+         return image(c);
+       },
+       "image Cc hidden at 176,97 24x23"},
+      {"released off the bar: the item hidden, code 0",
+       [&] { return dropped(c, QPoint(200, 120)); }, "C hidden at 51,3 no image b050/0/- grab 0"},
+      {"ApplyButtonSize and a turn of the bar: code 3 each",
+       [&] {
+         editor.log.clear();
+         bar->ApplyButtonSize();
+         bar->SetPosition(bpCustom);
+         bar->SetOrientation(soVertical);
+         return editor.log.join(' ');
+       },
+       "b050/3/- b050/3/-"},
+      {"detached: out of editing, Enabled and Flat back from the item and the options",
+       [&] {
+         editor.log.clear();
+         bar->SetEditWin(nullptr);
+         bar->ApplyButtonSize();
+         return QString("%1 %2 %3 %4")
+                    .arg(bar->EditWin() == nullptr)
+                    .arg(ItemState(a), ItemState(b), ItemState(c)) +
+                editor.log.join(' ');
+       },
+       "1 A:plain,on,flat B:plain,on,flat C:plain,off,flat"},
+      {"attached again and the bar destroyed: code 1",
+       [&] {
+         bar->SetEditWin(&editor);
+         delete bar;
+         return editor.log.join(' ');
+       },
+       "b050/1/-"},
+  };
+  for (const auto& row : steps) {
+    SCOPED_TRACE(row.step);
+    EXPECT_EQ(row.run().toStdString(), row.expected.toStdString());
+  }
+}
+
+// A move straight to the bar, with or without the left button held.
+void MoveOn(TSpeedBar* bar, const QPoint& pos, Qt::MouseButtons buttons = Qt::NoButton) {
+  QMouseEvent move(QEvent::MouseMove, QPointF(pos), bar->mapToGlobal(QPointF(pos)), Qt::NoButton,
+                   buttons, Qt::NoModifier);
+  QApplication::sendEvent(bar, &move);
+}
+
+// The sizing cursor over the band at the bar's inner edge, per side, and the whole rows the
+// bar takes when its edge is pulled; the band works only in editing mode with
+// sbAllowResize and never while the bar is dragged.
+TEST(SpeedBarTest, ResizeBandAndWholeRows) {
+  RegisterControlCursors();
+  const QString sizing[] = {"arrow", "ns", "we", "drag"};
+  auto shape = [&](const TSpeedBar* bar) {
+    switch (bar->cursor().shape()) {
+      case Qt::SizeVerCursor:
+        return sizing[1];
+      case Qt::SizeHorCursor:
+        return sizing[2];
+      case Qt::BitmapCursor:
+        return sizing[3];
+      default:
+        return sizing[0];
+    }
+  };
+  enum Setup { Editing, NotEditing, NoResize, Dragged };
+  const struct {
+    TAlign align;
+    Setup setup;
+    QPoint at;
+    const char* cursor;
+  } band[] = {
+      // A top bar 400 x 29: 29 - 4 < Y <= 29 + 4, 1 <= X <= 400.
+      {alTop, Editing, {200, 26}, "ns"},
+      {alTop, Editing, {200, 25}, "arrow"},
+      {alTop, Editing, {200, 33}, "ns"},
+      {alTop, Editing, {200, 34}, "arrow"},
+      {alTop, Editing, {1, 28}, "ns"},
+      {alTop, Editing, {0, 28}, "arrow"},
+      {alTop, Editing, {400, 28}, "ns"},
+      {alTop, Editing, {401, 28}, "arrow"},
+      // A bottom bar: -3 <= Y <= 4.
+      {alBottom, Editing, {200, -3}, "ns"},
+      {alBottom, Editing, {200, -4}, "arrow"},
+      {alBottom, Editing, {200, 4}, "ns"},
+      {alBottom, Editing, {200, 5}, "arrow"},
+      // A left bar 29 x 300: 29 - 4 < X <= 29 + 4, 1 <= Y <= 300.
+      {alLeft, Editing, {26, 150}, "we"},
+      {alLeft, Editing, {25, 150}, "arrow"},
+      {alLeft, Editing, {33, 150}, "we"},
+      {alLeft, Editing, {34, 150}, "arrow"},
+      {alLeft, Editing, {28, 1}, "we"},
+      {alLeft, Editing, {28, 0}, "arrow"},
+      {alLeft, Editing, {28, 300}, "we"},
+      {alLeft, Editing, {28, 301}, "arrow"},
+      // A right bar: -3 <= X <= 4.
+      {alRight, Editing, {-3, 150}, "we"},
+      {alRight, Editing, {-4, 150}, "arrow"},
+      {alRight, Editing, {4, 150}, "we"},
+      {alRight, Editing, {5, 150}, "arrow"},
+      {alTop, NotEditing, {200, 28}, "arrow"},
+      {alTop, NoResize, {200, 28}, "arrow"},
+      {alTop, Dragged, {200, 28}, "drag"},
+  };
+  for (const auto& row : band) {
+    SCOPED_TRACE(QString("%1 %2 at %3,%4")
+                     .arg(QVariant::fromValue(row.align).toString())
+                     .arg(row.setup)
+                     .arg(row.at.x())
+                     .arg(row.at.y())
+                     .toStdString());
+    Host h;
+    h.window.show();
+    CustomizeWindow editor;
+    TSpeedBar* bar = h.bar;
+    bar->SetAlign(row.align);
+    // Without sbAllowDrag a press that does not resize leaves the bar alone.
+    if (row.setup == NotEditing) bar->SetOptions(sbAllowResize);
+    if (row.setup == NoResize) bar->SetOptions(sbGrayedBtns);
+    if (row.setup == Editing || row.setup == Dragged)
+      bar->SetOptions(bar->Options() | sbAllowResize);
+    if (row.setup != NotEditing) bar->SetEditWin(&editor);
+    if (row.setup == Dragged) {
+      QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(200, 10));
+      MoveOn(bar, QPoint(200, 20), Qt::LeftButton);
+      MoveOn(bar, row.at, Qt::LeftButton);
+    } else {
+      MoveOn(bar, QPoint(10, 10));
+      MoveOn(bar, row.at);
+    }
+    EXPECT_EQ(shape(bar), row.cursor);
+    if (row.setup == Dragged) QTest::mouseRelease(bar, Qt::LeftButton, {}, row.at);
+    if (row.setup == NotEditing || row.setup == NoResize) {
+      QTest::mousePress(bar, Qt::LeftButton, {}, row.at);
+      MoveOn(bar, row.at + QPoint(0, 30), Qt::LeftButton);
+      QTest::mouseRelease(bar, Qt::LeftButton, {}, row.at + QPoint(0, 30));
+      EXPECT_EQ(bar->height(), 29);
+    }
+  }
+
+  const struct {
+    TAlign align;
+    QSize window;
+    QPoint press;
+    QPoint to;
+    int thickness;
+  } rows[] = {
+      // N = |Y - 2 x 3| div 23 = 2: 2 x 23 + 6.
+      {alTop, {400, 300}, {200, 28}, {200, 60}, 52},
+      // Above the offsets N is 0: at least one row.
+      {alTop, {400, 300}, {200, 28}, {200, 2}, 29},
+      // The mouse outside the parent: nothing changes.
+      {alTop, {400, 300}, {200, 28}, {200, 400}, 29},
+      // One row is more than the parent holds: the parent's height.
+      {alTop, {400, 20}, {200, 28}, {200, 10}, 20},
+      // N = |29 - 6 - (-40)| div 23 = 2.
+      {alBottom, {400, 300}, {200, 0}, {200, -40}, 52},
+      // Turned on its side the bar's buttons are 23 wide: N = |80 - 6| div 23 = 3.
+      {alLeft, {400, 300}, {28, 150}, {80, 150}, 75},
+      // N = |29 - 6 - (-60)| div 23 = 3.
+      {alRight, {400, 300}, {0, 150}, {-60, 150}, 75},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(QString("%1 to %2,%3")
+                     .arg(QVariant::fromValue(row.align).toString())
+                     .arg(row.to.x())
+                     .arg(row.to.y())
+                     .toStdString());
+    Host h;
+    h.window.resize(row.window);
+    h.window.show();
+    CustomizeWindow editor;
+    TSpeedBar* bar = h.bar;
+    bar->SetAlign(row.align);
+    bar->SetOptions(bar->Options() | sbAllowResize);
+    bar->SetEditWin(&editor);
+    const QRect before = bar->geometry();
+    QTest::mousePress(bar, Qt::LeftButton, {}, row.press);
+    MoveOn(bar, row.to, Qt::LeftButton);
+    const bool across = row.align == alLeft || row.align == alRight;
+    EXPECT_EQ(across ? bar->width() : bar->height(), row.thickness);
+    // Only the thickness changes; the bar keeps its edge.
+    EXPECT_EQ(across ? bar->height() : bar->width(), across ? before.height() : before.width());
+    if (row.align == alBottom) {
+      EXPECT_EQ(bar->geometry().bottom(), before.bottom());
+    }
+    if (row.align == alRight) {
+      EXPECT_EQ(bar->geometry().right(), before.right());
+    }
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, row.to);
+    // Idle again: the cursor restored, a later move no longer resizes.
+    EXPECT_EQ(shape(bar), "arrow");
+    MoveOn(bar, row.press, Qt::LeftButton);
+    EXPECT_EQ(across ? bar->width() : bar->height(), row.thickness);
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+  }
+}
+
+// ChangeScale(3, 2): button size and offsets by 3 / 2 rounded, halves away from zero,
+// unless a Fixed size policy keeps a button side; while loading only the parts set
+// explicitly scale; the buttons follow and snap to the new grid.
+TEST(SpeedBarTest, ChangeScaleScalesButtonsAndOffsets) {
+  const struct {
+    const char* item;
+    std::function<void(TSpeedBar*)> setup;
+    QString expected;
+  } rows[] = {
+      {"all parts", [](TSpeedBar*) {}, "36x35 off 5,5 button 41,5 36x35"},
+      {"fixed width",
+       [](TSpeedBar* bar) { bar->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred); },
+       "24x35 off 5,5 button 37,5 24x35"},
+      {"fixed height",
+       [](TSpeedBar* bar) { bar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed); },
+       "36x23 off 5,5 button 41,5 36x23"},
+      {"loading with the width and the vertical offset set",
+       [](TSpeedBar* bar) {
+         bar->Loading();
+         bar->SetBtnWidth(30);
+         bar->SetBtnOffsetVert(4);
+       },
+       "45x23 off 3,6 button 39,6 45x23"},
+      {"loading with nothing set since the last scaling",
+       [](TSpeedBar* bar) {
+         bar->SetBtnWidth(30);
+         bar->Loading();
+         bar->ChangeScale(1, 1);
+       },
+       "30x23 off 3,3 button 33,3 30x23"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.item);
+    Host h;
+    h.window.show();
+    TSpeedItem* a = h.Add("A", 27);
+    row.setup(h.bar);
+    h.bar->ChangeScale(3, 2);
+    if (h.bar->IsLoading()) h.bar->Loaded();
+    const QString result = QString("%1x%2 off %3,%4 button ")
+                               .arg(h.bar->BtnWidth())
+                               .arg(h.bar->BtnHeight())
+                               .arg(h.bar->BtnOffsetHorz())
+                               .arg(h.bar->BtnOffsetVert()) +
+                           Frame(a->Button()->geometry());
+    EXPECT_EQ(result.toStdString(), row.expected.toStdString());
   }
 }
 
