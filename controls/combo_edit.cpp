@@ -1,14 +1,13 @@
 #include "controls/combo_edit.h"
 
+#include "controls/ctl_utils.h"
 #include "controls/set_if_changed.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QProxyStyle>
 #include <QScreen>
 #include <QStyle>
-#include <QStyleFactory>
 #include <QStyleHints>
 
 namespace Combo {
@@ -77,22 +76,12 @@ using namespace Combo;
 
 namespace {
 
-// The application's style without the platform's text cursor: the edit draws its own caret.
-class CaretlessStyle : public QProxyStyle {
- public:
-  CaretlessStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
-  int pixelMetric(PixelMetric metric, const QStyleOption* option,
-                  const QWidget* widget) const override {
-    if (metric == PM_TextCursorWidth) return 0;
-    return QProxyStyle::pixelMetric(metric, option, widget);
-  }
-};
-
 QStyle* EditStyle() {
   // One for every edit; the application frees it after the last window.
   static QPointer<QStyle> style;
   if (!style) {
-    style = new CaretlessStyle;
+    // Without the platform's text cursor: the edit draws its own caret.
+    style = NewMetricStyle(QStyle::PM_TextCursorWidth, 0);
     style->setParent(qApp);
   }
   return style;

@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QScreen>
+#include <QStyleFactory>
 #include <QWidget>
 
 #include <utility>
@@ -44,6 +46,31 @@ void KeepRectOnScreen(QRect& r, const QRect& screen) {
 void KeepRectOnScreen(QRect& r) {
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     KeepRectOnScreen(r, screen->geometry());
+}
+
+namespace {
+
+class MetricStyle : public QProxyStyle {
+ public:
+  MetricStyle(QStyle::PixelMetric metric, int value)
+      : QProxyStyle(QStyleFactory::create(QApplication::style()->name())),
+        metric_(metric),
+        value_(value) {}
+  int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                  const QWidget* widget) const override {
+    if (metric == metric_) return value_;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+
+ private:
+  QStyle::PixelMetric metric_;
+  int value_;
+};
+
+}  // namespace
+
+QStyle* NewMetricStyle(QStyle::PixelMetric metric, int value) {
+  return new MetricStyle(metric, value);
 }
 
 void CenterWindow(QWidget* window) {

@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QStyle>
 
 class QFontMetrics;
 class QObject;
@@ -32,6 +33,10 @@ void KeepRectOnScreen(QRect& r);
 // Centres a window on its screen, kept on the screen, without resizing, raising or
 // activating it.
 void CenterWindow(QWidget* window);
+
+// A new copy of the application's style that answers `metric` with `value` and every other
+// question as the application's style does; the caller owns it.
+QStyle* NewMetricStyle(QStyle::PixelMetric metric, int value);
 
 // `s`, or its head followed by "..." cut until it fits maxWidth in `metrics` (a text
 // that never fits ends as "...").

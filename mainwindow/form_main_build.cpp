@@ -1,4 +1,5 @@
 // Building the main window: commands, menus, tool bars, the list page, status bar, reading panel.
+#include "controls/ctl_utils.h"
 #include "controls/speed_bar.h"
 #include "mainwindow/archive_list.h"
 #include "mainwindow/form_main.h"
@@ -12,10 +13,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QProxyStyle>
 #include <QStatusBar>
 #include <QStyle>
-#include <QStyleFactory>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -35,19 +34,6 @@ struct ActionSpec {
   std::optional<QStyle::StandardPixmap> icon;
   QKeyCombination shortcut;
   void (TForm_main::*handler)();
-};
-
-// The application's style with page tabs only a little wider than their captions: the five
-// tabs of the main window then stand whole side by side at the window's size.
-class TightTabStyle : public QProxyStyle {
- public:
-  TightTabStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
-  int pixelMetric(PixelMetric metric, const QStyleOption* option,
-                  const QWidget* widget) const override {
-    // Six pixels on each side of the caption.
-    if (metric == PM_TabBarTabHSpace) return 12;
-    return QProxyStyle::pixelMetric(metric, option, widget);
-  }
 };
 
 constexpr std::nullopt_t kNoIcon = std::nullopt;
@@ -289,7 +275,9 @@ void TForm_main::BuildPages() {
   PageControl1 = new QTabWidget(central);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
   PageControl1->setTabPosition(QTabWidget::South);
-  auto* tabStyle = new TightTabStyle;
+  // Tabs only a little wider than their captions (six pixels on each side): the five then
+  // stand whole side by side at the window's size.
+  QStyle* tabStyle = NewMetricStyle(QStyle::PM_TabBarTabHSpace, 12);
   tabStyle->setParent(PageControl1->tabBar());
   PageControl1->tabBar()->setStyle(tabStyle);
   auto sheet = [this](const QString& name, const QString& caption) {
