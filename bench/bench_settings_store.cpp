@@ -74,7 +74,7 @@ void BM_BatchOfThirtyWritesIntoALargeFile(benchmark::State& state) {
   static const QString path = MakeLargeSettingsFile(BenchFolder().filePath("saved.ini"));
   SettingsStore store(path);
   benchmark::DoNotOptimize(ValueOf(store, 0));
-  int round = 0;
+  static int round = 0;  // across runs too: every batch changes the file
   for (auto _ : state) {
     ++round;
     store.BeginUpdate();

@@ -70,18 +70,23 @@ bool SameName(const QString& a, const QString& b) {
 // Folded code point by code point, as the case-insensitive comparison folds: two paths are
 // the same key exactly when their folded texts are equal.
 QString Folded(const QString& text) {
-  QString out;
-  out.reserve(text.size());
+  QString out(text.size(), Qt::Uninitialized);
+  QChar* to = out.data();
   for (qsizetype i = 0; i < text.size(); ++i) {
     const QChar c = text.at(i);
     if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-      const char32_t folded = QChar::toCaseFolded(QChar::surrogateToUcs4(c, text.at(i + 1)));
-      out += QString::fromUcs4(&folded, 1);
-      ++i;
+      const char32_t folded = QChar::toCaseFolded(QChar::surrogateToUcs4(c, text.at(++i)));
+      if (QChar::requiresSurrogates(folded)) {
+        *to++ = QChar(QChar::highSurrogate(folded));
+        *to++ = QChar(QChar::lowSurrogate(folded));
+      } else {
+        *to++ = QChar(char16_t(folded));
+      }
     } else {
-      out += c.toCaseFolded();
+      *to++ = c.toCaseFolded();
     }
   }
+  out.truncate(to - out.constData());
   return out;
 }
 
@@ -198,29 +203,36 @@ bool ParseLine(Line& line, std::optional<QString>& owner, bool first) {
   return false;
 }
 
-void AddBlock(Document& doc, Block&& block) {
-  if (block.section) doc.index[Folded(*block.section)].push_back(doc.blocks.size());
-  doc.blocks.push_back(std::make_shared<const Block>(std::move(block)));
+// The lines are moved into a vector of their own size: growing one line by line would make,
+// for most blocks, a request the allocator serves only after sorting all its freed chunks.
+void AddBlock(Document& doc, std::optional<QString> section, std::vector<Line>& lines) {
+  auto block = std::make_shared<Block>();
+  block->section = std::move(section);
+  block->lines.assign(std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+  lines.clear();
+  if (block->section) doc.index[Folded(*block->section)].push_back(doc.blocks.size());
+  doc.blocks.push_back(std::move(block));
 }
 
 Document Parse(const QByteArray& bytes) {
   Document doc;
-  std::optional<QString> owner;
-  std::optional<Block> block;
+  std::optional<QString> owner, section;
+  std::vector<Line> lines;
   for (qsizetype at = 0; at < bytes.size();) {
     qsizetype end = bytes.indexOf('\n', at);
     if (end < 0) end = bytes.size();
     Line line;
     line.raw = bytes.mid(at, end - at);
-    if (ParseLine(line, owner, at == 0) || !block) {
-      if (block) AddBlock(doc, std::move(*block));
-      block.emplace();
-      block->section = owner;
+    if (ParseLine(line, owner, at == 0) && !lines.empty()) {
+      AddBlock(doc, std::move(section), lines);
+      section = owner;
+    } else if (at == 0) {
+      section = owner;
     }
-    block->lines.push_back(std::move(line));
+    lines.push_back(std::move(line));
     at = end + 1;
   }
-  if (block) AddBlock(doc, std::move(*block));
+  if (!lines.empty()) AddBlock(doc, std::move(section), lines);
   return doc;
 }
 
@@ -303,14 +315,11 @@ void AppendHeader(Document& doc, const QString& path) {
     }
     break;
   }
-  Block block;
-  block.section = path;
-  Line header;
-  header.kind = Line::Header;
-  header.raw = (u'[' + EncodeSectionPath(path) + u']').toUtf8();
-  if (cr) header.raw += '\r';
-  block.lines.push_back(std::move(header));
-  AddBlock(doc, std::move(block));
+  std::vector<Line> lines(1);
+  lines.front().kind = Line::Header;
+  lines.front().raw = (u'[' + EncodeSectionPath(path) + u']').toUtf8();
+  if (cr) lines.front().raw += '\r';
+  AddBlock(doc, path, lines);
 }
 
 // False when the value was already so.
