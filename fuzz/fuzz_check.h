@@ -28,9 +28,12 @@ inline QTemporaryDir& FuzzFolder(int* argc = nullptr, char*** argv = nullptr) {
   return folder;
 }
 
-// The input as the file `name` in the scratch folder; its path.
+// The input as the file `name` in the scratch folder, a new file each time (as an editor saves
+// one): readers that keep the last input open and parsed see another file, whatever its size
+// and times; its path.
 inline QString WriteFuzzInput(const QString& name, const std::uint8_t* data, std::size_t size) {
   const QString path = FuzzFolder().filePath(name);
+  QFile::remove(path);
   QFile file(path);
   JW_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
   file.write(reinterpret_cast<const char*>(data), qint64(size));

@@ -1,21 +1,25 @@
 #include "platform/settings_store.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <QSysInfo>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -30,19 +34,26 @@ struct Line {
   enum Kind { Other, Header, Value };
   QByteArray raw;  // without its "\n"
   Kind kind = Other;
-  std::optional<QString> section;  // the key the line lies in; none before any header
-  QString name, value;             // of a value line
+  QString name, value;  // of a value line
 };
 
-// The value lines of each key (by its case-folded path), in file order.
-using KeyIndex = std::unordered_map<QString, std::vector<std::size_t>>;
-
-struct Document {
+// A header and the lines under it up to the next header; the lines before the first header
+// are a block without one.
+struct Block {
+  std::optional<QString> section;  // none before any header and under one that cannot be read
   std::vector<Line> lines;
+};
+
+// The blocks of each key, by its folded path, in file order. Sorted, so that a key's subkeys
+// (the paths that begin with the key's and a backslash) lie together.
+using KeyIndex = std::map<QString, std::vector<std::size_t>>;
+
+// An edit copies only the block it changes: a batch's copy of a large file and the file it
+// saves share every other block with the parse.
+struct Document {
+  std::vector<std::shared_ptr<const Block>> blocks;  // null where a key was erased
+  KeyIndex index;
   QString unreadable;  // why an existing file could not be read; it is then never saved
-  // Made by the first lookup and dropped by every change, so that reads of a large file
-  // that does not change do not walk all its lines.
-  mutable std::shared_ptr<const KeyIndex> index;
 };
 
 constexpr QChar kSeparator = u'\\';
@@ -56,10 +67,36 @@ bool SameName(const QString& a, const QString& b) {
   return QString::compare(a, b, Qt::CaseInsensitive) == 0;
 }
 
-bool IsBelow(const QString& path, const QString& key) {
-  if (key.isEmpty()) return !path.isEmpty();
-  return path.size() > key.size() && path.at(key.size()) == kSeparator &&
-         SameName(path.left(key.size()), key);
+// Folded code point by code point, as the case-insensitive comparison folds: two paths are
+// the same key exactly when their folded texts are equal.
+QString Folded(const QString& text) {
+  QString out(text.size(), Qt::Uninitialized);
+  QChar* to = out.data();
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text.at(i);
+    if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+      const char32_t folded = QChar::toCaseFolded(QChar::surrogateToUcs4(c, text.at(++i)));
+      if (QChar::requiresSurrogates(folded)) {
+        *to++ = QChar(QChar::highSurrogate(folded));
+        *to++ = QChar(QChar::lowSurrogate(folded));
+      } else {
+        *to++ = QChar(char16_t(folded));
+      }
+    } else {
+      *to++ = c.toCaseFolded();
+    }
+  }
+  out.truncate(to - out.constData());
+  return out;
+}
+
+// The index entries of the key's subkeys, deeper ones too.
+std::pair<KeyIndex::const_iterator, KeyIndex::const_iterator> SubKeyRange(const KeyIndex& index,
+                                                                          const QString& key) {
+  if (key.isEmpty()) return {index.upper_bound(QString()), index.end()};
+  const QString folded = Folded(key);
+  // The separator is followed by "]" in code order.
+  return {index.lower_bound(folded + kSeparator), index.lower_bound(folded + u']')};
 }
 
 // Percent-escapes what the line syntax would misread: '%', control characters,
@@ -132,157 +169,164 @@ bool LooksLikeHeader(QByteArrayView raw, bool first) {
   return raw.startsWith('[');
 }
 
-// Sets the line's kind from its bytes. `owner` is the section the line lies in: none after
-// a header that cannot be read, so values under it are kept but not taken, and no write
-// goes under it.
-void ParseLine(Line& line, std::optional<QString>& owner, bool first) {
+// Sets the line's kind from its bytes; true when it begins a block. `owner` is the section
+// the line lies in: none after a header that cannot be read, so values under it are kept but
+// not taken, and no write goes under it.
+bool ParseLine(Line& line, std::optional<QString>& owner, bool first) {
   auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = toUtf16(line.raw);
   line.kind = Line::Other;
-  line.section = owner;
   if (toUtf16.hasError() || text.contains(QChar(u'\0'))) {
-    if (LooksLikeHeader(line.raw, first)) {
-      owner.reset();
-      line.section.reset();
-    }
-    return;
+    if (!LooksLikeHeader(line.raw, first)) return false;
+    owner.reset();
+    return true;
   }
   if (first && text.startsWith(QChar(0xfeff))) text.remove(0, 1);
   const QStringView trimmed = TrimAscii(text);
-  if (trimmed.isEmpty() || trimmed.startsWith(u';') || trimmed.startsWith(u'#')) return;
+  if (trimmed.isEmpty() || trimmed.startsWith(u';') || trimmed.startsWith(u'#')) return false;
   if (trimmed.startsWith(u'[')) {
     owner.reset();
-    line.section.reset();
-    if (!trimmed.endsWith(u']')) return;
+    if (!trimmed.endsWith(u']')) return true;
     QStringList parts;
     for (QStringView part : trimmed.mid(1, trimmed.size() - 2).split(kSeparator))
       if (!TrimAscii(part).isEmpty()) parts += Unescape(TrimAscii(part));
     owner = parts.join(kSeparator);
     line.kind = Line::Header;
-    line.section = owner;
-    return;
+    return true;
   }
   const qsizetype eq = trimmed.indexOf(u'=');
-  if (eq < 0 || !owner) return;
+  if (eq < 0 || !owner) return false;
   const QStringView rawName = TrimAscii(trimmed.left(eq));
   line.kind = Line::Value;
   line.name = rawName == kDefaultValueName ? QString() : Unescape(rawName);
   line.value = Unescape(TrimAscii(trimmed.mid(eq + 1)));
+  return false;
+}
+
+// The lines are moved into a vector of their own size: growing one line by line would make,
+// for most blocks, a request the allocator serves only after sorting all its freed chunks.
+void AddBlock(Document& doc, std::optional<QString> section, std::vector<Line>& lines) {
+  auto block = std::make_shared<Block>();
+  block->section = std::move(section);
+  block->lines.assign(std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+  lines.clear();
+  if (block->section) doc.index[Folded(*block->section)].push_back(doc.blocks.size());
+  doc.blocks.push_back(std::move(block));
 }
 
 Document Parse(const QByteArray& bytes) {
   Document doc;
-  QList<QByteArray> raws = bytes.split('\n');
-  if (!raws.isEmpty() && raws.back().isEmpty()) raws.removeLast();
-  std::optional<QString> owner;
-  for (qsizetype i = 0; i < raws.size(); ++i) {
+  std::optional<QString> owner, section;
+  std::vector<Line> lines;
+  for (qsizetype at = 0; at < bytes.size();) {
+    qsizetype end = bytes.indexOf('\n', at);
+    if (end < 0) end = bytes.size();
     Line line;
-    line.raw = raws[i];
-    ParseLine(line, owner, i == 0);
-    doc.lines.push_back(std::move(line));
+    line.raw = bytes.mid(at, end - at);
+    if (ParseLine(line, owner, at == 0) && !lines.empty()) {
+      AddBlock(doc, std::move(section), lines);
+      section = owner;
+    } else if (at == 0) {
+      section = owner;
+    }
+    lines.push_back(std::move(line));
+    at = end + 1;
   }
+  if (!lines.empty()) AddBlock(doc, std::move(section), lines);
   return doc;
 }
 
 QByteArray Serialise(const Document& doc) {
+  qsizetype size = 0;
+  for (const auto& block : doc.blocks)
+    if (block)
+      for (const Line& line : block->lines) size += line.raw.size() + 1;
   QByteArray bytes;
-  for (const Line& line : doc.lines) bytes += line.raw + '\n';
+  bytes.reserve(size);
+  for (const auto& block : doc.blocks)
+    if (block)
+      for (const Line& line : block->lines) bytes.append(line.raw).append('\n');
   return bytes;
 }
 
-// Whether a line lies in the key `path`. The lines of one key share its path's text, so
-// the names are compared once for each run of them, not for every line.
-class InSection {
- public:
-  explicit InSection(const QString& path) : path_(path) {}
-  bool operator()(const Line& line) {
-    if (!line.section) return false;
-    if (line.section->constData() != last_ || line.section->size() != lastSize_) {
-      last_ = line.section->constData();
-      lastSize_ = line.section->size();
-      match_ = SameName(*line.section, path_);
-    }
-    return match_;
-  }
+// The block to change, copied first: the one it replaces may be shared.
+Block& Changed(Document& doc, std::size_t block) {
+  auto copy = std::make_shared<Block>(*doc.blocks[block]);
+  Block& changed = *copy;
+  doc.blocks[block] = std::move(copy);
+  return changed;
+}
 
- private:
-  const QString& path_;
-  const QChar* last_ = nullptr;
-  qsizetype lastSize_ = -1;
-  bool match_ = false;
-};
-
-void BuildIndex(const Document& doc) {
-  if (!doc.index) {
-    auto index = std::make_shared<KeyIndex>();
-    std::vector<std::size_t>* bucket = nullptr;  // the nodes of the map stay where they are
-    const QString* last = nullptr;
-    for (std::size_t i = 0; i < doc.lines.size(); ++i) {
-      const Line& line = doc.lines[i];
-      if (line.kind != Line::Value) continue;
-      // The lines of one key share its path's text: folded once for each run of them.
-      if (!last || line.section->constData() != last->constData() ||
-          line.section->size() != last->size()) {
-        last = &*line.section;
-        bucket = &(*index)[line.section->toCaseFolded()];
-      }
-      bucket->push_back(i);
-    }
-    doc.index = std::move(index);
-  }
+const std::vector<std::size_t>* KeyBlocks(const Document& doc, const QString& path) {
+  const auto found = doc.index.find(Folded(path));
+  return found == doc.index.end() ? nullptr : &found->second;
 }
 
 // The value lines of the key `path`, in file order.
 std::vector<const Line*> ValueLines(const Document& doc, const QString& path) {
-  BuildIndex(doc);
   std::vector<const Line*> lines;
-  const auto found = doc.index->find(path.toCaseFolded());
-  if (found == doc.index->end()) return lines;
-  for (const std::size_t i : found->second)
-    if (SameName(*doc.lines[i].section, path)) lines.push_back(&doc.lines[i]);
+  if (const auto* blocks = KeyBlocks(doc, path))
+    for (const std::size_t b : *blocks)
+      for (const Line& line : doc.blocks[b]->lines)
+        if (line.kind == Line::Value) lines.push_back(&line);
   return lines;
 }
 
+struct Where {
+  std::size_t block, line;
+};
+
 // The value line that reading takes: the last one of that name in the key.
-const Line* FindValue(const Document& doc, const QString& path, const QString& name) {
-  const std::vector<const Line*> lines = ValueLines(doc, path);
-  for (auto it = lines.rbegin(); it != lines.rend(); ++it)
-    if (SameName((*it)->name, name)) return *it;
+std::optional<Where> FindValue(const Document& doc, const QString& path, const QString& name) {
+  const auto* blocks = KeyBlocks(doc, path);
+  if (!blocks) return std::nullopt;
+  for (auto b = blocks->rbegin(); b != blocks->rend(); ++b) {
+    const std::vector<Line>& lines = doc.blocks[*b]->lines;
+    for (std::size_t l = lines.size(); l-- > 0;)
+      if (lines[l].kind == Line::Value && SameName(lines[l].name, name)) return Where{*b, l};
+  }
+  return std::nullopt;
+}
+
+const Line* ValueAt(const Document& doc, const std::optional<Where>& where) {
+  return where ? &doc.blocks[where->block]->lines[where->line] : nullptr;
+}
+
+const Line* FirstLine(const Document& doc) {
+  for (const auto& block : doc.blocks)
+    if (block && !block->lines.empty()) return &block->lines.front();
   return nullptr;
 }
 
-bool HasHeader(const Document& doc, const QString& path) {
-  return std::any_of(doc.lines.begin(), doc.lines.end(), [&](const Line& line) {
-    return line.kind == Line::Header && SameName(*line.section, path);
-  });
-}
-
 bool UsesCr(const Document& doc) {
-  return !doc.lines.empty() && doc.lines.front().raw.endsWith('\r');
+  const Line* first = FirstLine(doc);
+  return first && first->raw.endsWith('\r');
 }
 
 // A new key goes at the end, a blank line before it.
 void AppendHeader(Document& doc, const QString& path) {
   const bool cr = UsesCr(doc);
-  if (!doc.lines.empty() && !TrimAscii(QString::fromUtf8(doc.lines.back().raw)).isEmpty()) {
-    Line blank;
-    blank.raw = cr ? QByteArray("\r") : QByteArray();
-    blank.section = doc.lines.back().section;
-    doc.lines.push_back(std::move(blank));
+  for (std::size_t b = doc.blocks.size(); b-- > 0;) {
+    if (!doc.blocks[b] || doc.blocks[b]->lines.empty()) continue;
+    if (!TrimAscii(QString::fromUtf8(doc.blocks[b]->lines.back().raw)).isEmpty()) {
+      Line blank;
+      blank.raw = cr ? QByteArray("\r") : QByteArray();
+      Changed(doc, b).lines.push_back(std::move(blank));
+    }
+    break;
   }
-  Line header;
-  header.kind = Line::Header;
-  header.section = path;
-  header.raw = (u'[' + EncodeSectionPath(path) + u']').toUtf8();
-  if (cr) header.raw += '\r';
-  doc.lines.push_back(std::move(header));
+  std::vector<Line> lines(1);
+  lines.front().kind = Line::Header;
+  lines.front().raw = (u'[' + EncodeSectionPath(path) + u']').toUtf8();
+  if (cr) lines.front().raw += '\r';
+  AddBlock(doc, path, lines);
 }
 
 // False when the value was already so.
 bool SetValue(Document& doc, const QString& path, const QString& name, const QString& value) {
-  if (const Line* found = FindValue(doc, path, name)) {
-    Line& line = doc.lines[std::size_t(found - doc.lines.data())];
-    if (line.value == value) return false;
+  if (const auto found = FindValue(doc, path, name)) {
+    if (ValueAt(doc, found)->value == value) return false;
+    Line& line = Changed(doc, found->block).lines[found->line];
     // The name keeps its spelling in the file; only what follows "=" changes.
     const bool cr = line.raw.endsWith('\r');
     line.raw = line.raw.left(line.raw.indexOf('=') + 1) + Escape(value, u"").toUtf8();
@@ -290,23 +334,50 @@ bool SetValue(Document& doc, const QString& path, const QString& name, const QSt
     line.value = value;
     return true;
   }
-  InSection inSection(path);
-  if (!HasHeader(doc, path)) AppendHeader(doc, path);
+  if (!KeyBlocks(doc, path)) AppendHeader(doc, path);
+  const bool cr = UsesCr(doc);
   // After the last value of the key's last header, else right after that header.
-  std::size_t at = 0;
-  for (std::size_t i = 0; i < doc.lines.size(); ++i) {
-    const Line& line = doc.lines[i];
-    if (line.kind == Line::Header && SameName(*line.section, path)) at = i + 1;
-    if (line.kind == Line::Value && inSection(line)) at = i + 1;
-  }
+  Block& block = Changed(doc, KeyBlocks(doc, path)->back());
+  std::size_t at = 1;
+  for (std::size_t i = 0; i < block.lines.size(); ++i)
+    if (block.lines[i].kind == Line::Value) at = i + 1;
   Line added;
   added.kind = Line::Value;
-  added.section = path;
   added.name = name;
   added.value = value;
-  added.raw = ValueLine(name, value, UsesCr(doc));
-  doc.lines.insert(doc.lines.begin() + std::ptrdiff_t(at), std::move(added));
+  added.raw = ValueLine(name, value, cr);
+  block.lines.insert(block.lines.begin() + std::ptrdiff_t(at), std::move(added));
   return true;
+}
+
+bool DeleteValueLines(Document& doc, const QString& path, const QString& name) {
+  const auto* blocks = KeyBlocks(doc, path);
+  if (!blocks) return false;
+  const auto named = [&](const Line& line) {
+    return line.kind == Line::Value && SameName(line.name, name);
+  };
+  bool deleted = false;
+  for (const std::size_t b : *blocks) {
+    if (std::none_of(doc.blocks[b]->lines.begin(), doc.blocks[b]->lines.end(), named)) continue;
+    std::erase_if(Changed(doc, b).lines, named);
+    deleted = true;
+  }
+  return deleted;
+}
+
+// Drops the key's blocks, every line under its headers, the unparsed ones too; with
+// `subKeys` those of the keys below it as well.
+bool EraseKey(Document& doc, const QString& path, bool subKeys) {
+  std::vector<KeyIndex::const_iterator> erased;
+  if (const auto found = doc.index.find(Folded(path)); found != doc.index.end())
+    erased.push_back(found);
+  if (subKeys)
+    for (auto [it, end] = SubKeyRange(doc.index, path); it != end; ++it) erased.push_back(it);
+  for (const auto& key : erased) {
+    for (const std::size_t b : key->second) doc.blocks[b].reset();
+    doc.index.erase(key);
+  }
+  return !erased.empty();
 }
 
 // The cause of a failed file operation, in the program's language.
@@ -351,9 +422,21 @@ QString SystemErrorText(int error) {
   return QStringLiteral("Системная ошибка %1").arg(error);
 }
 
-QString ReadFailure(const QString& filePath, int error) {
+// What a path that is no regular file is, in the words of a refusal.
+QString KindText(mode_t mode) {
+  if (S_ISDIR(mode)) return SystemErrorText(EISDIR);
+  if (S_ISFIFO(mode)) return QStringLiteral("Это канал, а не файл");
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("Это устройство, а не файл");
+  if (S_ISSOCK(mode)) return QStringLiteral("Это сокет, а не файл");
+  return QStringLiteral("Это не обычный файл");
+}
+
+// What one read takes at most: a larger settings file is no settings file of this program.
+constexpr qsizetype kLargestFile = qsizetype(64) << 20;
+
+QString ReadFailure(const QString& filePath, const QString& cause) {
   return QStringLiteral("Не удаётся прочитать файл настроек %1: %2; он оставлен как есть")
-      .arg(filePath, SystemErrorText(error));
+      .arg(filePath, cause);
 }
 
 // A failure that left no errno behind is taken for an input/output error.
@@ -362,37 +445,47 @@ QString SaveFailure(const QString& filePath, int error) {
       .arg(filePath, SystemErrorText(error != 0 ? error : EIO));
 }
 
-// What tells an unchanged file: the same file (device and inode), size and modification
-// time to the nanosecond.
+// What tells an unchanged file: the same file (device and inode), size, and modification and
+// change times to the nanosecond. The change time is set by every write and no tool sets it
+// back, so an edit in place that keeps size and modification time shows too.
 struct FileIdentity {
   dev_t device = 0;
   ino_t inode = 0;
   off_t size = 0;
-  timespec modified{};
+  timespec modified{}, changed{};
 
   explicit FileIdentity(const struct stat& status)
       : device(status.st_dev),
         inode(status.st_ino),
         size(status.st_size),
-        modified(status.st_mtim) {}
+        modified(status.st_mtim),
+        changed(status.st_ctim) {}
   bool operator==(const FileIdentity& other) const {
     return device == other.device && inode == other.inode && size == other.size &&
-           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
+           changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
   }
 };
 
-// 0, or the errno of the read that failed.
-int ReadAll(int fd, qsizetype sizeHint, QByteArray& bytes) {
-  bytes.resize(sizeHint + 1);  // one more, so the end shows without growing
+constexpr int kTooLarge = -1;
+
+// 0, or the errno of the read that failed; kTooLarge when the file holds more than `limit`
+// bytes.
+int ReadAll(int fd, qsizetype sizeHint, qsizetype limit, QByteArray& bytes) {
+  bytes.resize(std::min(sizeHint, limit) + 1);  // one more, so the end shows without growing
   qsizetype used = 0;
   for (;;) {
-    if (used == bytes.size()) bytes.resize(bytes.size() * 2);
+    if (used == bytes.size()) {
+      if (used > limit) return kTooLarge;
+      bytes.resize(std::min(bytes.size() * 2, limit + 1));
+    }
     const ssize_t got = ::read(fd, bytes.data() + used, std::size_t(bytes.size() - used));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return errno;
     if (got == 0) break;
     used += got;
   }
+  if (used > limit) return kTooLarge;
   bytes.resize(used);
   return 0;
 }
@@ -411,7 +504,7 @@ int WriteAll(int fd, QByteArrayView bytes) {
 }
 
 // Replaces the file atomically; on failure the old file stays as it was.
-bool Save(const QString& filePath, const Document& doc, QString& error) {
+bool Save(const QString& filePath, const QByteArray& bytes, QString& error) {
   QSaveFile file(filePath);
   errno = 0;
   // Unbuffered, so the bytes go straight to the descriptor and a failed write has its errno.
@@ -419,7 +512,7 @@ bool Save(const QString& filePath, const Document& doc, QString& error) {
     error = SaveFailure(filePath, errno);
     return false;
   }
-  if (const int failed = WriteAll(file.handle(), Serialise(doc)); failed != 0) {
+  if (const int failed = WriteAll(file.handle(), bytes); failed != 0) {
     file.cancelWriting();
     error = SaveFailure(filePath, failed);
     return false;
@@ -432,35 +525,192 @@ bool Save(const QString& filePath, const Document& doc, QString& error) {
   return true;
 }
 
-// A save takes the lock beside the file for load, change and replace, so that two copies
-// of the program never save over each other's changes. A lock whose program is gone, or
-// older than this, is stale and taken over; the wait for a live one is bounded.
+// A save holds the lock beside the file while it merges and replaces, so that two copies of
+// the program never save over each other's changes. The lock is a file of its own holding
+// the holder's process id, program and host (as QLockFile writes them, so that older builds
+// agree), made with O_EXCL and held with flock while it lasts. A lock is stale when its
+// program is gone (on this host) or it is older than kStaleLockTime, and an empty or garbled
+// one once it is older than kGarbledLockTime (its maker writes it at once); a stale lock is
+// removed under its own flock, so that of two copies finding it only one removes it, and
+// never one that another copy made meanwhile. The wait for a live one is bounded.
 constexpr std::chrono::milliseconds kStaleLockTime{30000};
+constexpr std::chrono::milliseconds kGarbledLockTime{2000};
 constexpr std::chrono::milliseconds kLockWait{10000};
 constexpr std::chrono::microseconds kFirstRetry{200};
 constexpr std::chrono::microseconds kLongestRetry{10000};
 
-bool Lock(QLockFile& lock, const QString& filePath, QString& error) {
-  lock.setStaleLockTime(kStaleLockTime);
-  const QDeadlineTimer deadline(kLockWait);
-  // QLockFile's own wait sleeps 100 ms and more; saves take a few milliseconds.
-  std::chrono::microseconds retry = kFirstRetry;
-  for (;;) {
-    errno = 0;
-    if (lock.tryLock(0)) return true;
-    if (lock.error() != QLockFile::LockFailedError) {
-      error = QStringLiteral("Не удаётся заблокировать файл настроек %1: %2")
-                  .arg(filePath, SystemErrorText(errno != 0 ? errno : EACCES));
-      return false;
-    }
-    if (deadline.hasExpired()) {
-      error = QStringLiteral("Файл настроек %1 занят другой копией программы").arg(filePath);
-      return false;
-    }
-    std::this_thread::sleep_for(retry);
-    retry = std::min(retry * 2, kLongestRetry);
-  }
+bool SameInode(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
+
+std::chrono::milliseconds Age(const struct stat& status) {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  const auto age = std::chrono::seconds(now.tv_sec - status.st_mtim.tv_sec) +
+                   std::chrono::nanoseconds(now.tv_nsec - status.st_mtim.tv_nsec);
+  // A time ahead of this host's clock counts as old as far ahead.
+  return std::chrono::abs(std::chrono::duration_cast<std::chrono::milliseconds>(age));
+}
+
+class SaveLock {
+ public:
+  explicit SaveLock(const QString& filePath)
+      : filePath_(filePath), lockPath_(filePath + QStringLiteral(".lock")) {}
+  ~SaveLock() {
+    if (fd_ < 0) return;
+    ::unlink(QFile::encodeName(lockPath_).constData());
+    ::close(fd_);
+  }
+  SaveLock(const SaveLock&) = delete;
+  SaveLock& operator=(const SaveLock&) = delete;
+
+  // Empty when taken, else why not.
+  QString Take() {
+    const QDeadlineTimer deadline(kLockWait);
+    std::chrono::microseconds retry = kFirstRetry;
+    for (;;) {
+      const int failed = Create();
+      if (failed == 0) return {};
+      if (failed != EEXIST) return Failure(SystemErrorText(failed));
+      const Holder holder = Inspect();
+      switch (holder.state) {
+        case Holder::Gone:
+          continue;
+        case Holder::Refused:
+          return Failure(holder.cause);
+        case Holder::Stale:
+          if (!holder.removeError.isEmpty())
+            return Failure(QStringLiteral("%1, а удалить его нельзя: %2")
+                               .arg(holder.cause, holder.removeError));
+          continue;
+        case Holder::Live:
+          break;
+      }
+      if (deadline.hasExpired()) {
+        if (holder.cause.isEmpty())
+          return QStringLiteral("Файл настроек %1 занят другой копией программы").arg(filePath_);
+        return Failure(holder.cause);
+      }
+      // Saves take a few milliseconds: short waits, growing.
+      std::this_thread::sleep_for(retry);
+      retry = std::min(retry * 2, kLongestRetry);
+    }
+  }
+
+ private:
+  // What is in the way of a lock that exists.
+  struct Holder {
+    enum State { Gone, Live, Stale, Refused } state = Live;
+    // Why it stands, for the user; empty for a live copy of the program on this host.
+    QString cause;
+    QString removeError;  // why a stale one could not be removed
+  };
+
+  QString Failure(const QString& cause) const {
+    return QStringLiteral("Не удаётся заблокировать файл настроек %1 (файл блокировки %2): %3")
+        .arg(filePath_, lockPath_, cause);
+  }
+
+  // 0 when the lock is this store's now, else the errno (EEXIST: another lock is there).
+  int Create() {
+    const QByteArray path = QFile::encodeName(lockPath_);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return errno;
+    // A copy that found it empty and took it for stale may have removed it before the flock:
+    // then it is no lock, and the next round makes another.
+    struct stat mine {
+    }, named{};
+    if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &mine) != 0 ||
+        ::lstat(path.constData(), &named) != 0 || !SameInode(mine, named)) {
+      ::close(fd);
+      return EEXIST;
+    }
+    const QByteArray holder = QByteArray::number(qint64(::getpid())) + '\n' +
+                              QCoreApplication::applicationName().toUtf8() + '\n' +
+                              QSysInfo::machineHostName().toUtf8() + '\n';
+    if (const int failed = WriteAll(fd, holder); failed != 0) {
+      ::unlink(path.constData());
+      ::close(fd);
+      return failed;
+    }
+    fd_ = fd;
+    return 0;
+  }
+
+  Holder Inspect() const {
+    const QByteArray path = QFile::encodeName(lockPath_);
+    Holder holder;
+    struct stat named {};
+    if (::lstat(path.constData(), &named) != 0) {
+      if (errno == ENOENT) return {Holder::Gone, {}, {}};
+      return {Holder::Refused, SystemErrorText(errno), {}};
+    }
+    if (!S_ISREG(named.st_mode)) return {Holder::Refused, KindText(named.st_mode), {}};
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+      if (errno == ENOENT) return {Holder::Gone, {}, {}};
+      // Unreadable: its age alone tells.
+      holder.cause = SystemErrorText(errno);
+      if (Age(named) <= kStaleLockTime) return holder;
+      holder.state = Holder::Stale;
+      holder.cause = QStringLiteral("он старше %1 с").arg(kStaleLockTime.count() / 1000);
+      struct stat again {};
+      if (::lstat(path.constData(), &again) == 0 && SameInode(again, named) &&
+          ::unlink(path.constData()) != 0 && errno != ENOENT)
+        holder.removeError = SystemErrorText(errno);
+      return holder;
+    }
+    // A live holder keeps its flock; without it only what the file says tells.
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    struct stat opened {};
+    QByteArray bytes;
+    if (::fstat(fd, &opened) != 0 || !SameInode(opened, named) ||
+        ReadAll(fd, 256, 4096, bytes) != 0) {
+      ::close(fd);
+      return {Holder::Gone, {}, {}};
+    }
+    holder = Judge(bytes, opened, held);
+    if (holder.state == Holder::Stale) {
+      // Under its flock no other copy removes it, nor makes another in its place.
+      struct stat again {};
+      if (::lstat(path.constData(), &again) == 0 && SameInode(again, opened) &&
+          ::unlink(path.constData()) != 0 && errno != ENOENT)
+        holder.removeError = SystemErrorText(errno);
+    }
+    ::close(fd);
+    return holder;
+  }
+
+  // Live or stale, from what the lock file says.
+  static Holder Judge(const QByteArray& bytes, const struct stat& status, bool held) {
+    const QList<QByteArray> lines = bytes.split('\n');
+    bool numeric = false;
+    const qint64 pid = lines.value(0).toLongLong(&numeric);
+    const QString host = QString::fromUtf8(lines.value(2));
+    const std::chrono::milliseconds age = Age(status);
+    Holder holder;
+    if (!numeric || pid <= 0 || lines.size() < 3) {
+      holder.cause = QStringLiteral("он пуст или испорчен");
+      if (!held && age > kGarbledLockTime) holder.state = Holder::Stale;
+      return holder;
+    }
+    const bool thisHost = host.isEmpty() || host == QSysInfo::machineHostName();
+    if (!thisHost)
+      holder.cause = QStringLiteral("его держит копия программы на компьютере %1").arg(host);
+    if (held) return holder;
+    if (thisHost && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH) {
+      holder.state = Holder::Stale;
+      holder.cause = QStringLiteral("он остался от завершившейся программы");
+    } else if (age > kStaleLockTime) {
+      holder.state = Holder::Stale;
+      holder.cause = QStringLiteral("он старше %1 с").arg(kStaleLockTime.count() / 1000);
+    }
+    return holder;
+  }
+
+  const QString filePath_, lockPath_;
+  int fd_ = -1;
+};
 
 }  // namespace
 
@@ -487,33 +737,19 @@ struct SettingsStore::Edit {
 
   // False when the document already was so.
   bool ApplyTo(Document& doc) const {
-    if (!Change(doc)) return false;
-    doc.index.reset();
-    return true;
-  }
-
- private:
-  bool Change(Document& doc) const {
     switch (kind) {
       case Set:
         return SetValue(doc, path, name, value);
       case Create:
-        if (HasHeader(doc, path)) return false;
+        if (KeyBlocks(doc, path)) return false;
         AppendHeader(doc, path);
         return true;
       case Delete:
-        return std::erase_if(doc.lines, [&](const Line& line) {
-                 return line.kind == Line::Value && InSection(path)(line) &&
-                        SameName(line.name, name);
-               }) > 0;
+        return DeleteValueLines(doc, path, name);
       case Erase:
-        // The key goes with every line under its headers, the unparsed ones too.
-        return std::erase_if(doc.lines, [&](const Line& line) {
-                 return line.section &&
-                        (SameName(*line.section, path) || IsBelow(*line.section, path));
-               }) > 0;
+        return EraseKey(doc, path, true);
       case EraseOwn:
-        return std::erase_if(doc.lines, InSection(path)) > 0;
+        return EraseKey(doc, path, false);
     }
     return false;
   }
@@ -588,45 +824,54 @@ QString SettingsStore::RootFilePath(SettingsRoot root) {
   return dir + QStringLiteral("/current_user.ini");
 }
 
-// Only a file that is not there reads as empty; any other failure to read is a refusal.
-const auto& SettingsStore::Current() const {
+// Only a file that is not there reads as empty; any other failure to read is a refusal, and
+// so is anything but a regular file: a pipe would hold the open, a device never end.
+const std::shared_ptr<const SettingsStore::Snapshot>& SettingsStore::Current() const {
   const QByteArray path = QFile::encodeName(filePath_);
   struct stat status {};
   const bool present = ::stat(path.constData(), &status) == 0;
+  const int missing = present ? 0 : errno;
   const auto unchanged = [&](const std::shared_ptr<const Snapshot>& snapshot) {
     return present && snapshot && snapshot->identity && *snapshot->identity == FileIdentity(status);
   };
-  if (unchanged(snapshot_)) return snapshot_->doc;
+  if (unchanged(snapshot_)) return snapshot_;
   // Another store of this process may have parsed or saved the file since.
   if (auto shared = SharedSnapshots::Find(filePath_); unchanged(shared)) {
     snapshot_ = std::move(shared);
-    return snapshot_->doc;
+    return snapshot_;
   }
   auto fresh = std::make_shared<Snapshot>();
-  fresh->fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-  if (fresh->fd < 0) {
-    if (errno != ENOENT) fresh->doc.unreadable = ReadFailure(filePath_, errno);
+  QString cause;
+  if (!present) {
+    if (missing != ENOENT) cause = SystemErrorText(missing);
+  } else if (!S_ISREG(status.st_mode)) {
+    cause = KindText(status.st_mode);
+  } else if (fresh->fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+             fresh->fd < 0) {
+    if (errno != ENOENT) cause = SystemErrorText(errno);
+  } else if (::fstat(fresh->fd, &status) != 0) {
+    cause = SystemErrorText(errno);
+  } else if (!S_ISREG(status.st_mode)) {  // replaced since the look above
+    cause = KindText(status.st_mode);
   } else {
     QByteArray bytes;
-    int failed = 0;
-    if (::fstat(fresh->fd, &status) != 0)
-      failed = errno;
-    else if (S_ISDIR(status.st_mode))
-      failed = EISDIR;
-    else
-      failed = ReadAll(fresh->fd, qsizetype(status.st_size), bytes);
-    if (failed != 0) {
-      fresh->doc.unreadable = ReadFailure(filePath_, failed);
+    const int failed = status.st_size > kLargestFile
+                           ? kTooLarge
+                           : ReadAll(fresh->fd, qsizetype(status.st_size), kLargestFile, bytes);
+    if (failed == kTooLarge) {
+      cause = QStringLiteral("Файл больше %1 МБ").arg(kLargestFile >> 20);
+    } else if (failed != 0) {
+      cause = SystemErrorText(failed);
     } else {
       fresh->doc = Parse(bytes);
-      BuildIndex(fresh->doc);  // before it is shared: a shared snapshot never changes
       // Taken before the read: a change while reading shows at the next one.
       fresh->identity.emplace(status);
     }
   }
+  if (!cause.isEmpty()) fresh->doc.unreadable = ReadFailure(filePath_, cause);
   snapshot_ = std::move(fresh);
   if (snapshot_->identity) SharedSnapshots::Keep(filePath_, snapshot_);
-  return snapshot_->doc;
+  return snapshot_;
 }
 
 bool SettingsStore::Commit(const std::vector<Edit>& edits) {
@@ -638,25 +883,37 @@ bool SettingsStore::Commit(const std::vector<Edit>& edits) {
                      .arg(dir, SystemErrorText(errno != 0 ? errno : EACCES));
     return false;
   }
-  QLockFile lock(filePath_ + QStringLiteral(".lock"));
-  if (!Lock(lock, filePath_, lastError_)) return false;
-  // The file as the other copies left it, with only this save's changes applied.
-  Document doc = Current();
-  if (!doc.unreadable.isEmpty()) {
-    lastError_ = doc.unreadable;
-    return false;
-  }
+  // The file as the other copies left it, with only this save's changes applied; false when
+  // it cannot be read. Made before the lock, and again under it only when the file changed
+  // meanwhile, so that the lock is held for the merge and the replace alone.
+  Document doc;
+  QByteArray bytes;
   bool changed = false;
-  for (const Edit& edit : edits) changed = edit.ApplyTo(doc) || changed;
-  if (!changed) return true;
-  if (!Save(filePath_, doc, lastError_)) return false;
+  std::shared_ptr<const Snapshot> base;
+  const auto merge = [&] {
+    base = Current();
+    if (!base->doc.unreadable.isEmpty()) {
+      lastError_ = base->doc.unreadable;
+      return false;
+    }
+    doc = base->doc;
+    changed = false;
+    for (const Edit& edit : edits) changed = edit.ApplyTo(doc) || changed;
+    if (changed) bytes = Serialise(doc);
+    return true;
+  };
+  if (!merge()) return false;
+  if (!changed) return true;  // nothing to change in the file as it is now
+  SaveLock lock(filePath_);
+  if (lastError_ = lock.Take(); !lastError_.isEmpty()) return false;
+  if (Current() != base && (!merge() || !changed)) return lastError_.isEmpty();
+  if (!Save(filePath_, bytes, lastError_)) return false;
   // Still under the lock: what was written is what the next read would parse.
   auto saved = std::make_shared<Snapshot>();
-  saved->fd = ::open(QFile::encodeName(filePath_).constData(), O_RDONLY | O_CLOEXEC);
+  saved->fd = ::open(QFile::encodeName(filePath_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat status {};
-  if (saved->fd >= 0 && ::fstat(saved->fd, &status) == 0) {
+  if (saved->fd >= 0 && ::fstat(saved->fd, &status) == 0 && S_ISREG(status.st_mode)) {
     saved->doc = std::move(doc);
-    BuildIndex(saved->doc);
     saved->identity.emplace(status);
     snapshot_ = std::move(saved);
     SharedSnapshots::Keep(filePath_, snapshot_);
@@ -667,7 +924,7 @@ bool SettingsStore::Commit(const std::vector<Edit>& edits) {
 }
 
 void SettingsStore::BeginUpdate() {
-  if (!batch_) batch_ = std::make_unique<Batch>(Batch{Current(), {}});
+  if (!batch_) batch_ = std::make_unique<Batch>(Batch{Current()->doc, {}});
 }
 
 bool SettingsStore::EndUpdate() {
@@ -685,7 +942,7 @@ void SettingsStore::CancelUpdate() {
 template <class Read>
 auto SettingsStore::Reading(Read read) const {
   if (batch_) return read(std::as_const(batch_->doc));
-  return read(Current());
+  return read(Current()->doc);
 }
 
 bool SettingsStore::Changing(Edit edit) {
@@ -707,24 +964,23 @@ QString SettingsStore::ReadError() const {
 QString SettingsStore::ReadString(const QString& section, const QString& name,
                                   const QString& defaultValue) const {
   return Reading([&](const Document& doc) {
-    const Line* line = FindValue(doc, NormalisePath(section), name);
+    const Line* line = ValueAt(doc, FindValue(doc, NormalisePath(section), name));
     return line ? line->value : defaultValue;
   });
 }
 
 bool SettingsStore::ValueExists(const QString& section, const QString& name) const {
-  return Reading(
-      [&](const Document& doc) { return FindValue(doc, NormalisePath(section), name) != nullptr; });
+  return Reading([&](const Document& doc) {
+    return FindValue(doc, NormalisePath(section), name).has_value();
+  });
 }
 
 bool SettingsStore::SectionExists(const QString& section) const {
   const QString key = NormalisePath(section);
   return Reading([&](const Document& doc) {
-    for (const Line& line : doc.lines)
-      if (line.kind == Line::Header &&
-          (SameName(*line.section, key) || IsBelow(*line.section, key)))
-        return true;
-    return false;
+    if (key.isEmpty()) return !doc.index.empty();
+    const auto [below, end] = SubKeyRange(doc.index, key);
+    return KeyBlocks(doc, key) != nullptr || below != end;
   });
 }
 
@@ -742,12 +998,18 @@ QStringList SettingsStore::SubKeys(const QString& section) const {
   const QString key = NormalisePath(section);
   const qsizetype skip = key.isEmpty() ? 0 : key.size() + 1;
   return Reading([&](const Document& doc) {
-    QStringList names;
-    for (const Line& line : doc.lines) {
-      if (line.kind != Line::Header || !IsBelow(*line.section, key)) continue;
-      const QString child = line.section->mid(skip).section(kSeparator, 0, 0);
-      if (!names.contains(child, Qt::CaseInsensitive)) names += child;
+    // Each child with the spelling of its first header in the file, in their file order.
+    std::map<QString, std::pair<std::size_t, QString>> children;  // by folded name
+    for (auto [it, end] = SubKeyRange(doc.index, key); it != end; ++it) {
+      const std::size_t first = it->second.front();
+      const QString child = doc.blocks[first]->section->mid(skip).section(kSeparator, 0, 0);
+      auto [found, added] = children.try_emplace(Folded(child), first, child);
+      if (!added && first < found->second.first) found->second = {first, child};
     }
+    std::map<std::size_t, QString> inFileOrder;
+    for (auto& [folded, child] : children) inFileOrder.emplace(child.first, child.second);
+    QStringList names;
+    for (auto& [first, child] : inFileOrder) names += child;
     return names;
   });
 }

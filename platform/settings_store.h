@@ -16,15 +16,15 @@ enum class SettingsRoot { Classes, Users, CurrentUser, LocalMachine, CurrentConf
 // an empty value name is the key's default value. Key paths and value names compare
 // case-insensitively; leading, trailing and doubled backslashes in a path are
 // ignored. Every read sees the file as it is on disk, parsed again only when it changed
-// (another inode, size or modification time; the parsed file is shared by the process's
-// stores), so several stores and several copies of the program agree. Every save is a
-// transaction across processes: under a lock file beside the settings file it reads the
+// (another inode, size, modification or change time; the parsed file is shared by the
+// process's stores), so several stores and several copies of the program agree. Every save
+// is a transaction across processes: under a lock file beside the settings file it takes the
 // file as it is, applies only this store's writes and replaces the file atomically. Lines
 // the parser cannot take (hand edits, other encodings) are kept, and lines not changed are
 // written back byte for byte; a section header that cannot be read starts a section no
-// name reaches. A file that exists but cannot be read reads as empty and is never
-// replaced: every write then fails. Error texts are the user's, in Russian, with the
-// system's cause.
+// name reaches. A file that exists but cannot be read, is no regular file (a pipe, a device,
+// a folder) or is larger than 64 MB reads as empty and is never replaced: every write then
+// fails. Error texts are the user's, in Russian, with the system's cause.
 class SettingsStore {
  public:
   explicit SettingsStore(SettingsRoot root);
@@ -79,7 +79,7 @@ class SettingsStore {
   struct Edit;
   struct Batch;
   // The parsed file as it is on disk now.
-  const auto& Current() const;
+  const std::shared_ptr<const Snapshot>& Current() const;
   template <class Read>
   auto Reading(Read read) const;
   bool Changing(Edit edit);

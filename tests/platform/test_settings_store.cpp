@@ -7,14 +7,27 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -24,10 +37,52 @@ using jwtest::AsAnotherUser;
 using jwtest::ReadBytes;
 using jwtest::WriteBytes;
 
+// Runs `body` in a child process and gives what it returned; none when the child had not
+// ended within `limit` (it is then killed), so that a store that blocks fails the test.
+std::optional<QByteArray> RunInChild(const std::function<QByteArray()>& body,
+                                     std::chrono::seconds limit) {
+  int out[2];
+  if (::pipe(out) != 0) return std::nullopt;
+  const pid_t child = fork();
+  if (child == 0) {
+    ::close(out[0]);
+    const QByteArray result = body();
+    const bool sent =
+        ::write(out[1], result.constData(), std::size_t(result.size())) == ssize_t(result.size());
+    _exit(sent ? 0 : 1);
+  }
+  ::close(out[1]);
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  while (child > 0 && ::waitpid(child, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      ::close(out[0]);
+      return std::nullopt;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  QByteArray result;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(out[0], buffer, sizeof buffer)) > 0;) result.append(buffer, got);
+  ::close(out[0]);
+  return result;
+}
+
+// The process id of a program that has ended.
+pid_t EndedProgram() {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  ::waitpid(child, nullptr, 0);
+  return child;
+}
+
 class SettingsStoreTest : public ::testing::Test {
  protected:
   QStringList Entries() const {
-    return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    return QDir(dir_.path())
+        .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden);
   }
 
   QTemporaryDir dir_;
@@ -78,6 +133,45 @@ TEST_F(SettingsStoreTest, AwkwardTextsRoundTripThroughTheFile) {
     SCOPED_TRACE(text.toStdString());
     ASSERT_TRUE(store.WriteString("K\\" + text, text, text));
     EXPECT_EQ(store.ReadString("K\\" + text, text), text);
+  }
+}
+
+// Nothing comes from the writer's memory: a program started afterwards reads the file.
+TEST_F(SettingsStoreTest, AwkwardTextsReadBackInAFreshProgram) {
+  const QStringList texts = {"  padded  ",
+                             "trailing ",
+                             " leading",
+                             "50%",
+                             "%41",
+                             "50%41",
+                             "a=b",
+                             "[x]",
+                             "]",
+                             "line\r\nbreak",
+                             "cr\r",
+                             "lf\n",
+                             ";not a comment",
+                             "#nor this",
+                             "tab\tin",
+                             "Ёлка \"quoted\"",
+                             "Журнал",
+                             "\u00a0nbsp"};
+  SettingsStore store(path_);
+  QStringList arguments = {"--read", path_};
+  for (const QString& text : texts) {
+    ASSERT_TRUE(store.WriteString("K\\" + text, text, text)) << store.LastError().toStdString();
+    arguments << ("K\\" + text).toUtf8().toHex() << text.toUtf8().toHex();
+  }
+  QProcess reader;
+  reader.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  reader.start(JW_SETTINGS_SAVER, arguments);
+  ASSERT_TRUE(reader.waitForFinished(30000));
+  ASSERT_EQ(reader.exitCode(), 0);
+  const QList<QByteArray> read = reader.readAllStandardOutput().split('\n');
+  ASSERT_GE(read.size(), texts.size());
+  for (qsizetype i = 0; i < texts.size(); ++i) {
+    SCOPED_TRACE(texts[i].toStdString());
+    EXPECT_EQ(QString::fromUtf8(QByteArray::fromHex(read[i])), texts[i]) << read[i].toStdString();
   }
 }
 
@@ -153,6 +247,58 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
   EXPECT_EQ(Entries(), (QStringList{"a-directory.ini", "store.ini"}));
 }
 
+// A path that is no regular file, or a file too large for one, is refused at once and named,
+// as a file that cannot be read is, and left as it is: a named pipe where the file should be
+// would hold the open for ever, a link to a device be read without end. In a child process,
+// so that a store that blocks fails the test instead of holding it.
+TEST_F(SettingsStoreTest, APathThatIsNoRegularFileIsRefusedAtOnce) {
+  const QString pipe = dir_.filePath("pipe.ini"), device = dir_.filePath("device.ini"),
+                socket = dir_.filePath("socket.ini"), large = dir_.filePath("large.ini");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link("/dev/zero", device));
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const QByteArray socketPath = QFile::encodeName(socket);
+  ASSERT_LT(std::size_t(socketPath.size()), sizeof address.sun_path);
+  std::memcpy(address.sun_path, socketPath.constData(), std::size_t(socketPath.size()));
+  ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  {
+    QFile file(large);  // sparse: no disk taken
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize((qint64(64) << 20) + 1));
+  }
+  const struct {
+    QString path, cause;
+  } refused[] = {
+      {pipe, "Это канал, а не файл"},
+      {device, "Это устройство, а не файл"},
+      {socket, "Это сокет, а не файл"},
+      {large, "Файл больше 64 МБ"},
+  };
+  for (const auto& [path, cause] : refused) {
+    SCOPED_TRACE(path.toStdString());
+    const std::optional<QByteArray> seen = RunInChild(
+        [path = path] {
+          SettingsStore store(path);
+          QStringList results = {store.ReadString("S", "name", "default"), store.ReadError()};
+          results += store.WriteString("S", "name", "x") ? "written" : store.LastError();
+          store.BeginUpdate();
+          results += store.WriteString("S", "other", "y") || store.EndUpdate() ? "written"
+                                                                               : store.LastError();
+          return results.join(u'\n').toUtf8();
+        },
+        std::chrono::seconds(5));
+    ASSERT_TRUE(seen.has_value()) << "the store did not return";
+    const QString error =
+        "Не удаётся прочитать файл настроек " + path + ": " + cause + "; он оставлен как есть";
+    EXPECT_EQ(QString::fromUtf8(*seen), QStringList({"default", error, error, error}).join(u'\n'));
+  }
+  ::close(listener);
+  EXPECT_EQ(QFileInfo(large).size(), (qint64(64) << 20) + 1);
+  EXPECT_EQ(QFileInfo(device).symLinkTarget(), "/dev/zero");
+  EXPECT_EQ(Entries(), (QStringList{"device.ini", "large.ini", "pipe.ini", "socket.ini"}));
+}
+
 // A header that is not UTF-8 or holds a NUL byte starts a section of its own that no name
 // reaches: the values under it are kept byte for byte, never read as the section above,
 // and no write goes under it.
@@ -215,6 +361,39 @@ TEST_F(SettingsStoreTest, ReadsSeeEveryChangeOnDisk) {
   ASSERT_TRUE(QFile::remove(path_));
   EXPECT_EQ(store.ReadString("S", "v", "absent"), "absent");
   EXPECT_TRUE(store.ReadError().isEmpty());
+}
+
+// A tool that copies times (cp -p, touch -r, rsync -t --inplace) edits the file in place and
+// sets its size and modification time back: the change time tells. The next save goes into
+// the edited file, not over it.
+TEST_F(SettingsStoreTest, AnEditInPlaceThatKeepsSizeAndModificationTimeIsRead) {
+  ASSERT_TRUE(WriteBytes(path_, "[S]\nv=1\nw=1\n"));
+  SettingsStore store(path_);
+  EXPECT_EQ(store.ReadString("S", "v"), "1");
+  struct stat before {};
+  ASSERT_EQ(::stat(QFile::encodeName(path_).constData(), &before), 0);
+  // File times come from a coarse clock: the edit falls after the time the file has.
+  for (timespec now{};
+       ::clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0 &&
+       (now.tv_sec < before.st_ctim.tv_sec ||
+        (now.tv_sec == before.st_ctim.tv_sec && now.tv_nsec <= before.st_ctim.tv_nsec));)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  const int fd = ::open(QFile::encodeName(path_).constData(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::pwrite(fd, "[S]\nv=2", 7, 0), 7);
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::futimens(fd, times), 0);
+  ::close(fd);
+  struct stat after {};
+  ASSERT_EQ(::stat(QFile::encodeName(path_).constData(), &after), 0);
+  ASSERT_EQ(after.st_ino, before.st_ino);
+  ASSERT_EQ(after.st_size, before.st_size);
+  ASSERT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  ASSERT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+
+  EXPECT_EQ(store.ReadString("S", "v"), "2");
+  ASSERT_TRUE(store.WriteString("S", "w", "3"));
+  EXPECT_EQ(ReadBytes(path_), "[S]\nv=2\nw=3\n");
 }
 
 // A batch saves once at its end. A cancelled batch, or a save cut short by the file-size
@@ -293,6 +472,122 @@ TEST_F(SettingsStoreTest, ALockLeftByAProgramThatIsGoneIsTakenOver) {
   EXPECT_TRUE(store.WriteString("S", "v", "1")) << store.LastError().toStdString();
   EXPECT_EQ(store.ReadString("S", "v"), "1");
   EXPECT_EQ(Entries(), QStringList{"store.ini"});
+}
+
+// A lock file that is a folder never goes away by itself: refused at once, named.
+TEST_F(SettingsStoreTest, ALockThatIsAFolderIsRefusedAndNamed) {
+  ASSERT_TRUE(QDir().mkpath(path_ + ".lock"));
+  SettingsStore store(path_);
+  EXPECT_FALSE(store.WriteString("S", "v", "1"));
+  EXPECT_EQ(store.LastError(), "Не удаётся заблокировать файл настроек " + path_ +
+                                   " (файл блокировки " + path_ + ".lock): Это каталог");
+  EXPECT_FALSE(QFile::exists(path_));
+}
+
+// A stale lock is removed where the folder allows it (removing a file needs the folder's
+// write permission, not the file's), also one the user cannot open for writing, as a copy
+// started as another user leaves it; where the folder does not, the cause is named.
+TEST_F(SettingsStoreTest, AStaleLockIsRemovedWhereTheFolderAllowsIt) {
+  const QByteArray host = QSysInfo::machineHostName().toUtf8();
+  const QByteArray ended = QByteArray::number(EndedProgram());
+  const struct {
+    const char* what;
+    QByteArray holder;
+    int secondsOld;
+    bool folderWritable;
+    QString cause;
+  } locks[] = {
+      {"of a program that has ended", ended + "\njibwarden\n" + host + "\n", 0, true, {}},
+      {"empty", "", 5, true, {}},
+      {"garbled", "not a lock\n", 5, true, {}},
+      {"of another host, old", "12345\njibwarden\nanother-host.example\n", 60, true, {}},
+      {"stale in a folder that keeps it", ended + "\njibwarden\n" + host + "\n", 0, false,
+       "он остался от завершившейся программы, а удалить его нельзя: Доступ запрещён"},
+  };
+  const QString lock = path_ + ".lock";
+  for (const auto& [what, holder, secondsOld, folderWritable, cause] : locks) {
+    SCOPED_TRACE(what);
+    ASSERT_TRUE(WriteBytes(lock, holder));
+    ASSERT_TRUE(QFile::setPermissions(
+        lock, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    const QDateTime stamp = QDateTime::currentDateTime().addSecs(-secondsOld);
+    QFile old(lock);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly) &&
+                old.setFileTime(stamp, QFileDevice::FileModificationTime));
+    old.close();
+    ASSERT_TRUE(QFile::setPermissions(dir_.path(), folderWritable
+                                                       ? QFileDevice::Permissions(0x7777)
+                                                       : QFileDevice::Permissions(0x5555)));
+    bool written = false;
+    QString error;
+    {
+      AsAnotherUser other;  // root opens any file
+      if (geteuid() == 0) GTEST_SKIP() << "runs as root and cannot act as another user";
+      SettingsStore store(path_);
+      written = store.WriteString("S", "v", what);
+      error = store.LastError();
+    }
+    ASSERT_TRUE(QFile::setPermissions(dir_.path(), QFileDevice::Permissions(0x7700)));
+    if (cause.isEmpty()) {
+      EXPECT_TRUE(written) << error.toStdString();
+      EXPECT_EQ(SettingsStore(path_).ReadString("S", "v"), what);
+      EXPECT_EQ(Entries(), QStringList{"store.ini"});
+    } else {
+      EXPECT_FALSE(written);
+      EXPECT_EQ(error, "Не удаётся заблокировать файл настроек " + path_ + " (файл блокировки " +
+                           lock + "): " + cause);
+      EXPECT_EQ(ReadBytes(lock), holder);
+    }
+    QFile::remove(lock);
+    QFile::remove(path_);
+  }
+}
+
+// The full-disk cause in the user's words, read from a disk that is full: a small memory
+// file system of the child's own (a mount namespace; a user namespace too where not root),
+// filled up but for the lock's room.
+TEST_F(SettingsStoreTest, AFullDiskIsNamedAndTheOldFileStaysWhole) {
+  const QString path = dir_.filePath("store.ini");
+  const std::optional<QByteArray> seen = RunInChild(
+      [&]() -> QByteArray {
+        const uid_t uid = geteuid();
+        const gid_t gid = getegid();
+        if (::unshare(uid == 0 ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) != 0)
+          return "skip: no mount namespace: " + QByteArray(std::strerror(errno));
+        if (uid != 0) {
+          WriteBytes("/proc/self/setgroups", "deny");
+          WriteBytes("/proc/self/uid_map",
+                     QByteArray::number(uid) + " " + QByteArray::number(uid) + " 1");
+          WriteBytes("/proc/self/gid_map",
+                     QByteArray::number(gid) + " " + QByteArray::number(gid) + " 1");
+        }
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("jw-full", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0,
+                    "size=64k") != 0)
+          return "skip: no tmpfs of its own: " + QByteArray(std::strerror(errno));
+        SettingsStore store(path);
+        if (!store.WriteString("S", "v", QString(1000, u'o'))) return "first save failed";
+        const QByteArray before = ReadBytes(path);
+        // Filled, then two pages given back: one for the lock, one of the new file.
+        QFile filler(dir_.filePath("filler"));
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return "no filler";
+        const QByteArray page(4096, 'f');
+        while (filler.write(page) == page.size()) {
+        }
+        filler.resize(filler.size() - 2 * 4096);
+        filler.close();
+        const bool written = store.WriteString("S", "v", QString(20000, u'x'));
+        return (QStringList{written ? "written" : store.LastError(),
+                            ReadBytes(path) == before ? "whole" : "changed",
+                            QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).join(u' ')})
+            .join(u'\n')
+            .toUtf8();
+      },
+      std::chrono::seconds(20));
+  ASSERT_TRUE(seen.has_value()) << "the child did not end";
+  if (seen->startsWith("skip:")) GTEST_SKIP() << seen->toStdString();
+  EXPECT_EQ(QString::fromUtf8(*seen), "Не удаётся сохранить файл настроек " + path +
+                                          ": Нет места на диске\nwhole\nfiller store.ini");
 }
 
 // Two copies of the program saving at once, a window's save at a time, on a memory file

@@ -1,17 +1,43 @@
-// A second program saving into a settings file: saves a section again and again, each
-// save one batch of two values, as a window's save is: "Save" counting from <first> and
-// "Twice" twice that.
+// A second program on a settings file.
 //   jw_settings_saver <file> <section> <saves> [<first>]
-// Exits 1 when a save fails.
+// saves a section again and again, each save one batch of two values, as a window's save is:
+// "Save" counting from <first> and "Twice" twice that. Exits 1 when a save fails.
+//   jw_settings_saver --read <file> [<section> <name>]...
+// reads values as a program starting afresh does, nothing of them known before: section and
+// name in hexadecimal UTF-8, and prints each value so, one a line, "-" for one that is absent.
 #include "platform/settings_store.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+QString FromHex(const char* hex) {
+  return QString::fromUtf8(QByteArray::fromHex(hex));
+}
+
+int Read(int argc, char** argv) {
+  const SettingsStore store(QString::fromLocal8Bit(argv[2]));
+  for (int i = 3; i + 1 < argc; i += 2) {
+    const QString section = FromHex(argv[i]), name = FromHex(argv[i + 1]);
+    const QByteArray out =
+        store.ValueExists(section, name) ? store.ReadString(section, name).toUtf8().toHex() : "-";
+    std::printf("%s\n", out.constData());
+  }
+  return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 3 && std::strcmp(argv[1], "--read") == 0) return Read(argc, argv);
   if (argc != 4 && argc != 5) {
-    std::fprintf(stderr, "usage: jw_settings_saver <file> <section> <saves> [<first>]\n");
+    std::fprintf(stderr,
+                 "usage: jw_settings_saver <file> <section> <saves> [<first>]\n"
+                 "       jw_settings_saver --read <file> [<section> <name>]...\n");
     return 2;
   }
   SettingsStore store(QString::fromLocal8Bit(argv[1]));
