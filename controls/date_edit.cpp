@@ -157,7 +157,10 @@ void TCustomDateEdit::CheckValidDate() {
 
 void TCustomDateEdit::focusOutEvent(QFocusEvent* e) {
   TCustomComboEdit::focusOutEvent(e);
-  JustifyParts(-1);  // leaving the field leaves the part being typed into
+  // Leaving the field leaves the part being typed into; a menu or another window taking
+  // the focus for a while does not, and typing goes on where it stopped.
+  if (e->reason() != Qt::PopupFocusReason && e->reason() != Qt::ActiveWindowFocusReason)
+    JustifyParts(-1);
   // An exception must not leave the handler: it is reported like any failed handler.
   if (checkOnExit_) RunGuarded([this] { CheckValidDate(); });
 }
@@ -348,6 +351,8 @@ int TCustomDateEdit::CursorPart() const {
 
 void TCustomDateEdit::JustifyParts(int keep) {
   if (!editMask_.startsWith(u'!') || isReadOnly()) return;
+  // A selection may reach back into the part being typed; what it covers stays put.
+  if (keep >= 0 && hasSelectedText()) return;
   const QString shown = displayText();
   const QChar separator = SystemDateSettings().DateSeparator;
   QStringList parts = shown.split(separator);

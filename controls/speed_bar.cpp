@@ -386,7 +386,8 @@ void TSpeedbarButton::mousePressEvent(QMouseEvent* e) {
     TXcSpeedButton::mousePressEvent(e);
     return;
   }
-  if (e->button() == Qt::LeftButton && isVisible() && !dragImage_) StartDrag();
+  if (e->button() == Qt::LeftButton && isVisible() && !dragImage_)
+    StartDrag(e->globalPosition().toPoint());
 }
 
 void TSpeedbarButton::mouseDoubleClickEvent(QMouseEvent* e) {
@@ -404,7 +405,7 @@ void TSpeedbarButton::mouseMoveEvent(QMouseEvent* e) {
   if (!dragImage_) return;
   // Hidden, the button keeps the mouse until the release.
   hide();
-  MoveDragImage(e->globalPosition().toPoint());
+  MoveDragImage(e->globalPosition().toPoint() + dragOffset_);
 }
 
 void TSpeedbarButton::mouseReleaseEvent(QMouseEvent* e) {
@@ -412,13 +413,16 @@ void TSpeedbarButton::mouseReleaseEvent(QMouseEvent* e) {
     TXcSpeedButton::mouseReleaseEvent(e);
     return;
   }
-  if (e->button() == Qt::LeftButton && dragImage_) EndDrag(e->globalPosition().toPoint());
+  if (e->button() == Qt::LeftButton && dragImage_)
+    EndDrag(e->globalPosition().toPoint() + dragOffset_);
 }
 
-void TSpeedbarButton::StartDrag() {
+void TSpeedbarButton::StartDrag(const QPoint& pressedAt) {
   // The picture lies over the button with its bottom-right corner at the cursor.
   const QPoint corner = mapToGlobal(QPoint(width(), height()));
   QCursor::setPos(corner);
+  // Where no program may move the pointer, the picture keeps its place relative to the press.
+  dragOffset_ = QCursor::pos() == corner ? QPoint() : corner - pressedAt;
   auto* image = new TBtnControl(this);
   image->setFont(font());
   image->SetGlyph(Glyph());
@@ -852,6 +856,11 @@ void TSpeedBar::ApplyButtonSize() {
 }
 
 void TSpeedBar::SetEditWin(QWidget* window) {
+  if (editWin_ != window) {
+    if (editWin_) disconnect(editWin_, &QObject::destroyed, this, nullptr);
+    // A window that goes without detaching takes the items out of editing all the same.
+    if (window) connect(window, &QObject::destroyed, this, [this] { SetEditWin(nullptr); });
+  }
   editWin_ = window;
   const bool editing = window != nullptr;
   AllItems([editing](TSpeedItem* item) { item->SetEditing(editing); });
@@ -1226,7 +1235,9 @@ TAlign TSpeedBar::DragTarget(const QPoint& globalPos) const {
 
 void TSpeedBar::mousePressEvent(QMouseEvent* e) {
   QWidget::mousePressEvent(e);
-  if (e->button() != Qt::LeftButton || mouseMode_ != MouseMode::Idle) return;
+  if (e->button() != Qt::LeftButton) return;
+  // A release the bar never saw ends the mode it left behind.
+  if (mouseMode_ != MouseMode::Idle) EndMouseMode();
   // The widget under a press keeps the mouse until the release.
   dragStart_ = e->globalPosition().toPoint();
   mouseMode_ = ResizeCursorAt(e->position().toPoint()) != Qt::ArrowCursor ? MouseMode::Resizing

@@ -192,13 +192,16 @@ class TSpeedbarButton : public TXcSpeedButton {
 
  private:
   bool InEditing() const;
-  void StartDrag();
+  void StartDrag(const QPoint& pressedAt);
   // Puts the picture's bottom-right corner at `globalPos`; it shows only over the bar.
   void MoveDragImage(const QPoint& globalPos);
   void EndDrag(const QPoint& globalPos);
 
   TSpeedItem* item_;
   QPointer<TBtnControl> dragImage_;
+  // From the mouse to the picture's bottom-right corner: none where the cursor could be
+  // put on the corner.
+  QPoint dragOffset_;
 };
 
 // One command of a bar: a non-visual component owning its button.

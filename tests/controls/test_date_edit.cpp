@@ -138,6 +138,54 @@ TEST_F(DateEditTest, MaskPutsUnfilledPositionsFirstWhenAPartIsLeft) {
   }
 }
 
+// What is being typed into a part stays under the user's hands: a selection reaching back
+// into the part, or a menu or another window taking the focus for a moment, leaves it as
+// typed, so the next key goes on from there.
+TEST_F(DateEditTest, TypingGoesOnAfterASelectionOrAMomentAway) {
+  enum class Between { ShiftEnd, ShiftRightTwice, Menu, OtherWindow };
+  const struct {
+    Between between;
+    Qt::Key key;  // then typed
+    const char16_t* shown;
+  } rows[] = {
+      {Between::ShiftEnd, Qt::Key_2, u"12.  .    "},
+      {Between::ShiftEnd, Qt::Key_Delete, u"1 .  .    "},
+      {Between::ShiftRightTwice, Qt::Key_3, u"13.  .    "},
+      {Between::Menu, Qt::Key_2, u"12.  .    "},
+      {Between::OtherWindow, Qt::Key_2, u"12.  .    "},
+  };
+  Show();
+  for (const auto& row : rows) {
+    SCOPED_TRACE(int(row.between));
+    edit->SetYearDigits(dyFour);
+    edit->SetDate(NullDate);
+    edit->setFocus();
+    edit->setCursorPosition(0);
+    QTest::keyClick(edit, Qt::Key_1);
+    switch (row.between) {
+      case Between::ShiftEnd:
+        QTest::keyClick(edit, Qt::Key_End, Qt::ShiftModifier);
+        break;
+      case Between::ShiftRightTwice:
+        QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+        break;
+      case Between::Menu:
+      case Between::OtherWindow: {
+        const Qt::FocusReason reason =
+            row.between == Between::Menu ? Qt::PopupFocusReason : Qt::ActiveWindowFocusReason;
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QCoreApplication::sendEvent(edit, &out);
+        QFocusEvent in(QEvent::FocusIn, reason);
+        QCoreApplication::sendEvent(edit, &in);
+        break;
+      }
+    }
+    QTest::keyClick(edit, row.key);
+    EXPECT_EQ(edit->Text().toStdString(), QString::fromUtf16(row.shown).toStdString());
+  }
+}
+
 // The lower-left pixel gives each arrow picture its transparent colour: the triangles stay.
 TEST_F(DateEditTest, CalendarArrowsKeepTheirTriangles) {
   for (int i = 0; i < 4; ++i) {

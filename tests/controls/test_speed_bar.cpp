@@ -168,6 +168,18 @@ TEST(SpeedBarTest, DraggingMovesTheBarToTheEdgeUnlessRefused) {
   drag();
   EXPECT_EQ(bar->geometry(), QRect(0, 271, 400, 29));
   EXPECT_EQ(moved, 2);
+
+  // A release the bar never got: the next press starts afresh, so a small move drags nothing.
+  QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(300, 10));
+  bar->setEnabled(false);
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(300, 10));
+  bar->setEnabled(true);
+  QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(20, 10));
+  QMouseEvent nudge(QEvent::MouseMove, QPointF(21, 10), bar->mapToGlobal(QPointF(21, 10)),
+                    Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(bar, &nudge);
+  EXPECT_TRUE(bar->DragRect().isEmpty());
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(21, 10));
 }
 
 TEST(SpeedBarTest, LayoutIsSavedAndRestoredThroughThePlacement) {
@@ -457,6 +469,16 @@ TEST(SpeedBarTest, EditingModeAsACustomizeWindowAndTheMouseUseIt) {
                     .arg(bar->EditWin() == nullptr)
                     .arg(ItemState(a), ItemState(b), ItemState(c)) +
                 editor.log.join(' ');
+       },
+       "1 A:plain,on,flat B:plain,on,flat C:plain,off,flat"},
+      {"a window that goes while attached takes the items out of editing",
+       [&] {
+         auto* gone = new CustomizeWindow;
+         bar->SetEditWin(gone);
+         delete gone;
+         return QString("%1 %2 %3 %4")
+             .arg(bar->EditWin() == nullptr)
+             .arg(ItemState(a), ItemState(b), ItemState(c));
        },
        "1 A:plain,on,flat B:plain,on,flat C:plain,off,flat"},
       {"attached again and the bar destroyed: code 1",
