@@ -22,6 +22,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -209,6 +210,42 @@ TEST_F(StartUpTest, AReadoutCloseThatCannotSaveLeavesTheFileWhole) {
               c.directory ? 0 : 1);
     EXPECT_EQ(boxes.Boxes().size(), c.boxes);
     for (const MessageBoxRequest& box : boxes.Boxes()) EXPECT_EQ(box.caption, "Ошибка");
+  }
+}
+
+// A settings file that is a pipe or a device is refused at once: the program starts, its
+// main window shows, and what it tells the user names what stands in the file's place.
+TEST_F(StartUpTest, TheProgramStartsWhereASettingsFileIsAPipeOrADevice) {
+  struct Case {
+    const char* name;
+    SettingsRoot root;
+    bool pipe;  // else a link to a device
+    const char* named;
+  };
+  const Case cases[] = {
+      {"users as a pipe", SettingsRoot::Users, true, "канал"},
+      {"users as a link to /dev/zero", SettingsRoot::Users, false, "устройство"},
+      {"current user as a pipe", SettingsRoot::CurrentUser, true, "канал"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString path = SettingsStore::RootFilePath(c.root);
+    QDir(QFileInfo(path).absolutePath()).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+    if (c.pipe)
+      ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else
+      ASSERT_TRUE(QFile::link("/dev/zero", path));
+    ScriptedMessageBox boxes;
+    std::unique_ptr<AppWindows> w = CreateApplicationWindows({}, programFile_);
+    EXPECT_TRUE(w->Form_main->isVisible());
+    EXPECT_EQ(w->Form_main->DataDirectory, temp_.path());
+    EXPECT_TRUE(SettingsStore(c.root).ReadError().contains(QString::fromUtf8(c.named)))
+        << SettingsStore(c.root).ReadError().toStdString();
+    for (const MessageBoxRequest& box : boxes.Boxes()) {
+      EXPECT_EQ(box.caption, "Ошибка");
+      EXPECT_TRUE(box.text.contains(QString::fromUtf8(c.named))) << box.text.toStdString();
+    }
   }
 }
 
