@@ -5,12 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHashFunctions>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QSysInfo>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -63,8 +65,10 @@ QString NormalisePath(const QString& path) {
   return path.split(kSeparator, Qt::SkipEmptyParts).join(kSeparator);
 }
 
+// Folding keeps every character in its plane, so names of other lengths never match: a look
+// through a large key compares few names.
 bool SameName(const QString& a, const QString& b) {
-  return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+  return a.size() == b.size() && QString::compare(a, b, Qt::CaseInsensitive) == 0;
 }
 
 // Folded code point by code point, as the case-insensitive comparison folds: two paths are
@@ -249,12 +253,14 @@ QByteArray Serialise(const Document& doc) {
   return bytes;
 }
 
-// The block to change, copied first: the one it replaces may be shared.
+// The block to change, copied first where another document shares it; one this document
+// alone holds (a batch's, after its first change there) is changed in place, so that a batch
+// copies each block once.
 Block& Changed(Document& doc, std::size_t block) {
-  auto copy = std::make_shared<Block>(*doc.blocks[block]);
-  Block& changed = *copy;
-  doc.blocks[block] = std::move(copy);
-  return changed;
+  if (doc.blocks[block].use_count() != 1)
+    doc.blocks[block] = std::make_shared<Block>(*doc.blocks[block]);
+  // Every block is made as a Block; only sharing makes it const.
+  return const_cast<Block&>(*doc.blocks[block]);
 }
 
 const std::vector<std::size_t>* KeyBlocks(const Document& doc, const QString& path) {
@@ -416,6 +422,10 @@ QString SystemErrorText(int error) {
     case EBUSY:
     case ETXTBSY:
       return QStringLiteral("Файл занят");
+    case EWOULDBLOCK:
+      return QStringLiteral("Ресурс временно недоступен");
+    case ENOLCK:
+      return QStringLiteral("Блокировки файлов здесь недоступны");
     default:
       break;
   }
@@ -433,6 +443,10 @@ QString KindText(mode_t mode) {
 
 // What one read takes at most: a larger settings file is no settings file of this program.
 constexpr qsizetype kLargestFile = qsizetype(64) << 20;
+
+QString TooLargeText() {
+  return QStringLiteral("Файл больше %1 МБ").arg(kLargestFile >> 20);
+}
 
 QString ReadFailure(const QString& filePath, const QString& cause) {
   return QStringLiteral("Не удаётся прочитать файл настроек %1: %2; он оставлен как есть")
@@ -470,7 +484,7 @@ struct FileIdentity {
 constexpr int kTooLarge = -1;
 
 // 0, or the errno of the read that failed; kTooLarge when the file holds more than `limit`
-// bytes.
+// bytes. From the file's start, whatever the descriptor's offset.
 int ReadAll(int fd, qsizetype sizeHint, qsizetype limit, QByteArray& bytes) {
   bytes.resize(std::min(sizeHint, limit) + 1);  // one more, so the end shows without growing
   qsizetype used = 0;
@@ -479,7 +493,8 @@ int ReadAll(int fd, qsizetype sizeHint, qsizetype limit, QByteArray& bytes) {
       if (used > limit) return kTooLarge;
       bytes.resize(std::min(bytes.size() * 2, limit + 1));
     }
-    const ssize_t got = ::read(fd, bytes.data() + used, std::size_t(bytes.size() - used));
+    const ssize_t got =
+        ::pread(fd, bytes.data() + used, std::size_t(bytes.size() - used), off_t(used));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return errno;
     if (got == 0) break;
@@ -529,10 +544,23 @@ bool Save(const QString& filePath, const QByteArray& bytes, QString& error) {
 // the program never save over each other's changes. The lock is a file of its own holding
 // the holder's process id, program and host (as QLockFile writes them, so that older builds
 // agree), made with O_EXCL and held with flock while it lasts. A lock is stale when its
-// program is gone (on this host) or it is older than kStaleLockTime, and an empty or garbled
-// one once it is older than kGarbledLockTime (its maker writes it at once); a stale lock is
-// removed under its own flock, so that of two copies finding it only one removes it, and
-// never one that another copy made meanwhile. The wait for a live one is bounded.
+// program is gone (on this host) or it is older than kStaleLockTime, and an empty, garbled or
+// unreadable one once it is older than kGarbledLockTime (its maker writes it at once); one the
+// user cannot open at all tells its age alone. The wait for a live one is bounded.
+//
+// Why two copies never hold it at once:
+// - A lock is taken only by making the file with O_EXCL, so of two makers one wins. Its maker
+//   flocks it at once, and goes on only when the name still leads to its file afterwards
+//   (a remover may have taken the file for stale before the flock).
+// - A flocked lock is live to everyone who can open it, whatever it says.
+// - A lock file goes from the folder only under the folder's own flock (FolderGuard): a
+//   remover's and the holder's alike. Under it, the remover takes the name again and unlinks
+//   only when it still leads to the very file it judged stale (device, inode, change time).
+//   No one else unlinks meanwhile, and only an unlink frees the name for a new lock, so the
+//   file unlinked is the one judged, never a lock that another copy made since.
+// - The holder unlinks, under the same guard, only when the name still leads to its own file.
+// Where the file system has no flock at all, the O_EXCL file alone is the lock (as QLockFile
+// keeps it) and a stale one is named, never removed, since no removal could be made safe.
 constexpr std::chrono::milliseconds kStaleLockTime{30000};
 constexpr std::chrono::milliseconds kGarbledLockTime{2000};
 constexpr std::chrono::milliseconds kLockWait{10000};
@@ -541,6 +569,12 @@ constexpr std::chrono::microseconds kLongestRetry{10000};
 
 bool SameInode(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The same file, unchanged since: an inode number may pass to a new file once the old is gone.
+bool SameFileUnchanged(const struct stat& a, const struct stat& b) {
+  return SameInode(a, b) && a.st_ctim.tv_sec == b.st_ctim.tv_sec &&
+         a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
 }
 
 std::chrono::milliseconds Age(const struct stat& status) {
@@ -552,14 +586,88 @@ std::chrono::milliseconds Age(const struct stat& status) {
   return std::chrono::abs(std::chrono::duration_cast<std::chrono::milliseconds>(age));
 }
 
+// Short waits, growing: saves take a few milliseconds.
+void Pause(std::chrono::microseconds& retry) {
+  std::this_thread::sleep_for(retry);
+  retry = std::min(retry * 2, kLongestRetry);
+}
+
+// Without blocking: a pipe put in the file's place since the look would hold the open. A file
+// another program holds a lease on answers EWOULDBLOCK until it lets go: a short wait.
+int OpenForReading(const QByteArray& path) {
+  const QDeadlineTimer deadline(1000);
+  std::chrono::microseconds retry = kFirstRetry;
+  for (;;) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0 || errno != EWOULDBLOCK || deadline.hasExpired()) return fd;
+    Pause(retry);
+  }
+}
+
+// CLOCK_REALTIME in nanoseconds, the clock file times come from.
+qint64 Nanoseconds(const timespec& time) {
+  return qint64(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+qint64 Now() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return Nanoseconds(now);
+}
+
+// File times have the file system's grain: an edit within the grain of the one before keeps
+// every time the file has. Whole seconds where the change time shows nothing finer (ext4 with
+// small inodes; FAT counts two), else the kernel clock's tick; with a margin for that clock's
+// lag behind CLOCK_REALTIME.
+qint64 TimeGrain(const timespec& changed) {
+  return changed.tv_nsec == 0 ? 2100000000 : 50000000;
+}
+
+// 0 when flocked, else the errno; EWOULDBLOCK when another holds it and `wait` is false.
+int Flock(int fd, bool wait) {
+  while (::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0)
+    if (errno != EINTR) return errno;
+  return 0;
+}
+
+// The flock of the folder that holds the lock file, which every removal of a lock file holds.
+// A folder needs no file of its own for it, and stays.
+class FolderGuard {
+ public:
+  explicit FolderGuard(const QString& folder) {
+    fd_ = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0) {
+      error_ = errno;
+      return;
+    }
+    // Held for a few system calls at a time: a guard still taken after the wait is no guard.
+    const QDeadlineTimer deadline(kLockWait);
+    std::chrono::microseconds retry = kFirstRetry;
+    while ((error_ = Flock(fd_, false)) == EWOULDBLOCK && !deadline.hasExpired()) Pause(retry);
+  }
+  ~FolderGuard() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FolderGuard(const FolderGuard&) = delete;
+  FolderGuard& operator=(const FolderGuard&) = delete;
+
+  // 0 when held, else the errno.
+  int Error() const { return error_; }
+
+ private:
+  int fd_ = -1;
+  int error_ = 0;
+};
+
 class SaveLock {
  public:
   explicit SaveLock(const QString& filePath)
-      : filePath_(filePath), lockPath_(filePath + QStringLiteral(".lock")) {}
+      : filePath_(filePath),
+        lockPath_(filePath + QStringLiteral(".lock")),
+        path_(QFile::encodeName(lockPath_)),
+        folder_(QFileInfo(lockPath_).absolutePath()) {}
   ~SaveLock() {
-    if (fd_ < 0) return;
-    ::unlink(QFile::encodeName(lockPath_).constData());
-    ::close(fd_);
+    if (fd_ >= 0) Release();
   }
   SaveLock(const SaveLock&) = delete;
   SaveLock& operator=(const SaveLock&) = delete;
@@ -573,27 +681,20 @@ class SaveLock {
       if (failed == 0) return {};
       if (failed != EEXIST) return Failure(SystemErrorText(failed));
       const Holder holder = Inspect();
-      switch (holder.state) {
-        case Holder::Gone:
-          continue;
-        case Holder::Refused:
-          return Failure(holder.cause);
-        case Holder::Stale:
-          if (!holder.removeError.isEmpty())
-            return Failure(QStringLiteral("%1, а удалить его нельзя: %2")
-                               .arg(holder.cause, holder.removeError));
-          continue;
-        case Holder::Live:
-          break;
+      if (holder.state == Holder::Refused) return Failure(holder.cause);
+      if (holder.state == Holder::Stale) {
+        if (!holder.removeError.isEmpty())
+          return Failure(
+              QStringLiteral("%1, а удалить его нельзя: %2").arg(holder.cause, holder.removeError));
+        continue;  // removed: take it at once
       }
+      // Live, or gone between the attempt and the look: another copy is taking turns.
       if (deadline.hasExpired()) {
         if (holder.cause.isEmpty())
           return QStringLiteral("Файл настроек %1 занят другой копией программы").arg(filePath_);
         return Failure(holder.cause);
       }
-      // Saves take a few milliseconds: short waits, growing.
-      std::this_thread::sleep_for(retry);
-      retry = std::min(retry * 2, kLongestRetry);
+      Pause(retry);
     }
   }
 
@@ -613,72 +714,97 @@ class SaveLock {
 
   // 0 when the lock is this store's now, else the errno (EEXIST: another lock is there).
   int Create() {
-    const QByteArray path = QFile::encodeName(lockPath_);
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int fd = ::open(path_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return errno;
+    fd_ = fd;
+    // Without flock here (ENOLCK on a network file system) the file alone is the lock.
+    Flock(fd, true);
     // A copy that found it empty and took it for stale may have removed it before the flock:
     // then it is no lock, and the next round makes another.
     struct stat mine {
     }, named{};
-    if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &mine) != 0 ||
-        ::lstat(path.constData(), &named) != 0 || !SameInode(mine, named)) {
+    if (::fstat(fd, &mine) != 0 || ::lstat(path_.constData(), &named) != 0 ||
+        !SameInode(mine, named)) {
       ::close(fd);
+      fd_ = -1;
       return EEXIST;
     }
     const QByteArray holder = QByteArray::number(qint64(::getpid())) + '\n' +
                               QCoreApplication::applicationName().toUtf8() + '\n' +
                               QSysInfo::machineHostName().toUtf8() + '\n';
     if (const int failed = WriteAll(fd, holder); failed != 0) {
-      ::unlink(path.constData());
-      ::close(fd);
+      Release();
       return failed;
     }
-    fd_ = fd;
     return 0;
   }
 
+  // Removes the lock file while it is still this store's own.
+  void Release() {
+    // Without the guard (a folder that cannot be read or flocked) the check still keeps
+    // to its own file, as far as it can.
+    const FolderGuard guard(folder_);
+    struct stat mine {
+    }, named{};
+    if (::fstat(fd_, &mine) == 0 && ::lstat(path_.constData(), &named) == 0 &&
+        SameInode(mine, named))
+      ::unlink(path_.constData());
+    ::close(fd_);
+    fd_ = -1;
+  }
+
   Holder Inspect() const {
-    const QByteArray path = QFile::encodeName(lockPath_);
-    Holder holder;
     struct stat named {};
-    if (::lstat(path.constData(), &named) != 0) {
+    if (::lstat(path_.constData(), &named) != 0) {
       if (errno == ENOENT) return {Holder::Gone, {}, {}};
       return {Holder::Refused, SystemErrorText(errno), {}};
     }
     if (!S_ISREG(named.st_mode)) return {Holder::Refused, KindText(named.st_mode), {}};
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    Holder holder;
+    const int fd = ::open(path_.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
       if (errno == ENOENT) return {Holder::Gone, {}, {}};
-      // Unreadable: its age alone tells.
+      // Unopenable: its age alone tells.
       holder.cause = SystemErrorText(errno);
-      if (Age(named) <= kStaleLockTime) return holder;
-      holder.state = Holder::Stale;
-      holder.cause = QStringLiteral("он старше %1 с").arg(kStaleLockTime.count() / 1000);
-      struct stat again {};
-      if (::lstat(path.constData(), &again) == 0 && SameInode(again, named) &&
-          ::unlink(path.constData()) != 0 && errno != ENOENT)
-        holder.removeError = SystemErrorText(errno);
-      return holder;
+      if (Age(named) > kStaleLockTime) {
+        holder.state = Holder::Stale;
+        holder.cause = QStringLiteral("он старше %1 с").arg(kStaleLockTime.count() / 1000);
+      }
+    } else {
+      // A live holder keeps its flock; without it only what the file says tells.
+      const bool held = Flock(fd, false) == EWOULDBLOCK;
+      struct stat opened {};
+      QByteArray bytes;
+      if (::fstat(fd, &opened) != 0) {
+        holder = {Holder::Refused, SystemErrorText(errno), {}};
+      } else if (!SameInode(opened, named)) {
+        holder = {Holder::Gone, {}, {}};  // replaced since the look
+      } else if (const int failed = ReadAll(fd, 256, 4096, bytes);
+                 failed != 0 && failed != kTooLarge) {
+        holder.cause = SystemErrorText(failed);
+        if (!held && Age(opened) > kGarbledLockTime) holder.state = Holder::Stale;
+      } else {
+        // Larger than any lock: garbled.
+        holder = Judge(failed == 0 ? bytes : QByteArray(), opened, held);
+      }
+      named = opened;
     }
-    // A live holder keeps its flock; without it only what the file says tells.
-    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    struct stat opened {};
-    QByteArray bytes;
-    if (::fstat(fd, &opened) != 0 || !SameInode(opened, named) ||
-        ReadAll(fd, 256, 4096, bytes) != 0) {
-      ::close(fd);
-      return {Holder::Gone, {}, {}};
-    }
-    holder = Judge(bytes, opened, held);
-    if (holder.state == Holder::Stale) {
-      // Under its flock no other copy removes it, nor makes another in its place.
-      struct stat again {};
-      if (::lstat(path.constData(), &again) == 0 && SameInode(again, opened) &&
-          ::unlink(path.constData()) != 0 && errno != ENOENT)
-        holder.removeError = SystemErrorText(errno);
-    }
-    ::close(fd);
+    if (holder.state == Holder::Stale) holder.removeError = Remove(named);
+    if (fd >= 0) ::close(fd);
     return holder;
+  }
+
+  // Empty when the stale lock `judged` is gone, else why it cannot be removed.
+  QString Remove(const struct stat& judged) const {
+    const FolderGuard guard(folder_);
+    if (guard.Error() != 0) return SystemErrorText(guard.Error());
+    struct stat now {};
+    if (::lstat(path_.constData(), &now) != 0)
+      return errno == ENOENT ? QString() : SystemErrorText(errno);
+    // Another lock in its place is judged afresh in the next round.
+    if (SameFileUnchanged(now, judged) && ::unlink(path_.constData()) != 0 && errno != ENOENT)
+      return SystemErrorText(errno);
+    return {};
   }
 
   // Live or stale, from what the lock file says.
@@ -709,6 +835,8 @@ class SaveLock {
   }
 
   const QString filePath_, lockPath_;
+  const QByteArray path_;
+  const QString folder_;
   int fd_ = -1;
 };
 
@@ -723,9 +851,30 @@ struct SettingsStore::Snapshot {
   ~Snapshot() {
     if (fd >= 0) ::close(fd);
   }
+
+  // True when the file, its identity unchanged, still holds the bytes parsed. An edit within
+  // the grain of the file's times after the one that made it keeps its identity: until the
+  // bytes have been found unchanged after that grain, they are read again and compared. From
+  // then on every edit shows in the identity, and a read costs nothing.
+  bool StillHoldsItsBytes() const {
+    if (confirmed.load() >= Nanoseconds(identity->changed) + TimeGrain(identity->changed))
+      return true;
+    const qint64 readAt = Now();
+    QByteArray now;
+    if (ReadAll(fd, qsizetype(identity->size), kLargestFile, now) != 0 ||
+        qHashBits(now.constData(), std::size_t(now.size())) != hash)
+      return false;
+    for (qint64 seen = confirmed.load(); seen < readAt;)
+      if (confirmed.compare_exchange_weak(seen, readAt)) break;
+    return true;
+  }
+
   Document doc;
   std::optional<FileIdentity> identity;  // none: absent or unreadable, read again each time
   int fd = -1;
+  std::size_t hash = 0;  // of the bytes parsed
+  // When the file was last known to hold them (CLOCK_REALTIME, ns), taken before the read.
+  mutable std::atomic<qint64> confirmed{0};
 };
 
 // One change of a save, applied to the file as the save finds it.
@@ -785,8 +934,10 @@ class SettingsStore::SharedSnapshots {
 };
 
 struct SettingsStore::Batch {
-  Document doc;             // the file as read at BeginUpdate, with the batch's edits
-  std::vector<Edit> edits;  // every write of the batch, in order
+  std::shared_ptr<const Snapshot> base;  // the file as read at BeginUpdate
+  Document doc;                          // that file with the batch's edits
+  std::vector<Edit> edits;               // every write of the batch, in order
+  bool changed = false;                  // whether `doc` differs from the base
 };
 
 SettingsStore::SettingsStore(SettingsRoot root) : filePath_(RootFilePath(root)) {}
@@ -832,7 +983,8 @@ const std::shared_ptr<const SettingsStore::Snapshot>& SettingsStore::Current() c
   const bool present = ::stat(path.constData(), &status) == 0;
   const int missing = present ? 0 : errno;
   const auto unchanged = [&](const std::shared_ptr<const Snapshot>& snapshot) {
-    return present && snapshot && snapshot->identity && *snapshot->identity == FileIdentity(status);
+    return present && snapshot && snapshot->identity &&
+           *snapshot->identity == FileIdentity(status) && snapshot->StillHoldsItsBytes();
   };
   if (unchanged(snapshot_)) return snapshot_;
   // Another store of this process may have parsed or saved the file since.
@@ -846,8 +998,7 @@ const std::shared_ptr<const SettingsStore::Snapshot>& SettingsStore::Current() c
     if (missing != ENOENT) cause = SystemErrorText(missing);
   } else if (!S_ISREG(status.st_mode)) {
     cause = KindText(status.st_mode);
-  } else if (fresh->fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-             fresh->fd < 0) {
+  } else if (fresh->fd = OpenForReading(path); fresh->fd < 0) {
     if (errno != ENOENT) cause = SystemErrorText(errno);
   } else if (::fstat(fresh->fd, &status) != 0) {
     cause = SystemErrorText(errno);
@@ -855,17 +1006,20 @@ const std::shared_ptr<const SettingsStore::Snapshot>& SettingsStore::Current() c
     cause = KindText(status.st_mode);
   } else {
     QByteArray bytes;
+    const qint64 readAt = Now();
     const int failed = status.st_size > kLargestFile
                            ? kTooLarge
                            : ReadAll(fresh->fd, qsizetype(status.st_size), kLargestFile, bytes);
     if (failed == kTooLarge) {
-      cause = QStringLiteral("Файл больше %1 МБ").arg(kLargestFile >> 20);
+      cause = TooLargeText();
     } else if (failed != 0) {
       cause = SystemErrorText(failed);
     } else {
       fresh->doc = Parse(bytes);
       // Taken before the read: a change while reading shows at the next one.
       fresh->identity.emplace(status);
+      fresh->hash = qHashBits(bytes.constData(), std::size_t(bytes.size()));
+      fresh->confirmed = readAt;
     }
   }
   if (!cause.isEmpty()) fresh->doc.unreadable = ReadFailure(filePath_, cause);
@@ -874,7 +1028,7 @@ const std::shared_ptr<const SettingsStore::Snapshot>& SettingsStore::Current() c
   return snapshot_;
 }
 
-bool SettingsStore::Commit(const std::vector<Edit>& edits) {
+bool SettingsStore::Commit(const std::vector<Edit>& edits, Batch* batch) {
   lastError_.clear();
   const QString dir = QFileInfo(filePath_).absolutePath();
   errno = 0;
@@ -896,10 +1050,24 @@ bool SettingsStore::Commit(const std::vector<Edit>& edits) {
       lastError_ = base->doc.unreadable;
       return false;
     }
-    doc = base->doc;
-    changed = false;
-    for (const Edit& edit : edits) changed = edit.ApplyTo(doc) || changed;
-    if (changed) bytes = Serialise(doc);
+    if (batch && batch->base == base) {
+      // The file as the batch read it: the batch's document is the merge.
+      doc = std::move(batch->doc);
+      changed = batch->changed;
+    } else {
+      doc = base->doc;
+      changed = false;
+      for (const Edit& edit : edits) changed = edit.ApplyTo(doc) || changed;
+    }
+    batch = nullptr;
+    if (!changed) return true;
+    bytes = Serialise(doc);
+    // Never a file that the next read would refuse.
+    if (bytes.size() > kLargestFile) {
+      lastError_ = QStringLiteral("Не удаётся сохранить файл настроек %1: %2")
+                       .arg(filePath_, TooLargeText());
+      return false;
+    }
     return true;
   };
   if (!merge()) return false;
@@ -907,14 +1075,17 @@ bool SettingsStore::Commit(const std::vector<Edit>& edits) {
   SaveLock lock(filePath_);
   if (lastError_ = lock.Take(); !lastError_.isEmpty()) return false;
   if (Current() != base && (!merge() || !changed)) return lastError_.isEmpty();
+  const qint64 savedAt = Now();
   if (!Save(filePath_, bytes, lastError_)) return false;
   // Still under the lock: what was written is what the next read would parse.
   auto saved = std::make_shared<Snapshot>();
-  saved->fd = ::open(QFile::encodeName(filePath_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  saved->fd = OpenForReading(QFile::encodeName(filePath_));
   struct stat status {};
   if (saved->fd >= 0 && ::fstat(saved->fd, &status) == 0 && S_ISREG(status.st_mode)) {
     saved->doc = std::move(doc);
     saved->identity.emplace(status);
+    saved->hash = qHashBits(bytes.constData(), std::size_t(bytes.size()));
+    saved->confirmed = savedAt;
     snapshot_ = std::move(saved);
     SharedSnapshots::Keep(filePath_, snapshot_);
   } else {
@@ -924,7 +1095,10 @@ bool SettingsStore::Commit(const std::vector<Edit>& edits) {
 }
 
 void SettingsStore::BeginUpdate() {
-  if (!batch_) batch_ = std::make_unique<Batch>(Batch{Current()->doc, {}});
+  if (batch_) return;
+  batch_ = std::make_unique<Batch>();
+  batch_->base = Current();
+  batch_->doc = batch_->base->doc;
 }
 
 bool SettingsStore::EndUpdate() {
@@ -932,7 +1106,7 @@ bool SettingsStore::EndUpdate() {
   const std::unique_ptr<Batch> batch = std::move(batch_);
   lastError_ = batch->doc.unreadable;
   if (!lastError_.isEmpty()) return false;
-  return batch->edits.empty() || Commit(batch->edits);
+  return batch->edits.empty() || Commit(batch->edits, batch.get());
 }
 
 void SettingsStore::CancelUpdate() {
@@ -952,7 +1126,7 @@ bool SettingsStore::Changing(Edit edit) {
   if (!lastError_.isEmpty()) return false;
   // Every write of the batch goes into the file as EndUpdate finds it, also one that matched
   // this copy: another copy may have changed that value since, and the batch lands whole.
-  edit.ApplyTo(batch_->doc);
+  batch_->changed = edit.ApplyTo(batch_->doc) || batch_->changed;
   batch_->edits.push_back(std::move(edit));
   return true;
 }

@@ -16,15 +16,17 @@ enum class SettingsRoot { Classes, Users, CurrentUser, LocalMachine, CurrentConf
 // an empty value name is the key's default value. Key paths and value names compare
 // case-insensitively; leading, trailing and doubled backslashes in a path are
 // ignored. Every read sees the file as it is on disk, parsed again only when it changed
-// (another inode, size, modification or change time; the parsed file is shared by the
-// process's stores), so several stores and several copies of the program agree. Every save
+// (another inode, size, modification or change time, or, within the grain of the file's times
+// after a change, other bytes; the parsed file is shared by the process's stores), so several
+// stores and several copies of the program agree. Every save
 // is a transaction across processes: under a lock file beside the settings file it takes the
 // file as it is, applies only this store's writes and replaces the file atomically. Lines
 // the parser cannot take (hand edits, other encodings) are kept, and lines not changed are
 // written back byte for byte; a section header that cannot be read starts a section no
 // name reaches. A file that exists but cannot be read, is no regular file (a pipe, a device,
 // a folder) or is larger than 64 MB reads as empty and is never replaced: every write then
-// fails. Error texts are the user's, in Russian, with the system's cause.
+// fails. A save that would make the file larger than that is refused. Error texts are the user's,
+// in Russian, with the system's cause.
 class SettingsStore {
  public:
   explicit SettingsStore(SettingsRoot root);
@@ -83,8 +85,9 @@ class SettingsStore {
   template <class Read>
   auto Reading(Read read) const;
   bool Changing(Edit edit);
-  // Locks, reads the file, applies the edits and replaces it.
-  bool Commit(const std::vector<Edit>& edits);
+  // Locks, reads the file, applies the edits and replaces it; a batch's own document when
+  // the file is still as the batch read it.
+  bool Commit(const std::vector<Edit>& edits, Batch* batch = nullptr);
 
   QString filePath_;
   QString lastError_;
