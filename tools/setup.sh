@@ -2,9 +2,10 @@
 set -euo pipefail
 
 # qt6-charts-dev's CMake files need the OpenGL module's, which it does not pull in.
+# e2fsprogs: a settings test makes a small file system whose times count whole seconds.
 JW_PACKAGES=(cmake ninja-build g++ clang pkg-config qt6-base-dev qt6-charts-dev
   libqt6opengl6-dev qt6-svg-dev qt6-translations-l10n libgl-dev libgtest-dev libbenchmark-dev
-  locales xauth xvfb fonts-dejavu-core fonts-liberation)
+  locales xauth xvfb fonts-dejavu-core fonts-liberation e2fsprogs)
 
 jw_install_packages() {
   local missing=()
