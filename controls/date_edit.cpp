@@ -385,7 +385,6 @@ bool TCustomDateEdit::event(QEvent* e) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
     case QEvent::InputMethod: {
       // Whatever the user did, a part the cursor is no longer in has been left.
       const bool handled = TCustomComboEdit::event(e);

@@ -5,7 +5,6 @@
 #include "mainwindow/form_main.h"
 
 #include <QActionGroup>
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>

@@ -453,10 +453,13 @@ QString ReadFailure(const QString& filePath, const QString& cause) {
       .arg(filePath, cause);
 }
 
+QString SaveFailure(const QString& filePath, const QString& cause) {
+  return QStringLiteral("Не удаётся сохранить файл настроек %1: %2").arg(filePath, cause);
+}
+
 // A failure that left no errno behind is taken for an input/output error.
 QString SaveFailure(const QString& filePath, int error) {
-  return QStringLiteral("Не удаётся сохранить файл настроек %1: %2")
-      .arg(filePath, SystemErrorText(error != 0 ? error : EIO));
+  return SaveFailure(filePath, SystemErrorText(error != 0 ? error : EIO));
 }
 
 // What tells an unchanged file: the same file (device and inode), size, and modification and
@@ -1064,8 +1067,7 @@ bool SettingsStore::Commit(const std::vector<Edit>& edits, Batch* batch) {
     bytes = Serialise(doc);
     // Never a file that the next read would refuse.
     if (bytes.size() > kLargestFile) {
-      lastError_ = QStringLiteral("Не удаётся сохранить файл настроек %1: %2")
-                       .arg(filePath_, TooLargeText());
+      lastError_ = SaveFailure(filePath_, TooLargeText());
       return false;
     }
     return true;
