@@ -623,6 +623,9 @@ TSpeedBar::~TSpeedBar() {
   OnPosChanged = nullptr;
   OnVisibleChanged = nullptr;
   Notify(snBarDestroyed);
+  // A window that is the bar's child goes after the bar's members: its going must find no
+  // handler of the bar.
+  if (editWin_) disconnect(editWin_, nullptr, this, nullptr);
   editWin_ = nullptr;
   delete dragFrame_;
   iniLink_.reset();
@@ -1133,9 +1136,7 @@ void TSpeedBar::changeEvent(QEvent* e) {
   QWidget::changeEvent(e);
   if (e->type() == QEvent::EnabledChange) {
     const bool enabled = !testAttribute(Qt::WA_ForceDisabled);
-    AllItems([enabled](TSpeedItem* item) {
-      if (!item->editing_) item->button_->setEnabled(item->enabled_ && enabled);
-    });
+    AllItems([enabled](TSpeedItem* item) { item->button_->setEnabled(item->enabled_ && enabled); });
   }
 }
 

@@ -38,7 +38,6 @@ bool IsMouseOverControl(const QWidget* control) {
 void ApplyHint(QWidget* control, const QString& hint) {
   const qsizetype bar = hint.indexOf(QLatin1Char('|'));
   control->setToolTip(bar < 0 ? hint : hint.left(bar));
-  control->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
 }
 
 bool HintAllowed(const QWidget* control, bool showHint, bool parentShowHint) {

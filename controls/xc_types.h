@@ -53,7 +53,8 @@ QColor GrayTextColor();
 
 // The mouse is over `control`, which is enabled, and the application is in front.
 bool IsMouseOverControl(const QWidget* control);
-// Tool tip before "|" and status text after it.
+// The tool tip is the hint's part before "|". The part after it is no Qt status tip: a window
+// writes its status line by its own rules, and the platform would show a status tip beside them.
 void ApplyHint(QWidget* control, const QString& hint);
 // Whether `control` shows its tool tip; with parentShowHint the parent's "ShowHint"
 // property decides (shown when the parent has none).

@@ -322,8 +322,12 @@ TEST(SpeedBarTest, TurnedOnItsSideAndLoaded) {
 
 // A stand-in customize window: it logs what the bar tells it.
 class CustomizeWindow : public QWidget {
+  QStringList own_;
+
  public:
-  QStringList log;
+  // The log may lie outside, to be read once the window has gone.
+  explicit CustomizeWindow(QStringList* outside = nullptr) : log(outside ? *outside : own_) {}
+  QStringList& log;
 
  protected:
   bool event(QEvent* e) override {
@@ -493,6 +497,60 @@ TEST(SpeedBarTest, EditingModeAsACustomizeWindowAndTheMouseUseIt) {
     SCOPED_TRACE(row.step);
     EXPECT_EQ(row.run().toStdString(), row.expected.toStdString());
   }
+}
+
+// The bar's Enabled reaches every button in editing mode as outside it: each button is its
+// item's flag and the bar's; detaching applies each item's flag again.
+TEST(SpeedBarTest, EnabledOfTheBarInEditingMode) {
+  Host h;
+  h.window.show();
+  TSpeedBar* bar = h.bar;
+  TSpeedItem* a = h.Add("A", 3);
+  TSpeedItem* b = h.Add("B", 27);
+  b->SetEnabled(false);
+  CustomizeWindow editor;
+  auto buttons = [&] { return QString("%1 %2").arg(ItemState(a), ItemState(b)).toStdString(); };
+  const struct {
+    const char* step;
+    std::function<void()> run;
+    const char* expected;
+  } steps[] = {
+      {"attached", [&] { bar->SetEditWin(&editor); }, "A:edit,on,raised B:edit,on,raised"},
+      {"bar disabled", [&] { bar->setEnabled(false); }, "A:edit,off,raised B:edit,off,raised"},
+      {"bar enabled", [&] { bar->setEnabled(true); }, "A:edit,on,raised B:edit,off,raised"},
+      {"detached", [&] { bar->SetEditWin(nullptr); }, "A:plain,on,raised B:plain,off,raised"},
+      {"bar disabled, plain", [&] { bar->setEnabled(false); },
+       "A:plain,off,raised B:plain,off,raised"},
+      {"attached while disabled", [&] { bar->SetEditWin(&editor); },
+       "A:edit,off,raised B:edit,off,raised"},
+      {"detached while disabled", [&] { bar->SetEditWin(nullptr); },
+       "A:plain,off,raised B:plain,off,raised"},
+      {"bar enabled, plain", [&] { bar->setEnabled(true); },
+       "A:plain,on,raised B:plain,off,raised"},
+  };
+  for (const auto& row : steps) {
+    SCOPED_TRACE(row.step);
+    row.run();
+    EXPECT_EQ(buttons(), row.expected);
+  }
+}
+
+// A customize window made with the bar as its parent goes with the bar, after the bar's own
+// members: it hears that the bar goes, and its going runs nothing of the bar's (the sanitizer
+// build sees any read of the freed bar).
+TEST(SpeedBarTest, ABarGoesWithItsChildCustomizeWindowAttached) {
+  Host h;
+  h.window.show();
+  h.Add("A", 3);
+  h.Add("B", 27);
+  QStringList heard;
+  auto* editor = new CustomizeWindow(&heard);
+  editor->setParent(h.bar);
+  h.bar->SetEditWin(editor);
+  const QPointer<CustomizeWindow> watch(editor);
+  delete h.bar;
+  EXPECT_TRUE(watch.isNull());
+  EXPECT_EQ(heard.join(' ').toStdString(), "b050/1/-");
 }
 
 // A move straight to the bar, with or without the left button held.

@@ -11,6 +11,7 @@
 #include <QGraphicsSimpleTextItem>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -106,6 +107,17 @@ class DataPagesTest : public MainWindowTest {
     QMouseEvent move(QEvent::MouseMove, at, area->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QApplication::sendEvent(area, &move);
+  }
+
+  // The pointer of the platform moved to `at` in `area`: the window hands the motion to the
+  // widget under it, with the enter and leave events (and their status tips) on the way.
+  void PointerTo(QWidget* area, QPoint at) {
+    QTest::mouseMove(area->window()->windowHandle(), area->mapTo(area->window(), at));
+  }
+  // What the status line shows: a message the status bar was given hides its panels.
+  QString StatusLine() {
+    const QString message = window_->StatusBar1->currentMessage();
+    return message.isEmpty() ? window_->StatusPanel0() : message;
   }
 
   std::unique_ptr<ShowCounter> reads_;
@@ -382,6 +394,60 @@ TEST_F(DataPagesTest, StatusHintsOfTheNamedAreas) {
   w.RefreshFileList();
   HoverOver(w.ListView1->viewport());
   EXPECT_EQ(w.StatusPanel0(), " Выберите каталог с данными");
+}
+
+// A real pointer resting on each tool item, on the list page and on a data page: the status line
+// shows the item's hint, and for the two items whose hint is a tool tip only it keeps what it
+// showed before.
+TEST_F(DataPagesTest, ToolItemsUnderARealPointerShowOnlyTheirStatusHints) {
+  ScriptedMessageBox boxes;
+  Put("a.bbi", FileSpec{});
+  TForm_main& w = OpenOn("a.bbi");
+  w.resize(1000, 534);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  const QString keep;  // a tool tip only: the status line keeps its text
+  const struct {
+    TSpeedBar* bar;
+    const char* name;
+    QString status;
+  } items[] = {
+      {w.SpeedBar1, "SpeedBtn_Read", "Считать..."},
+      {w.SpeedBar1, "SpeedItem_SelectDir", "Выбрать каталог..."},
+      {w.SpeedBar1, "SpeedItem_SaveAs", keep},
+      {w.SpeedBar1, "SpeedItem_AddFile", "Добавить файл..."},
+      {w.SpeedBar1, "SpeedItem_DelFile", "Удалить файл"},
+      {w.SpeedBar1, "SpeedItem_Print", "Печать..."},
+      {w.SpeedBar1, "SpeedItem_Spisok", "Список файлов"},
+      {w.SpeedBar1, "SpeedItem_Table", "Оперативная информация в виде таблицы"},
+      {w.SpeedBar1, "SpeedItem_TableTP", "Таблица перегрузок"},
+      {w.SpeedBar1, "SpeedItem_Peregr", "Долговременная информация"},
+      {w.SpeedBar1, "SpeedItem_Graf", "Оперативная информация в виде графиков"},
+      {w.SpeedBar1, "SpeedItem_DecodeData", keep},
+      {w.SpeedBar_Find, "SpeedBtn_Find", "Поиск..."},
+      {w.SpeedBar_Find, "SpeedBtn_Refresh", "Обновить"},
+      {w.SpeedBar3, "SpeedBtn_About", "О программе"},
+      {w.SpeedBar3, "SpeedBtn_WWW", "Посетить " + kMakerWebAddress},
+      {w.SpeedBar3, "SpeedBtn_Mail", "Написать письмо " + kMakerMailAddress},
+      {w.SpeedBar3, "SpeedBtn_Exit", "Выйти из программы"},
+  };
+  for (const bool dataPage : {false, true}) {
+    SCOPED_TRACE(dataPage ? "table page" : "list page");
+    if (dataPage) w.SpeedItem_TableClick();
+    ASSERT_EQ(Page(), dataPage ? 1 : 0);
+    // From one button to the next, as a pointer sliding along the bars.
+    for (const auto& item : items) {
+      SCOPED_TRACE(item.name);
+      if (!item.bar->isVisible()) continue;
+      TSpeedItem* speedItem = item.bar->FindItemByName(item.name);
+      ASSERT_NE(speedItem, nullptr);
+      const QString before = StatusLine();
+      PointerTo(speedItem->Button(), speedItem->Button()->rect().center());
+      EXPECT_EQ(StatusLine().toStdString(),
+                (item.status.isEmpty() ? before : item.status).toStdString());
+      EXPECT_EQ(w.StatusBar1->currentMessage().toStdString(), "");
+    }
+  }
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
 }
 
 // A tab refuses without a file; with one it runs its page's command, reading once until the
