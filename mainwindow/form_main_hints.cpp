@@ -90,11 +90,14 @@ bool TForm_main::ShowStatusHint(QObject* watched, QEvent* event) {
     return true;
   }
   for (StringGrid* grid : {SG_TPCR, SG_TP, SG_TPCR_Find}) {
-    if (area == grid->viewport() || area == grid->horizontalHeader()) {
+    const QHeaderView* titles = grid->horizontalHeader();
+    if (area == grid->viewport() || area == titles || area == titles->viewport()) {
+      // Over the title row as over the records: the column at the same place in the records.
+      const int x = grid->viewport()->mapFromGlobal(area->mapToGlobal(at)).toPoint().x();
       if (grid == SG_TP)
-        SG_TPMouseMove(int(at.x()));
+        SG_TPMouseMove(x);
       else
-        SG_TPCRMouseMove(int(at.x()));
+        SG_TPCRMouseMove(x);
       return true;
     }
   }

@@ -54,6 +54,7 @@ void TForm_main::BuildRecordPages() {
         });
     grid->viewport()->installEventFilter(this);
     grid->horizontalHeader()->installEventFilter(this);
+    grid->horizontalHeader()->viewport()->installEventFilter(this);
   }
   connect(SG_TPCR, &StringGrid::Click, this, &TForm_main::SG_TPCRClick);
   connect(SG_TP, &StringGrid::Click, this, &TForm_main::SG_TPClick);

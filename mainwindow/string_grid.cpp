@@ -27,7 +27,9 @@ StringGrid::StringGrid(const QString& name, bool resizableColumns, QWidget* pare
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   horizontalHeader()->setSectionResizeMode(resizableColumns ? QHeaderView::Interactive
                                                             : QHeaderView::Fixed);
+  // The titles' moves reach the header's viewport, not the header.
   horizontalHeader()->setMouseTracking(true);
+  horizontalHeader()->viewport()->setMouseTracking(true);
   connect(grid_, &GridModel::SizesChanged, this, &StringGrid::ApplySizes);
   connect(grid_, &QAbstractItemModel::modelReset, this, [this] {
     ApplySizes();

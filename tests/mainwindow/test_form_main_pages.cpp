@@ -3,12 +3,14 @@
 #include "controls/speed_bar.h"
 #include "data_file_builder.h"
 #include "main_window_fixture.h"
+#include "mainwindow/record_tables.h"
 #include "mainwindow/string_grid.h"
 #include "platform/chart_series.h"
 #include "platform/chart_view.h"
 #include "platform/grid_model.h"
 
 #include <QGraphicsSimpleTextItem>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -16,6 +18,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 using namespace jwtest;
@@ -445,6 +449,68 @@ TEST_F(DataPagesTest, ToolItemsUnderARealPointerShowOnlyTheirStatusHints) {
       EXPECT_EQ(StatusLine().toStdString(),
                 (item.status.isEmpty() ? before : item.status).toStdString());
       EXPECT_EQ(w.StatusBar1->currentMessage().toStdString(), "");
+    }
+  }
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+}
+
+// A real pointer moving along the title row and along a record row of each record grid, for
+// both device types: the status line describes the column under the pointer, and says nothing
+// right of the last column.
+TEST_F(DataPagesTest, ColumnDescriptionsAlongTitlesAndRecordsUnderARealPointer) {
+  ScriptedMessageBox boxes;
+  FileSpec type2, type4;
+  type2.operational = {Type2Record().Line(), Type2Record().Line()};
+  type2.overload = type2.operational;
+  type4.type = "4";
+  type4.operational = {Type4Record().Line(), Type4Record().Line()};
+  type4.overload = type4.operational;
+  Put("a2.bbi", type2);
+  Put("a4.bbi", type4);
+  TForm_main& w = OpenOn("a2.bbi");
+  w.resize(1000, 534);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  for (const char* file : {"a2.bbi", "a4.bbi"}) {
+    SCOPED_TRACE(file);
+    w.SpeedItem_SpisokClick();
+    Select(file);
+    w.SpeedItem_TableClick();
+    ASSERT_EQ(Page(), 1);
+    const ColumnDescriptionList& descriptions = w.OpenFile.ColumnDescriptions;
+    EXPECT_EQ(descriptions[14], "Степень загрузки, %");
+    // The search results lie over the records in their place; the overload table on its page.
+    const std::function<void()> show[] = {
+        [&] {},
+        [&] {
+          w.SG_TPCR->hide();
+          w.SG_TPCR_Find->show();
+        },
+        [&] { w.SpeedItem_TableTPClick(); },
+    };
+    const char* grids[] = {"SG_TPCR", "SG_TPCR_Find", "SG_TP"};
+    for (int g = 0; g < 3; ++g) {
+      show[g]();
+      StringGrid* grid = Grid(grids[g]);
+      ASSERT_TRUE(grid->isVisible()) << grids[g];
+      QHeaderView* titles = grid->horizontalHeader();
+      const int titleY = titles->height() / 2;
+      // The first record, or where it would be when the grid holds none.
+      const int recordY = std::max(grid->rowViewportPosition(0), 0) + 5;
+      for (const bool titleRow : {true, false}) {
+        QWidget* area = titleRow ? titles->viewport() : grid->viewport();
+        for (int c = 0; c <= kRecordColumns; ++c) {
+          SCOPED_TRACE(QString("%1 %2 column %3")
+                           .arg(grids[g], titleRow ? "titles" : "records")
+                           .arg(c)
+                           .toStdString());
+          const int x = c < kRecordColumns
+                            ? grid->columnViewportPosition(c) + grid->columnWidth(c) / 2
+                            : grid->viewport()->width() - 2;
+          PointerTo(area, QPoint(x, titleRow ? titleY : recordY));
+          EXPECT_EQ(StatusLine().toStdString(),
+                    (c < kRecordColumns ? descriptions[std::size_t(c)] : QString()).toStdString());
+        }
+      }
     }
   }
   EXPECT_TRUE(boxes.Boxes().isEmpty());
