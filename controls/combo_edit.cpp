@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleHints>
@@ -421,6 +422,7 @@ void TCustomComboEdit::PopupDropDown(bool disableEdit) {
   if (!hasFocus()) setFocus(Qt::OtherFocusReason);
   ShowPopup(QPoint(p.x(), y));
   popupVisible_ = true;
+  qApp->installEventFilter(this);
   if (disableEdit) {
     QLineEdit::setReadOnly(true);
     HideCaret();
@@ -462,13 +464,16 @@ void TCustomComboEdit::PopupCloseUp(QObject*, bool accept) {
   if (!popup_ || !popupVisible_) return;
   // The flag falls whatever happens below.
   struct Lower {
-    bool& flag;
-    ~Lower() { flag = false; }
-  } lower{popupVisible_};
+    TCustomComboEdit& edit;
+    ~Lower() {
+      edit.popupVisible_ = false;
+      qApp->removeEventFilter(&edit);
+    }
+  } lower{*this};
   if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
   QVariant value = GetPopupValue();
   HidePopup();
-  if (isEnabled() && isVisible() && !hasFocus()) setFocus(Qt::OtherFocusReason);
+  if (!losingFocus_ && isEnabled() && isVisible() && !hasFocus()) setFocus(Qt::OtherFocusReason);
   if (hasFocus()) SetShowCaret();
   ApplyEditReadOnly();
   update();
@@ -476,6 +481,21 @@ void TCustomComboEdit::PopupCloseUp(QObject*, bool accept) {
     AcceptValue(value);
     if (focused_) selectAll();
   }
+}
+
+void TCustomComboEdit::CancelMode(QWidget* sender) {
+  if (!popup_ || sender == this || isAncestorOf(sender) || sender == popup_ ||
+      popup_->isAncestorOf(sender))
+    return;
+  PopupCloseUp(popup_, false);
+}
+
+bool TCustomComboEdit::eventFilter(QObject* watched, QEvent* e) {
+  // The press goes on to its widget afterwards, as it would with the popup closed.
+  if ((e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) &&
+      watched->isWidgetType() && PopupVisible())
+    CancelMode(static_cast<QWidget*>(watched));
+  return QLineEdit::eventFilter(watched, e);
 }
 
 void TCustomComboEdit::DoChange() {
@@ -559,5 +579,7 @@ void TCustomComboEdit::focusOutEvent(QFocusEvent* e) {
     return;
   focused_ = false;
   HideCaret();
+  // The focus went where the user sent it (a press on another control, a tab): it stays there.
+  const QScopedValueRollback<bool> losing(losingFocus_, true);
   PopupCloseUp(popup_, false);
 }

@@ -131,6 +131,9 @@ class TCustomComboEdit : public QLineEdit {
   virtual void ButtonClick();
   void EditButtonClick();
   void PopupCloseUp(QObject* sender, bool accept);
+  // A mouse press on `sender` anywhere in the program while the popup is open: unless it is
+  // the edit, its button or inside the popup, the popup closes without taking its value.
+  void CancelMode(QWidget* sender);
   // Selects the whole text, only with DirectInput.
   void SelectAll();
   virtual bool EditCanModify() const { return !readOnly_; }
@@ -181,6 +184,8 @@ class TCustomComboEdit : public QLineEdit {
   void changeEvent(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   void timerEvent(QTimerEvent* e) override;
+  // Watches the program's mouse presses while the popup is open.
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   QWidget* host_;
@@ -198,6 +203,7 @@ class TCustomComboEdit : public QLineEdit {
   int defNumGlyphs_ = 1;
   int buttonWidth_ = 21;
   QSize caretSize_;
+  bool losingFocus_ = false;  // closing because the focus went elsewhere
   bool caretShown_ = false;
   bool caretOn_ = false;  // the blink phase
   QBasicTimer caretBlink_;

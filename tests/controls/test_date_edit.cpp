@@ -1,11 +1,16 @@
 #include "controls/date_edit.h"
 #include "platform/scripted_services.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -236,6 +241,76 @@ TEST_F(DateEditTest, ButtonAndMouseOnTheCalendar) {
   QTest::mouseClick(calendar, Qt::LeftButton, {}, calendar->CellRect(2, 3).center());
   EXPECT_FALSE(edit->PopupVisible());
   EXPECT_EQ(edit->text(), u"11.02.2026");
+}
+
+// With the calendar open, a press anywhere beside the edit, its button and its calendar (a
+// static text, a progress bar, another edit, the window itself) closes it without taking its
+// date, and the press goes on; a press on the edit closes it too, a press on a day takes that
+// day, and a press inside the calendar leaves it open.
+TEST_F(DateEditTest, APressBesideTheOpenCalendarClosesItWithoutTakingItsDate) {
+  // Right of where the calendar opens, so that the pointer reaches them past it.
+  auto* status = new QLabel(QStringLiteral("Ожидание"), &window);
+  auto* sunken = new QLabel(QStringLiteral("9600"), &window);
+  sunken->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  auto* progress = new QProgressBar(&window);
+  auto* other = new QLineEdit(&window);
+  edit->setGeometry(10, 10, 100, 21);
+  status->setGeometry(300, 10, 150, 17);
+  sunken->setGeometry(300, 40, 150, 17);
+  progress->setGeometry(300, 70, 150, 16);
+  other->setGeometry(300, 100, 150, 21);
+  ok->setGeometry(300, 140, 75, 25);
+  window.resize(500, 300);
+  Show();
+  // Pressed and released by the platform's pointer in the window that holds `widget`.
+  auto click = [](QWidget* widget, const QPoint& at) {
+    QWidget* top = widget->window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, widget->mapTo(top, at));
+  };
+  auto centre = [](QWidget* widget) { return widget->rect().center(); };
+  const struct {
+    const char* where;
+    std::function<void()> press;
+    bool open;
+    const char16_t* date;
+    QWidget* focus;
+  } rows[] = {
+      {"a static text", [&] { click(status, centre(status)); }, false, u"10.02.2026", edit},
+      {"a sunken static text", [&] { click(sunken, centre(sunken)); }, false, u"10.02.2026", edit},
+      {"a progress bar", [&] { click(progress, centre(progress)); }, false, u"10.02.2026", edit},
+      {"the window's background", [&] { click(&window, QPoint(450, 250)); }, false, u"10.02.2026",
+       edit},
+      {"another edit, which takes the focus", [&] { click(other, centre(other)); }, false,
+       u"10.02.2026", other},
+      {"the edit", [&] { click(edit, QPoint(5, 5)); }, false, u"10.02.2026", edit},
+      {"a day",
+       [&] {
+         TLocCalendar* calendar = Popup()->Calendar();
+         click(calendar, calendar->CellRect(3, 3).center());
+       },
+       false, u"12.02.2026", edit},
+      {"the calendar's title", [&] { click(Popup()->TitleLabel(), QPoint(3, 3)); }, true,
+       u"10.02.2026", edit},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.where);
+    edit->SetDate(EncodeDate(2026, 2, 10));
+    edit->setFocus();
+    AltDown();
+    // The offscreen platform activates every window it shows; a window manager leaves the
+    // activation with the window of the edit.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(edit, Qt::Key_Right);  // the calendar's own date is the 11th
+    ASSERT_TRUE(edit->PopupVisible());
+    row.press();
+    EXPECT_EQ(edit->PopupVisible(), row.open);
+    EXPECT_EQ(Popup()->isVisible(), row.open);
+    EXPECT_EQ(edit->text(), row.date);
+    EXPECT_EQ(QApplication::focusWidget(), row.focus);
+    if (edit->PopupVisible()) QTest::keyClick(edit, Qt::Key_Escape);
+  }
+  EXPECT_EQ(window.result(), QDialog::Rejected);
 }
 
 TEST_F(DateEditTest, CalendarNavigationEdges) {
