@@ -2,6 +2,7 @@
 
 #include "acquisition/window_parts.h"
 #include "controls/bm_shadow_button.h"
+#include "controls/ctl_utils.h"
 #include "controls/date_edit.h"
 #include "controls/delay.h"
 #include "platform/message_box.h"
@@ -75,10 +76,16 @@ TForm_Palm::TForm_Palm(QWidget* parent) : QDialog(parent) {
   connect(Btn_Convert, &TBmShadowButton::OnClick, this, &TForm_Palm::Btn_ConvertClick);
 }
 
+void TForm_Palm::setVisible(bool visible) {
+  if (visible && !isVisible()) {
+    if (const QScreen* screen = this->screen())
+      CentreFrameOn(this, screen->availableGeometry(), MainApplicationWindow());
+  }
+  QDialog::setVisible(visible);
+}
+
 void TForm_Palm::showEvent(QShowEvent* event) {
   CB_Data->SetDefaultToday(DefaultToday);
-  if (const QScreen* screen = this->screen())
-    move(screen->availableGeometry().center() - rect().center());
   QDialog::showEvent(event);
 }
 

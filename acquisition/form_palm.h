@@ -47,6 +47,8 @@ class TForm_Palm : public QDialog, private HandheldProgress {
   void Btn_ConvertClick();
 
  protected:
+  // At the centre of the desktop before each showing, frame included.
+  void setVisible(bool visible) override;
   void showEvent(QShowEvent* event) override;
 
  private:

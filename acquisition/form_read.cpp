@@ -2,6 +2,7 @@
 
 #include "acquisition/window_parts.h"
 #include "archive/number_text.h"
+#include "controls/ctl_utils.h"
 #include "controls/delay.h"
 #include "controls/form_storage.h"
 #include "platform/message_box.h"
@@ -235,6 +236,14 @@ void TForm_Read::FormCreate() {
   CB_Operator->setCurrentIndex(0);
 }
 
+void TForm_Read::setVisible(bool visible) {
+  if (visible && !isVisible()) {
+    const QWidget* main = parentWidget() ? parentWidget()->window() : MainApplicationWindow();
+    if (main && main != this) CentreFrameOn(this, main->frameGeometry(), main);
+  }
+  QDialog::setVisible(visible);
+}
+
 void TForm_Read::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!event->spontaneous()) FormShow();
@@ -248,8 +257,6 @@ void TForm_Read::FormShow() {
     combo->setCurrentIndex(Tag(combo));
   }
   CB_Data->SetDate(Now());
-  QWidget* main = parentWidget() ? parentWidget()->window() : QApplication::activeWindow();
-  if (main && main != this) move(main->frameGeometry().center() - rect().center());
 }
 
 void TForm_Read::done(int result) {

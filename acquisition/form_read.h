@@ -103,6 +103,8 @@ class TForm_Read : public QDialog,
   void CB_baudrateChange();
 
  protected:
+  // Centred on the main window before each showing, frame included.
+  void setVisible(bool visible) override;
   void showEvent(QShowEvent* event) override;
   void done(int result) override;
 

@@ -9,6 +9,7 @@
 #include <QProxyStyle>
 #include <QScreen>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QWidget>
 
 #include <utility>
@@ -82,6 +83,100 @@ void CenterWindow(QWidget* window) {
           area.top() + (area.height() - window->height()) / 2, window->width(), window->height());
   KeepRectOnScreen(r, area);
   window->move(r.topLeft());
+}
+
+QMargins WindowFrame(const QWidget* window, const QWidget* like) {
+  for (const QWidget* known : {window, like}) {
+    // A window keeps the frame it was last shown with while hidden; one never shown has none.
+    if (!known) continue;
+    const QRect outer = known->frameGeometry();
+    const QRect inner = known->geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (!frame.isNull()) return frame;
+  }
+  return {};
+}
+
+QWidget* MainApplicationWindow() {
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window->isVisible() && window->inherits("QMainWindow")) return window;
+  return QApplication::activeWindow();
+}
+
+void MoveFrameTo(QWidget* window, const QPoint& corner, const QMargins& frame) {
+  if (!window->testAttribute(Qt::WA_WState_Created)) {
+    // Not made yet: the window system puts the frame's corner at the position given.
+    window->move(corner);
+    return;
+  }
+  // Made, perhaps never framed yet: the client area goes inside the frame expected there.
+  window->setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), window->size()));
+}
+
+namespace {
+
+// Places a window once more when the window system has told the frame it was first shown with,
+// where that frame is not the one assumed; then it goes.
+class FrameCorrection : public QObject {
+ public:
+  FrameCorrection(QWidget* window, const QMargins& assumed, FramePlacement place)
+      : QObject(window), window_(window), assumed_(assumed), place_(std::move(place)) {
+    setObjectName(QStringLiteral("FrameCorrection"));
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    switch (e->type()) {
+      // The frame comes with the window system's placing, after the showing.
+      case QEvent::Show:
+      case QEvent::Move:
+      case QEvent::Resize:
+        QTimer::singleShot(0, this, &FrameCorrection::Check);
+        break;
+      case QEvent::Hide:
+        Done();
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+
+ private:
+  void Check() {
+    const QMargins frame = WindowFrame(window_);
+    if (done_ || frame.isNull()) return;
+    Done();
+    if (frame != assumed_) MoveFrameTo(window_, place_(window_->size().grownBy(frame)), frame);
+  }
+  void Done() {
+    done_ = true;
+    window_->removeEventFilter(this);
+    deleteLater();
+  }
+
+  QWidget* window_;
+  QMargins assumed_;
+  FramePlacement place_;
+  bool done_ = false;
+};
+
+}  // namespace
+
+void PlaceFrame(QWidget* window, const QWidget* like, const FramePlacement& place) {
+  delete window->findChild<QObject*>(QStringLiteral("FrameCorrection"), Qt::FindDirectChildrenOnly);
+  const QMargins frame = WindowFrame(window, like);
+  MoveFrameTo(window, place(window->size().grownBy(frame)), frame);
+  if (WindowFrame(window).isNull()) new FrameCorrection(window, frame, place);
+}
+
+void CentreFrameOn(QWidget* window, const QRect& area, const QWidget* like) {
+  PlaceFrame(window, like, [area](const QSize& outer) {
+    return QPoint(area.left() + (area.width() - outer.width()) / 2,
+                  area.top() + (area.height() - outer.height()) / 2);
+  });
 }
 
 QString ShortenText(const QString& s, const QFontMetrics& metrics, int maxWidth) {

@@ -3,11 +3,14 @@
 #include <QColor>
 #include <QEvent>
 #include <QList>
+#include <QMargins>
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
 #include <QString>
 #include <QStyle>
+
+#include <functional>
 
 class QFontMetrics;
 class QObject;
@@ -33,6 +36,22 @@ void KeepRectOnScreen(QRect& r);
 // Centres a window on its screen, kept on the screen, without resizing, raising or
 // activating it.
 void CenterWindow(QWidget* window);
+
+// The program's main window: its main window that is shown, else the active window.
+QWidget* MainApplicationWindow();
+// The frame the window system puts around `window`: its own once it has been shown, else that
+// of `like` (a window already shown, whose frame is likely the same), else none.
+QMargins WindowFrame(const QWidget* window, const QWidget* like = nullptr);
+// Moves `window` so that its frame's top-left corner lies at `corner`; `frame` stands for the
+// frame where the window system has not told it yet.
+void MoveFrameTo(QWidget* window, const QPoint& corner, const QMargins& frame);
+// Places `window`'s frame at the corner `place` gives for the frame's outer size, the frame
+// taken as WindowFrame(window, like). A window never framed yet is placed once more by the same
+// rule when the window system tells its frame, so that every showing puts it at one place.
+using FramePlacement = std::function<QPoint(const QSize& outer)>;
+void PlaceFrame(QWidget* window, const QWidget* like, const FramePlacement& place);
+// Centres `window`'s frame on `area`, (area - frame) / 2 rounded toward zero, by PlaceFrame.
+void CentreFrameOn(QWidget* window, const QRect& area, const QWidget* like);
 
 // A new copy of the application's style that answers `metric` with `value` and every other
 // question as the application's style does; the caller owns it.

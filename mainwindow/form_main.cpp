@@ -2,6 +2,7 @@
 #include "mainwindow/form_main.h"
 
 #include "controls/component_loading.h"
+#include "controls/ctl_utils.h"
 #include "mainwindow/file_type_registration.h"
 #include "mainwindow/form_graf_point.h"
 #include "mainwindow/form_main_parts.h"
@@ -26,6 +27,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWindowStateChangeEvent>
 
 QString MakerMailLink() {
   return QStringLiteral("MailTo:") + kMakerMailAddress + QStringLiteral("?Subject=Jibwarden");
@@ -124,6 +126,15 @@ void TForm_main::SetStatusPanel0(const QString& text) {
 
 bool TForm_main::event(QEvent* event) {
   const bool done = QMainWindow::event(event);
+  constexpr Qt::WindowStates kGiven = Qt::WindowMaximized | Qt::WindowFullScreen;
+  if (event->type() == QEvent::WindowStateChange) {
+    // The normal state is reported before its size and frame: until the size comes, the frame
+    // measured is still the other state's.
+    restoring_ = (static_cast<QWindowStateChangeEvent*>(event)->oldState() & kGiven) &&
+                 !(windowState() & kGiven);
+  } else if (event->type() == QEvent::Resize) {
+    restoring_ = false;
+  }
   // The frame is known only after the window system has placed the window.
   if (event->type() == QEvent::Show || event->type() == QEvent::Move ||
       event->type() == QEvent::Resize)
@@ -132,7 +143,10 @@ bool TForm_main::event(QEvent* event) {
 }
 
 void TForm_main::FitFrame() {
-  if (!isWindow() || !isVisible()) return;
+  if (!isWindow() || !isVisible() || restoring_) return;
+  // A maximised or full-screen window has the size the window manager gives it, often with
+  // another frame; resizing it would take it out of that state. Only the normal state fits.
+  if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) return;
   const QSize frame = frameGeometry().size() - size();
   if (frame == frame_) return;
   const QSize want = size() - (frame - frame_);
@@ -284,10 +298,8 @@ void TForm_main::N_AboutClick() {
 void TForm_main::CentreOnWindow(QWidget* dialog) const {
   const QRect main = frameGeometry();
   // A window not shown yet has no frame: assume the main window's decorations.
-  const QMargins frame(geometry().left() - main.left(), geometry().top() - main.top(),
-                       main.right() - geometry().right(), main.bottom() - geometry().bottom());
-  const QRect box =
-      dialog->isVisible() ? dialog->frameGeometry() : dialog->geometry().marginsAdded(frame);
-  dialog->move(main.left() + main.width() / 2 - box.width() / 2,
-               main.top() + main.height() / 2 - box.height() / 2);
+  PlaceFrame(dialog, this, [main](const QSize& box) {
+    return QPoint(main.left() + main.width() / 2 - box.width() / 2,
+                  main.top() + main.height() / 2 - box.height() / 2);
+  });
 }

@@ -382,6 +382,8 @@ class TForm_main : public QMainWindow {
   PrintWindows printWindows_;
   bool shown_ = false;
   QSize frame_{0, 0};  // the frame's share of the outer size, as last fitted
+  // Back from maximised or full screen, until the platform has given the normal size back.
+  bool restoring_ = false;
   bool disabled_ = false;
   bool programPageChange_ = false;
   int shownPage_ = 0;

@@ -4,9 +4,13 @@
 #include "main_window_fixture.h"
 
 #include <QComboBox>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
+#include <utility>
 
 using namespace jwtest;
 
@@ -148,6 +152,48 @@ TEST_F(MainWindowTest, AddOfAHandheldFileOpensTheConversionWindow) {
   EXPECT_TRUE(QDir(data_).entryList(QDir::Files).isEmpty());
 }
 
+// The readout window comes centred on the main window and the conversion window at the centre
+// of the desktop, frames included, at each of three showings by the main window's commands.
+TEST_F(MainWindowTest, ReadoutAndConversionWindowsComeCentredAtEveryShowing) {
+  TForm_main& w = StartOnData();
+  w.move(40, 30);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QCoreApplication::processEvents();  // framed
+  TForm_Read read;
+  TForm_Palm palm;
+  w.SetWindows({&read, &palm, nullptr, nullptr});
+  ScriptedFileDialog files;
+  const QString pdb = QDir(other_).filePath("hand.pdb");
+  WriteBytes(pdb, "palm");
+  auto centred = [](const QRect& area, const QSize& size) {
+    return QRect(area.left() + (area.width() - size.width()) / 2,
+                 area.top() + (area.height() - size.height()) / 2, size.width(), size.height());
+  };
+  // Where each showing put the window's frame, and where it belongs.
+  auto shownAt = [&](QDialog& dialog, const std::function<void()>& open, const QRect& area) {
+    QRect frame, expected;
+    QTimer::singleShot(0, &dialog, [&] {
+      frame = dialog.frameGeometry();
+      expected = centred(area, frame.size());
+      dialog.reject();
+    });
+    open();
+    EXPECT_GT(frame.width(), dialog.width()) << "no frame reported";
+    return std::pair(frame, expected);
+  };
+  const QRect desktop = w.screen()->availableGeometry();
+  for (int showing = 1; showing <= 3; ++showing) {
+    SCOPED_TRACE(showing);
+    const auto [readFrame, readCentred] = shownAt(
+        read, [&] { w.SpeedBtn_ReadClick(); }, w.frameGeometry());
+    EXPECT_EQ(readFrame, readCentred);
+    files.Answer(pdb);
+    const auto [palmFrame, palmCentred] = shownAt(
+        palm, [&] { w.SpeedItem_AddFileClick(); }, desktop);
+    EXPECT_EQ(palmFrame, palmCentred);
+  }
+}
+
 TEST_F(MainWindowTest, SelectDirectoryWritesDirDataAndRebuildsTheList) {
   WriteDataFile(other_, "o.bbi", Header("Другой"));
   TForm_main& w = StartOnData();
@@ -204,6 +250,50 @@ TEST_F(MainWindowTest, WindowIsNoSmallerThan500By400AndHasNoMaximum) {
   EXPECT_EQ(w.frameGeometry().size(), QSize(500, 400));
   w.resize(3000, 2000);
   EXPECT_EQ(w.size(), QSize(3000, 2000));
+}
+
+// Maximised and full screen as the platform reports them, the frame changing with the state,
+// then restored: each state keeps the size the platform gives it, and restoring brings back
+// the normal size, frame and minimum.
+TEST_F(MainWindowTest, MaximisedAndFullScreenComeBackToTheNormalSize) {
+  TForm_main& w = StartOnData();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  auto settle = [] {
+    // The state's geometry and frame arrive as events; the window answers them a turn later.
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+  };
+  settle();
+  w.resize(640, 480);
+  settle();
+  const QRect normal = w.geometry();
+  const QRect normalFrame = w.frameGeometry();
+  const QRect screen = w.screen()->geometry();
+  const QRect available = w.screen()->availableGeometry();
+  const struct {
+    Qt::WindowState state;
+    QRect frame;
+  } states[] = {
+      {Qt::WindowMaximized, available},
+      {Qt::WindowFullScreen, screen},  // here without a frame
+      {Qt::WindowMaximized, available},
+  };
+  for (const auto& row : states) {
+    SCOPED_TRACE(int(row.state));
+    w.setWindowState(row.state);
+    settle();
+    EXPECT_EQ(w.windowState(), row.state);
+    EXPECT_EQ(w.frameGeometry(), row.frame);
+    w.setWindowState(Qt::WindowNoState);
+    settle();
+    EXPECT_EQ(w.windowState(), Qt::WindowNoState);
+    EXPECT_EQ(w.geometry(), normal);
+    EXPECT_EQ(w.frameGeometry(), normalFrame);
+    w.resize(300, 200);
+    settle();
+    EXPECT_EQ(w.frameGeometry().size(), QSize(500, 400));
+    w.setGeometry(normal);
+    settle();
+  }
 }
 
 TEST_F(MainWindowTest, NoSecondCommandOrCloseWhileACommandRuns) {
