@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScreen>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -89,6 +90,31 @@ TEST(CtlUtilsTest, CenterWindowKeepsSizeAndActivation) {
             QPoint(area.left() + (area.width() - 201) / 2, area.top() + (area.height() - 101) / 2));
   EXPECT_FALSE(window.isVisible());
   CenterWindow(nullptr);
+}
+
+// A window's frame centred on an area at its first showing and at every later one, also when
+// the frame it is shown with is not the one first assumed (here a frameless window's, none).
+TEST(CtlUtilsTest, CentreFrameOnTakesTheFrameTheWindowSystemGives) {
+  QWidget like(nullptr, Qt::FramelessWindowHint);
+  like.resize(300, 200);
+  like.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&like));
+  QWidget window;
+  window.resize(201, 101);
+  const QRect area(40, 30, 600, 500);
+  for (int showing = 1; showing <= 3; ++showing) {
+    SCOPED_TRACE(showing);
+    CentreFrameOn(&window, area, &like);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(!window.findChild<QObject*>("FrameCorrection"));
+    const QRect frame = window.frameGeometry();
+    EXPECT_GT(frame.width(), 201);  // the platform gives it a frame
+    EXPECT_EQ(frame.topLeft(), QPoint(area.left() + (area.width() - frame.width()) / 2,
+                                      area.top() + (area.height() - frame.height()) / 2));
+    EXPECT_EQ(window.size(), QSize(201, 101));
+    window.hide();
+  }
 }
 
 // Start-up registers the cursors once and the icon format, through which an icon travels.
