@@ -2,9 +2,14 @@
 
 #include "platform/settings_store.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include <optional>
 
 bool RegisterFileTypeKeys(SettingsStore& classes, const QString& programFile) {
   const QString program = QDir::toNativeSeparators(programFile);
@@ -25,7 +30,52 @@ bool RegisterFileTypeKeys(SettingsStore& classes, const QString& programFile) {
   return true;
 }
 
+DesktopToolRuns::DesktopToolRuns(QObject* parent) : QObject(parent) {}
+
+DesktopToolRuns::~DesktopToolRuns() {
+  // A tool still running by now has hung; killed, it is gone at once.
+  for (QProcess* process : std::as_const(running_)) {
+    process->disconnect(this);
+    process->kill();
+    process->waitForFinished(1000);
+  }
+}
+
+bool DesktopToolRuns::Start(const QString& program, const QStringList& arguments) {
+  const QString path = QStandardPaths::findExecutable(program);
+  if (path.isEmpty()) return false;
+  auto* process = new QProcess(this);
+  process->setStandardInputFile(QProcess::nullDevice());
+  process->setStandardOutputFile(QProcess::nullDevice());
+  process->setStandardErrorFile(QProcess::nullDevice());
+  auto ended = [this, process] {
+    if (!running_.removeOne(process)) return;
+    process->deleteLater();
+    if (running_.isEmpty()) emit Finished();
+  };
+  // Ends a run, and a start that failed in the new process.
+  connect(process, &QProcess::stateChanged, this, [ended](QProcess::ProcessState state) {
+    if (state == QProcess::NotRunning) ended();
+  });
+  started_.append(program);
+  running_.append(process);
+  process->start(path, arguments);
+  // A start that failed here may not report a change of state.
+  if (process->state() == QProcess::NotRunning) ended();
+  return true;
+}
+
 namespace {
+
+enum class FileWrite { Unchanged, Written, Failed };
+
+// None when the path is missing or no regular file: a pipe would block the start.
+std::optional<QByteArray> ReadRegularFile(const QString& path) {
+  if (!QFileInfo(path).isFile()) return std::nullopt;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  return file.readAll();
+}
 
 bool WriteWhole(const QString& path, const QByteArray& content) {
   if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
@@ -33,6 +83,18 @@ bool WriteWhole(const QString& path, const QByteArray& content) {
   if (!file.open(QIODevice::WriteOnly)) return false;
   file.write(content);
   return file.commit();
+}
+
+FileWrite WriteIfChanged(const QString& path, const QByteArray& content) {
+  if (ReadRegularFile(path) == content) return FileWrite::Unchanged;
+  return WriteWhole(path, content) ? FileWrite::Written : FileWrite::Failed;
+}
+
+// A cache is out of date when it is missing or was built before its source was last written,
+// also when a tool started for that write never finished.
+bool CacheOutOfDate(const QString& cache, const QString& source) {
+  const QFileInfo cacheInfo(cache);
+  return !cacheInfo.exists() || cacheInfo.lastModified() < QFileInfo(source).lastModified();
 }
 
 // Desktop entries quote arguments with double quotes and escape these inside them.
@@ -47,17 +109,20 @@ QString QuoteExec(const QString& path) {
 
 }  // namespace
 
-bool RegisterDesktopFileType(const QString& programFile, const QString& title) {
+bool RegisterDesktopFileType(const QString& programFile, const QString& title,
+                             DesktopToolRuns& tools) {
   const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   if (dataHome.isEmpty()) return false;
-  const QByteArray mime =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-      "  <mime-type type=\"application/x-taltrex-bbi\">\n"
-      "    <comment>Taltrex of Velmora</comment>\n"
-      "    <glob pattern=\"*.bbi\"/>\n"
-      "  </mime-type>\n"
-      "</mime-info>\n";
+  const QString mime =
+      QStringLiteral(
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+          "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+          "  <mime-type type=\"%1\">\n"
+          "    <comment>Taltrex of Velmora</comment>\n"
+          "    <glob pattern=\"*.bbi\"/>\n"
+          "  </mime-type>\n"
+          "</mime-info>\n")
+          .arg(kDataFileMimeType);
   QString exec = QuoteExec(programFile);
   exec.replace(u'%', QStringLiteral("%%"));
   const QString desktop = QStringLiteral(
@@ -65,11 +130,24 @@ bool RegisterDesktopFileType(const QString& programFile, const QString& title) {
                               "Type=Application\n"
                               "Name=%2\n"
                               "Exec=%1 %f\n"
-                              "MimeType=application/x-taltrex-bbi;\n"
+                              "MimeType=%3;\n"
                               "Terminal=false\n")
-                              .arg(exec, title);
-  const bool mimeOk = WriteWhole(dataHome + "/mime/packages/jibwarden-bbi.xml", mime);
-  const bool desktopOk =
-      WriteWhole(dataHome + "/applications/" + kDesktopFileName + ".desktop", desktop.toUtf8());
-  return mimeOk && desktopOk;
+                              .arg(exec, title, kDataFileMimeType);
+  const QString package = dataHome + QStringLiteral("/mime/packages/jibwarden-bbi.xml");
+  const QString entry =
+      dataHome + QStringLiteral("/applications/") + kDesktopFileName + QStringLiteral(".desktop");
+  const FileWrite mimeWrite = WriteIfChanged(package, mime.toUtf8());
+  const FileWrite entryWrite = WriteIfChanged(entry, desktop.toUtf8());
+  bool ok = mimeWrite != FileWrite::Failed && entryWrite != FileWrite::Failed;
+
+  if (mimeWrite == FileWrite::Written ||
+      (mimeWrite == FileWrite::Unchanged &&
+       CacheOutOfDate(dataHome + QStringLiteral("/mime/mime.cache"), package)))
+    tools.Start(QStringLiteral("update-mime-database"), {dataHome + QStringLiteral("/mime")});
+  if (entryWrite == FileWrite::Written ||
+      (entryWrite == FileWrite::Unchanged &&
+       CacheOutOfDate(dataHome + QStringLiteral("/applications/mimeinfo.cache"), entry)))
+    tools.Start(QStringLiteral("update-desktop-database"),
+                {dataHome + QStringLiteral("/applications")});
+  return ok;
 }

@@ -1,0 +1,176 @@
+// The ".bbi" type on the desktop: what the start-up writes for the user, the desktop's own tools
+// it starts, and what those tools then say about a data file.
+#include "main_window_fixture.h"
+#include "mainwindow/file_type_registration.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <cerrno>
+#include <csignal>
+
+using namespace jwtest;
+
+namespace {
+
+QString DataHome() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+}
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+  return QDir().mkpath(QFileInfo(path).absolutePath()) && WriteBytes(path, bytes);
+}
+
+// PATH for a scope: where the registration looks for the desktop's tools.
+class PathScope {
+ public:
+  explicit PathScope(const QString& path) : old_(qgetenv("PATH")) {
+    qputenv("PATH", path.toLocal8Bit());
+  }
+  ~PathScope() { qputenv("PATH", old_); }
+  PathScope(const PathScope&) = delete;
+  PathScope& operator=(const PathScope&) = delete;
+
+ private:
+  QByteArray old_;
+};
+
+void WaitForTools(const DesktopToolRuns& tools) {
+  if (!tools.Running()) return;
+  QSignalSpy finished(&tools, &DesktopToolRuns::Finished);
+  ASSERT_TRUE(finished.wait(30000)) << tools.Started().join(' ').toStdString();
+}
+
+// A program the desktop accepts as an entry's Exec: it must exist and be executable.
+bool MakeExecutable(const QString& path, const QByteArray& script) {
+  return WriteFile(path, script) &&
+         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+class FileTypeRegistrationTest : public MainWindowTest {
+ protected:
+  // Stand-ins for the desktop's tools: each logs its run and leaves the cache it would build.
+  QString FakeTools() {
+    const QString bin = temp_.filePath("bin");
+    const QString log = temp_.filePath("tools.log");
+    for (const auto& [tool, cache] : {std::pair{"update-mime-database", "mime.cache"},
+                                      std::pair{"update-desktop-database", "mimeinfo.cache"}}) {
+      EXPECT_TRUE(MakeExecutable(
+          bin + "/" + tool, QStringLiteral("#!/bin/sh\necho \"%1 $*\" >> '%2'\n: > \"$1/%3\"\n")
+                                .arg(tool, log, cache)
+                                .toUtf8()));
+    }
+    return bin;
+  }
+  // The runs since the last call, in name order: the tools run side by side.
+  std::string ToolLog() {
+    const QByteArray log = ReadBytes(temp_.filePath("tools.log"));
+    QFile::remove(temp_.filePath("tools.log"));
+    QStringList runs = log == "<missing>" ? QStringList{}
+                                          : QString::fromUtf8(log).split(u'\n', Qt::SkipEmptyParts);
+    runs.sort();
+    return runs.join(u'\n').toStdString();
+  }
+
+  QString Package() const { return DataHome() + "/mime/packages/jibwarden-bbi.xml"; }
+  QString Entry() const { return DataHome() + "/applications/jibwarden.desktop"; }
+  QStringList WrittenFiles() const { return {Package(), Entry()}; }
+};
+
+}  // namespace
+
+// A cache is rebuilt only when what it is built from was written, or when it is missing or
+// older than its source; files whose content is unchanged are not written again.
+TEST_F(FileTypeRegistrationTest, ToolsRunOnlyWhenTheirSourcesChanged) {
+  const PathScope path(FakeTools());
+  const QString mimeRun = "update-mime-database " + DataHome() + "/mime";
+  const QString entryRun = "update-desktop-database " + DataHome() + "/applications";
+  // Whole seconds: some file systems keep no finer times.
+  const QDateTime past = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() - 86400);
+  const struct {
+    const char* step;
+    std::function<void()> before;
+    QString program;
+    QStringList runs;
+    QStringList rewritten;
+  } steps[] = {
+      {"first start", [] {}, programFile_, {mimeRun, entryRun}, WrittenFiles()},
+      {"nothing changed", [] {}, programFile_, {}, {}},
+      {"MIME cache missing",
+       [] { QFile::remove(DataHome() + "/mime/mime.cache"); },
+       programFile_,
+       {mimeRun},
+       {}},
+      {"entry cache older than the entry",
+       [&] {
+         QFile cache(DataHome() + "/applications/mimeinfo.cache");
+         ASSERT_TRUE(cache.open(QIODevice::ReadWrite));
+         cache.setFileTime(past.addSecs(-60), QFileDevice::FileModificationTime);
+       },
+       programFile_,
+       {entryRun},
+       {}},
+      {"program moved", [] {}, other_ + "/jibwarden", {entryRun}, {Entry()}},
+      {"package edited",
+       [&] { WriteBytes(Package(), "<mime-info/>\n"); },
+       other_ + "/jibwarden",
+       {mimeRun},
+       {Package()}},
+  };
+  DesktopToolRuns tools;
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.step);
+    // Files not written keep this time.
+    for (const QString& file : WrittenFiles()) {
+      QFile f(file);
+      if (f.open(QIODevice::ReadWrite)) f.setFileTime(past, QFileDevice::FileModificationTime);
+    }
+    s.before();
+    const qsizetype started = tools.Started().size();
+    EXPECT_TRUE(RegisterDesktopFileType(s.program, "Jibwarden", tools));
+    EXPECT_EQ(tools.Started().size() - started, s.runs.size());
+    WaitForTools(tools);
+    QStringList runs = s.runs;
+    runs.sort();
+    EXPECT_EQ(ToolLog(), runs.join(u'\n').toStdString());
+    for (const QString& file : WrittenFiles()) {
+      EXPECT_EQ(QFileInfo(file).lastModified() != past, s.rewritten.contains(file))
+          << file.toStdString();
+    }
+  }
+}
+
+// Without the desktop's tools the program starts as ever; a tool that does not end holds
+// nothing up and goes with the window.
+TEST_F(FileTypeRegistrationTest, MissingOrHangingToolsDoNotHoldTheStart) {
+  WriteDataFile(data_, "a.bbi", Header("Кран"));
+  {
+    const PathScope path(temp_.filePath("no-tools"));
+    TForm_main& w = Start({QDir(data_).filePath("a.bbi")});
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(FileNames(), QStringList{"a.bbi"});
+    EXPECT_TRUE(w.DesktopTools().Started().isEmpty());
+    EXPECT_FALSE(w.DesktopTools().Running());
+    EXPECT_TRUE(QFileInfo::exists(Entry()));
+  }
+  const QString bin = temp_.filePath("hanging");
+  const QString pidFile = temp_.filePath("tool.pid");
+  ASSERT_TRUE(
+      MakeExecutable(bin + "/update-mime-database",
+                     ("#!/bin/sh\necho $$ > '" + pidFile + "'\nexec /bin/sleep 60\n").toUtf8()));
+  QFile::remove(DataHome() + "/mime/mime.cache");
+  const PathScope path(bin);
+  TForm_main& w = Start({QDir(data_).filePath("a.bbi")});
+  EXPECT_EQ(FileNames(), QStringList{"a.bbi"});
+  EXPECT_EQ(w.DesktopTools().Started(), QStringList{"update-mime-database"});
+  EXPECT_TRUE(w.DesktopTools().Running());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ReadBytes(pidFile).endsWith('\n'); }, 30000));
+  const pid_t pid = ReadBytes(pidFile).trimmed().toInt();
+  ASSERT_GT(pid, 0);
+  window_.reset();
+  EXPECT_EQ(::kill(pid, 0), -1);
+  EXPECT_EQ(errno, ESRCH);
+}
