@@ -107,6 +107,82 @@ QString QuoteExec(const QString& path) {
   return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
+// mimeapps.list files of the user, in the order the desktop reads them.
+QStringList UserMimeAppsFiles(const QString& configHome, const QString& dataHome) {
+  QStringList names;
+  const QStringList desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':');
+  for (const QString& desktop : desktops) {
+    if (!desktop.isEmpty()) names.append(desktop.toLower() + QStringLiteral("-mimeapps.list"));
+  }
+  names.append(QStringLiteral("mimeapps.list"));
+  QStringList files;
+  for (const QString& home : {configHome, dataHome + QStringLiteral("/applications")}) {
+    if (home.isEmpty()) continue;
+    for (const QString& name : std::as_const(names)) files.append(home + u'/' + name);
+  }
+  return files;
+}
+
+const QByteArray kDefaultsGroup = "[Default Applications]";
+
+bool IsGroupLine(const QByteArray& line) {
+  const QByteArray trimmed = line.trimmed();
+  return trimmed.startsWith('[') && trimmed.endsWith(']');
+}
+
+// Whether the group of default applications in a mimeapps.list names the type at all.
+bool NamesDefaultFor(const QByteArray& content, const QByteArray& mimeType) {
+  bool inDefaults = false;
+  for (const QByteArray& line : content.split('\n')) {
+    if (IsGroupLine(line)) {
+      inDefaults = line.trimmed() == kDefaultsGroup;
+    } else if (const qsizetype equals = line.indexOf('='); inDefaults && equals > 0) {
+      if (line.left(equals).trimmed().compare(mimeType, Qt::CaseInsensitive) == 0) return true;
+    }
+  }
+  return false;
+}
+
+// The user's own choice of an application for the type, in any of the user's files, stays;
+// otherwise the entry becomes the default in the main file, whose other lines stay as they are.
+bool NameDefaultApplication(const QString& configHome, const QString& dataHome,
+                            const QByteArray& entry) {
+  const QByteArray mimeType = kDataFileMimeType.toUtf8();
+  for (const QString& path : UserMimeAppsFiles(configHome, dataHome)) {
+    if (const auto content = ReadRegularFile(path); content && NamesDefaultFor(*content, mimeType))
+      return true;
+  }
+  if (configHome.isEmpty()) return false;
+  const QString path = configHome + QStringLiteral("/mimeapps.list");
+  QByteArray content;
+  if (QFileInfo::exists(path)) {
+    // Something the user put there that is no readable file is left alone.
+    const auto existing = ReadRegularFile(path);
+    if (!existing) return false;
+    content = *existing;
+  }
+  const QByteArray line = mimeType + '=' + entry + '\n';
+  qsizetype at = -1;
+  for (qsizetype start = 0; start < content.size();) {
+    qsizetype end = content.indexOf('\n', start);
+    end = end < 0 ? content.size() : end + 1;
+    if (content.mid(start, end - start).trimmed() == kDefaultsGroup) {
+      at = end;
+      break;
+    }
+    start = end;
+  }
+  if (at < 0) {
+    if (!content.isEmpty() && !content.endsWith('\n')) content += '\n';
+    if (!content.isEmpty()) content += '\n';
+    content += kDefaultsGroup + '\n' + line;
+  } else {
+    if (at > 0 && content[at - 1] != '\n') content.insert(at++, '\n');
+    content.insert(at, line);
+  }
+  return WriteWhole(path, content);
+}
+
 }  // namespace
 
 bool RegisterDesktopFileType(const QString& programFile, const QString& title,
@@ -139,6 +215,9 @@ bool RegisterDesktopFileType(const QString& programFile, const QString& title,
   const FileWrite mimeWrite = WriteIfChanged(package, mime.toUtf8());
   const FileWrite entryWrite = WriteIfChanged(entry, desktop.toUtf8());
   bool ok = mimeWrite != FileWrite::Failed && entryWrite != FileWrite::Failed;
+  const QString configHome =
+      QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  ok = NameDefaultApplication(configHome, dataHome, kDesktopFileName.toUtf8() + ".desktop") && ok;
 
   if (mimeWrite == FileWrite::Written ||
       (mimeWrite == FileWrite::Unchanged &&

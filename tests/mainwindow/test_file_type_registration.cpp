@@ -20,6 +20,10 @@ namespace {
 QString DataHome() {
   return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
 }
+QString ConfigHome() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+}
+
 bool WriteFile(const QString& path, const QByteArray& bytes) {
   return QDir().mkpath(QFileInfo(path).absolutePath()) && WriteBytes(path, bytes);
 }
@@ -77,7 +81,10 @@ class FileTypeRegistrationTest : public MainWindowTest {
 
   QString Package() const { return DataHome() + "/mime/packages/jibwarden-bbi.xml"; }
   QString Entry() const { return DataHome() + "/applications/jibwarden.desktop"; }
-  QStringList WrittenFiles() const { return {Package(), Entry()}; }
+  QStringList WrittenFiles() const {
+    QStringList files = {Package(), Entry(), ConfigHome() + "/mimeapps.list"};
+    return files;
+  }
 };
 
 }  // namespace
@@ -141,6 +148,58 @@ TEST_F(FileTypeRegistrationTest, ToolsRunOnlyWhenTheirSourcesChanged) {
           << file.toStdString();
     }
   }
+}
+
+// The entry becomes the type's default in the user's mimeapps.list, whose other lines stay;
+// a default the user's files already name for the type stays as it is.
+TEST_F(FileTypeRegistrationTest, UsersOwnDefaultIsKept) {
+  const PathScope path(temp_.filePath("no-tools"));
+  const QString config = ConfigHome() + "/mimeapps.list";
+  const QString legacy = DataHome() + "/applications/mimeapps.list";
+  const QByteArray ours = "application/x-taltrex-bbi=jibwarden.desktop\n";
+  const struct {
+    const char* name;
+    QByteArray configBefore, legacyBefore, configAfter;
+  } cases[] = {
+      {"no file", "<missing>", "<missing>", "[Default Applications]\n" + ours},
+      {"other groups", "# mine\n[Added Associations]\ntext/plain=editor.desktop;", "<missing>",
+       "# mine\n[Added Associations]\ntext/plain=editor.desktop;\n\n[Default Applications]\n" +
+           ours},
+      {"other defaults",
+       "[Default Applications]\ntext/plain=editor.desktop\n\n[Added Associations]\nx/y=z;\n",
+       "<missing>",
+       "[Default Applications]\n" + ours +
+           "text/plain=editor.desktop\n\n[Added Associations]\nx/y=z;\n"},
+      {"another default",
+       "# mine\n[Default Applications]\nApplication/X-Taltrex-Bbi = other.desktop\n", "<missing>",
+       "# mine\n[Default Applications]\nApplication/X-Taltrex-Bbi = other.desktop\n"},
+      {"only associated", "[Added Associations]\napplication/x-taltrex-bbi=other.desktop;\n",
+       "<missing>",
+       "[Added Associations]\napplication/x-taltrex-bbi=other.desktop;\n\n[Default "
+       "Applications]\n" +
+           ours},
+      {"default in the older place", "<missing>",
+       "[Default Applications]\napplication/x-taltrex-bbi=other.desktop\n", "<missing>"},
+  };
+  DesktopToolRuns tools;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const auto& [file, bytes] :
+         {std::pair{config, c.configBefore}, {legacy, c.legacyBefore}}) {
+      QFile::remove(file);
+      if (bytes != "<missing>") {
+        ASSERT_TRUE(WriteFile(file, bytes));
+      }
+    }
+    EXPECT_TRUE(RegisterDesktopFileType(programFile_, "Jibwarden", tools));
+    EXPECT_EQ(ReadBytes(config), c.configAfter);
+  }
+  // Something there that is no file is left alone.
+  QFile::remove(config);
+  QFile::remove(legacy);
+  ASSERT_TRUE(QDir().mkpath(config));
+  EXPECT_FALSE(RegisterDesktopFileType(programFile_, "Jibwarden", tools));
+  EXPECT_TRUE(QFileInfo(config).isDir());
 }
 
 // Without the desktop's tools the program starts as ever; a tool that does not end holds
