@@ -1,7 +1,9 @@
 #include "mainwindow/file_type_registration.h"
 
+#include "mainwindow/program_picture.h"
 #include "platform/settings_store.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -107,6 +109,14 @@ QString QuoteExec(const QString& path) {
   return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
+QByteArray PngOf(const QPixmap& picture) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  picture.save(&buffer, "PNG");
+  return bytes;
+}
+
 // mimeapps.list files of the user, in the order the desktop reads them.
 QStringList UserMimeAppsFiles(const QString& configHome, const QString& dataHome) {
   QStringList names;
@@ -195,10 +205,11 @@ bool RegisterDesktopFileType(const QString& programFile, const QString& title,
           "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
           "  <mime-type type=\"%1\">\n"
           "    <comment>Taltrex of Velmora</comment>\n"
+          "    <icon name=\"%2\"/>\n"
           "    <glob pattern=\"*.bbi\"/>\n"
           "  </mime-type>\n"
           "</mime-info>\n")
-          .arg(kDataFileMimeType);
+          .arg(kDataFileMimeType, kDesktopFileName);
   QString exec = QuoteExec(programFile);
   exec.replace(u'%', QStringLiteral("%%"));
   const QString desktop = QStringLiteral(
@@ -206,15 +217,24 @@ bool RegisterDesktopFileType(const QString& programFile, const QString& title,
                               "Type=Application\n"
                               "Name=%2\n"
                               "Exec=%1 %f\n"
-                              "MimeType=%3;\n"
+                              "Icon=%3\n"
+                              "MimeType=%4;\n"
                               "Terminal=false\n")
-                              .arg(exec, title, kDataFileMimeType);
+                              .arg(exec, title, kDesktopFileName, kDataFileMimeType);
   const QString package = dataHome + QStringLiteral("/mime/packages/jibwarden-bbi.xml");
   const QString entry =
       dataHome + QStringLiteral("/applications/") + kDesktopFileName + QStringLiteral(".desktop");
   const FileWrite mimeWrite = WriteIfChanged(package, mime.toUtf8());
   const FileWrite entryWrite = WriteIfChanged(entry, desktop.toUtf8());
   bool ok = mimeWrite != FileWrite::Failed && entryWrite != FileWrite::Failed;
+  // The type and the entry name the icon; the theme finds it by name in any context.
+  for (int side : kProgramIconSizes) {
+    const QString icon = QStringLiteral("%1/icons/hicolor/%2x%2/apps/%3.png")
+                             .arg(dataHome)
+                             .arg(side)
+                             .arg(kDesktopFileName);
+    ok = WriteIfChanged(icon, PngOf(ProgramPicture(side))) != FileWrite::Failed && ok;
+  }
   const QString configHome =
       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
   ok = NameDefaultApplication(configHome, dataHome, kDesktopFileName.toUtf8() + ".desktop") && ok;

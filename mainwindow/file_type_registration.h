@@ -40,12 +40,12 @@ class DesktopToolRuns : public QObject {
 };
 
 // The desktop's registration for the user: under $XDG_DATA_HOME a shared-mime-info package for
-// the type and a desktop entry that opens the program with the file; in
-// $XDG_CONFIG_HOME/mimeapps.list the entry as the type's default unless the user's files name one.
-// The entry's name is the application title, which the desktop shows for the program's windows.
-// Only files whose content changed are written; the user's MIME database and desktop-entry cache
-// are rebuilt through `tools` when their sources changed or they are older than these. False when a
-// file could not be written.
+// the type, a desktop entry that opens the program with the file, and the program's picture as
+// the icon of both in the user's icon theme; in $XDG_CONFIG_HOME/mimeapps.list the entry as the
+// type's default unless the user's files name one. The entry's name is the application title,
+// which the desktop shows for the program's windows. Only files whose content changed are
+// written; the user's MIME database and desktop-entry cache are rebuilt through `tools` when
+// their sources changed or they are older than these. False when a file could not be written.
 inline const QString kDesktopFileName = QStringLiteral("jibwarden");
 inline const QString kDataFileMimeType = QStringLiteral("application/x-taltrex-bbi");
 bool RegisterDesktopFileType(const QString& programFile, const QString& title,

@@ -2,9 +2,11 @@
 // it starts, and what those tools then say about a data file.
 #include "main_window_fixture.h"
 #include "mainwindow/file_type_registration.h"
+#include "mainwindow/program_picture.h"
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -48,6 +50,46 @@ void WaitForTools(const DesktopToolRuns& tools) {
   ASSERT_TRUE(finished.wait(30000)) << tools.Started().join(' ').toStdString();
 }
 
+// What a desktop tool prints, in the untranslated wording.
+QString Ask(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+  process.setProcessEnvironment(environment);
+  process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  process.start(program, arguments);
+  EXPECT_TRUE(process.waitForFinished(30000)) << program.toStdString();
+  return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The text after "<label>: " on the first line that starts with the label.
+QString Field(const QString& output, const QString& label) {
+  for (const QString& line : output.split(u'\n')) {
+    const QString trimmed = line.trimmed();
+    if (trimmed.startsWith(label))
+      return trimmed.mid(trimmed.lastIndexOf(QStringLiteral(": ")) + 2);
+  }
+  return QStringLiteral("<none>");
+}
+
+// The file an icon name resolves to in the user's part of the hicolor theme: one of the
+// directories the theme's index lists, as the desktop looks it up.
+QString UserThemeIconFile(const QString& name) {
+  const QString index = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                               QStringLiteral("icons/hicolor/index.theme"));
+  for (const QString& line : QString::fromUtf8(ReadBytes(index)).split(u'\n')) {
+    if (!line.startsWith(QStringLiteral("Directories="))) continue;
+    for (const QString& dir : line.mid(line.indexOf(u'=') + 1).split(u',')) {
+      for (const char* extension : {".png", ".svg"}) {
+        const QString file =
+            DataHome() + "/icons/hicolor/" + dir.trimmed() + "/" + name + extension;
+        if (QFileInfo(file).isFile()) return file;
+      }
+    }
+  }
+  return {};
+}
+
 // A program the desktop accepts as an entry's Exec: it must exist and be executable.
 bool MakeExecutable(const QString& path, const QByteArray& script) {
   return WriteFile(path, script) &&
@@ -83,11 +125,53 @@ class FileTypeRegistrationTest : public MainWindowTest {
   QString Entry() const { return DataHome() + "/applications/jibwarden.desktop"; }
   QStringList WrittenFiles() const {
     QStringList files = {Package(), Entry(), ConfigHome() + "/mimeapps.list"};
+    for (int side : kProgramIconSizes)
+      files << DataHome() + QStringLiteral("/icons/hicolor/%1x%1/apps/jibwarden.png").arg(side);
     return files;
   }
 };
 
 }  // namespace
+
+// After the start, the desktop's tools give a data file the program's type, name the program's
+// entry as the type's default although another program opens it too, and find the type's icon
+// in the user's icon theme: the program's own picture.
+TEST_F(FileTypeRegistrationTest, DesktopKnowsTheTypeItsDefaultAndItsIcon) {
+  for (const char* tool : {"gio", "update-mime-database", "update-desktop-database"}) {
+    if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " not installed";
+  }
+  if (QStandardPaths::locate(QStandardPaths::GenericDataLocation, "icons/hicolor/index.theme")
+          .isEmpty())
+    GTEST_SKIP() << "no hicolor icon theme";
+  ASSERT_TRUE(MakeExecutable(programFile_, "#!/bin/sh\n"));
+  ASSERT_TRUE(WriteFile(DataHome() + "/applications/another.desktop",
+                        "[Desktop Entry]\nType=Application\nName=Another\nExec=true %f\n"
+                        "MimeType=application/x-taltrex-bbi;\n"));
+  WriteDataFile(data_, "a.bbi", Header("Кран"));
+
+  TForm_main& w = Start({QDir(data_).filePath("a.bbi")});
+  EXPECT_EQ(w.DesktopTools().Started(),
+            (QStringList{"update-mime-database", "update-desktop-database"}));
+  WaitForTools(w.DesktopTools());
+
+  const QString info = Ask("gio", {"info", "-a", "standard::content-type,standard::icon",
+                                   QDir(data_).filePath("a.bbi")});
+  EXPECT_EQ(Field(info, "standard::content-type:").toStdString(), "application/x-taltrex-bbi")
+      << info.toStdString();
+  EXPECT_EQ(Field(Ask("gio", {"mime", "application/x-taltrex-bbi"}), "Default application for")
+                .toStdString(),
+            "jibwarden.desktop");
+
+  const QString iconName = Field(info, "standard::icon:").section(QStringLiteral(", "), 0, 0);
+  EXPECT_EQ(iconName.toStdString(), "jibwarden");
+  const QString iconFile = UserThemeIconFile(iconName);
+  ASSERT_FALSE(iconFile.isEmpty()) << iconName.toStdString();
+  const QImage icon(iconFile);
+  EXPECT_EQ(icon.convertToFormat(QImage::Format_ARGB32),
+            ProgramPicture(icon.width()).toImage().convertToFormat(QImage::Format_ARGB32));
+  // The entry shows the same icon.
+  EXPECT_TRUE(QString::fromUtf8(ReadBytes(Entry())).contains("\nIcon=" + iconName + "\n"));
+}
 
 // A cache is rebuilt only when what it is built from was written, or when it is missing or
 // older than its source; files whose content is unchanged are not written again.
