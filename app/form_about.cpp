@@ -3,6 +3,7 @@
 #include "acquisition/window_parts.h"
 #include "controls/xc_label.h"
 #include "mainwindow/form_main.h"
+#include "mainwindow/program_picture.h"
 #include "platform/dialog_services.h"
 
 #include <QApplication>
@@ -11,31 +12,10 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
-
-namespace {
-
-QPixmap ProgramPicture(int side) {
-  QPixmap picture(side, side);
-  picture.fill(Qt::transparent);
-  QPainter p(&picture);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setBrush(QColor(0x1f, 0x4e, 0x8c));
-  p.setPen(Qt::NoPen);
-  p.drawRoundedRect(picture.rect().adjusted(2, 2, -2, -2), side / 8, side / 8);
-  p.setPen(QPen(QColor(0xf2, 0xb7, 0x05), side / 14));
-  p.drawLine(side * 3 / 10, side * 8 / 10, side * 3 / 10, side * 2 / 10);
-  p.drawLine(side * 2 / 10, side * 3 / 10, side * 8 / 10, side * 3 / 10);
-  p.setPen(QPen(Qt::white, side / 30));
-  p.drawLine(side * 7 / 10, side * 3 / 10, side * 7 / 10, side * 6 / 10);
-  return picture;
-}
-
-}  // namespace
 
 TForm_About::TForm_About(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Form_About"));

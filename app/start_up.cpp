@@ -1,6 +1,7 @@
 #include "app/start_up.h"
 
 #include "mainwindow/file_type_registration.h"
+#include "mainwindow/program_picture.h"
 #include "platform/com_ports.h"
 #include "platform/exception_guard.h"
 #include "serial/sc_comm.h"
@@ -22,6 +23,7 @@ void SetUpApplication() {
     QFont::insertSubstitution(family, QStringLiteral("Liberation Sans"));
   QApplication::setFont(DefaultWindowFont());
   QGuiApplication::setDesktopFileName(kDesktopFileName);
+  QApplication::setWindowIcon(ProgramIcon());
   if (!qApp->findChild<QTranslator*>(QStringLiteral("qtbase_ru"))) {
     auto* translator = new QTranslator(qApp);
     translator->setObjectName(QStringLiteral("qtbase_ru"));

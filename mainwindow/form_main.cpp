@@ -75,7 +75,10 @@ TForm_main::TForm_main(QWidget* parent)
                  parent) {}
 
 TForm_main::TForm_main(QStringList arguments, QString programFile, QWidget* parent)
-    : QMainWindow(parent), arguments_(std::move(arguments)), programFile_(std::move(programFile)) {
+    : QMainWindow(parent),
+      arguments_(std::move(arguments)),
+      programFile_(std::move(programFile)),
+      desktopTools_(new DesktopToolRuns(this)) {
   setObjectName(QStringLiteral("Form_main"));
   setWindowTitle(kApplicationTitle + QStringLiteral(" v 2.0.6 (25.12.2004)"));
   resize(kOuterSize);
@@ -190,7 +193,7 @@ void TForm_main::FormShow() {
   // the archive list from being built.
   SettingsStore classes(SettingsRoot::Classes);
   RegisterFileTypeKeys(classes, programFile_);
-  RegisterDesktopFileType(programFile_, kApplicationTitle);
+  RegisterDesktopFileType(programFile_, kApplicationTitle, *desktopTools_);
 
   SettingsStore users(SettingsRoot::Users);
   DataDirectory = users.ReadString(kDirDataSection, kDirDataName);

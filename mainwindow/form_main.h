@@ -16,6 +16,7 @@
 
 class ChartSeries;
 class ChartView;
+class DesktopToolRuns;
 class StringGrid;
 class QAction;
 class QActionGroup;
@@ -85,6 +86,8 @@ class TForm_main : public QMainWindow {
     TForm_PrintGraf* Form_PrintGraf = nullptr;
   };
   void SetPrintWindows(const PrintWindows& windows);
+  // The desktop's tools the start-up work started; they end on their own or with the window.
+  const DesktopToolRuns& DesktopTools() const { return *desktopTools_; }
 
   // While alive, the main window counts as disabled: its other commands, its close and the
   // user's input to it do nothing. Acquired() is false when the window was already disabled,
@@ -377,6 +380,7 @@ class TForm_main : public QMainWindow {
 
   QStringList arguments_;
   QString programFile_;
+  DesktopToolRuns* desktopTools_;
   Windows windows_;
   TForm_Searsh* searsh_ = nullptr;
   PrintWindows printWindows_;

@@ -3,9 +3,13 @@ set -euo pipefail
 
 # qt6-charts-dev's CMake files need the OpenGL module's, which it does not pull in.
 # e2fsprogs: a settings test makes a small file system whose times count whole seconds.
+# The desktop's tools the program runs at start to make the ".bbi" type known, and those its
+# test asks (gio): the MIME database, the desktop-entry cache, the icon theme the type's icon
+# goes into.
 JW_PACKAGES=(cmake ninja-build g++ clang pkg-config qt6-base-dev qt6-charts-dev
   libqt6opengl6-dev qt6-svg-dev qt6-translations-l10n libgl-dev libgtest-dev libbenchmark-dev
-  locales xauth xvfb fonts-dejavu-core fonts-liberation e2fsprogs)
+  locales xauth xvfb fonts-dejavu-core fonts-liberation e2fsprogs
+  shared-mime-info desktop-file-utils libglib2.0-bin hicolor-icon-theme)
 
 jw_install_packages() {
   local missing=()

@@ -3,6 +3,7 @@
 #include "controls/settings_access.h"
 #include "controls/xc_label.h"
 #include "mainwindow/file_type_registration.h"
+#include "mainwindow/program_picture.h"
 #include "platform/scripted_services.h"
 #include "platform/settings_store.h"
 #include "tests/support/test_files.h"
@@ -88,8 +89,10 @@ TEST_F(StartUpTest, EachTitleIsItsWindowsCaptionAndTheApplicationTitleNamesThePr
   };
   for (const auto& [window, caption] : captions)
     EXPECT_EQ(ShownTitle(window), caption) << window->objectName().toStdString();
-  // The application title names the desktop entry the program's windows belong to.
+  // The application title names the desktop entry the program's windows belong to; the
+  // windows carry the program's picture, the icon of its data files too.
   EXPECT_EQ(QGuiApplication::desktopFileName(), "jibwarden");
+  EXPECT_EQ(QGuiApplication::windowIcon().pixmap(32).toImage(), ProgramPicture(32).toImage());
   const QByteArray entry =
       jwtest::ReadBytes(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                         "/applications/jibwarden.desktop");
