@@ -546,10 +546,13 @@ bool Save(const QString& filePath, const QByteArray& bytes, QString& error) {
 // A save holds the lock beside the file while it merges and replaces, so that two copies of
 // the program never save over each other's changes. The lock is a file of its own holding
 // the holder's process id, program and host (as QLockFile writes them, so that older builds
-// agree), made with O_EXCL and held with flock while it lasts. A lock is stale when its
+// agree), made with O_EXCL and held with flock while it lasts. Whatever the umask, it is
+// readable by everyone (kLockMode: it holds nothing private), so that every copy that may write
+// the folder can test its flock: a flocked lock is live however old. A lock is stale when its
 // program is gone (on this host) or it is older than kStaleLockTime, and an empty, garbled or
 // unreadable one once it is older than kGarbledLockTime (its maker writes it at once); one the
-// user cannot open at all tells its age alone. The wait for a live one is bounded.
+// user cannot open at all (made by something else) tells its age alone. The wait for a live
+// one is bounded.
 //
 // Why two copies never hold it at once:
 // - A lock is taken only by making the file with O_EXCL, so of two makers one wins. Its maker
@@ -567,6 +570,7 @@ bool Save(const QString& filePath, const QByteArray& bytes, QString& error) {
 constexpr std::chrono::milliseconds kStaleLockTime{30000};
 constexpr std::chrono::milliseconds kGarbledLockTime{2000};
 constexpr std::chrono::milliseconds kLockWait{10000};
+constexpr mode_t kLockMode = 0644;
 constexpr std::chrono::microseconds kFirstRetry{200};
 constexpr std::chrono::microseconds kLongestRetry{10000};
 
@@ -717,9 +721,11 @@ class SaveLock {
 
   // 0 when the lock is this store's now, else the errno (EEXIST: another lock is there).
   int Create() {
-    const int fd = ::open(path_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int fd = ::open(path_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kLockMode);
     if (fd < 0) return errno;
     fd_ = fd;
+    // The umask takes bits from the mode that open gives; a file system without modes refuses.
+    ::fchmod(fd, kLockMode);
     // Without flock here (ENOLCK on a network file system) the file alone is the lock.
     Flock(fd, true);
     // A copy that found it empty and took it for stale may have removed it before the flock:

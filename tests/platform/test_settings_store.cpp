@@ -10,6 +10,7 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstddef>
@@ -18,15 +19,18 @@
 #include <ctime>
 #include <fcntl.h>
 #include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <memory>
 #include <optional>
+#include <poll.h>
 #include <sched.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -133,6 +137,54 @@ bool FlockFailsFromHere() {
   const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
   return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
          ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// Holds the calling thread at each of the system calls `numbers`: `atCall` runs first, on a
+// thread of its own, and the call goes on when it returns. For a child process alone, since
+// the watch lasts as long as the thread; false when the system lets no process watch its calls.
+bool HoldAtCalls(const std::vector<int>& numbers, std::function<void(int)> atCall) {
+  std::vector<sock_filter> filter = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr))};
+  for (const int number : numbers) {
+    filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __u32(number), 0, 1));
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_USER_NOTIF));
+  }
+  filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+  // The watcher starts first: a thread takes the filters of the thread that starts it.
+  std::promise<int> listener;
+  std::thread([listening = listener.get_future(), atCall = std::move(atCall)]() mutable {
+    const int fd = listening.get();
+    for (;;) {
+      seccomp_notif request{};
+      if (fd < 0 || ::ioctl(fd, SECCOMP_IOCTL_NOTIF_RECV, &request) != 0) {
+        if (fd >= 0 && errno == EINTR) continue;
+        return;
+      }
+      atCall(int(request.data.nr));
+      seccomp_notif_resp response{};
+      response.id = request.id;
+      response.flags = SECCOMP_USER_NOTIF_FLAG_CONTINUE;
+      ::ioctl(fd, SECCOMP_IOCTL_NOTIF_SEND, &response);
+    }
+  }).detach();
+  const sock_fprog program{static_cast<unsigned short>(filter.size()), filter.data()};
+  int fd = -1;
+  if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0)
+    fd = int(::syscall(__NR_seccomp, SECCOMP_SET_MODE_FILTER, SECCOMP_FILTER_FLAG_NEW_LISTENER,
+                       &program));
+  const int error = errno;
+  listener.set_value(fd);
+  errno = error;
+  return fd >= 0;
+}
+
+// The system calls that rename a file: a save's last step.
+std::vector<int> RenameCalls() {
+  return {
+#ifdef __NR_rename
+      __NR_rename,
+#endif
+      __NR_renameat, __NR_renameat2};
 }
 
 // A file's modification time set `seconds` back from now.
@@ -715,6 +767,69 @@ TEST_F(SettingsStoreTest, AStaleLockGoesOnlyUnderTheFoldersFlock) {
   ASSERT_TRUE(QFile::setPermissions(dir_.path(), QFileDevice::Permissions(0x7700)));
   ASSERT_TRUE(seen.has_value()) << "the save did not end";
   EXPECT_EQ(QString::fromUtf8(*seen), "written");
+  EXPECT_EQ(Entries(), QStringList{"store.ini"});
+}
+
+// A lock made under umask 077 by a copy that is still saving can be opened by every copy that
+// may write the folder: a copy of another user judges it by its flock, never by its age, waits
+// for the holder however old the lock looks, and saves after it; nothing is lost. Where the
+// test cannot act as another user, the second copy is the same user's and the lock's mode tells.
+TEST_F(SettingsStoreTest, ALiveHoldersLockIsJudgedByItsFlockWhateverTheUmask) {
+  const QString lock = path_ + ".lock";
+  ASSERT_TRUE(QFile::setPermissions(dir_.path(), QFileDevice::Permissions(0x7777)));
+  ASSERT_TRUE(WriteBytes(path_, "[Holder]\nv=0\n"));
+  ASSERT_TRUE(QFile::setPermissions(path_, QFileDevice::Permissions(0x6644)));
+  int stopped[2], go[2];
+  ASSERT_EQ(::pipe(stopped), 0);
+  ASSERT_EQ(::pipe(go), 0);
+  // Stopped inside its save, before it replaces the file, until the test lets it go on.
+  const Child holder = StartInChild([&]() -> QByteArray {
+    ::umask(077);
+    if (!HoldAtCalls(RenameCalls(), [&](int) {
+          char signal = 's';
+          if (::write(stopped[1], &signal, 1) != 1 || ::read(go[0], &signal, 1) != 1) _exit(3);
+        }))
+      return "skip: no watch of system calls: " + QByteArray(std::strerror(errno));
+    SettingsStore store(path_);
+    return store.WriteString("Holder", "v", "1") ? "written" : store.LastError().toUtf8();
+  });
+  ::close(stopped[1]);
+  ::close(go[0]);
+  pollfd inside{stopped[0], POLLIN, 0};
+  char signal = 0;
+  const bool isInside = ::poll(&inside, 1, 10000) == 1 && ::read(stopped[0], &signal, 1) == 1;
+  ::close(stopped[0]);
+  if (!isInside) {
+    ::close(go[1]);
+    const std::optional<QByteArray> seen = Finish(holder, std::chrono::seconds(5));
+    if (seen && seen->startsWith("skip:")) GTEST_SKIP() << seen->toStdString();
+    FAIL() << "the holder did not reach its replace: "
+           << seen.value_or("(still running)").toStdString();
+  }
+  struct stat made {};
+  ASSERT_EQ(::stat(QFile::encodeName(lock).constData(), &made), 0);
+  EXPECT_EQ(made.st_mode & 0777, 0644u);
+  ASSERT_TRUE(MakeOld(lock, 60));  // past the stale age
+
+  Child other;
+  {
+    AsAnotherUser another;
+    other = StartInChild([&] {
+      SettingsStore store(path_);
+      return store.WriteString("Other", "v", "2") ? QByteArray("written")
+                                                  : store.LastError().toUtf8();
+    });
+  }
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  EXPECT_TRUE(Running(other)) << "the live holder's lock was taken for stale";
+  signal = 'g';
+  EXPECT_EQ(::write(go[1], &signal, 1), 1);
+  ::close(go[1]);
+  EXPECT_EQ(Finish(holder, std::chrono::seconds(10)), QByteArray("written"));
+  EXPECT_EQ(Finish(other, std::chrono::seconds(15)), QByteArray("written"));
+  const SettingsStore store(path_);
+  EXPECT_EQ(store.ReadString("Holder", "v"), "1");
+  EXPECT_EQ(store.ReadString("Other", "v"), "2") << ReadBytes(path_).toStdString();
   EXPECT_EQ(Entries(), QStringList{"store.ini"});
 }
 
