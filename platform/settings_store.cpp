@@ -551,13 +551,15 @@ bool Save(const QString& filePath, const QByteArray& bytes, QString& error) {
 // the folder can test its flock: a flocked lock is live however old. A lock is stale when its
 // program is gone (on this host) or it is older than kStaleLockTime, and an empty, garbled or
 // unreadable one once it is older than kGarbledLockTime (its maker writes it at once); one the
-// user cannot open at all (made by something else) tells its age alone. The wait for a live
-// one is bounded.
+// user cannot open at all (made by something else) tells its age alone. Every wait for the lock,
+// the flock on a lock just made and the folder's flock included, ends by one deadline.
 //
 // Why two copies never hold it at once:
 // - A lock is taken only by making the file with O_EXCL, so of two makers one wins. Its maker
 //   flocks it at once, and goes on only when the name still leads to its file afterwards
-//   (a remover may have taken the file for stale before the flock).
+//   (a remover may have taken the file for stale before the flock). A copy judging the new
+//   file may hold its flock meanwhile; when it does so until the deadline, the maker removes
+//   its file again (under the guard, while the name leads to it) and is refused as busy.
 // - A flocked lock is live to everyone who can open it, whatever it says.
 // - A lock file goes from the folder only under the folder's own flock (FolderGuard): a
 //   remover's and the holder's alike. Under it, the remover takes the name again and unlinks
@@ -630,27 +632,35 @@ qint64 TimeGrain(const timespec& changed) {
   return changed.tv_nsec == 0 ? 2100000000 : 50000000;
 }
 
-// 0 when flocked, else the errno; EWOULDBLOCK when another holds it and `wait` is false.
-int Flock(int fd, bool wait) {
-  while (::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0)
+// 0 when flocked, else the errno; EWOULDBLOCK when another holds it. Never waits: a wait
+// for a flock is a loop with a deadline (FlockBy).
+int TryFlock(int fd) {
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0)
     if (errno != EINTR) return errno;
   return 0;
+}
+
+// Tries a flock until it is had or the deadline has passed; 0 when flocked, else the errno
+// (EWOULDBLOCK: another still holds it).
+int FlockBy(int fd, const QDeadlineTimer& deadline) {
+  std::chrono::microseconds retry = kFirstRetry;
+  int failed = 0;
+  while ((failed = TryFlock(fd)) == EWOULDBLOCK && !deadline.hasExpired()) Pause(retry);
+  return failed;
 }
 
 // The flock of the folder that holds the lock file, which every removal of a lock file holds.
 // A folder needs no file of its own for it, and stays.
 class FolderGuard {
  public:
-  explicit FolderGuard(const QString& folder) {
+  explicit FolderGuard(const QString& folder, const QDeadlineTimer& deadline) {
     fd_ = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd_ < 0) {
       error_ = errno;
       return;
     }
     // Held for a few system calls at a time: a guard still taken after the wait is no guard.
-    const QDeadlineTimer deadline(kLockWait);
-    std::chrono::microseconds retry = kFirstRetry;
-    while ((error_ = Flock(fd_, false)) == EWOULDBLOCK && !deadline.hasExpired()) Pause(retry);
+    error_ = FlockBy(fd_, deadline);
   }
   ~FolderGuard() {
     if (fd_ >= 0) ::close(fd_);
@@ -674,7 +684,7 @@ class SaveLock {
         path_(QFile::encodeName(lockPath_)),
         folder_(QFileInfo(lockPath_).absolutePath()) {}
   ~SaveLock() {
-    if (fd_ >= 0) Release();
+    if (fd_ >= 0) Release(QDeadlineTimer(kLockWait));
   }
   SaveLock(const SaveLock&) = delete;
   SaveLock& operator=(const SaveLock&) = delete;
@@ -684,23 +694,22 @@ class SaveLock {
     const QDeadlineTimer deadline(kLockWait);
     std::chrono::microseconds retry = kFirstRetry;
     for (;;) {
-      const int failed = Create();
+      const int failed = Create(deadline);
       if (failed == 0) return {};
+      // Made, but another copy held its flock until the deadline.
+      if (failed == EWOULDBLOCK) return Busy();
       if (failed != EEXIST) return Failure(SystemErrorText(failed));
-      const Holder holder = Inspect();
+      const Holder holder = Inspect(deadline);
       if (holder.state == Holder::Refused) return Failure(holder.cause);
       if (holder.state == Holder::Stale) {
         if (!holder.removeError.isEmpty())
           return Failure(
               QStringLiteral("%1, а удалить его нельзя: %2").arg(holder.cause, holder.removeError));
-        continue;  // removed: take it at once
+        // Removed: taken at once, unless stale locks keep coming back past the deadline.
+        if (!deadline.hasExpired()) continue;
       }
       // Live, or gone between the attempt and the look: another copy is taking turns.
-      if (deadline.hasExpired()) {
-        if (holder.cause.isEmpty())
-          return QStringLiteral("Файл настроек %1 занят другой копией программы").arg(filePath_);
-        return Failure(holder.cause);
-      }
+      if (deadline.hasExpired()) return holder.cause.isEmpty() ? Busy() : Failure(holder.cause);
       Pause(retry);
     }
   }
@@ -714,20 +723,31 @@ class SaveLock {
     QString removeError;  // why a stale one could not be removed
   };
 
+  QString Busy() const {
+    return QStringLiteral("Файл настроек %1 занят другой копией программы").arg(filePath_);
+  }
+
   QString Failure(const QString& cause) const {
     return QStringLiteral("Не удаётся заблокировать файл настроек %1 (файл блокировки %2): %3")
         .arg(filePath_, lockPath_, cause);
   }
 
-  // 0 when the lock is this store's now, else the errno (EEXIST: another lock is there).
-  int Create() {
+  // 0 when the lock is this store's now, else the errno (EEXIST: another lock is there;
+  // EWOULDBLOCK: made, but another copy inspecting it held its flock until the deadline, and
+  // removed again).
+  int Create(const QDeadlineTimer& deadline) {
     const int fd = ::open(path_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kLockMode);
     if (fd < 0) return errno;
     fd_ = fd;
     // The umask takes bits from the mode that open gives; a file system without modes refuses.
     ::fchmod(fd, kLockMode);
-    // Without flock here (ENOLCK on a network file system) the file alone is the lock.
-    Flock(fd, true);
+    // A copy that opened it to judge it holds its flock for a moment, or, stopped there, for
+    // long. Without flock here (ENOLCK on a network file system) the file alone is the lock.
+    if (FlockBy(fd, deadline) == EWOULDBLOCK) {
+      // No other copy removes a lock that one holds, so this one goes only by its maker.
+      Release(deadline);
+      return EWOULDBLOCK;
+    }
     // A copy that found it empty and took it for stale may have removed it before the flock:
     // then it is no lock, and the next round makes another.
     struct stat mine {
@@ -742,17 +762,17 @@ class SaveLock {
                               QCoreApplication::applicationName().toUtf8() + '\n' +
                               QSysInfo::machineHostName().toUtf8() + '\n';
     if (const int failed = WriteAll(fd, holder); failed != 0) {
-      Release();
+      Release(QDeadlineTimer(kLockWait));
       return failed;
     }
     return 0;
   }
 
   // Removes the lock file while it is still this store's own.
-  void Release() {
-    // Without the guard (a folder that cannot be read or flocked) the check still keeps
-    // to its own file, as far as it can.
-    const FolderGuard guard(folder_);
+  void Release(const QDeadlineTimer& deadline) {
+    // Without the guard (a folder that cannot be read or flocked, or one flocked past the
+    // deadline) the check still keeps to its own file, as far as it can.
+    const FolderGuard guard(folder_, deadline);
     struct stat mine {
     }, named{};
     if (::fstat(fd_, &mine) == 0 && ::lstat(path_.constData(), &named) == 0 &&
@@ -762,7 +782,7 @@ class SaveLock {
     fd_ = -1;
   }
 
-  Holder Inspect() const {
+  Holder Inspect(const QDeadlineTimer& deadline) const {
     struct stat named {};
     if (::lstat(path_.constData(), &named) != 0) {
       if (errno == ENOENT) return {Holder::Gone, {}, {}};
@@ -781,7 +801,7 @@ class SaveLock {
       }
     } else {
       // A live holder keeps its flock; without it only what the file says tells.
-      const bool held = Flock(fd, false) == EWOULDBLOCK;
+      const bool held = TryFlock(fd) == EWOULDBLOCK;
       struct stat opened {};
       QByteArray bytes;
       if (::fstat(fd, &opened) != 0) {
@@ -798,14 +818,14 @@ class SaveLock {
       }
       named = opened;
     }
-    if (holder.state == Holder::Stale) holder.removeError = Remove(named);
+    if (holder.state == Holder::Stale) holder.removeError = Remove(named, deadline);
     if (fd >= 0) ::close(fd);
     return holder;
   }
 
   // Empty when the stale lock `judged` is gone, else why it cannot be removed.
-  QString Remove(const struct stat& judged) const {
-    const FolderGuard guard(folder_);
+  QString Remove(const struct stat& judged, const QDeadlineTimer& deadline) const {
+    const FolderGuard guard(folder_, deadline);
     if (guard.Error() != 0) return SystemErrorText(guard.Error());
     struct stat now {};
     if (::lstat(path_.constData(), &now) != 0)

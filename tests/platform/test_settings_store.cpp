@@ -833,6 +833,45 @@ TEST_F(SettingsStoreTest, ALiveHoldersLockIsJudgedByItsFlockWhateverTheUmask) {
   EXPECT_EQ(Entries(), QStringList{"store.ini"});
 }
 
+// A copy that opened a lock just made, to judge it, and holds its flock (stopped there, or
+// slow) keeps the maker waiting no longer than the bound: the maker is refused as busy and
+// takes its lock file away again.
+TEST_F(SettingsStoreTest, AMakerKeptFromItsNewLocksFlockIsRefusedWithinTheBound) {
+  const QByteArray lock = QFile::encodeName(path_ + ".lock");
+  const std::optional<QByteArray> seen = RunInChild(
+      [&]() -> QByteArray {
+        auto taken = std::make_shared<std::atomic<bool>>(false);
+        // At the maker's first flock, another copy takes the new file's flock first, for 15 s.
+        if (!HoldAtCalls({__NR_flock}, [taken, lock](int) {
+              if (taken->exchange(true)) return;
+              const int fd = ::open(lock.constData(), O_RDONLY | O_CLOEXEC);
+              ::flock(fd, LOCK_EX);
+              std::thread([fd] {
+                std::this_thread::sleep_for(std::chrono::seconds(15));
+                ::close(fd);
+              }).detach();
+            }))
+          return "skip: no watch of system calls: " + QByteArray(std::strerror(errno));
+        const auto start = std::chrono::steady_clock::now();
+        SettingsStore store(path_);
+        const QByteArray result =
+            store.WriteString("S", "v", "1") ? "written" : store.LastError().toUtf8();
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
+        return result + '\n' + QByteArray::number(qint64(took.count()));
+      },
+      std::chrono::seconds(40));
+  ASSERT_TRUE(seen.has_value()) << "the save did not end";
+  if (seen->startsWith("skip:")) GTEST_SKIP() << seen->toStdString();
+  const QList<QByteArray> parts = seen->split('\n');
+  ASSERT_EQ(parts.size(), 2) << seen->toStdString();
+  EXPECT_EQ(QString::fromUtf8(parts[0]),
+            "Файл настроек " + path_ + " занят другой копией программы");
+  EXPECT_GE(parts[1].toLongLong(), 9500);
+  EXPECT_LT(parts[1].toLongLong(), 12000);
+  EXPECT_EQ(Entries(), QStringList{});
+}
+
 // Where flock fails (a network file system without a lock manager), the lock file alone is
 // the lock, as QLockFile keeps it: every save goes through and leaves no lock behind.
 TEST_F(SettingsStoreTest, SavesGoThroughWhereFilesCannotBeFlocked) {
