@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHashFunctions>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QSysInfo>
@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <map>
 #include <memory>
@@ -521,28 +522,6 @@ int WriteAll(int fd, QByteArrayView bytes) {
   return 0;
 }
 
-// Replaces the file atomically; on failure the old file stays as it was.
-bool Save(const QString& filePath, const QByteArray& bytes, QString& error) {
-  QSaveFile file(filePath);
-  errno = 0;
-  // Unbuffered, so the bytes go straight to the descriptor and a failed write has its errno.
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    error = SaveFailure(filePath, errno);
-    return false;
-  }
-  if (const int failed = WriteAll(file.handle(), bytes); failed != 0) {
-    file.cancelWriting();
-    error = SaveFailure(filePath, failed);
-    return false;
-  }
-  errno = 0;
-  if (!file.commit()) {
-    error = SaveFailure(filePath, errno);
-    return false;
-  }
-  return true;
-}
-
 // A save holds the lock beside the file while it merges and replaces, so that two copies of
 // the program never save over each other's changes. The lock is a file of its own holding
 // the holder's process id, program and host (as QLockFile writes them, so that older builds
@@ -602,12 +581,13 @@ void Pause(std::chrono::microseconds& retry) {
 }
 
 // Without blocking: a pipe put in the file's place since the look would hold the open. A file
-// another program holds a lease on answers EWOULDBLOCK until it lets go: a short wait.
+// another program holds a lease on answers EWOULDBLOCK until it lets go: a short wait. Never
+// through a link (ELOOP): the links to the file are followed only by Locate.
 int OpenForReading(const QByteArray& path) {
   const QDeadlineTimer deadline(1000);
   std::chrono::microseconds retry = kFirstRetry;
   for (;;) {
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
     if (fd >= 0 || errno != EWOULDBLOCK || deadline.hasExpired()) return fd;
     Pause(retry);
   }
@@ -869,6 +849,158 @@ class SaveLock {
   int fd_ = -1;
 };
 
+// The folder part of a path, as the system resolves it.
+QByteArray FolderOf(const QByteArray& path) {
+  const qsizetype slash = path.lastIndexOf('/');
+  if (slash < 0) return ".";
+  return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray NameOf(const QByteArray& path) {
+  return path.mid(path.lastIndexOf('/') + 1);
+}
+
+// Where the settings file's name leads: the name a read opens and a save replaces.
+struct Location {
+  QByteArray path;        // the settings file's own name, or the name at the end of its links
+  struct stat status {};  // of that name, when something is there
+  int error = 0;          // the errno of the look when nothing is: ENOENT for an absent file
+  QString cause;          // why the links cannot be followed; empty when they can
+};
+
+constexpr int kMostLinks = 40;  // as the system follows
+
+// Follows the links at the settings file's name to the name at their end, which is then taken
+// as it is (no link followed by a read or a save past it).
+Location Locate(const QString& filePath) {
+  Location where;
+  where.path = QFile::encodeName(filePath);
+  for (int links = 0;; ++links) {
+    if (::lstat(where.path.constData(), &where.status) != 0) {
+      where.error = errno;
+      return where;
+    }
+    if (!S_ISLNK(where.status.st_mode)) return where;
+    const QByteArray folder = FolderOf(where.path);
+    if (links == kMostLinks) {
+      where.cause = SystemErrorText(ELOOP);
+      return where;
+    }
+    QByteArray target(4096, Qt::Uninitialized);
+    const ssize_t length =
+        ::readlink(where.path.constData(), target.data(), std::size_t(target.size()));
+    if (length < 0 || length == target.size()) {
+      where.cause = SystemErrorText(length < 0 ? errno : ENAMETOOLONG);
+      return where;
+    }
+    target.truncate(length);
+    // A link never changes, but another may take its name: the target read is the looked-at
+    // link's only when the name still leads to it; else the name is looked at afresh.
+    struct stat again {};
+    if (::lstat(where.path.constData(), &again) != 0 || !SameFileUnchanged(again, where.status))
+      continue;
+    where.path = target.startsWith('/') ? target : folder + '/' + target;
+  }
+}
+
+// A save's temporary file: beside the file it replaces, named after it, then ".jwsave-" and six
+// letters or digits. A save makes one only under the lock and holds its flock from making it
+// until after the replace, so that a later save tells a file a killed save left (no one holds
+// it) from one that a save still writes.
+constexpr QByteArrayView kTempMark(".jwsave-");
+constexpr qsizetype kTempLetters = 6;
+
+bool IsTempOf(QByteArrayView entry, QByteArrayView name) {
+  if (entry.size() != name.size() + kTempMark.size() + kTempLetters || !entry.startsWith(name) ||
+      !entry.sliced(name.size()).startsWith(kTempMark))
+    return false;
+  const QByteArrayView letters = entry.last(kTempLetters);
+  return std::all_of(letters.begin(), letters.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+  });
+}
+
+// Makes and flocks the temporary file of a save that replaces `target`; its descriptor, or -1
+// with the errno. Readable, like the file it replaces, by those who may read that file; a new
+// file has the umask's mode.
+int MakeTemp(const QByteArray& target, QByteArray& temp) {
+  static constexpr char kLetters[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  struct stat old {};
+  const bool replacing = ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = target;
+    temp += kTempMark;
+    for (qsizetype i = 0; i < kTempLetters; ++i)
+      temp += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                          replacing ? 0600 : 0666);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) return -1;
+    // A save that took the lock for stale while its holder still lived may be removing
+    // leftovers meanwhile: a file it holds or removed before the flock is this save's no more.
+    struct stat made {
+    }, named{};
+    if (TryFlock(fd) == EWOULDBLOCK || ::fstat(fd, &made) != 0 ||
+        ::lstat(temp.constData(), &named) != 0 || !SameInode(made, named)) {
+      ::close(fd);
+      continue;
+    }
+    if (replacing) ::fchmod(fd, old.st_mode & 0777);
+    return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+// Removes the temporary files of `target` that killed saves left. Under the lock: every save
+// makes its file under the lock, so the only save that could still be writing one is a holder
+// whose lock another copy took for stale while it lived, and that save holds its file's flock.
+// One that cannot be opened or flocked (a file system without flock) stays.
+void RemoveLeftovers(const QByteArray& target) {
+  const QByteArray name = NameOf(target);
+  DIR* const folder = ::opendir(FolderOf(target).constData());
+  if (!folder) return;
+  const int at = ::dirfd(folder);
+  while (const dirent* entry = ::readdir(folder)) {
+    if (!IsTempOf(entry->d_name, name)) continue;
+    const int fd = ::openat(at, entry->d_name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat left {
+    }, named{};
+    if (TryFlock(fd) == 0 && ::fstat(fd, &left) == 0 && S_ISREG(left.st_mode) &&
+        ::fstatat(at, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && SameInode(left, named))
+      ::unlinkat(at, entry->d_name, 0);
+    ::close(fd);
+  }
+  ::closedir(folder);
+}
+
+// Replaces `target`, the name the settings file `filePath` leads to, atomically: the bytes go
+// to a temporary file beside it, to the disk, and then to its name; on failure the old file
+// stays as it was and the temporary file goes.
+bool Save(const QByteArray& target, const QString& filePath, const QByteArray& bytes,
+          QString& error) {
+  QByteArray temp;
+  errno = 0;
+  const int fd = MakeTemp(target, temp);
+  if (fd < 0) {
+    error = SaveFailure(filePath, errno);
+    return false;
+  }
+  int failed = WriteAll(fd, bytes);
+  // EINVAL: a file system that cannot sync.
+  if (failed == 0 && ::fdatasync(fd) != 0 && errno != EINVAL) failed = errno;
+  if (failed == 0 && ::rename(temp.constData(), target.constData()) != 0) failed = errno;
+  if (failed != 0) ::unlink(temp.constData());
+  ::close(fd);  // its flock held until it has its name
+  if (failed != 0) {
+    error = SaveFailure(filePath, failed);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // The file as last read, parsed. The file stays open meanwhile, so that its inode number
@@ -899,6 +1031,9 @@ struct SettingsStore::Snapshot {
   }
 
   Document doc;
+  // The name it was read at, which a save replaces: the settings file's own, or the name at the
+  // end of the links to it (Locate).
+  QByteArray target;
   std::optional<FileIdentity> identity;  // none: absent or unreadable, read again each time
   int fd = -1;
   std::size_t hash = 0;  // of the bytes parsed
@@ -1005,56 +1140,63 @@ QString SettingsStore::RootFilePath(SettingsRoot root) {
 }
 
 // Only a file that is not there reads as empty; any other failure to read is a refusal, and
-// so is anything but a regular file: a pipe would hold the open, a device never end.
+// so is anything but a regular file (a pipe would hold the open, a device never end) and links
+// that Locate cannot follow.
 const std::shared_ptr<const SettingsStore::Snapshot>& SettingsStore::Current() const {
-  const QByteArray path = QFile::encodeName(filePath_);
-  struct stat status {};
-  const bool present = ::stat(path.constData(), &status) == 0;
-  const int missing = present ? 0 : errno;
-  const auto unchanged = [&](const std::shared_ptr<const Snapshot>& snapshot) {
-    return present && snapshot && snapshot->identity &&
-           *snapshot->identity == FileIdentity(status) && snapshot->StillHoldsItsBytes();
-  };
-  if (unchanged(snapshot_)) return snapshot_;
-  // Another store of this process may have parsed or saved the file since.
-  if (auto shared = SharedSnapshots::Find(filePath_); unchanged(shared)) {
-    snapshot_ = std::move(shared);
+  for (int look = 0;; ++look) {
+    const Location where = Locate(filePath_);
+    const bool present = where.error == 0 && where.cause.isEmpty();
+    struct stat status = where.status;
+    const auto unchanged = [&](const std::shared_ptr<const Snapshot>& snapshot) {
+      return present && snapshot && snapshot->identity && snapshot->target == where.path &&
+             *snapshot->identity == FileIdentity(status) && snapshot->StillHoldsItsBytes();
+    };
+    if (unchanged(snapshot_)) return snapshot_;
+    // Another store of this process may have parsed or saved the file since.
+    if (auto shared = SharedSnapshots::Find(filePath_); unchanged(shared)) {
+      snapshot_ = std::move(shared);
+      return snapshot_;
+    }
+    auto fresh = std::make_shared<Snapshot>();
+    fresh->target = where.path;
+    QString cause;
+    if (!where.cause.isEmpty()) {
+      cause = where.cause;
+    } else if (!present) {
+      if (where.error != ENOENT) cause = SystemErrorText(where.error);
+    } else if (!S_ISREG(status.st_mode)) {
+      cause = KindText(status.st_mode);
+    } else if (fresh->fd = OpenForReading(where.path); fresh->fd < 0) {
+      // A link put in the file's place since the look is judged in the next.
+      if (errno == ELOOP && look < 2) continue;
+      if (errno != ENOENT) cause = SystemErrorText(errno);
+    } else if (::fstat(fresh->fd, &status) != 0) {
+      cause = SystemErrorText(errno);
+    } else if (!S_ISREG(status.st_mode)) {  // replaced since the look above
+      cause = KindText(status.st_mode);
+    } else {
+      QByteArray bytes;
+      const qint64 readAt = Now();
+      const int failed = status.st_size > kLargestFile
+                             ? kTooLarge
+                             : ReadAll(fresh->fd, qsizetype(status.st_size), kLargestFile, bytes);
+      if (failed == kTooLarge) {
+        cause = TooLargeText();
+      } else if (failed != 0) {
+        cause = SystemErrorText(failed);
+      } else {
+        fresh->doc = Parse(bytes);
+        // Taken before the read: a change while reading shows at the next one.
+        fresh->identity.emplace(status);
+        fresh->hash = qHashBits(bytes.constData(), std::size_t(bytes.size()));
+        fresh->confirmed = readAt;
+      }
+    }
+    if (!cause.isEmpty()) fresh->doc.unreadable = ReadFailure(filePath_, cause);
+    snapshot_ = std::move(fresh);
+    if (snapshot_->identity) SharedSnapshots::Keep(filePath_, snapshot_);
     return snapshot_;
   }
-  auto fresh = std::make_shared<Snapshot>();
-  QString cause;
-  if (!present) {
-    if (missing != ENOENT) cause = SystemErrorText(missing);
-  } else if (!S_ISREG(status.st_mode)) {
-    cause = KindText(status.st_mode);
-  } else if (fresh->fd = OpenForReading(path); fresh->fd < 0) {
-    if (errno != ENOENT) cause = SystemErrorText(errno);
-  } else if (::fstat(fresh->fd, &status) != 0) {
-    cause = SystemErrorText(errno);
-  } else if (!S_ISREG(status.st_mode)) {  // replaced since the look above
-    cause = KindText(status.st_mode);
-  } else {
-    QByteArray bytes;
-    const qint64 readAt = Now();
-    const int failed = status.st_size > kLargestFile
-                           ? kTooLarge
-                           : ReadAll(fresh->fd, qsizetype(status.st_size), kLargestFile, bytes);
-    if (failed == kTooLarge) {
-      cause = TooLargeText();
-    } else if (failed != 0) {
-      cause = SystemErrorText(failed);
-    } else {
-      fresh->doc = Parse(bytes);
-      // Taken before the read: a change while reading shows at the next one.
-      fresh->identity.emplace(status);
-      fresh->hash = qHashBits(bytes.constData(), std::size_t(bytes.size()));
-      fresh->confirmed = readAt;
-    }
-  }
-  if (!cause.isEmpty()) fresh->doc.unreadable = ReadFailure(filePath_, cause);
-  snapshot_ = std::move(fresh);
-  if (snapshot_->identity) SharedSnapshots::Keep(filePath_, snapshot_);
-  return snapshot_;
 }
 
 bool SettingsStore::Commit(const std::vector<Edit>& edits, Batch* batch) {
@@ -1103,11 +1245,14 @@ bool SettingsStore::Commit(const std::vector<Edit>& edits, Batch* batch) {
   SaveLock lock(filePath_);
   if (lastError_ = lock.Take(); !lastError_.isEmpty()) return false;
   if (Current() != base && (!merge() || !changed)) return lastError_.isEmpty();
+  // Under the lock, what killed saves left goes first, before this save needs the room.
+  RemoveLeftovers(base->target);
   const qint64 savedAt = Now();
-  if (!Save(filePath_, bytes, lastError_)) return false;
+  if (!Save(base->target, filePath_, bytes, lastError_)) return false;
   // Still under the lock: what was written is what the next read would parse.
   auto saved = std::make_shared<Snapshot>();
-  saved->fd = OpenForReading(QFile::encodeName(filePath_));
+  saved->target = base->target;
+  saved->fd = OpenForReading(base->target);
   struct stat status {};
   if (saved->fd >= 0 && ::fstat(saved->fd, &status) == 0 && S_ISREG(status.st_mode)) {
     saved->doc = std::move(doc);

@@ -20,7 +20,10 @@ enum class SettingsRoot { Classes, Users, CurrentUser, LocalMachine, CurrentConf
 // after a change, other bytes; the parsed file is shared by the process's stores), so several
 // stores and several copies of the program agree. Every save
 // is a transaction across processes: under a lock file beside the settings file it takes the
-// file as it is, applies only this store's writes and replaces the file atomically. Lines
+// file as it is, applies only this store's writes and replaces the file atomically, through a
+// temporary file of its own beside it (the file's name, ".jwsave-" and six letters or digits),
+// flocked while it is written; such files that killed saves left, flocked by no one, go at the
+// next save. Where the file's name is a link, the file it leads to is read and replaced. Lines
 // the parser cannot take (hand edits, other encodings) are kept, and lines not changed are
 // written back byte for byte; a section header that cannot be read starts a section no
 // name reaches. A file that exists but cannot be read, is no regular file (a pipe, a device,

@@ -872,6 +872,57 @@ TEST_F(SettingsStoreTest, AMakerKeptFromItsNewLocksFlockIsRefusedWithinTheBound)
   EXPECT_EQ(Entries(), QStringList{});
 }
 
+// A save killed while it writes leaves its temporary file beside the settings file: a later
+// save removes every one of them, and only them: files of other names stay, and so does one
+// that a save still holds.
+TEST_F(SettingsStoreTest, ASaveRemovesWhatKilledSavesLeft) {
+  ASSERT_TRUE(WriteBytes(path_, "[S]\nv=0\n"));
+  for (int kill = 1; kill <= 3; ++kill) {
+    SCOPED_TRACE(kill);
+    int stopped[2];
+    ASSERT_EQ(::pipe(stopped), 0);
+    // Stopped before it replaces the file, its temporary file written, and killed there.
+    const Child saver = StartInChild([&]() -> QByteArray {
+      if (!HoldAtCalls(RenameCalls(), [&](int) {
+            const char signal = 's';
+            if (::write(stopped[1], &signal, 1) == 1)
+              for (;;) ::pause();
+          }))
+        return "skip: no watch of system calls: " + QByteArray(std::strerror(errno));
+      SettingsStore store(path_);
+      return store.WriteString("S", "v", QString::number(kill)) ? "written"
+                                                                : store.LastError().toUtf8();
+    });
+    ::close(stopped[1]);
+    pollfd inside{stopped[0], POLLIN, 0};
+    char signal = 0;
+    const bool isInside = ::poll(&inside, 1, 10000) == 1 && ::read(stopped[0], &signal, 1) == 1;
+    ::close(stopped[0]);
+    ::kill(saver.pid, SIGKILL);
+    const std::optional<QByteArray> seen = Finish(saver, std::chrono::seconds(5));
+    if (!isInside && seen && seen->startsWith("skip:")) GTEST_SKIP() << seen->toStdString();
+    ASSERT_TRUE(isInside) << "the save did not reach its replace";
+  }
+  const QStringList kept = {"other.ini.jwsave-AbC123", "store.ini.backup", "store.ini.jwsave-ab",
+                            "store.ini.jwsave-Live01"};
+  for (const QString& name : kept) ASSERT_TRUE(WriteBytes(dir_.filePath(name), "[S]\nv=9\n"));
+  // A save that took the lock for stale while its holder lived holds its temporary file.
+  const int live = ::open(QFile::encodeName(dir_.filePath("store.ini.jwsave-Live01")).constData(),
+                          O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(live, LOCK_EX), 0);
+  // The settings file, the killed saves' lock and at least one temporary file of theirs.
+  EXPECT_GE(Entries().size(), kept.size() + 3) << Entries().join(u' ').toStdString();
+
+  SettingsStore store(path_);
+  EXPECT_TRUE(store.WriteString("S", "v", "after")) << store.LastError().toStdString();
+  ::close(live);
+  QStringList left = Entries(), expected = kept + QStringList{"store.ini"};
+  left.sort();
+  expected.sort();
+  EXPECT_EQ(left.join(u' ').toStdString(), expected.join(u' ').toStdString());
+  EXPECT_EQ(SettingsStore(path_).ReadString("S", "v"), "after");
+}
+
 // Where flock fails (a network file system without a lock manager), the lock file alone is
 // the lock, as QLockFile keeps it: every save goes through and leaves no lock behind.
 TEST_F(SettingsStoreTest, SavesGoThroughWhereFilesCannotBeFlocked) {
