@@ -582,7 +582,7 @@ void Pause(std::chrono::microseconds& retry) {
 
 // Without blocking: a pipe put in the file's place since the look would hold the open. A file
 // another program holds a lease on answers EWOULDBLOCK until it lets go: a short wait. Never
-// through a link (ELOOP): the links to the file are followed only by Locate.
+// through a link (ELOOP): the links to the file are followed only as Locate judges them.
 int OpenForReading(const QByteArray& path) {
   const QDeadlineTimer deadline(1000);
   std::chrono::microseconds retry = kFirstRetry;
@@ -865,13 +865,27 @@ struct Location {
   QByteArray path;        // the settings file's own name, or the name at the end of its links
   struct stat status {};  // of that name, when something is there
   int error = 0;          // the errno of the look when nothing is: ENOENT for an absent file
-  QString cause;          // why the links cannot be followed; empty when they can
+  QString cause;          // why a link on the way is not followed; empty when it is
 };
 
 constexpr int kMostLinks = 40;  // as the system follows
 
-// Follows the links at the settings file's name to the name at their end, which is then taken
-// as it is (no link followed by a read or a save past it).
+QString ForeignLinkText() {
+  return QStringLiteral("Это символическая ссылка, созданная другим пользователем");
+}
+
+// A link at the settings file's name is followed when the user made it (settings kept in
+// another folder of theirs) or the owner of the folder that holds it, who could put any file
+// there: never one that another user planted in a folder others may write, which would hand
+// that user what the program reads and a file of their choosing for its save to replace.
+bool MayFollow(const struct stat& link, const QByteArray& folder) {
+  if (link.st_uid == ::geteuid()) return true;
+  struct stat holder {};
+  return ::stat(folder.constData(), &holder) == 0 && holder.st_uid == link.st_uid;
+}
+
+// Follows the links at the settings file's name, each judged on its own, to the name at their
+// end, which is then taken as it is (no link follows a read or a save past it).
 Location Locate(const QString& filePath) {
   Location where;
   where.path = QFile::encodeName(filePath);
@@ -886,6 +900,10 @@ Location Locate(const QString& filePath) {
       where.cause = SystemErrorText(ELOOP);
       return where;
     }
+    if (!MayFollow(where.status, folder)) {
+      where.cause = ForeignLinkText();
+      return where;
+    }
     QByteArray target(4096, Qt::Uninitialized);
     const ssize_t length =
         ::readlink(where.path.constData(), target.data(), std::size_t(target.size()));
@@ -894,8 +912,8 @@ Location Locate(const QString& filePath) {
       return where;
     }
     target.truncate(length);
-    // A link never changes, but another may take its name: the target read is the looked-at
-    // link's only when the name still leads to it; else the name is looked at afresh.
+    // A link never changes, but another may take its name: the target read is the judged link's
+    // only when the name still leads to it; else the name is judged afresh.
     struct stat again {};
     if (::lstat(where.path.constData(), &again) != 0 || !SameFileUnchanged(again, where.status))
       continue;
@@ -1140,8 +1158,8 @@ QString SettingsStore::RootFilePath(SettingsRoot root) {
 }
 
 // Only a file that is not there reads as empty; any other failure to read is a refusal, and
-// so is anything but a regular file (a pipe would hold the open, a device never end) and links
-// that Locate cannot follow.
+// so is anything but a regular file (a pipe would hold the open, a device never end) and a link
+// on the way that Locate does not follow.
 const std::shared_ptr<const SettingsStore::Snapshot>& SettingsStore::Current() const {
   for (int look = 0;; ++look) {
     const Location where = Locate(filePath_);

@@ -923,6 +923,62 @@ TEST_F(SettingsStoreTest, ASaveRemovesWhatKilledSavesLeft) {
   EXPECT_EQ(SettingsStore(path_).ReadString("S", "v"), "after");
 }
 
+// A link at the settings file's name is followed where the user made it (settings kept in
+// another folder of theirs) or the folder's owner did, and its target is saved, the link kept.
+// One that another user planted in the folder is refused and named: read as nothing, never
+// written through, it and its target left as they are. Root makes another user's link and
+// folder; without root that case cannot be made and is skipped.
+TEST_F(SettingsStoreTest, ALinkAnotherUserPlantedIsRefusedAndTheUsersOwnIsFollowed) {
+  const QTemporaryDir elsewhere;
+  const QString target = elsewhere.filePath("kept.ini");
+  const QByteArray before("[S]\nv=target\n");
+  ASSERT_TRUE(WriteBytes(target, before));
+  ASSERT_TRUE(QFile::link(target, path_));
+  {
+    SettingsStore store(path_);
+    EXPECT_EQ(store.ReadString("S", "v"), "target");
+    EXPECT_TRUE(store.WriteString("S", "v", "saved")) << store.LastError().toStdString();
+  }
+  EXPECT_EQ(QFileInfo(path_).symLinkTarget(), target);
+  EXPECT_EQ(ReadBytes(target), "[S]\nv=saved\n");
+  if (geteuid() != 0) GTEST_SKIP() << "making another user's link needs root";
+
+  ASSERT_TRUE(WriteBytes(target, before));
+  constexpr uid_t kOther = 65534;
+  const QByteArray link = QFile::encodeName(path_);
+  ASSERT_EQ(::lchown(link.constData(), kOther, kOther), 0);
+  {
+    SettingsStore store(path_);
+    const std::string refused = ("Не удаётся прочитать файл настроек " + path_ +
+                                 ": Это символическая ссылка, созданная другим пользователем; он "
+                                 "оставлен как есть")
+                                    .toStdString();
+    EXPECT_EQ(store.ReadString("S", "v", "default"), "default");
+    EXPECT_EQ(store.ReadError().toStdString(), refused);
+    EXPECT_FALSE(store.WriteString("S", "v", "through"));
+    EXPECT_EQ(store.LastError().toStdString(), refused);
+    store.BeginUpdate();
+    EXPECT_FALSE(store.WriteString("S", "w", "through") || store.EndUpdate());
+  }
+  EXPECT_EQ(QFileInfo(path_).symLinkTarget(), target);
+  EXPECT_EQ(ReadBytes(target), before);
+  EXPECT_EQ(Entries(), QStringList{"store.ini"});
+
+  SCOPED_TRACE("the same link in a folder of that user's");
+  const QByteArray folder = QFile::encodeName(dir_.path());
+  ASSERT_EQ(::chown(folder.constData(), kOther, kOther), 0);
+  {
+    SettingsStore store(path_);
+    EXPECT_EQ(store.ReadString("S", "v"), "target");
+    EXPECT_TRUE(store.WriteString("S", "v", "saved")) << store.LastError().toStdString();
+  }
+  EXPECT_EQ(::chown(folder.constData(), geteuid(), getegid()), 0);
+  EXPECT_EQ(QFileInfo(path_).symLinkTarget(), target);
+  EXPECT_EQ(ReadBytes(target), "[S]\nv=saved\n");
+  EXPECT_EQ(Entries(), QStringList{"store.ini"});
+  EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.ini"});
+}
+
 // Where flock fails (a network file system without a lock manager), the lock file alone is
 // the lock, as QLockFile keeps it: every save goes through and leaves no lock behind.
 TEST_F(SettingsStoreTest, SavesGoThroughWhereFilesCannotBeFlocked) {
