@@ -160,9 +160,15 @@ QStringView TrimAscii(QStringView text) {
   return text;
 }
 
+// Reading takes a byte-order mark that begins a line for no part of it (as every build has
+// read them), so a name that begins with one gets a blank before it, which reading trims.
+constexpr QChar kByteOrderMark = u'\ufeff';
+
 // The line a value is written as; a line of a CR LF file keeps its CR.
 QByteArray ValueLine(const QString& name, const QString& value, bool cr) {
-  QByteArray line = (EncodeName(name) + u'=' + Escape(value, u"")).toUtf8();
+  QString encoded = EncodeName(name);
+  if (encoded.startsWith(kByteOrderMark)) encoded.prepend(u' ');
+  QByteArray line = (encoded + u'=' + Escape(value, u"")).toUtf8();
   if (cr) line += '\r';
   return line;
 }
@@ -178,7 +184,8 @@ bool LooksLikeHeader(QByteArrayView raw, bool first) {
 // the line lies in: none after a header that cannot be read, so values under it are kept but
 // not taken, and no write goes under it.
 bool ParseLine(Line& line, std::optional<QString>& owner, bool first) {
-  auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                          QStringDecoder::Flag::ConvertInitialBom);
   QString text = toUtf16(line.raw);
   line.kind = Line::Other;
   if (toUtf16.hasError() || text.contains(QChar(u'\0'))) {
@@ -186,7 +193,9 @@ bool ParseLine(Line& line, std::optional<QString>& owner, bool first) {
     owner.reset();
     return true;
   }
-  if (first && text.startsWith(QChar(0xfeff))) text.remove(0, 1);
+  // One byte-order mark that begins a line is no part of it, and one more at the file's start.
+  if (text.startsWith(kByteOrderMark)) text.remove(0, 1);
+  if (first && text.startsWith(kByteOrderMark)) text.remove(0, 1);
   const QStringView trimmed = TrimAscii(text);
   if (trimmed.isEmpty() || trimmed.startsWith(u';') || trimmed.startsWith(u'#')) return false;
   if (trimmed.startsWith(u'[')) {

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
+#include <QStringDecoder>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
@@ -261,6 +262,29 @@ TEST_F(SettingsStoreTest, AwkwardTextsRoundTripThroughTheFile) {
   }
 }
 
+// UTF-8 with a leading byte-order mark kept as part of the text (QString::fromUtf8 drops it).
+QString Utf8(const QByteArray& bytes) {
+  auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+  return toUtf16(bytes);
+}
+
+// The values of (section, name) pairs as a program started afresh reads them from the file,
+// nothing known before; "<absent>" for one that is not there.
+QStringList ReadInAFreshProgram(const QString& path,
+                                const QList<std::pair<QString, QString>>& keys) {
+  QStringList arguments = {"--read", path};
+  for (const auto& [section, name] : keys)
+    arguments << section.toUtf8().toHex() << name.toUtf8().toHex();
+  QProcess reader;
+  reader.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  reader.start(JW_SETTINGS_SAVER, arguments);
+  if (!reader.waitForFinished(30000) || reader.exitCode() != 0) return {"<reader failed>"};
+  QStringList values;
+  for (const QByteArray& line : reader.readAllStandardOutput().split('\n').first(keys.size()))
+    values += line == "-" ? QStringLiteral("<absent>") : Utf8(QByteArray::fromHex(line));
+  return values;
+}
+
 // Nothing comes from the writer's memory: a program started afterwards reads the file.
 TEST_F(SettingsStoreTest, AwkwardTextsReadBackInAFreshProgram) {
   const QStringList texts = {"  padded  ",
@@ -280,24 +304,61 @@ TEST_F(SettingsStoreTest, AwkwardTextsReadBackInAFreshProgram) {
                              "tab\tin",
                              "Ёлка \"quoted\"",
                              "Журнал",
-                             "\u00a0nbsp"};
+                             "\u00a0nbsp",
+                             QStringLiteral(u"\ufeff"),  // not through UTF-8, which drops it
+                             QStringLiteral(u"\ufeffbom"),
+                             QStringLiteral(u"\ufeff\ufeffboms"),
+                             QStringLiteral(u"bom\ufeff")};
   SettingsStore store(path_);
-  QStringList arguments = {"--read", path_};
+  QList<std::pair<QString, QString>> keys;
   for (const QString& text : texts) {
     ASSERT_TRUE(store.WriteString("K\\" + text, text, text)) << store.LastError().toStdString();
-    arguments << ("K\\" + text).toUtf8().toHex() << text.toUtf8().toHex();
+    keys.append({"K\\" + text, text});
   }
-  QProcess reader;
-  reader.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  reader.start(JW_SETTINGS_SAVER, arguments);
-  ASSERT_TRUE(reader.waitForFinished(30000));
-  ASSERT_EQ(reader.exitCode(), 0);
-  const QList<QByteArray> read = reader.readAllStandardOutput().split('\n');
-  ASSERT_GE(read.size(), texts.size());
+  const QStringList read = ReadInAFreshProgram(path_, keys);
+  ASSERT_EQ(read.size(), texts.size()) << read.join(u'|').toStdString();
   for (qsizetype i = 0; i < texts.size(); ++i) {
     SCOPED_TRACE(texts[i].toStdString());
-    EXPECT_EQ(QString::fromUtf8(QByteArray::fromHex(read[i])), texts[i]) << read[i].toStdString();
+    EXPECT_EQ(read[i].toStdString(), texts[i].toStdString());
   }
+}
+
+// A key's first name and a value's name that begin with a byte-order mark, written at the top
+// of a new file or after the file's byte-order mark, read back so in a fresh program; files
+// written before read as they always have: a byte-order mark that begins a line is none of
+// its text, and the file's first line may have two.
+TEST_F(SettingsStoreTest, NamesBeginningWithAByteOrderMarkReadBackAndOldFilesReadAsBefore) {
+  const QString bom(QChar(0xfeff));
+  const QList<std::optional<QByteArray>> starts = {
+      std::nullopt, QByteArray(), QByteArray("\xEF\xBB\xBF"), QByteArray("\xEF\xBB\xBF\n"),
+      QByteArray("\xEF\xBB\xBF[S]\r\nv=1\r\n")};
+  for (const std::optional<QByteArray>& start : starts) {
+    SCOPED_TRACE(start.value_or("(no file)").toStdString());
+    QFile::remove(path_);
+    if (start) {
+      ASSERT_TRUE(WriteBytes(path_, *start));
+    }
+    SettingsStore store(path_);
+    ASSERT_TRUE(store.WriteString(bom + "Key", bom + "Name", bom + "Value"))
+        << store.LastError().toStdString();
+    ASSERT_TRUE(store.WriteString(bom + "Key", bom + "Other", "2"));
+    EXPECT_EQ(ReadInAFreshProgram(path_, {{bom + "Key", bom + "Name"},
+                                          {bom + "Key", bom + "Other"},
+                                          {"Key", "Name"},
+                                          {"S", "v"}}),
+              (QStringList{bom + "Value", "2", "<absent>",
+                           start && start->contains("[S]") ? "1" : "<absent>"}));
+  }
+
+  SCOPED_TRACE("a file written before");
+  ASSERT_TRUE(WriteBytes(path_,
+                         "\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\n\xEF\xBB\xBFname=v\r\n"
+                         "\xEF\xBB\xBF[T]\r\n\xEF\xBB\xBF\xEF\xBB\xBFx=1\r\n"));
+  const SettingsStore old(path_);
+  EXPECT_EQ(old.ValueNames("S"), QStringList{"name"});
+  EXPECT_EQ(old.ReadString("S", "name"), "v");
+  EXPECT_EQ(old.ValueNames("T"), QStringList{bom + "x"});
+  EXPECT_EQ(ReadInAFreshProgram(path_, {{"S", "name"}, {"T", bom + "x"}}), (QStringList{"v", "1"}));
 }
 
 // True when `now` holds every line of `before` but its "name" line, in their order.
