@@ -591,6 +591,39 @@ TEST_F(SettingsStoreTest, AnEditInPlaceThatKeepsSizeAndModificationTimeIsRead) {
   EXPECT_EQ(ReadBytes(path_), "[S]\nv=2\nw=3\n");
 }
 
+// Long after the file's last change (past the grain of its times), a read trusts the file's
+// identity and compares no bytes: an edit in place that then keeps size and modification time
+// shows by its change time alone. It is read, and the next save goes into the edited file.
+TEST_F(SettingsStoreTest, AnEditInPlaceLongAfterTheLastChangeIsRead) {
+  ASSERT_TRUE(WriteBytes(path_, "[S]\nv=1\nw=1\n"));
+  const QByteArray path = QFile::encodeName(path_);
+  struct stat before {};
+  ASSERT_EQ(::stat(path.constData(), &before), 0);
+  // Whole seconds where the change time shows nothing finer.
+  std::this_thread::sleep_for(std::chrono::milliseconds(before.st_ctim.tv_nsec == 0 ? 2500 : 200));
+  SettingsStore store(path_);
+  EXPECT_EQ(store.ReadString("S", "v"), "1");
+  EXPECT_EQ(store.ReadString("S", "w"), "1");
+  const int fd = ::open(path.constData(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::pwrite(fd, "[S]\nv=2", 7, 0), 7);
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::futimens(fd, times), 0);
+  ::close(fd);
+  struct stat after {};
+  ASSERT_EQ(::stat(path.constData(), &after), 0);
+  ASSERT_EQ(after.st_ino, before.st_ino);
+  ASSERT_EQ(after.st_size, before.st_size);
+  ASSERT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  ASSERT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  ASSERT_NE(std::pair(after.st_ctim.tv_sec, after.st_ctim.tv_nsec),
+            std::pair(before.st_ctim.tv_sec, before.st_ctim.tv_nsec));
+
+  EXPECT_EQ(store.ReadString("S", "v"), "2");
+  ASSERT_TRUE(store.WriteString("S", "w", "3"));
+  EXPECT_EQ(ReadBytes(path_), "[S]\nv=2\nw=3\n");
+}
+
 // On a file system whose times count whole seconds (ext4 with small inodes), an edit in place
 // within the second of the last change keeps every time the file has, its change time too:
 // the bytes tell, read again while the file is that young. The next save goes into the
@@ -699,6 +732,43 @@ TEST_F(SettingsStoreTest, ABatchLandsWholeOverAnotherCopysSave) {
   ASSERT_TRUE(window.WriteString("W", "Top", "3"));
   ASSERT_TRUE(window.EndUpdate());
   EXPECT_EQ(ReadBytes(path_), "[W]\nLeft=1\nTop=3\n");
+}
+
+// A batch lands over the file as it is at EndUpdate: a section that another copy of the program
+// saved after the batch began is kept.
+TEST_F(SettingsStoreTest, ABatchKeepsWhatAnotherCopySavedSinceItBegan) {
+  ASSERT_TRUE(WriteBytes(path_, "[W]\nLeft=1\n"));
+  SettingsStore window(path_);
+  window.BeginUpdate();
+  ASSERT_TRUE(window.WriteString("W", "Left", "2"));
+  QProcess other;
+  other.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  other.start(JW_SETTINGS_SAVER, {path_, "Other", "1", "7"});
+  ASSERT_TRUE(other.waitForFinished(30000));
+  ASSERT_EQ(other.exitCode(), 0);
+  ASSERT_TRUE(window.WriteString("W", "Top", "3"));
+  ASSERT_TRUE(window.EndUpdate()) << window.LastError().toStdString();
+  EXPECT_EQ(ReadBytes(path_), "[W]\nLeft=2\nTop=3\n\n[Other]\nSave=7\nTwice=14\n");
+}
+
+// A fresh lock of a copy on another host (whose flock this host cannot see) is that copy's
+// until it is stale by age: a save waits, the lock as it was, and saves once that copy is done.
+TEST_F(SettingsStoreTest, AFreshLockOfACopyOnAnotherHostIsWaitedFor) {
+  const QString lock = path_ + ".lock";
+  const QByteArray holder("12345\njibwarden\nanother-host.example\n");
+  ASSERT_TRUE(WriteBytes(lock, holder));
+  const Child saver = StartInChild([&] {
+    SettingsStore store(path_);
+    return store.WriteString("S", "v", "1") ? QByteArray("written") : store.LastError().toUtf8();
+  });
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  EXPECT_TRUE(Running(saver)) << "the lock was taken from the other host's copy";
+  EXPECT_EQ(ReadBytes(lock), holder);
+  EXPECT_FALSE(QFile::exists(path_));
+  ASSERT_TRUE(QFile::remove(lock));  // that copy is done
+  EXPECT_EQ(Finish(saver, std::chrono::seconds(12)), QByteArray("written"));
+  EXPECT_EQ(SettingsStore(path_).ReadString("S", "v"), "1");
+  EXPECT_EQ(Entries(), QStringList{"store.ini"});
 }
 
 // A program that died while saving leaves its lock file behind: the next save takes the
