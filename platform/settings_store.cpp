@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHashFunctions>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QSysInfo>
@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <map>
 #include <memory>
@@ -159,9 +160,15 @@ QStringView TrimAscii(QStringView text) {
   return text;
 }
 
+// Reading takes a byte-order mark that begins a line for no part of it (as every build has
+// read them), so a name that begins with one gets a blank before it, which reading trims.
+constexpr QChar kByteOrderMark = u'\ufeff';
+
 // The line a value is written as; a line of a CR LF file keeps its CR.
 QByteArray ValueLine(const QString& name, const QString& value, bool cr) {
-  QByteArray line = (EncodeName(name) + u'=' + Escape(value, u"")).toUtf8();
+  QString encoded = EncodeName(name);
+  if (encoded.startsWith(kByteOrderMark)) encoded.prepend(u' ');
+  QByteArray line = (encoded + u'=' + Escape(value, u"")).toUtf8();
   if (cr) line += '\r';
   return line;
 }
@@ -177,7 +184,8 @@ bool LooksLikeHeader(QByteArrayView raw, bool first) {
 // the line lies in: none after a header that cannot be read, so values under it are kept but
 // not taken, and no write goes under it.
 bool ParseLine(Line& line, std::optional<QString>& owner, bool first) {
-  auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                          QStringDecoder::Flag::ConvertInitialBom);
   QString text = toUtf16(line.raw);
   line.kind = Line::Other;
   if (toUtf16.hasError() || text.contains(QChar(u'\0'))) {
@@ -185,7 +193,9 @@ bool ParseLine(Line& line, std::optional<QString>& owner, bool first) {
     owner.reset();
     return true;
   }
-  if (first && text.startsWith(QChar(0xfeff))) text.remove(0, 1);
+  // One byte-order mark that begins a line is no part of it, and one more at the file's start.
+  if (text.startsWith(kByteOrderMark)) text.remove(0, 1);
+  if (first && text.startsWith(kByteOrderMark)) text.remove(0, 1);
   const QStringView trimmed = TrimAscii(text);
   if (trimmed.isEmpty() || trimmed.startsWith(u';') || trimmed.startsWith(u'#')) return false;
   if (trimmed.startsWith(u'[')) {
@@ -521,40 +531,23 @@ int WriteAll(int fd, QByteArrayView bytes) {
   return 0;
 }
 
-// Replaces the file atomically; on failure the old file stays as it was.
-bool Save(const QString& filePath, const QByteArray& bytes, QString& error) {
-  QSaveFile file(filePath);
-  errno = 0;
-  // Unbuffered, so the bytes go straight to the descriptor and a failed write has its errno.
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    error = SaveFailure(filePath, errno);
-    return false;
-  }
-  if (const int failed = WriteAll(file.handle(), bytes); failed != 0) {
-    file.cancelWriting();
-    error = SaveFailure(filePath, failed);
-    return false;
-  }
-  errno = 0;
-  if (!file.commit()) {
-    error = SaveFailure(filePath, errno);
-    return false;
-  }
-  return true;
-}
-
 // A save holds the lock beside the file while it merges and replaces, so that two copies of
 // the program never save over each other's changes. The lock is a file of its own holding
 // the holder's process id, program and host (as QLockFile writes them, so that older builds
-// agree), made with O_EXCL and held with flock while it lasts. A lock is stale when its
+// agree), made with O_EXCL and held with flock while it lasts. Whatever the umask, it is
+// readable by everyone (kLockMode: it holds nothing private), so that every copy that may write
+// the folder can test its flock: a flocked lock is live however old. A lock is stale when its
 // program is gone (on this host) or it is older than kStaleLockTime, and an empty, garbled or
 // unreadable one once it is older than kGarbledLockTime (its maker writes it at once); one the
-// user cannot open at all tells its age alone. The wait for a live one is bounded.
+// user cannot open at all (made by something else) tells its age alone. Every wait for the lock,
+// the flock on a lock just made and the folder's flock included, ends by one deadline.
 //
 // Why two copies never hold it at once:
 // - A lock is taken only by making the file with O_EXCL, so of two makers one wins. Its maker
 //   flocks it at once, and goes on only when the name still leads to its file afterwards
-//   (a remover may have taken the file for stale before the flock).
+//   (a remover may have taken the file for stale before the flock). A copy judging the new
+//   file may hold its flock meanwhile; when it does so until the deadline, the maker removes
+//   its file again (under the guard, while the name leads to it) and is refused as busy.
 // - A flocked lock is live to everyone who can open it, whatever it says.
 // - A lock file goes from the folder only under the folder's own flock (FolderGuard): a
 //   remover's and the holder's alike. Under it, the remover takes the name again and unlinks
@@ -567,6 +560,7 @@ bool Save(const QString& filePath, const QByteArray& bytes, QString& error) {
 constexpr std::chrono::milliseconds kStaleLockTime{30000};
 constexpr std::chrono::milliseconds kGarbledLockTime{2000};
 constexpr std::chrono::milliseconds kLockWait{10000};
+constexpr mode_t kLockMode = 0644;
 constexpr std::chrono::microseconds kFirstRetry{200};
 constexpr std::chrono::microseconds kLongestRetry{10000};
 
@@ -596,12 +590,13 @@ void Pause(std::chrono::microseconds& retry) {
 }
 
 // Without blocking: a pipe put in the file's place since the look would hold the open. A file
-// another program holds a lease on answers EWOULDBLOCK until it lets go: a short wait.
+// another program holds a lease on answers EWOULDBLOCK until it lets go: a short wait. Never
+// through a link (ELOOP): the links to the file are followed only as Locate judges them.
 int OpenForReading(const QByteArray& path) {
   const QDeadlineTimer deadline(1000);
   std::chrono::microseconds retry = kFirstRetry;
   for (;;) {
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
     if (fd >= 0 || errno != EWOULDBLOCK || deadline.hasExpired()) return fd;
     Pause(retry);
   }
@@ -626,27 +621,35 @@ qint64 TimeGrain(const timespec& changed) {
   return changed.tv_nsec == 0 ? 2100000000 : 50000000;
 }
 
-// 0 when flocked, else the errno; EWOULDBLOCK when another holds it and `wait` is false.
-int Flock(int fd, bool wait) {
-  while (::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0)
+// 0 when flocked, else the errno; EWOULDBLOCK when another holds it. Never waits: a wait
+// for a flock is a loop with a deadline (FlockBy).
+int TryFlock(int fd) {
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0)
     if (errno != EINTR) return errno;
   return 0;
+}
+
+// Tries a flock until it is had or the deadline has passed; 0 when flocked, else the errno
+// (EWOULDBLOCK: another still holds it).
+int FlockBy(int fd, const QDeadlineTimer& deadline) {
+  std::chrono::microseconds retry = kFirstRetry;
+  int failed = 0;
+  while ((failed = TryFlock(fd)) == EWOULDBLOCK && !deadline.hasExpired()) Pause(retry);
+  return failed;
 }
 
 // The flock of the folder that holds the lock file, which every removal of a lock file holds.
 // A folder needs no file of its own for it, and stays.
 class FolderGuard {
  public:
-  explicit FolderGuard(const QString& folder) {
+  explicit FolderGuard(const QString& folder, const QDeadlineTimer& deadline) {
     fd_ = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd_ < 0) {
       error_ = errno;
       return;
     }
     // Held for a few system calls at a time: a guard still taken after the wait is no guard.
-    const QDeadlineTimer deadline(kLockWait);
-    std::chrono::microseconds retry = kFirstRetry;
-    while ((error_ = Flock(fd_, false)) == EWOULDBLOCK && !deadline.hasExpired()) Pause(retry);
+    error_ = FlockBy(fd_, deadline);
   }
   ~FolderGuard() {
     if (fd_ >= 0) ::close(fd_);
@@ -670,7 +673,7 @@ class SaveLock {
         path_(QFile::encodeName(lockPath_)),
         folder_(QFileInfo(lockPath_).absolutePath()) {}
   ~SaveLock() {
-    if (fd_ >= 0) Release();
+    if (fd_ >= 0) Release(QDeadlineTimer(kLockWait));
   }
   SaveLock(const SaveLock&) = delete;
   SaveLock& operator=(const SaveLock&) = delete;
@@ -680,23 +683,22 @@ class SaveLock {
     const QDeadlineTimer deadline(kLockWait);
     std::chrono::microseconds retry = kFirstRetry;
     for (;;) {
-      const int failed = Create();
+      const int failed = Create(deadline);
       if (failed == 0) return {};
+      // Made, but another copy held its flock until the deadline.
+      if (failed == EWOULDBLOCK) return Busy();
       if (failed != EEXIST) return Failure(SystemErrorText(failed));
-      const Holder holder = Inspect();
+      const Holder holder = Inspect(deadline);
       if (holder.state == Holder::Refused) return Failure(holder.cause);
       if (holder.state == Holder::Stale) {
         if (!holder.removeError.isEmpty())
           return Failure(
               QStringLiteral("%1, а удалить его нельзя: %2").arg(holder.cause, holder.removeError));
-        continue;  // removed: take it at once
+        // Removed: taken at once, unless stale locks keep coming back past the deadline.
+        if (!deadline.hasExpired()) continue;
       }
       // Live, or gone between the attempt and the look: another copy is taking turns.
-      if (deadline.hasExpired()) {
-        if (holder.cause.isEmpty())
-          return QStringLiteral("Файл настроек %1 занят другой копией программы").arg(filePath_);
-        return Failure(holder.cause);
-      }
+      if (deadline.hasExpired()) return holder.cause.isEmpty() ? Busy() : Failure(holder.cause);
       Pause(retry);
     }
   }
@@ -710,18 +712,31 @@ class SaveLock {
     QString removeError;  // why a stale one could not be removed
   };
 
+  QString Busy() const {
+    return QStringLiteral("Файл настроек %1 занят другой копией программы").arg(filePath_);
+  }
+
   QString Failure(const QString& cause) const {
     return QStringLiteral("Не удаётся заблокировать файл настроек %1 (файл блокировки %2): %3")
         .arg(filePath_, lockPath_, cause);
   }
 
-  // 0 when the lock is this store's now, else the errno (EEXIST: another lock is there).
-  int Create() {
-    const int fd = ::open(path_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  // 0 when the lock is this store's now, else the errno (EEXIST: another lock is there;
+  // EWOULDBLOCK: made, but another copy inspecting it held its flock until the deadline, and
+  // removed again).
+  int Create(const QDeadlineTimer& deadline) {
+    const int fd = ::open(path_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kLockMode);
     if (fd < 0) return errno;
     fd_ = fd;
-    // Without flock here (ENOLCK on a network file system) the file alone is the lock.
-    Flock(fd, true);
+    // The umask takes bits from the mode that open gives; a file system without modes refuses.
+    ::fchmod(fd, kLockMode);
+    // A copy that opened it to judge it holds its flock for a moment, or, stopped there, for
+    // long. Without flock here (ENOLCK on a network file system) the file alone is the lock.
+    if (FlockBy(fd, deadline) == EWOULDBLOCK) {
+      // No other copy removes a lock that one holds, so this one goes only by its maker.
+      Release(deadline);
+      return EWOULDBLOCK;
+    }
     // A copy that found it empty and took it for stale may have removed it before the flock:
     // then it is no lock, and the next round makes another.
     struct stat mine {
@@ -736,17 +751,17 @@ class SaveLock {
                               QCoreApplication::applicationName().toUtf8() + '\n' +
                               QSysInfo::machineHostName().toUtf8() + '\n';
     if (const int failed = WriteAll(fd, holder); failed != 0) {
-      Release();
+      Release(QDeadlineTimer(kLockWait));
       return failed;
     }
     return 0;
   }
 
   // Removes the lock file while it is still this store's own.
-  void Release() {
-    // Without the guard (a folder that cannot be read or flocked) the check still keeps
-    // to its own file, as far as it can.
-    const FolderGuard guard(folder_);
+  void Release(const QDeadlineTimer& deadline) {
+    // Without the guard (a folder that cannot be read or flocked, or one flocked past the
+    // deadline) the check still keeps to its own file, as far as it can.
+    const FolderGuard guard(folder_, deadline);
     struct stat mine {
     }, named{};
     if (::fstat(fd_, &mine) == 0 && ::lstat(path_.constData(), &named) == 0 &&
@@ -756,7 +771,7 @@ class SaveLock {
     fd_ = -1;
   }
 
-  Holder Inspect() const {
+  Holder Inspect(const QDeadlineTimer& deadline) const {
     struct stat named {};
     if (::lstat(path_.constData(), &named) != 0) {
       if (errno == ENOENT) return {Holder::Gone, {}, {}};
@@ -775,7 +790,7 @@ class SaveLock {
       }
     } else {
       // A live holder keeps its flock; without it only what the file says tells.
-      const bool held = Flock(fd, false) == EWOULDBLOCK;
+      const bool held = TryFlock(fd) == EWOULDBLOCK;
       struct stat opened {};
       QByteArray bytes;
       if (::fstat(fd, &opened) != 0) {
@@ -792,14 +807,14 @@ class SaveLock {
       }
       named = opened;
     }
-    if (holder.state == Holder::Stale) holder.removeError = Remove(named);
+    if (holder.state == Holder::Stale) holder.removeError = Remove(named, deadline);
     if (fd >= 0) ::close(fd);
     return holder;
   }
 
   // Empty when the stale lock `judged` is gone, else why it cannot be removed.
-  QString Remove(const struct stat& judged) const {
-    const FolderGuard guard(folder_);
+  QString Remove(const struct stat& judged, const QDeadlineTimer& deadline) const {
+    const FolderGuard guard(folder_, deadline);
     if (guard.Error() != 0) return SystemErrorText(guard.Error());
     struct stat now {};
     if (::lstat(path_.constData(), &now) != 0)
@@ -843,6 +858,176 @@ class SaveLock {
   int fd_ = -1;
 };
 
+// The folder part of a path, as the system resolves it.
+QByteArray FolderOf(const QByteArray& path) {
+  const qsizetype slash = path.lastIndexOf('/');
+  if (slash < 0) return ".";
+  return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray NameOf(const QByteArray& path) {
+  return path.mid(path.lastIndexOf('/') + 1);
+}
+
+// Where the settings file's name leads: the name a read opens and a save replaces.
+struct Location {
+  QByteArray path;        // the settings file's own name, or the name at the end of its links
+  struct stat status {};  // of that name, when something is there
+  int error = 0;          // the errno of the look when nothing is: ENOENT for an absent file
+  QString cause;          // why a link on the way is not followed; empty when it is
+};
+
+constexpr int kMostLinks = 40;  // as the system follows
+
+QString ForeignLinkText() {
+  return QStringLiteral("Это символическая ссылка, созданная другим пользователем");
+}
+
+// A link at the settings file's name is followed when the user made it (settings kept in
+// another folder of theirs) or the owner of the folder that holds it, who could put any file
+// there: never one that another user planted in a folder others may write, which would hand
+// that user what the program reads and a file of their choosing for its save to replace.
+bool MayFollow(const struct stat& link, const QByteArray& folder) {
+  if (link.st_uid == ::geteuid()) return true;
+  struct stat holder {};
+  return ::stat(folder.constData(), &holder) == 0 && holder.st_uid == link.st_uid;
+}
+
+// Follows the links at the settings file's name, each judged on its own, to the name at their
+// end, which is then taken as it is (no link follows a read or a save past it).
+Location Locate(const QString& filePath) {
+  Location where;
+  where.path = QFile::encodeName(filePath);
+  for (int links = 0;; ++links) {
+    if (::lstat(where.path.constData(), &where.status) != 0) {
+      where.error = errno;
+      return where;
+    }
+    if (!S_ISLNK(where.status.st_mode)) return where;
+    const QByteArray folder = FolderOf(where.path);
+    if (links == kMostLinks) {
+      where.cause = SystemErrorText(ELOOP);
+      return where;
+    }
+    if (!MayFollow(where.status, folder)) {
+      where.cause = ForeignLinkText();
+      return where;
+    }
+    QByteArray target(4096, Qt::Uninitialized);
+    const ssize_t length =
+        ::readlink(where.path.constData(), target.data(), std::size_t(target.size()));
+    if (length < 0 || length == target.size()) {
+      where.cause = SystemErrorText(length < 0 ? errno : ENAMETOOLONG);
+      return where;
+    }
+    target.truncate(length);
+    // A link never changes, but another may take its name: the target read is the judged link's
+    // only when the name still leads to it; else the name is judged afresh.
+    struct stat again {};
+    if (::lstat(where.path.constData(), &again) != 0 || !SameFileUnchanged(again, where.status))
+      continue;
+    where.path = target.startsWith('/') ? target : folder + '/' + target;
+  }
+}
+
+// A save's temporary file: beside the file it replaces, named after it, then ".jwsave-" and six
+// letters or digits. A save makes one only under the lock and holds its flock from making it
+// until after the replace, so that a later save tells a file a killed save left (no one holds
+// it) from one that a save still writes.
+constexpr QByteArrayView kTempMark(".jwsave-");
+constexpr qsizetype kTempLetters = 6;
+
+bool IsTempOf(QByteArrayView entry, QByteArrayView name) {
+  if (entry.size() != name.size() + kTempMark.size() + kTempLetters || !entry.startsWith(name) ||
+      !entry.sliced(name.size()).startsWith(kTempMark))
+    return false;
+  const QByteArrayView letters = entry.last(kTempLetters);
+  return std::all_of(letters.begin(), letters.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+  });
+}
+
+// Makes and flocks the temporary file of a save that replaces `target`; its descriptor, or -1
+// with the errno. Readable, like the file it replaces, by those who may read that file; a new
+// file has the umask's mode.
+int MakeTemp(const QByteArray& target, QByteArray& temp) {
+  static constexpr char kLetters[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  struct stat old {};
+  const bool replacing = ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = target;
+    temp += kTempMark;
+    for (qsizetype i = 0; i < kTempLetters; ++i)
+      temp += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                          replacing ? 0600 : 0666);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) return -1;
+    // A save that took the lock for stale while its holder still lived may be removing
+    // leftovers meanwhile: a file it holds or removed before the flock is this save's no more.
+    struct stat made {
+    }, named{};
+    if (TryFlock(fd) == EWOULDBLOCK || ::fstat(fd, &made) != 0 ||
+        ::lstat(temp.constData(), &named) != 0 || !SameInode(made, named)) {
+      ::close(fd);
+      continue;
+    }
+    if (replacing) ::fchmod(fd, old.st_mode & 0777);
+    return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+// Removes the temporary files of `target` that killed saves left. Under the lock: every save
+// makes its file under the lock, so the only save that could still be writing one is a holder
+// whose lock another copy took for stale while it lived, and that save holds its file's flock.
+// One that cannot be opened or flocked (a file system without flock) stays.
+void RemoveLeftovers(const QByteArray& target) {
+  const QByteArray name = NameOf(target);
+  DIR* const folder = ::opendir(FolderOf(target).constData());
+  if (!folder) return;
+  const int at = ::dirfd(folder);
+  while (const dirent* entry = ::readdir(folder)) {
+    if (!IsTempOf(entry->d_name, name)) continue;
+    const int fd = ::openat(at, entry->d_name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat left {
+    }, named{};
+    if (TryFlock(fd) == 0 && ::fstat(fd, &left) == 0 && S_ISREG(left.st_mode) &&
+        ::fstatat(at, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && SameInode(left, named))
+      ::unlinkat(at, entry->d_name, 0);
+    ::close(fd);
+  }
+  ::closedir(folder);
+}
+
+// Replaces `target`, the name the settings file `filePath` leads to, atomically: the bytes go
+// to a temporary file beside it, to the disk, and then to its name; on failure the old file
+// stays as it was and the temporary file goes.
+bool Save(const QByteArray& target, const QString& filePath, const QByteArray& bytes,
+          QString& error) {
+  QByteArray temp;
+  errno = 0;
+  const int fd = MakeTemp(target, temp);
+  if (fd < 0) {
+    error = SaveFailure(filePath, errno);
+    return false;
+  }
+  int failed = WriteAll(fd, bytes);
+  // EINVAL: a file system that cannot sync.
+  if (failed == 0 && ::fdatasync(fd) != 0 && errno != EINVAL) failed = errno;
+  if (failed == 0 && ::rename(temp.constData(), target.constData()) != 0) failed = errno;
+  if (failed != 0) ::unlink(temp.constData());
+  ::close(fd);  // its flock held until it has its name
+  if (failed != 0) {
+    error = SaveFailure(filePath, failed);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // The file as last read, parsed. The file stays open meanwhile, so that its inode number
@@ -873,6 +1058,9 @@ struct SettingsStore::Snapshot {
   }
 
   Document doc;
+  // The name it was read at, which a save replaces: the settings file's own, or the name at the
+  // end of the links to it (Locate).
+  QByteArray target;
   std::optional<FileIdentity> identity;  // none: absent or unreadable, read again each time
   int fd = -1;
   std::size_t hash = 0;  // of the bytes parsed
@@ -979,56 +1167,63 @@ QString SettingsStore::RootFilePath(SettingsRoot root) {
 }
 
 // Only a file that is not there reads as empty; any other failure to read is a refusal, and
-// so is anything but a regular file: a pipe would hold the open, a device never end.
+// so is anything but a regular file (a pipe would hold the open, a device never end) and a link
+// on the way that Locate does not follow.
 const std::shared_ptr<const SettingsStore::Snapshot>& SettingsStore::Current() const {
-  const QByteArray path = QFile::encodeName(filePath_);
-  struct stat status {};
-  const bool present = ::stat(path.constData(), &status) == 0;
-  const int missing = present ? 0 : errno;
-  const auto unchanged = [&](const std::shared_ptr<const Snapshot>& snapshot) {
-    return present && snapshot && snapshot->identity &&
-           *snapshot->identity == FileIdentity(status) && snapshot->StillHoldsItsBytes();
-  };
-  if (unchanged(snapshot_)) return snapshot_;
-  // Another store of this process may have parsed or saved the file since.
-  if (auto shared = SharedSnapshots::Find(filePath_); unchanged(shared)) {
-    snapshot_ = std::move(shared);
+  for (int look = 0;; ++look) {
+    const Location where = Locate(filePath_);
+    const bool present = where.error == 0 && where.cause.isEmpty();
+    struct stat status = where.status;
+    const auto unchanged = [&](const std::shared_ptr<const Snapshot>& snapshot) {
+      return present && snapshot && snapshot->identity && snapshot->target == where.path &&
+             *snapshot->identity == FileIdentity(status) && snapshot->StillHoldsItsBytes();
+    };
+    if (unchanged(snapshot_)) return snapshot_;
+    // Another store of this process may have parsed or saved the file since.
+    if (auto shared = SharedSnapshots::Find(filePath_); unchanged(shared)) {
+      snapshot_ = std::move(shared);
+      return snapshot_;
+    }
+    auto fresh = std::make_shared<Snapshot>();
+    fresh->target = where.path;
+    QString cause;
+    if (!where.cause.isEmpty()) {
+      cause = where.cause;
+    } else if (!present) {
+      if (where.error != ENOENT) cause = SystemErrorText(where.error);
+    } else if (!S_ISREG(status.st_mode)) {
+      cause = KindText(status.st_mode);
+    } else if (fresh->fd = OpenForReading(where.path); fresh->fd < 0) {
+      // A link put in the file's place since the look is judged in the next.
+      if (errno == ELOOP && look < 2) continue;
+      if (errno != ENOENT) cause = SystemErrorText(errno);
+    } else if (::fstat(fresh->fd, &status) != 0) {
+      cause = SystemErrorText(errno);
+    } else if (!S_ISREG(status.st_mode)) {  // replaced since the look above
+      cause = KindText(status.st_mode);
+    } else {
+      QByteArray bytes;
+      const qint64 readAt = Now();
+      const int failed = status.st_size > kLargestFile
+                             ? kTooLarge
+                             : ReadAll(fresh->fd, qsizetype(status.st_size), kLargestFile, bytes);
+      if (failed == kTooLarge) {
+        cause = TooLargeText();
+      } else if (failed != 0) {
+        cause = SystemErrorText(failed);
+      } else {
+        fresh->doc = Parse(bytes);
+        // Taken before the read: a change while reading shows at the next one.
+        fresh->identity.emplace(status);
+        fresh->hash = qHashBits(bytes.constData(), std::size_t(bytes.size()));
+        fresh->confirmed = readAt;
+      }
+    }
+    if (!cause.isEmpty()) fresh->doc.unreadable = ReadFailure(filePath_, cause);
+    snapshot_ = std::move(fresh);
+    if (snapshot_->identity) SharedSnapshots::Keep(filePath_, snapshot_);
     return snapshot_;
   }
-  auto fresh = std::make_shared<Snapshot>();
-  QString cause;
-  if (!present) {
-    if (missing != ENOENT) cause = SystemErrorText(missing);
-  } else if (!S_ISREG(status.st_mode)) {
-    cause = KindText(status.st_mode);
-  } else if (fresh->fd = OpenForReading(path); fresh->fd < 0) {
-    if (errno != ENOENT) cause = SystemErrorText(errno);
-  } else if (::fstat(fresh->fd, &status) != 0) {
-    cause = SystemErrorText(errno);
-  } else if (!S_ISREG(status.st_mode)) {  // replaced since the look above
-    cause = KindText(status.st_mode);
-  } else {
-    QByteArray bytes;
-    const qint64 readAt = Now();
-    const int failed = status.st_size > kLargestFile
-                           ? kTooLarge
-                           : ReadAll(fresh->fd, qsizetype(status.st_size), kLargestFile, bytes);
-    if (failed == kTooLarge) {
-      cause = TooLargeText();
-    } else if (failed != 0) {
-      cause = SystemErrorText(failed);
-    } else {
-      fresh->doc = Parse(bytes);
-      // Taken before the read: a change while reading shows at the next one.
-      fresh->identity.emplace(status);
-      fresh->hash = qHashBits(bytes.constData(), std::size_t(bytes.size()));
-      fresh->confirmed = readAt;
-    }
-  }
-  if (!cause.isEmpty()) fresh->doc.unreadable = ReadFailure(filePath_, cause);
-  snapshot_ = std::move(fresh);
-  if (snapshot_->identity) SharedSnapshots::Keep(filePath_, snapshot_);
-  return snapshot_;
 }
 
 bool SettingsStore::Commit(const std::vector<Edit>& edits, Batch* batch) {
@@ -1077,11 +1272,14 @@ bool SettingsStore::Commit(const std::vector<Edit>& edits, Batch* batch) {
   SaveLock lock(filePath_);
   if (lastError_ = lock.Take(); !lastError_.isEmpty()) return false;
   if (Current() != base && (!merge() || !changed)) return lastError_.isEmpty();
+  // Under the lock, what killed saves left goes first, before this save needs the room.
+  RemoveLeftovers(base->target);
   const qint64 savedAt = Now();
-  if (!Save(filePath_, bytes, lastError_)) return false;
+  if (!Save(base->target, filePath_, bytes, lastError_)) return false;
   // Still under the lock: what was written is what the next read would parse.
   auto saved = std::make_shared<Snapshot>();
-  saved->fd = OpenForReading(QFile::encodeName(filePath_));
+  saved->target = base->target;
+  saved->fd = OpenForReading(base->target);
   struct stat status {};
   if (saved->fd >= 0 && ::fstat(saved->fd, &status) == 0 && S_ISREG(status.st_mode)) {
     saved->doc = std::move(doc);

@@ -7,9 +7,11 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
+#include <QStringDecoder>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstddef>
@@ -18,15 +20,18 @@
 #include <ctime>
 #include <fcntl.h>
 #include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <memory>
 #include <optional>
+#include <poll.h>
 #include <sched.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -135,6 +140,54 @@ bool FlockFailsFromHere() {
          ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 }
 
+// Holds the calling thread at each of the system calls `numbers`: `atCall` runs first, on a
+// thread of its own, and the call goes on when it returns. For a child process alone, since
+// the watch lasts as long as the thread; false when the system lets no process watch its calls.
+bool HoldAtCalls(const std::vector<int>& numbers, std::function<void(int)> atCall) {
+  std::vector<sock_filter> filter = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr))};
+  for (const int number : numbers) {
+    filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __u32(number), 0, 1));
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_USER_NOTIF));
+  }
+  filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+  // The watcher starts first: a thread takes the filters of the thread that starts it.
+  std::promise<int> listener;
+  std::thread([listening = listener.get_future(), atCall = std::move(atCall)]() mutable {
+    const int fd = listening.get();
+    for (;;) {
+      seccomp_notif request{};
+      if (fd < 0 || ::ioctl(fd, SECCOMP_IOCTL_NOTIF_RECV, &request) != 0) {
+        if (fd >= 0 && errno == EINTR) continue;
+        return;
+      }
+      atCall(int(request.data.nr));
+      seccomp_notif_resp response{};
+      response.id = request.id;
+      response.flags = SECCOMP_USER_NOTIF_FLAG_CONTINUE;
+      ::ioctl(fd, SECCOMP_IOCTL_NOTIF_SEND, &response);
+    }
+  }).detach();
+  const sock_fprog program{static_cast<unsigned short>(filter.size()), filter.data()};
+  int fd = -1;
+  if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0)
+    fd = int(::syscall(__NR_seccomp, SECCOMP_SET_MODE_FILTER, SECCOMP_FILTER_FLAG_NEW_LISTENER,
+                       &program));
+  const int error = errno;
+  listener.set_value(fd);
+  errno = error;
+  return fd >= 0;
+}
+
+// The system calls that rename a file: a save's last step.
+std::vector<int> RenameCalls() {
+  return {
+#ifdef __NR_rename
+      __NR_rename,
+#endif
+      __NR_renameat, __NR_renameat2};
+}
+
 // A file's modification time set `seconds` back from now.
 bool MakeOld(const QString& path, int seconds) {
   QFile file(path);
@@ -209,6 +262,29 @@ TEST_F(SettingsStoreTest, AwkwardTextsRoundTripThroughTheFile) {
   }
 }
 
+// UTF-8 with a leading byte-order mark kept as part of the text (QString::fromUtf8 drops it).
+QString Utf8(const QByteArray& bytes) {
+  auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+  return toUtf16(bytes);
+}
+
+// The values of (section, name) pairs as a program started afresh reads them from the file,
+// nothing known before; "<absent>" for one that is not there.
+QStringList ReadInAFreshProgram(const QString& path,
+                                const QList<std::pair<QString, QString>>& keys) {
+  QStringList arguments = {"--read", path};
+  for (const auto& [section, name] : keys)
+    arguments << section.toUtf8().toHex() << name.toUtf8().toHex();
+  QProcess reader;
+  reader.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  reader.start(JW_SETTINGS_SAVER, arguments);
+  if (!reader.waitForFinished(30000) || reader.exitCode() != 0) return {"<reader failed>"};
+  QStringList values;
+  for (const QByteArray& line : reader.readAllStandardOutput().split('\n').first(keys.size()))
+    values += line == "-" ? QStringLiteral("<absent>") : Utf8(QByteArray::fromHex(line));
+  return values;
+}
+
 // Nothing comes from the writer's memory: a program started afterwards reads the file.
 TEST_F(SettingsStoreTest, AwkwardTextsReadBackInAFreshProgram) {
   const QStringList texts = {"  padded  ",
@@ -228,24 +304,61 @@ TEST_F(SettingsStoreTest, AwkwardTextsReadBackInAFreshProgram) {
                              "tab\tin",
                              "Ёлка \"quoted\"",
                              "Журнал",
-                             "\u00a0nbsp"};
+                             "\u00a0nbsp",
+                             QStringLiteral(u"\ufeff"),  // not through UTF-8, which drops it
+                             QStringLiteral(u"\ufeffbom"),
+                             QStringLiteral(u"\ufeff\ufeffboms"),
+                             QStringLiteral(u"bom\ufeff")};
   SettingsStore store(path_);
-  QStringList arguments = {"--read", path_};
+  QList<std::pair<QString, QString>> keys;
   for (const QString& text : texts) {
     ASSERT_TRUE(store.WriteString("K\\" + text, text, text)) << store.LastError().toStdString();
-    arguments << ("K\\" + text).toUtf8().toHex() << text.toUtf8().toHex();
+    keys.append({"K\\" + text, text});
   }
-  QProcess reader;
-  reader.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  reader.start(JW_SETTINGS_SAVER, arguments);
-  ASSERT_TRUE(reader.waitForFinished(30000));
-  ASSERT_EQ(reader.exitCode(), 0);
-  const QList<QByteArray> read = reader.readAllStandardOutput().split('\n');
-  ASSERT_GE(read.size(), texts.size());
+  const QStringList read = ReadInAFreshProgram(path_, keys);
+  ASSERT_EQ(read.size(), texts.size()) << read.join(u'|').toStdString();
   for (qsizetype i = 0; i < texts.size(); ++i) {
     SCOPED_TRACE(texts[i].toStdString());
-    EXPECT_EQ(QString::fromUtf8(QByteArray::fromHex(read[i])), texts[i]) << read[i].toStdString();
+    EXPECT_EQ(read[i].toStdString(), texts[i].toStdString());
   }
+}
+
+// A key's first name and a value's name that begin with a byte-order mark, written at the top
+// of a new file or after the file's byte-order mark, read back so in a fresh program; files
+// written before read as they always have: a byte-order mark that begins a line is none of
+// its text, and the file's first line may have two.
+TEST_F(SettingsStoreTest, NamesBeginningWithAByteOrderMarkReadBackAndOldFilesReadAsBefore) {
+  const QString bom(QChar(0xfeff));
+  const QList<std::optional<QByteArray>> starts = {
+      std::nullopt, QByteArray(), QByteArray("\xEF\xBB\xBF"), QByteArray("\xEF\xBB\xBF\n"),
+      QByteArray("\xEF\xBB\xBF[S]\r\nv=1\r\n")};
+  for (const std::optional<QByteArray>& start : starts) {
+    SCOPED_TRACE(start.value_or("(no file)").toStdString());
+    QFile::remove(path_);
+    if (start) {
+      ASSERT_TRUE(WriteBytes(path_, *start));
+    }
+    SettingsStore store(path_);
+    ASSERT_TRUE(store.WriteString(bom + "Key", bom + "Name", bom + "Value"))
+        << store.LastError().toStdString();
+    ASSERT_TRUE(store.WriteString(bom + "Key", bom + "Other", "2"));
+    EXPECT_EQ(ReadInAFreshProgram(path_, {{bom + "Key", bom + "Name"},
+                                          {bom + "Key", bom + "Other"},
+                                          {"Key", "Name"},
+                                          {"S", "v"}}),
+              (QStringList{bom + "Value", "2", "<absent>",
+                           start && start->contains("[S]") ? "1" : "<absent>"}));
+  }
+
+  SCOPED_TRACE("a file written before");
+  ASSERT_TRUE(WriteBytes(path_,
+                         "\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\n\xEF\xBB\xBFname=v\r\n"
+                         "\xEF\xBB\xBF[T]\r\n\xEF\xBB\xBF\xEF\xBB\xBFx=1\r\n"));
+  const SettingsStore old(path_);
+  EXPECT_EQ(old.ValueNames("S"), QStringList{"name"});
+  EXPECT_EQ(old.ReadString("S", "name"), "v");
+  EXPECT_EQ(old.ValueNames("T"), QStringList{bom + "x"});
+  EXPECT_EQ(ReadInAFreshProgram(path_, {{"S", "name"}, {"T", bom + "x"}}), (QStringList{"v", "1"}));
 }
 
 // True when `now` holds every line of `before` but its "name" line, in their order.
@@ -478,6 +591,39 @@ TEST_F(SettingsStoreTest, AnEditInPlaceThatKeepsSizeAndModificationTimeIsRead) {
   EXPECT_EQ(ReadBytes(path_), "[S]\nv=2\nw=3\n");
 }
 
+// Long after the file's last change (past the grain of its times), a read trusts the file's
+// identity and compares no bytes: an edit in place that then keeps size and modification time
+// shows by its change time alone. It is read, and the next save goes into the edited file.
+TEST_F(SettingsStoreTest, AnEditInPlaceLongAfterTheLastChangeIsRead) {
+  ASSERT_TRUE(WriteBytes(path_, "[S]\nv=1\nw=1\n"));
+  const QByteArray path = QFile::encodeName(path_);
+  struct stat before {};
+  ASSERT_EQ(::stat(path.constData(), &before), 0);
+  // Whole seconds where the change time shows nothing finer.
+  std::this_thread::sleep_for(std::chrono::milliseconds(before.st_ctim.tv_nsec == 0 ? 2500 : 200));
+  SettingsStore store(path_);
+  EXPECT_EQ(store.ReadString("S", "v"), "1");
+  EXPECT_EQ(store.ReadString("S", "w"), "1");
+  const int fd = ::open(path.constData(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::pwrite(fd, "[S]\nv=2", 7, 0), 7);
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::futimens(fd, times), 0);
+  ::close(fd);
+  struct stat after {};
+  ASSERT_EQ(::stat(path.constData(), &after), 0);
+  ASSERT_EQ(after.st_ino, before.st_ino);
+  ASSERT_EQ(after.st_size, before.st_size);
+  ASSERT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  ASSERT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  ASSERT_NE(std::pair(after.st_ctim.tv_sec, after.st_ctim.tv_nsec),
+            std::pair(before.st_ctim.tv_sec, before.st_ctim.tv_nsec));
+
+  EXPECT_EQ(store.ReadString("S", "v"), "2");
+  ASSERT_TRUE(store.WriteString("S", "w", "3"));
+  EXPECT_EQ(ReadBytes(path_), "[S]\nv=2\nw=3\n");
+}
+
 // On a file system whose times count whole seconds (ext4 with small inodes), an edit in place
 // within the second of the last change keeps every time the file has, its change time too:
 // the bytes tell, read again while the file is that young. The next save goes into the
@@ -586,6 +732,43 @@ TEST_F(SettingsStoreTest, ABatchLandsWholeOverAnotherCopysSave) {
   ASSERT_TRUE(window.WriteString("W", "Top", "3"));
   ASSERT_TRUE(window.EndUpdate());
   EXPECT_EQ(ReadBytes(path_), "[W]\nLeft=1\nTop=3\n");
+}
+
+// A batch lands over the file as it is at EndUpdate: a section that another copy of the program
+// saved after the batch began is kept.
+TEST_F(SettingsStoreTest, ABatchKeepsWhatAnotherCopySavedSinceItBegan) {
+  ASSERT_TRUE(WriteBytes(path_, "[W]\nLeft=1\n"));
+  SettingsStore window(path_);
+  window.BeginUpdate();
+  ASSERT_TRUE(window.WriteString("W", "Left", "2"));
+  QProcess other;
+  other.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  other.start(JW_SETTINGS_SAVER, {path_, "Other", "1", "7"});
+  ASSERT_TRUE(other.waitForFinished(30000));
+  ASSERT_EQ(other.exitCode(), 0);
+  ASSERT_TRUE(window.WriteString("W", "Top", "3"));
+  ASSERT_TRUE(window.EndUpdate()) << window.LastError().toStdString();
+  EXPECT_EQ(ReadBytes(path_), "[W]\nLeft=2\nTop=3\n\n[Other]\nSave=7\nTwice=14\n");
+}
+
+// A fresh lock of a copy on another host (whose flock this host cannot see) is that copy's
+// until it is stale by age: a save waits, the lock as it was, and saves once that copy is done.
+TEST_F(SettingsStoreTest, AFreshLockOfACopyOnAnotherHostIsWaitedFor) {
+  const QString lock = path_ + ".lock";
+  const QByteArray holder("12345\njibwarden\nanother-host.example\n");
+  ASSERT_TRUE(WriteBytes(lock, holder));
+  const Child saver = StartInChild([&] {
+    SettingsStore store(path_);
+    return store.WriteString("S", "v", "1") ? QByteArray("written") : store.LastError().toUtf8();
+  });
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  EXPECT_TRUE(Running(saver)) << "the lock was taken from the other host's copy";
+  EXPECT_EQ(ReadBytes(lock), holder);
+  EXPECT_FALSE(QFile::exists(path_));
+  ASSERT_TRUE(QFile::remove(lock));  // that copy is done
+  EXPECT_EQ(Finish(saver, std::chrono::seconds(12)), QByteArray("written"));
+  EXPECT_EQ(SettingsStore(path_).ReadString("S", "v"), "1");
+  EXPECT_EQ(Entries(), QStringList{"store.ini"});
 }
 
 // A program that died while saving leaves its lock file behind: the next save takes the
@@ -716,6 +899,215 @@ TEST_F(SettingsStoreTest, AStaleLockGoesOnlyUnderTheFoldersFlock) {
   ASSERT_TRUE(seen.has_value()) << "the save did not end";
   EXPECT_EQ(QString::fromUtf8(*seen), "written");
   EXPECT_EQ(Entries(), QStringList{"store.ini"});
+}
+
+// A lock made under umask 077 by a copy that is still saving can be opened by every copy that
+// may write the folder: a copy of another user judges it by its flock, never by its age, waits
+// for the holder however old the lock looks, and saves after it; nothing is lost. Where the
+// test cannot act as another user, the second copy is the same user's and the lock's mode tells.
+TEST_F(SettingsStoreTest, ALiveHoldersLockIsJudgedByItsFlockWhateverTheUmask) {
+  const QString lock = path_ + ".lock";
+  ASSERT_TRUE(QFile::setPermissions(dir_.path(), QFileDevice::Permissions(0x7777)));
+  ASSERT_TRUE(WriteBytes(path_, "[Holder]\nv=0\n"));
+  ASSERT_TRUE(QFile::setPermissions(path_, QFileDevice::Permissions(0x6644)));
+  int stopped[2], go[2];
+  ASSERT_EQ(::pipe(stopped), 0);
+  ASSERT_EQ(::pipe(go), 0);
+  // Stopped inside its save, before it replaces the file, until the test lets it go on.
+  const Child holder = StartInChild([&]() -> QByteArray {
+    ::umask(077);
+    if (!HoldAtCalls(RenameCalls(), [&](int) {
+          char signal = 's';
+          if (::write(stopped[1], &signal, 1) != 1 || ::read(go[0], &signal, 1) != 1) _exit(3);
+        }))
+      return "skip: no watch of system calls: " + QByteArray(std::strerror(errno));
+    SettingsStore store(path_);
+    return store.WriteString("Holder", "v", "1") ? "written" : store.LastError().toUtf8();
+  });
+  ::close(stopped[1]);
+  ::close(go[0]);
+  pollfd inside{stopped[0], POLLIN, 0};
+  char signal = 0;
+  const bool isInside = ::poll(&inside, 1, 10000) == 1 && ::read(stopped[0], &signal, 1) == 1;
+  ::close(stopped[0]);
+  if (!isInside) {
+    ::close(go[1]);
+    const std::optional<QByteArray> seen = Finish(holder, std::chrono::seconds(5));
+    if (seen && seen->startsWith("skip:")) GTEST_SKIP() << seen->toStdString();
+    FAIL() << "the holder did not reach its replace: "
+           << seen.value_or("(still running)").toStdString();
+  }
+  struct stat made {};
+  ASSERT_EQ(::stat(QFile::encodeName(lock).constData(), &made), 0);
+  EXPECT_EQ(made.st_mode & 0777, 0644u);
+  ASSERT_TRUE(MakeOld(lock, 60));  // past the stale age
+
+  Child other;
+  {
+    AsAnotherUser another;
+    other = StartInChild([&] {
+      SettingsStore store(path_);
+      return store.WriteString("Other", "v", "2") ? QByteArray("written")
+                                                  : store.LastError().toUtf8();
+    });
+  }
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  EXPECT_TRUE(Running(other)) << "the live holder's lock was taken for stale";
+  signal = 'g';
+  EXPECT_EQ(::write(go[1], &signal, 1), 1);
+  ::close(go[1]);
+  EXPECT_EQ(Finish(holder, std::chrono::seconds(10)), QByteArray("written"));
+  EXPECT_EQ(Finish(other, std::chrono::seconds(15)), QByteArray("written"));
+  const SettingsStore store(path_);
+  EXPECT_EQ(store.ReadString("Holder", "v"), "1");
+  EXPECT_EQ(store.ReadString("Other", "v"), "2") << ReadBytes(path_).toStdString();
+  EXPECT_EQ(Entries(), QStringList{"store.ini"});
+}
+
+// A copy that opened a lock just made, to judge it, and holds its flock (stopped there, or
+// slow) keeps the maker waiting no longer than the bound: the maker is refused as busy and
+// takes its lock file away again.
+TEST_F(SettingsStoreTest, AMakerKeptFromItsNewLocksFlockIsRefusedWithinTheBound) {
+  const QByteArray lock = QFile::encodeName(path_ + ".lock");
+  const std::optional<QByteArray> seen = RunInChild(
+      [&]() -> QByteArray {
+        auto taken = std::make_shared<std::atomic<bool>>(false);
+        // At the maker's first flock, another copy takes the new file's flock first, for 15 s.
+        if (!HoldAtCalls({__NR_flock}, [taken, lock](int) {
+              if (taken->exchange(true)) return;
+              const int fd = ::open(lock.constData(), O_RDONLY | O_CLOEXEC);
+              ::flock(fd, LOCK_EX);
+              std::thread([fd] {
+                std::this_thread::sleep_for(std::chrono::seconds(15));
+                ::close(fd);
+              }).detach();
+            }))
+          return "skip: no watch of system calls: " + QByteArray(std::strerror(errno));
+        const auto start = std::chrono::steady_clock::now();
+        SettingsStore store(path_);
+        const QByteArray result =
+            store.WriteString("S", "v", "1") ? "written" : store.LastError().toUtf8();
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
+        return result + '\n' + QByteArray::number(qint64(took.count()));
+      },
+      std::chrono::seconds(40));
+  ASSERT_TRUE(seen.has_value()) << "the save did not end";
+  if (seen->startsWith("skip:")) GTEST_SKIP() << seen->toStdString();
+  const QList<QByteArray> parts = seen->split('\n');
+  ASSERT_EQ(parts.size(), 2) << seen->toStdString();
+  EXPECT_EQ(QString::fromUtf8(parts[0]),
+            "Файл настроек " + path_ + " занят другой копией программы");
+  EXPECT_GE(parts[1].toLongLong(), 9500);
+  EXPECT_LT(parts[1].toLongLong(), 12000);
+  EXPECT_EQ(Entries(), QStringList{});
+}
+
+// A save killed while it writes leaves its temporary file beside the settings file: a later
+// save removes every one of them, and only them: files of other names stay, and so does one
+// that a save still holds.
+TEST_F(SettingsStoreTest, ASaveRemovesWhatKilledSavesLeft) {
+  ASSERT_TRUE(WriteBytes(path_, "[S]\nv=0\n"));
+  for (int kill = 1; kill <= 3; ++kill) {
+    SCOPED_TRACE(kill);
+    int stopped[2];
+    ASSERT_EQ(::pipe(stopped), 0);
+    // Stopped before it replaces the file, its temporary file written, and killed there.
+    const Child saver = StartInChild([&]() -> QByteArray {
+      if (!HoldAtCalls(RenameCalls(), [&](int) {
+            const char signal = 's';
+            if (::write(stopped[1], &signal, 1) == 1)
+              for (;;) ::pause();
+          }))
+        return "skip: no watch of system calls: " + QByteArray(std::strerror(errno));
+      SettingsStore store(path_);
+      return store.WriteString("S", "v", QString::number(kill)) ? "written"
+                                                                : store.LastError().toUtf8();
+    });
+    ::close(stopped[1]);
+    pollfd inside{stopped[0], POLLIN, 0};
+    char signal = 0;
+    const bool isInside = ::poll(&inside, 1, 10000) == 1 && ::read(stopped[0], &signal, 1) == 1;
+    ::close(stopped[0]);
+    ::kill(saver.pid, SIGKILL);
+    const std::optional<QByteArray> seen = Finish(saver, std::chrono::seconds(5));
+    if (!isInside && seen && seen->startsWith("skip:")) GTEST_SKIP() << seen->toStdString();
+    ASSERT_TRUE(isInside) << "the save did not reach its replace";
+  }
+  const QStringList kept = {"other.ini.jwsave-AbC123", "store.ini.backup", "store.ini.jwsave-ab",
+                            "store.ini.jwsave-Live01"};
+  for (const QString& name : kept) ASSERT_TRUE(WriteBytes(dir_.filePath(name), "[S]\nv=9\n"));
+  // A save that took the lock for stale while its holder lived holds its temporary file.
+  const int live = ::open(QFile::encodeName(dir_.filePath("store.ini.jwsave-Live01")).constData(),
+                          O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(live, LOCK_EX), 0);
+  // The settings file, the killed saves' lock and at least one temporary file of theirs.
+  EXPECT_GE(Entries().size(), kept.size() + 3) << Entries().join(u' ').toStdString();
+
+  SettingsStore store(path_);
+  EXPECT_TRUE(store.WriteString("S", "v", "after")) << store.LastError().toStdString();
+  ::close(live);
+  QStringList left = Entries(), expected = kept + QStringList{"store.ini"};
+  left.sort();
+  expected.sort();
+  EXPECT_EQ(left.join(u' ').toStdString(), expected.join(u' ').toStdString());
+  EXPECT_EQ(SettingsStore(path_).ReadString("S", "v"), "after");
+}
+
+// A link at the settings file's name is followed where the user made it (settings kept in
+// another folder of theirs) or the folder's owner did, and its target is saved, the link kept.
+// One that another user planted in the folder is refused and named: read as nothing, never
+// written through, it and its target left as they are. Root makes another user's link and
+// folder; without root that case cannot be made and is skipped.
+TEST_F(SettingsStoreTest, ALinkAnotherUserPlantedIsRefusedAndTheUsersOwnIsFollowed) {
+  const QTemporaryDir elsewhere;
+  const QString target = elsewhere.filePath("kept.ini");
+  const QByteArray before("[S]\nv=target\n");
+  ASSERT_TRUE(WriteBytes(target, before));
+  ASSERT_TRUE(QFile::link(target, path_));
+  {
+    SettingsStore store(path_);
+    EXPECT_EQ(store.ReadString("S", "v"), "target");
+    EXPECT_TRUE(store.WriteString("S", "v", "saved")) << store.LastError().toStdString();
+  }
+  EXPECT_EQ(QFileInfo(path_).symLinkTarget(), target);
+  EXPECT_EQ(ReadBytes(target), "[S]\nv=saved\n");
+  if (geteuid() != 0) GTEST_SKIP() << "making another user's link needs root";
+
+  ASSERT_TRUE(WriteBytes(target, before));
+  constexpr uid_t kOther = 65534;
+  const QByteArray link = QFile::encodeName(path_);
+  ASSERT_EQ(::lchown(link.constData(), kOther, kOther), 0);
+  {
+    SettingsStore store(path_);
+    const std::string refused = ("Не удаётся прочитать файл настроек " + path_ +
+                                 ": Это символическая ссылка, созданная другим пользователем; он "
+                                 "оставлен как есть")
+                                    .toStdString();
+    EXPECT_EQ(store.ReadString("S", "v", "default"), "default");
+    EXPECT_EQ(store.ReadError().toStdString(), refused);
+    EXPECT_FALSE(store.WriteString("S", "v", "through"));
+    EXPECT_EQ(store.LastError().toStdString(), refused);
+    store.BeginUpdate();
+    EXPECT_FALSE(store.WriteString("S", "w", "through") || store.EndUpdate());
+  }
+  EXPECT_EQ(QFileInfo(path_).symLinkTarget(), target);
+  EXPECT_EQ(ReadBytes(target), before);
+  EXPECT_EQ(Entries(), QStringList{"store.ini"});
+
+  SCOPED_TRACE("the same link in a folder of that user's");
+  const QByteArray folder = QFile::encodeName(dir_.path());
+  ASSERT_EQ(::chown(folder.constData(), kOther, kOther), 0);
+  {
+    SettingsStore store(path_);
+    EXPECT_EQ(store.ReadString("S", "v"), "target");
+    EXPECT_TRUE(store.WriteString("S", "v", "saved")) << store.LastError().toStdString();
+  }
+  EXPECT_EQ(::chown(folder.constData(), geteuid(), getegid()), 0);
+  EXPECT_EQ(QFileInfo(path_).symLinkTarget(), target);
+  EXPECT_EQ(ReadBytes(target), "[S]\nv=saved\n");
+  EXPECT_EQ(Entries(), QStringList{"store.ini"});
+  EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.ini"});
 }
 
 // Where flock fails (a network file system without a lock manager), the lock file alone is

@@ -9,14 +9,17 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringDecoder>
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
+// A leading byte-order mark kept: it is part of the text.
 QString FromHex(const char* hex) {
-  return QString::fromUtf8(QByteArray::fromHex(hex));
+  auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+  return toUtf16(QByteArray::fromHex(hex));
 }
 
 int Read(int argc, char** argv) {
