@@ -558,6 +558,25 @@ TEST_F(SettingsStoreTest, ReadsSeeEveryChangeOnDisk) {
   EXPECT_TRUE(store.ReadError().isEmpty());
 }
 
+// Writes `bytes` over the start of the file in place and sets its times back to `before`'s, as
+// a tool that copies times does: the same inode, size and modification time, only the change
+// time tells. `after` is the file's status then.
+void EditInPlaceKeepingTimes(const QString& file, const struct stat& before,
+                             const QByteArray& bytes, struct stat& after) {
+  const QByteArray path = QFile::encodeName(file);
+  const int fd = ::open(path.constData(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::pwrite(fd, bytes.constData(), std::size_t(bytes.size()), 0), bytes.size());
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::futimens(fd, times), 0);
+  ::close(fd);
+  ASSERT_EQ(::stat(path.constData(), &after), 0);
+  ASSERT_EQ(after.st_ino, before.st_ino);
+  ASSERT_EQ(after.st_size, before.st_size);
+  ASSERT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  ASSERT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+}
+
 // A tool that copies times (cp -p, touch -r, rsync -t --inplace) edits the file in place and
 // sets its size and modification time back: the change time tells. The next save goes into
 // the edited file, not over it.
@@ -573,18 +592,8 @@ TEST_F(SettingsStoreTest, AnEditInPlaceThatKeepsSizeAndModificationTimeIsRead) {
        (now.tv_sec < before.st_ctim.tv_sec ||
         (now.tv_sec == before.st_ctim.tv_sec && now.tv_nsec <= before.st_ctim.tv_nsec));)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  const int fd = ::open(QFile::encodeName(path_).constData(), O_WRONLY);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::pwrite(fd, "[S]\nv=2", 7, 0), 7);
-  const timespec times[2] = {before.st_atim, before.st_mtim};
-  ASSERT_EQ(::futimens(fd, times), 0);
-  ::close(fd);
   struct stat after {};
-  ASSERT_EQ(::stat(QFile::encodeName(path_).constData(), &after), 0);
-  ASSERT_EQ(after.st_ino, before.st_ino);
-  ASSERT_EQ(after.st_size, before.st_size);
-  ASSERT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
-  ASSERT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  ASSERT_NO_FATAL_FAILURE(EditInPlaceKeepingTimes(path_, before, "[S]\nv=2", after));
 
   EXPECT_EQ(store.ReadString("S", "v"), "2");
   ASSERT_TRUE(store.WriteString("S", "w", "3"));
@@ -604,18 +613,8 @@ TEST_F(SettingsStoreTest, AnEditInPlaceLongAfterTheLastChangeIsRead) {
   SettingsStore store(path_);
   EXPECT_EQ(store.ReadString("S", "v"), "1");
   EXPECT_EQ(store.ReadString("S", "w"), "1");
-  const int fd = ::open(path.constData(), O_WRONLY);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::pwrite(fd, "[S]\nv=2", 7, 0), 7);
-  const timespec times[2] = {before.st_atim, before.st_mtim};
-  ASSERT_EQ(::futimens(fd, times), 0);
-  ::close(fd);
   struct stat after {};
-  ASSERT_EQ(::stat(path.constData(), &after), 0);
-  ASSERT_EQ(after.st_ino, before.st_ino);
-  ASSERT_EQ(after.st_size, before.st_size);
-  ASSERT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
-  ASSERT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  ASSERT_NO_FATAL_FAILURE(EditInPlaceKeepingTimes(path_, before, "[S]\nv=2", after));
   ASSERT_NE(std::pair(after.st_ctim.tv_sec, after.st_ctim.tv_nsec),
             std::pair(before.st_ctim.tv_sec, before.st_ctim.tv_nsec));
 
