@@ -85,7 +85,17 @@ void CenterWindow(QWidget* window) {
   window->move(r.topLeft());
 }
 
-QMargins WindowFrame(const QWidget* window, const QWidget* like) {
+QWidget* MainApplicationWindow() {
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window->isVisible() && window->inherits("QMainWindow")) return window;
+  return QApplication::activeWindow();
+}
+
+namespace {
+
+// The frame the window system puts around `window`: its own once it has been shown, else that
+// of `like`, else none.
+QMargins WindowFrame(const QWidget* window, const QWidget* like = nullptr) {
   for (const QWidget* known : {window, like}) {
     // A window keeps the frame it was last shown with while hidden; one never shown has none.
     if (!known) continue;
@@ -98,12 +108,8 @@ QMargins WindowFrame(const QWidget* window, const QWidget* like) {
   return {};
 }
 
-QWidget* MainApplicationWindow() {
-  for (QWidget* window : QApplication::topLevelWidgets())
-    if (window->isVisible() && window->inherits("QMainWindow")) return window;
-  return QApplication::activeWindow();
-}
-
+// Moves `window` so that its frame's top-left corner lies at `corner`; `frame` stands for the
+// frame where the window system has not told it yet.
 void MoveFrameTo(QWidget* window, const QPoint& corner, const QMargins& frame) {
   if (!window->testAttribute(Qt::WA_WState_Created)) {
     // Not made yet: the window system puts the frame's corner at the position given.
@@ -113,8 +119,6 @@ void MoveFrameTo(QWidget* window, const QPoint& corner, const QMargins& frame) {
   // Made, perhaps never framed yet: the client area goes inside the frame expected there.
   window->setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), window->size()));
 }
-
-namespace {
 
 // Places a window once more when the window system has told the frame it was first shown with,
 // where that frame is not the one assumed; then it goes.

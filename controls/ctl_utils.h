@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QEvent>
 #include <QList>
-#include <QMargins>
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
@@ -39,15 +38,10 @@ void CenterWindow(QWidget* window);
 
 // The program's main window: its main window that is shown, else the active window.
 QWidget* MainApplicationWindow();
-// The frame the window system puts around `window`: its own once it has been shown, else that
-// of `like` (a window already shown, whose frame is likely the same), else none.
-QMargins WindowFrame(const QWidget* window, const QWidget* like = nullptr);
-// Moves `window` so that its frame's top-left corner lies at `corner`; `frame` stands for the
-// frame where the window system has not told it yet.
-void MoveFrameTo(QWidget* window, const QPoint& corner, const QMargins& frame);
-// Places `window`'s frame at the corner `place` gives for the frame's outer size, the frame
-// taken as WindowFrame(window, like). A window never framed yet is placed once more by the same
-// rule when the window system tells its frame, so that every showing puts it at one place.
+// Places `window`'s frame at the corner `place` gives for the frame's outer size. The frame is
+// the window's own once it has been shown, else that of `like` (a window already shown, whose
+// frame is likely the same); a window never framed yet is placed once more by the same rule when
+// the window system tells its frame, so that every showing puts it at one place.
 using FramePlacement = std::function<QPoint(const QSize& outer)>;
 void PlaceFrame(QWidget* window, const QWidget* like, const FramePlacement& place);
 // Centres `window`'s frame on `area`, (area - frame) / 2 rounded toward zero, by PlaceFrame.
