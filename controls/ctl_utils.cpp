@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QBitmap>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -11,7 +12,9 @@
 #include <QStyleFactory>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
+#include <optional>
 #include <utility>
 
 void SwapValues(int& a, int& b) {
@@ -93,23 +96,18 @@ QWidget* MainApplicationWindow() {
 
 namespace {
 
-// The frame the window system puts around `window`: its own once it has been shown, else that
-// of `like`, else none.
-QMargins WindowFrame(const QWidget* window, const QWidget* like = nullptr) {
-  for (const QWidget* known : {window, like}) {
-    // A window keeps the frame it was last shown with while hidden; one never shown has none.
-    if (!known) continue;
-    const QRect outer = known->frameGeometry();
-    const QRect inner = known->geometry();
-    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
-    if (!frame.isNull()) return frame;
-  }
-  return {};
+QMargins MeasuredFrame(const QWidget* window) {
+  const QWindow* handle = window->windowHandle();
+  return handle ? handle->frameMargins() : QMargins();
 }
 
-// Moves `window` so that its frame's top-left corner lies at `corner`; `frame` stands for the
-// frame where the window system has not told it yet.
+WindowReport ReportOf(const QWidget* window) {
+  const QWindow* handle = window->windowHandle();
+  return {window->isVisible() && handle && handle->isExposed(), window->geometry().topLeft(),
+          window->size(), MeasuredFrame(window)};
+}
+
+// Moves `window` so that its frame's top-left corner lies at `corner`, for the frame `frame`.
 void MoveFrameTo(QWidget* window, const QPoint& corner, const QMargins& frame) {
   if (!window->testAttribute(Qt::WA_WState_Created)) {
     // Not made yet: the window system puts the frame's corner at the position given.
@@ -120,60 +118,92 @@ void MoveFrameTo(QWidget* window, const QPoint& corner, const QMargins& frame) {
   window->setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), window->size()));
 }
 
-// Places a window once more when the window system has told the frame it was first shown with,
-// where that frame is not the one assumed; then it goes.
-class FrameCorrection : public QObject {
+// A window's placing: the frame the window system last gave it, and the settling of a placing
+// under way, which begins when the window shows and ends when it hides.
+class FrameKeeper : public QObject {
  public:
-  FrameCorrection(QWidget* window, const QMargins& assumed, FramePlacement place)
-      : QObject(window), window_(window), assumed_(assumed), place_(std::move(place)) {
-    setObjectName(QStringLiteral("FrameCorrection"));
-    window->installEventFilter(this);
+  static constexpr int kTickMs = 20;
+
+  static FrameKeeper* Of(const QWidget* window) {
+    return window->findChild<FrameKeeper*>(QStringLiteral("FrameKeeper"),
+                                           Qt::FindDirectChildrenOnly);
+  }
+  static FrameKeeper* For(QWidget* window) {
+    FrameKeeper* keeper = Of(window);
+    return keeper ? keeper : new FrameKeeper(window);
+  }
+
+  std::optional<QMargins> KnownFrame() const { return known_; }
+
+  void Place(const QMargins& assumed, const FramePlacement& place) {
+    Stop();
+    const QPoint corner = place(window_->size().grownBy(assumed));
+    MoveFrameTo(window_, corner, assumed);
+    pending_ = [=, this] {
+      const bool framed = !window_->windowFlags().testFlag(Qt::FramelessWindowHint);
+      return FrameSettling(place, window_->size(), assumed, corner, framed, clock_.elapsed());
+    };
+    if (window_->isVisible()) Start();
   }
 
  protected:
   bool eventFilter(QObject*, QEvent* e) override {
-    switch (e->type()) {
-      // The frame comes with the window system's placing, after the showing.
-      case QEvent::Show:
-      case QEvent::Move:
-      case QEvent::Resize:
-        QTimer::singleShot(0, this, &FrameCorrection::Check);
-        break;
-      case QEvent::Hide:
-        Done();
-        break;
-      default:
-        break;
-    }
+    if (e->type() == QEvent::Show && pending_) Start();
+    if (e->type() == QEvent::Hide) Stop();
     return false;
   }
 
  private:
-  void Check() {
-    const QMargins frame = WindowFrame(window_);
-    if (done_ || frame.isNull()) return;
-    Done();
-    if (frame != assumed_) MoveFrameTo(window_, place_(window_->size().grownBy(frame)), frame);
+  explicit FrameKeeper(QWidget* window) : QObject(window), window_(window) {
+    setObjectName(QStringLiteral("FrameKeeper"));
+    clock_.start();
+    ticks_.setInterval(kTickMs);
+    connect(&ticks_, &QTimer::timeout, this, &FrameKeeper::Tick);
+    window->installEventFilter(this);
   }
-  void Done() {
-    done_ = true;
-    window_->removeEventFilter(this);
-    deleteLater();
+
+  void Start() {
+    settling_.emplace(pending_());
+    pending_ = nullptr;
+    ticks_.start();
+  }
+  void Stop() {
+    pending_ = nullptr;
+    settling_.reset();
+    ticks_.stop();
+  }
+  void Tick() {
+    if (!settling_) return Stop();
+    const std::optional<QPoint> client = settling_->Observe(ReportOf(window_), clock_.elapsed());
+    if (settling_->Frame()) known_ = settling_->Frame();
+    if (client) window_->setGeometry(QRect(*client, window_->size()));
+    if (settling_->Done()) Stop();
   }
 
   QWidget* window_;
-  QMargins assumed_;
-  FramePlacement place_;
-  bool done_ = false;
+  QElapsedTimer clock_;
+  QTimer ticks_;
+  std::function<FrameSettling()> pending_;
+  std::optional<FrameSettling> settling_;
+  std::optional<QMargins> known_;
 };
+
+// The frame to place `window` for: its own as last given, else that of `like` (a window already
+// shown, whose frame is likely the same), else none. A hidden window's frame is never measured:
+// one shown only for an instant may report a frame still being built.
+QMargins AssumedFrame(const QWidget* window, const QWidget* like) {
+  if (const FrameKeeper* keeper = FrameKeeper::Of(window); keeper && keeper->KnownFrame())
+    return *keeper->KnownFrame();
+  if (!like) return {};
+  if (const FrameKeeper* keeper = FrameKeeper::Of(like); keeper && keeper->KnownFrame())
+    return *keeper->KnownFrame();
+  return like->isVisible() ? MeasuredFrame(like) : QMargins();
+}
 
 }  // namespace
 
 void PlaceFrame(QWidget* window, const QWidget* like, const FramePlacement& place) {
-  delete window->findChild<QObject*>(QStringLiteral("FrameCorrection"), Qt::FindDirectChildrenOnly);
-  const QMargins frame = WindowFrame(window, like);
-  MoveFrameTo(window, place(window->size().grownBy(frame)), frame);
-  if (WindowFrame(window).isNull()) new FrameCorrection(window, frame, place);
+  FrameKeeper::For(window)->Place(AssumedFrame(window, like), place);
 }
 
 void CentreFrameOn(QWidget* window, const QRect& area, const QWidget* like) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/frame_settling.h"
+
 #include <QColor>
 #include <QEvent>
 #include <QList>
@@ -39,10 +41,10 @@ void CenterWindow(QWidget* window);
 // The program's main window: its main window that is shown, else the active window.
 QWidget* MainApplicationWindow();
 // Places `window`'s frame at the corner `place` gives for the frame's outer size. The frame is
-// the window's own once it has been shown, else that of `like` (a window already shown, whose
-// frame is likely the same); a window never framed yet is placed once more by the same rule when
-// the window system tells its frame, so that every showing puts it at one place.
-using FramePlacement = std::function<QPoint(const QSize& outer)>;
+// the one the window system last gave the window, else that of `like` (a window already shown,
+// whose frame is likely the same). When the window shows, it is placed once more by the same rule
+// if the frame the window system then settles on is another (FrameSettling), so that every
+// showing puts it at one place.
 void PlaceFrame(QWidget* window, const QWidget* like, const FramePlacement& place);
 // Centres `window`'s frame on `area`, (area - frame) / 2 rounded toward zero, by PlaceFrame.
 void CentreFrameOn(QWidget* window, const QRect& area, const QWidget* like);

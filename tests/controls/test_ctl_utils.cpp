@@ -1,5 +1,6 @@
 #include "controls/controls_init.h"
 #include "controls/ctl_utils.h"
+#include "controls/frame_settling.h"
 #include "controls/icon_clip.h"
 #include "controls/xc_cursors.h"
 
@@ -92,28 +93,55 @@ TEST(CtlUtilsTest, CenterWindowKeepsSizeAndActivation) {
   CenterWindow(nullptr);
 }
 
-// A window's frame centred on an area at its first showing and at every later one, also when
-// the frame it is shown with is not the one first assumed (here a frameless window's, none).
-TEST(CtlUtilsTest, CentreFrameOnTakesTheFrameTheWindowSystemGives) {
+// A window's frame centred on an area at every showing, also when the frame it is shown with is
+// not the one first assumed (here a frameless window's, none), when the window system reports a
+// passing size while the window is mapped, and after a showing so short that no frame came.
+TEST(CtlUtilsTest, CentreFrameOnTakesTheFrameTheWindowSystemSettlesOn) {
   QWidget like(nullptr, Qt::FramelessWindowHint);
   like.resize(300, 200);
   like.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&like));
-  QWidget window;
-  window.resize(201, 101);
   const QRect area(40, 30, 600, 500);
-  for (int showing = 1; showing <= 3; ++showing) {
-    SCOPED_TRACE(showing);
-    CentreFrameOn(&window, area, &like);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTRY_VERIFY(!window.findChild<QObject*>("FrameCorrection"));
+  auto centred = [&](const QWidget& window) {
     const QRect frame = window.frameGeometry();
-    EXPECT_GT(frame.width(), 201);  // the platform gives it a frame
-    EXPECT_EQ(frame.topLeft(), QPoint(area.left() + (area.width() - frame.width()) / 2,
-                                      area.top() + (area.height() - frame.height()) / 2));
-    EXPECT_EQ(window.size(), QSize(201, 101));
-    window.hide();
+    return frame.topLeft() == QPoint(area.left() + (area.width() - frame.width()) / 2,
+                                     area.top() + (area.height() - frame.height()) / 2);
+  };
+  const struct {
+    const char* name;
+    bool passingSize;
+    bool instantShowing;
+  } rows[] = {
+      {"plain", false, false}, {"a passing size", true, false}, {"after an instant", false, true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    QWidget window;
+    window.resize(201, 101);
+    if (row.instantShowing) {
+      CentreFrameOn(&window, area, &like);
+      window.show();
+      window.hide();
+    }
+    for (int showing = 1; showing <= 2; ++showing) {
+      SCOPED_TRACE(showing);
+      CentreFrameOn(&window, area, &like);
+      window.show();
+      if (row.passingSize) {
+        // As the window system may while it maps the window.
+        window.resize(1, 1);
+        QTest::qWait(FrameSettling::kQuietMs / 2);
+        window.resize(201, 101);
+      }
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+      EXPECT_TRUE(QTest::qWaitFor([&] { return centred(window); }, 2000));
+      EXPECT_GT(window.frameGeometry().width(), 201);  // the platform gives it a frame
+      EXPECT_EQ(window.size(), QSize(201, 101));
+      // Nothing moves it afterwards.
+      QTest::qWait(2 * FrameSettling::kQuietMs);
+      EXPECT_TRUE(centred(window));
+      window.move(window.pos() + QPoint(31, 17));  // the user's
+      window.hide();
+    }
   }
 }
 
