@@ -81,6 +81,7 @@ std::unique_ptr<AppWindows> CreateApplicationWindows(QStringList arguments, QStr
   w->Form_main = std::make_unique<TForm_main>(std::move(arguments), std::move(programFile));
   w->CreationOrder.append(QStringLiteral("TForm_main"));
   w->Form_main->show();
+  w->Family = std::make_unique<WindowFamily>(w->Form_main.get());
   w->Form_Read = Create<TForm_Read>(w->CreationOrder);
   w->Form_About = Create<TForm_About>(w->CreationOrder);
   w->Form_NastrGraf = Create<TForm_NastrGraf>(w->CreationOrder);

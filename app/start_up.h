@@ -5,6 +5,7 @@
 #include "acquisition/form_read.h"
 #include "app/form_about.h"
 #include "app/form_flash.h"
+#include "controls/window_family.h"
 #include "mainwindow/form_graf_point.h"
 #include "mainwindow/form_main.h"
 #include "mainwindow/form_nastr_graf.h"
@@ -41,6 +42,8 @@ struct AppWindows {
   std::unique_ptr<TFormView2> FormView2;
   // Class names in the order of creation.
   QStringList CreationOrder;
+  // Goes first: it watches the windows above.
+  std::unique_ptr<WindowFamily> Family;
 };
 
 // The font the windows were laid out for: "MS Sans Serif" 8 points at 96 dots per inch.

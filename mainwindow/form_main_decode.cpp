@@ -1,4 +1,5 @@
 // The decoded-record windows, filled from the record row last clicked.
+#include "controls/window_family.h"
 #include "mainwindow/form_main.h"
 #include "mainwindow/form_view1.h"
 #include "mainwindow/form_view2.h"
@@ -41,12 +42,13 @@ void TForm_main::N_DecodeDataClick() {
   if (OpenFile.DeviceVariant == 1) view = DecodedView1();
   if (OpenFile.DeviceVariant == 2) view = DecodedView2();
   if (view) {
-    if (view->isVisible()) {
+    if (OnScreen(view)) {
       view->hide();
       return;
     }
-    CentreOnWindow(view);
-    view->show();
+    // One the user minimised comes back where it was left.
+    if (!view->isVisible()) CentreOnWindow(view);
+    BringBack(view);
   }
   // Fill it from the row of the grid in sight.
   auto refresh = [this](StringGrid* grid, void (TForm_main::*click)()) {

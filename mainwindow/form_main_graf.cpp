@@ -1,4 +1,5 @@
 // The graph page: picking records on the chart, the point table, graph settings, the copy.
+#include "controls/window_family.h"
 #include "mainwindow/form_graf_point.h"
 #include "mainwindow/form_main.h"
 #include "mainwindow/form_nastr_graf.h"
@@ -149,7 +150,7 @@ void TForm_main::CopyRecordToPointTable(int record, int col) {
 }
 
 void TForm_main::Chart_DataMouseDown(Qt::MouseButton button, QPointF at) {
-  if (button != Qt::LeftButton || !Form_GrafPoint()->isVisible()) return;
+  if (button != Qt::LeftButton || !OnScreen(Form_GrafPoint())) return;
   CurrentPoint = RecordUnderCursor(at);
   if (CurrentPoint < 1) return;
   Form_GrafPoint()->SG_GrafPoint->Grid().SetCells(1, 0, QString::number(CurrentPoint));
@@ -188,7 +189,7 @@ void TForm_main::Chart_DataDblClick(QPointF at) {
   SelectedPoints[SelectedPointCount] = CurrentPoint;
   SortSelectedPoints();
   RebuildPointTable();
-  Form_GrafPoint()->show();
+  BringBack(Form_GrafPoint());
 
   ChartMaxY = 0;
   ChartMinY = 0;
@@ -204,9 +205,10 @@ void TForm_main::Chart_DataDblClick(QPointF at) {
 
 void TForm_main::Btn_ShowTablePointClick() {
   TForm_GrafPoint* table = Form_GrafPoint();
-  CentreOnWindow(table);
+  // One the user minimised comes back where it was left.
+  if (!table->isMinimized()) CentreOnWindow(table);
   if (SelectedPointCount == 0) table->SetButtonsEnabled(false);
-  table->show();
+  BringBack(table);
 }
 
 void TForm_main::TabSheet_GrafHide() {

@@ -11,17 +11,22 @@
 #include <QPointer>
 #include <QPushButton>
 
+QWidget* DialogOwner() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return QApplication::activeWindow();
+}
+
 namespace {
 
 class QtFileDialog final : public FileDialogService {
  public:
   QString OpenFileName(const FileDialogRequest& r) override {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), r.title, StartPath(r),
+    return QFileDialog::getOpenFileName(DialogOwner(), r.title, StartPath(r),
                                         QtFileFilter(r.filter));
   }
   QString SaveFileName(const FileDialogRequest& r) override {
     return QFileDialog::getSaveFileName(
-        QApplication::activeWindow(), r.title, StartPath(r), QtFileFilter(r.filter), nullptr,
+        DialogOwner(), r.title, StartPath(r), QtFileFilter(r.filter), nullptr,
         r.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
   }
 
@@ -111,7 +116,7 @@ class QtFolderDialog final : public FolderDialogService {
 class QtColorDialog final : public ColorDialogService {
  public:
   std::optional<QColor> PickColor(const ColorDialogRequest& r) override {
-    const QColor color = QColorDialog::getColor(r.initial, QApplication::activeWindow(), r.title);
+    const QColor color = QColorDialog::getColor(r.initial, DialogOwner(), r.title);
     if (!color.isValid()) return std::nullopt;
     return color;
   }

@@ -11,6 +11,11 @@
 #include <optional>
 
 class QDialog;
+class QWidget;
+
+// The window a dialog or box opens over: the modal window that is up, else the active window
+// (which a busy window system may not have named yet when a modal window has just shown).
+QWidget* DialogOwner();
 
 // Filters are written the system's way: "description|pattern|description|pattern".
 struct FileDialogRequest {

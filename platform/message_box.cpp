@@ -1,5 +1,7 @@
 #include "platform/message_box.h"
 
+#include "platform/dialog_services.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -45,7 +47,7 @@ class QtMessageBox final : public MessageBoxService {
  public:
   MsgResult Show(const MessageBoxRequest& request) override {
     QMessageBox box(QtIcon(request.icon), request.caption, request.text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
+                    DialogOwner());
     QList<std::pair<QAbstractButton*, MsgResult>> buttons;
     for (MsgResult result : MessageBox::Results(request.buttons))
       buttons.append({box.addButton(MessageBox::ButtonText(result), Role(result)), result});

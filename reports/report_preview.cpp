@@ -16,7 +16,7 @@ class PrintPreview final : public ReportPreviewService {
   void Preview(Report& report) override {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(Report::PageLayout());
-    QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
+    QPrintPreviewDialog dialog(&printer, DialogOwner());
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&report](QPrinter* target) { report.Print(*target); });
     if (auto* bar = dialog.findChild<QToolBar*>()) {

@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <csignal>
 #include <gtest/gtest.h>
@@ -250,6 +251,109 @@ TEST_F(StartUpTest, TheProgramStartsWhereASettingsFileIsAPipeOrADevice) {
       EXPECT_TRUE(box.text.contains(QString::fromUtf8(c.named))) << box.text.toStdString();
     }
   }
+}
+
+// The program's windows under a window manager: each belongs to the main window, so that they
+// minimise and come back with it; the fixed dialog windows ask for a close button only; a modal
+// window, and a box it opens, stack above the stay-on-top windows while it is up; a helper window
+// the user minimised comes back by its command where it was left.
+TEST_F(StartUpTest, TheWindowsAreOneFamilyUnderTheMainWindow) {
+  const QString variant02 = QStringLiteral("д01м07г2024ч14м00c00_2075.bbi");
+  ASSERT_TRUE(QFile::copy(QDir(QStringLiteral(JW_SAMPLES_DIR)).filePath(variant02),
+                          temp_.filePath(variant02)));
+  std::unique_ptr<AppWindows> w =
+      CreateApplicationWindows({temp_.filePath(variant02)}, programFile_);
+  TForm_main& main = *w->Form_main;
+  const QWindow* head = main.windowHandle();
+  auto flags = [](const QWidget* window) { return window->windowHandle()->flags(); };
+  auto transientParent = [](const QWidget* window) {
+    return window->windowHandle() ? window->windowHandle()->transientParent() : nullptr;
+  };
+  auto askedOnTop = [&](const QWidget* window) {
+    return flags(window).testFlag(Qt::WindowStaysOnTopHint);
+  };
+  auto closeButtonOnly = [&](const QWidget* window) {
+    return flags(window).testFlag(Qt::WindowCloseButtonHint) &&
+           !flags(window).testFlag(Qt::WindowMinimizeButtonHint) &&
+           !flags(window).testFlag(Qt::WindowMaximizeButtonHint);
+  };
+  {
+    ScriptedMessageBox none;
+    main.SelectRow(0);
+    main.SpeedItem_TableClick();
+    ASSERT_TRUE(none.Boxes().isEmpty());
+  }
+  main.N_DecodeDataClick();
+  QWidget* view = w->FormView2.get();
+  ASSERT_TRUE(view->isVisible());
+  EXPECT_EQ(transientParent(view), head);
+  EXPECT_TRUE(askedOnTop(view));
+  EXPECT_TRUE(closeButtonOnly(view));
+
+  // The readout window and the box its button raises.
+  main.SpeedItem_SpisokClick();
+  ASSERT_TRUE(view->isVisible());
+  QString boxText;
+  QTimer::singleShot(0, w->Form_Read.get(), [&] {
+    EXPECT_EQ(transientParent(w->Form_Read.get()), head);
+    EXPECT_TRUE(flags(w->Form_Read.get()).testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(askedOnTop(view));
+    w->Form_Read->CB_Operator->setEditText(QString());
+    QTimer::singleShot(0, [&] {
+      QWidget* box = QApplication::activeModalWidget();
+      ASSERT_TRUE(box);
+      boxText = box->findChild<QLabel*>("qt_msgbox_label")->text();
+      EXPECT_EQ(transientParent(box), w->Form_Read->windowHandle());
+      EXPECT_FALSE(askedOnTop(view));
+      static_cast<QDialog*>(box)->reject();
+    });
+    w->Form_Read->Btn_Read_Click();
+    w->Form_Read->reject();
+  });
+  main.SpeedBtn_ReadClick();
+  EXPECT_EQ(boxText, "Введите имя оператора");
+  EXPECT_TRUE(askedOnTop(view));
+  EXPECT_TRUE(view->isVisible());
+
+  // Minimised by the user, brought back by F7. No box is expected from here on.
+  ScriptedMessageBox boxes;
+  main.SelectRow(0);
+  main.SpeedItem_TableClick();
+  const QPoint viewAt = view->pos();
+  view->setWindowState(Qt::WindowMinimized);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->isMinimized(); }));
+  main.N_DecodeDataClick();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return view->isVisible() && !view->isMinimized(); }));
+  EXPECT_EQ(view->pos(), viewAt);
+
+  // The point table, and About over both helpers.
+  main.SpeedItem_GrafClick();
+  main.Btn_ShowTablePointClick();
+  QWidget* table = w->Form_GrafPoint.get();
+  ASSERT_TRUE(table->isVisible());
+  EXPECT_EQ(transientParent(table), head);
+  EXPECT_TRUE(askedOnTop(table));
+  EXPECT_TRUE(closeButtonOnly(table));
+  const QPoint tableAt = table->pos();
+  table->setWindowState(Qt::WindowMinimized);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return table->isMinimized(); }));
+  main.Btn_ShowTablePointClick();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return table->isVisible() && !table->isMinimized(); }));
+  EXPECT_EQ(table->pos(), tableAt);
+  bool aboutShown = false;
+  QTimer::singleShot(0, w->Form_About.get(), [&] {
+    aboutShown = true;
+    EXPECT_EQ(transientParent(w->Form_About.get()), head);
+    EXPECT_TRUE(closeButtonOnly(w->Form_About.get()));
+    EXPECT_FALSE(askedOnTop(view));
+    EXPECT_FALSE(askedOnTop(table));
+    w->Form_About->reject();
+  });
+  main.SpeedBtn_AboutClick();
+  EXPECT_TRUE(aboutShown);
+  EXPECT_TRUE(askedOnTop(view));
+  EXPECT_TRUE(askedOnTop(table));
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
 }
 
 }  // namespace
