@@ -429,6 +429,11 @@ void TCustomComboEdit::PopupDropDown(bool disableEdit) {
   }
 }
 
+void TCustomComboEdit::SetPopup(TPopupWindow* popup) {
+  if (popup != popup_ && PopupVisible()) PopupCloseUp(popup_, false);
+  popup_ = popup;
+}
+
 void TCustomComboEdit::ShowPopup(const QPoint& origin) {
   popup_->Show(origin);
 }
@@ -495,6 +500,12 @@ bool TCustomComboEdit::eventFilter(QObject* watched, QEvent* e) {
   if ((e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) &&
       watched->isWidgetType() && PopupVisible())
     CancelMode(static_cast<QWidget*>(watched));
+  // The popup is a window of its own: it would stay behind when the edit's window moves, also
+  // by the keyboard, or stand over another program's window once the edit's window is left.
+  if (watched == window() && PopupVisible() &&
+      (e->type() == QEvent::Move ||
+       (e->type() == QEvent::WindowDeactivate && QApplication::activeWindow() != popup_)))
+    PopupCloseUp(popup_, false);
   return QLineEdit::eventFilter(watched, e);
 }
 

@@ -161,7 +161,8 @@ class TCustomComboEdit : public QLineEdit {
 
   void DoChange();
   void UpdatePopupVisible();
-  void SetPopup(TPopupWindow* popup) { popup_ = popup; }
+  // An open popup taken away is closed first, without taking its value.
+  void SetPopup(TPopupWindow* popup);
   void RecreateGlyph();
   void UpdateBtnBounds();
   void SetEditRect();

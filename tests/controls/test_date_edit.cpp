@@ -1,4 +1,6 @@
+#include "controls/bm_shadow_button.h"
 #include "controls/date_edit.h"
+#include "controls/drop_calendar.h"
 #include "platform/scripted_services.h"
 
 #include <QApplication>
@@ -9,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -244,11 +247,16 @@ TEST_F(DateEditTest, ButtonAndMouseOnTheCalendar) {
 }
 
 // With the calendar open, a press anywhere beside the edit, its button and its calendar (a
-// static text, a progress bar, another edit, the window itself) closes it without taking its
-// date, and the press goes on; a press on the edit closes it too, a press on a day takes that
-// day, and a press inside the calendar leaves it open.
+// static text, a progress bar, another edit, a button that takes no focus, the window itself)
+// closes it without taking its date, and the press goes on: the button acts once; a press on the
+// edit closes it too, a press on a day takes that day, and a press inside the calendar leaves it
+// open.
 TEST_F(DateEditTest, APressBesideTheOpenCalendarClosesItWithoutTakingItsDate) {
   // Right of where the calendar opens, so that the pointer reaches them past it.
+  auto* shadow = new TBmShadowButton(&window);
+  shadow->SetCaption(QStringLiteral("ОК"));
+  int shadowClicks = 0;
+  QObject::connect(shadow, &TBmShadowButton::OnClick, [&] { ++shadowClicks; });
   auto* status = new QLabel(QStringLiteral("Ожидание"), &window);
   auto* sunken = new QLabel(QStringLiteral("9600"), &window);
   sunken->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -260,6 +268,7 @@ TEST_F(DateEditTest, APressBesideTheOpenCalendarClosesItWithoutTakingItsDate) {
   progress->setGeometry(300, 70, 150, 16);
   other->setGeometry(300, 100, 150, 21);
   ok->setGeometry(300, 140, 75, 25);
+  shadow->setGeometry(300, 180, 121, 25);
   window.resize(500, 300);
   Show();
   // Pressed and released by the platform's pointer in the window that holds `widget`.
@@ -282,6 +291,8 @@ TEST_F(DateEditTest, APressBesideTheOpenCalendarClosesItWithoutTakingItsDate) {
        edit},
       {"another edit, which takes the focus", [&] { click(other, centre(other)); }, false,
        u"10.02.2026", other},
+      {"a button that takes no focus", [&] { click(shadow, centre(shadow)); }, false, u"10.02.2026",
+       edit},
       {"the edit", [&] { click(edit, QPoint(5, 5)); }, false, u"10.02.2026", edit},
       {"a day",
        [&] {
@@ -294,6 +305,7 @@ TEST_F(DateEditTest, APressBesideTheOpenCalendarClosesItWithoutTakingItsDate) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.where);
+    shadowClicks = 0;
     edit->SetDate(EncodeDate(2026, 2, 10));
     edit->setFocus();
     AltDown();
@@ -308,9 +320,92 @@ TEST_F(DateEditTest, APressBesideTheOpenCalendarClosesItWithoutTakingItsDate) {
     EXPECT_EQ(Popup()->isVisible(), row.open);
     EXPECT_EQ(edit->text(), row.date);
     EXPECT_EQ(QApplication::focusWidget(), row.focus);
+    EXPECT_EQ(shadowClicks, row.where == std::string("a button that takes no focus") ? 1 : 0);
     if (edit->PopupVisible()) QTest::keyClick(edit, Qt::Key_Escape);
   }
   EXPECT_EQ(window.result(), QDialog::Rejected);
+}
+
+// The calendar is a window of its own: it closes, without taking its date, when the edit's window
+// moves (also by the keyboard, with no press) or the user goes to another window.
+TEST_F(DateEditTest, TheCalendarClosesWhenItsWindowMovesOrIsLeft) {
+  QDialog elsewhere;
+  elsewhere.resize(100, 60);
+  Show();
+  const struct {
+    const char* what;
+    std::function<void()> act;
+  } rows[] = {
+      {"the window moved", [&] { window.move(window.pos() + QPoint(40, 30)); }},
+      {"another window activated",
+       [&] {
+         elsewhere.show();
+         elsewhere.activateWindow();
+         ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+       }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    edit->setFocus();
+    edit->SetDate(EncodeDate(2026, 2, 10));
+    AltDown();
+    // The offscreen platform activates every window it shows, the calendar too.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(edit, Qt::Key_Right);
+    ASSERT_TRUE(Popup()->isVisible());
+    row.act();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Popup()->isVisible(); }, 1000));
+    EXPECT_FALSE(edit->PopupVisible());
+    EXPECT_EQ(edit->text(), u"10.02.2026");
+  }
+}
+
+// A calendar taken away while open (the style switched to the dialog) is closed first: no watch
+// or open state stays behind. The edit takes typing again, a press beside it leaves the focus
+// where it went, the button opens the date dialog, and with the calendar back the button opens
+// the calendar.
+TEST_F(DateEditTest, SwitchingToTheDialogWithTheCalendarOpenLeavesNothingOpen) {
+  auto* other = new QLineEdit(&window);
+  edit->setGeometry(10, 10, 100, 21);
+  other->setGeometry(300, 100, 150, 21);
+  window.resize(500, 300);
+  Show();
+  edit->SetDate(EncodeDate(2026, 2, 10));
+  AltDown();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  ASSERT_TRUE(edit->PopupVisible());
+  edit->SetCalendarStyle(csDialog);
+  EXPECT_FALSE(edit->PopupVisible());
+  EXPECT_EQ(edit->CalendarStyle(), csDialog);
+  EXPECT_FALSE(edit->isReadOnly());
+  auto pressOther = [&] {
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                      other->mapTo(&window, QPoint(5, 5)));
+  };
+  pressOther();
+  EXPECT_EQ(QApplication::focusWidget(), other);
+  QString opened;
+  QTimer::singleShot(0, [&] {
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+      opened = dialog->windowTitle();
+      static_cast<QDialog*>(dialog)->reject();
+    }
+  });
+  QTest::mouseClick(edit->Button(), Qt::LeftButton);
+  EXPECT_EQ(opened, u"Выбор даты");
+  EXPECT_EQ(edit->text(), u"10.02.2026");
+
+  edit->SetCalendarStyle(csPopup);
+  EXPECT_FALSE(edit->PopupVisible());
+  window.activateWindow();  // after the dialog, as a window manager does
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  pressOther();
+  EXPECT_EQ(QApplication::focusWidget(), other);
+  QTest::mouseClick(edit->Button(), Qt::LeftButton);
+  EXPECT_TRUE(edit->PopupVisible());
+  EXPECT_TRUE(Popup()->isVisible());
 }
 
 TEST_F(DateEditTest, CalendarNavigationEdges) {
