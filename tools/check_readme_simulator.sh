@@ -128,7 +128,7 @@ for ((tries = 0; tries < 600; tries++)); do
   sleep 0.1
 done
 [ -n "$program" ] || fail "the program did not start within 60 s: $(cat "$work/program.log")"
-tr '\0' '\n' <"/proc/$program/environ" | grep -qxF "JIBWARDEN_COM1=$pts" ||
+tr '\0' '\n' <"/proc/$program/environ" | grep -xF "JIBWARDEN_COM1=$pts" >/dev/null ||
   fail "the program does not have JIBWARDEN_COM1=$pts"
 sleep 3
 kill -0 "$program" 2>/dev/null || fail "the program ended within 3 s: $(cat "$work/program.log")"
