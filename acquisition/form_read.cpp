@@ -330,7 +330,15 @@ void TForm_Read::StartReading() {
     ScComm1->SetDTR(false);
     ScComm1->SetRTS(false);
     Animate1->SetActive(true);
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    // The box only says the port did not open; the error output tells a wrong path, a missing
+    // adapter and a missing right apart.
+    const auto* commError = dynamic_cast<const EScCommError*>(&error);
+    const QString reason = commError && !commError->Reason().isEmpty()
+                               ? commError->Reason()
+                               : QString::fromUtf8(error.what());
+    qWarning("Port %s (%s) not opened (%s)", qPrintable(CB_ComPort->currentText()),
+             qPrintable(ScComm1->DevicePath()), qPrintable(reason));
     ClosePort();
     Animate1->SetActive(false);
     Btn_Read->setText(kStart);

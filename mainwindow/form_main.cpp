@@ -260,7 +260,9 @@ void TForm_main::SpeedBtn_ExitClick() {
 
 void TForm_main::N_HelpClick() {
   if (disabled_) return;
-  ShellOpen(QDir(QFileInfo(programFile_).absolutePath()).filePath(kHelpFileName));
+  // A missing file is no error, but the desktop's opener would still start on it.
+  const QString helpFile = QDir(QFileInfo(programFile_).absolutePath()).filePath(kHelpFileName);
+  if (QFileInfo(helpFile).isFile()) ShellOpen(helpFile);
 }
 
 void TForm_main::SpeedBtn_WWWClick() {

@@ -29,7 +29,8 @@ QString SysText(int Error) {
 }
 
 [[noreturn]] void RaiseSys(const char* Format, int Error) {
-  throw EScCommError(QString::asprintf(Format, Error, SysText(Error).toLatin1().constData()));
+  const QString reason = SysText(Error);
+  throw EScCommError(QString::asprintf(Format, Error, reason.toLatin1().constData()), reason);
 }
 
 // A device without modem lines (a pseudo-terminal) has nothing to set.
@@ -69,7 +70,8 @@ constexpr std::uint32_t kRates[] = {0,     110,   300,   600,   1200,  2400,   4
 
 }  // namespace
 
-EScCommError::EScCommError(const QString& Message) : std::runtime_error(Message.toStdString()) {}
+EScCommError::EScCommError(const QString& Message, const QString& Reason)
+    : std::runtime_error(Message.toStdString()), Reason_(Reason) {}
 
 void TScCustomComm::SetPortResolver(TScPortResolver Resolver) {
   PortResolver() = std::move(Resolver);
@@ -148,11 +150,14 @@ void TScCustomComm::CreateHandle() {
       path = PortResolver() ? PortResolver()(number) : DefaultPortPath(number);
     }
   }
+  DevicePath_ = path;
   const QString notFound = QStringLiteral("Specified device not found (%1).").arg(name);
   const auto CantOpen = [&name](int Error) {
+    const QString reason = SysText(Error);
     return EScCommError(
         QStringLiteral("Can't open specified device ") + name +
-        QString::asprintf(" (Error %d, %s)", Error, SysText(Error).toLatin1().constData()));
+            QString::asprintf(" (Error %d, %s)", Error, reason.toLatin1().constData()),
+        reason);
   };
   if (path.isEmpty()) throw EScCommError(notFound);
 
@@ -162,7 +167,7 @@ void TScCustomComm::CreateHandle() {
   if (fd >= 0 && !error && ::ioctl(fd, TIOCEXCL) != 0) error = errno;
   if (error) {
     if (fd >= 0) ::close(fd);
-    if (error == ENOENT) throw EScCommError(notFound);
+    if (error == ENOENT) throw EScCommError(notFound, SysText(error));
     throw CantOpen(error);
   }
   auto session = std::make_shared<TScCommSession>(

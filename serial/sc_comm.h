@@ -74,8 +74,13 @@ inline constexpr std::uint32_t CLRBREAK = 9;
 
 class EScCommError : public std::runtime_error {
  public:
-  explicit EScCommError(const QString& Message);
+  explicit EScCommError(const QString& Message, const QString& Reason = QString());
   QString Message() const { return QString::fromUtf8(what()); }
+  // The system's text for the call that failed; empty where no system call failed.
+  QString Reason() const { return Reason_; }
+
+ private:
+  QString Reason_;
 };
 
 // 16 bytes: error mask, then flags, input and output queue counts.
@@ -146,6 +151,8 @@ class TScCustomComm : public TScComponent {
   void Open();
   void Close();
   bool IsOpen() const { return Handle_ >= 0; }
+  // The device the last Open tried: the name with its number put in, a port name resolved.
+  QString DevicePath() const { return DevicePath_; }
   void CheckClosed() const;
   // The AutoOpen step after the owner has set the properties.
   virtual void Loaded();
@@ -274,6 +281,7 @@ class TScCustomComm : public TScComponent {
   bool AutoOpen_ = false;
   TScPortInt PortNum_ = 0;
   QString DeviceName_ = QStringLiteral("COM%d");
+  QString DevicePath_;
   TScCommEvents MonitorEvents_{ceError, ceRxChar, ceTxEmpty};
   TScBuffers Buffers_;
   TThreadPriority EventPriority_ = tpNormal;

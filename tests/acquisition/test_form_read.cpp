@@ -5,16 +5,46 @@
 #include "platform/settings_store.h"
 #include "serial/sc_comm.h"
 #include "tests/support/pty_recorder.h"
+#include "tests/support/test_files.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 
+#include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
+
+// What the program writes to its error output while `call` runs.
+template <typename F>
+std::string ErrorOutput(F&& call) {
+  QTemporaryFile file;
+  if (!file.open()) return "<no capture>";
+  std::fflush(stderr);
+  struct Redirect {
+    explicit Redirect(int fd) : saved(::dup(STDERR_FILENO)) { ::dup2(fd, STDERR_FILENO); }
+    ~Redirect() {
+      std::fflush(stderr);
+      ::dup2(saved, STDERR_FILENO);
+      ::close(saved);
+    }
+    const int saved;
+  };
+  {
+    const Redirect redirect(file.handle());
+    call();
+  }
+  file.seek(0);
+  return file.readAll().toStdString();
+}
 
 class FormReadTest : public ::testing::Test {
  protected:
@@ -83,6 +113,47 @@ TEST_F(FormReadTest, StartChecksDateAndOperatorAndEntersTheHistories) {
   ASSERT_EQ(boxes.Boxes().size(), 3);
   EXPECT_EQ(boxes.Boxes()[2].text, "Ошибка открытия порта");
   EXPECT_EQ(form.Btn_Read->text(), "Считать");
+}
+
+// A port that does not open: the box and the status line say only that, and the error output
+// gets one line naming the port, the device tried and the system's reason.
+TEST_F(FormReadTest, APortThatDoesNotOpenIsNamedWithItsDeviceAndReasonOnTheErrorOutput) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString locked = dir.filePath("tty-locked");
+  ASSERT_TRUE(jwtest::WriteBytes(locked, ""));
+  ASSERT_TRUE(QFile::setPermissions(locked, {}));
+  form.show();
+  form.CB_Operator->setEditText("Петров");
+  const struct {
+    QString device;
+    const char* reason;
+  } devices[] = {{"/dev/jw-no-such-tty", "No such file or directory"},
+                 {locked, "Permission denied"}};
+  for (const auto& tried : devices) {
+    SCOPED_TRACE(tried.device.toStdString());
+    qputenv("JIBWARDEN_COM1", tried.device.toLocal8Bit());
+    const qsizetype shown = boxes.Boxes().size();
+    std::string output;
+    {
+      const jwtest::AsAnotherUser user;
+      if (const int fd = ::open(tried.device.toLocal8Bit().constData(), O_RDWR); fd >= 0) {
+        ::close(fd);
+        GTEST_SKIP() << "no device this user may not open: it opens " << tried.device.toStdString();
+      }
+      output = ErrorOutput([&] { Click(); });
+    }
+    EXPECT_EQ(output,
+              "Port COM1 (" + tried.device.toStdString() + ") not opened (" + tried.reason + ")\n");
+    ASSERT_EQ(boxes.Boxes().size(), shown + 1);
+    const MessageBoxRequest& box = boxes.Boxes().back();
+    EXPECT_EQ(box.text, "Ошибка открытия порта");
+    EXPECT_EQ(box.caption, "Ошибка");
+    EXPECT_EQ(box.buttons, MsgButtons::Ok);
+    EXPECT_EQ(box.icon, MsgIcon::Error);
+    EXPECT_EQ(form.ST_StatusRead->text(), "Ошибка открытия порта");
+    EXPECT_FALSE(form.ScComm1->IsOpen());
+  }
 }
 
 // Each tick adds a second to the shown minutes and seconds, both at least two digits wide.

@@ -114,6 +114,7 @@ TEST_F(StartUpTest, LinksGoThroughTheShell) {
   TForm_main& main = *w->Form_main;
   TForm_About& about = *w->Form_About;
   RecordingShell shell;
+  ASSERT_TRUE(jwtest::WriteBytes(temp_.filePath("Jibwarden.chm"), "help"));
   about.show();
   QTest::mouseClick(about.ProgramIcon, Qt::LeftButton);
   QTest::mouseClick(about.lbWWW, Qt::LeftButton);

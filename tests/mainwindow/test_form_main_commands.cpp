@@ -230,6 +230,26 @@ TEST_F(MainWindowTest, EnterAndDoubleClickOpenTheSelectedFile) {
   EXPECT_TRUE(boxes.Boxes().isEmpty());
 }
 
+// Help hands the help file to the desktop's opener only where the file lies beside the
+// program; otherwise nothing is started and nothing is said.
+TEST_F(MainWindowTest, HelpOpensOnlyAHelpFileBesideTheProgram) {
+  StartOnData();
+  ScriptedMessageBox boxes;
+  RecordingShell shell;
+  const QString helpFile = QDir(program_).filePath("Jibwarden.chm");
+  auto opened = [&] {
+    Action("N_Help")->trigger();
+    return shell.Targets().join('|').toStdString();
+  };
+  EXPECT_EQ(opened(), "");
+  ASSERT_TRUE(QDir().mkdir(helpFile));  // a folder of that name is no help file
+  EXPECT_EQ(opened(), "");
+  ASSERT_TRUE(QDir().rmdir(helpFile));
+  ASSERT_TRUE(WriteBytes(helpFile, "help"));
+  EXPECT_EQ(opened(), helpFile.toStdString());
+  EXPECT_TRUE(boxes.Boxes().isEmpty());
+}
+
 // The title-bar button, the exit command and the menu item all ask first.
 TEST_F(MainWindowTest, ExitQuestionCancelledKeepsTheProgramRunning) {
   TForm_main& w = StartOnData();

@@ -236,6 +236,7 @@ TEST_F(MainWindowTest, ShortcutsRunTheirCommands) {
   ASSERT_EQ(boxes.Boxes().size(), 1);
   EXPECT_EQ(boxes.Boxes()[0].text, "Удалить файл ?");
   EXPECT_EQ(FileNames(), QStringList{"a.bbi"});
+  ASSERT_TRUE(WriteBytes(QDir(program_).filePath("Jibwarden.chm"), "help"));
   press(Qt::Key_F1);
   EXPECT_EQ(shell.Targets(), QStringList{QDir(program_).filePath("Jibwarden.chm")});
   List()->setFocus();

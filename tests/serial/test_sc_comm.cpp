@@ -39,6 +39,7 @@ TEST(ScCommTest, OpenFindsTheDeviceRefusesMissingAndBusyOnesAndGuardsWhileOpen) 
   comm.SetDeviceName(QStringLiteral("/dev/jw-no-such-port%d"));
   comm.SetPortNum(7);
   EXPECT_EQ(ErrorText([&] { comm.Open(); }), "Specified device not found (/dev/jw-no-such-port7).");
+  EXPECT_EQ(comm.DevicePath(), "/dev/jw-no-such-port7");
 
   // "COM2" goes through the port map; the texts keep the name.
   comm.SetDeviceName(QStringLiteral("COM%d"));
@@ -75,6 +76,7 @@ TEST(ScCommTest, OpenFindsTheDeviceRefusesMissingAndBusyOnesAndGuardsWhileOpen) 
   busy.SetPortNum(2);
   EXPECT_EQ(ErrorText([&] { busy.Open(); }),
             "Can't open specified device COM2 (Error 16, Device or resource busy)");
+  EXPECT_EQ(busy.DevicePath(), pty.SlavePath);
   comm.Close();
   busy.Open();  // exclusive access ends with the close
   TScCustomComm::SetPortResolver(nullptr);
