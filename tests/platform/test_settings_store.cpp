@@ -1,4 +1,5 @@
 #include "platform/settings_store.h"
+#include "tests/support/environment_scope.h"
 #include "tests/support/test_files.h"
 
 #include <QDateTime>
@@ -47,6 +48,8 @@
 namespace {
 
 using jwtest::AsAnotherUser;
+using jwtest::CurrentFolderScope;
+using jwtest::EnvironmentScope;
 using jwtest::ReadBytes;
 using jwtest::WriteBytes;
 
@@ -249,6 +252,34 @@ TEST_F(SettingsStoreTest, KeysAndNamesFoldCaseAndKeepTheirFirstSpelling) {
   ASSERT_TRUE(store.DeleteValue("Software\\App\\TForm_Readout", "V"));
   EXPECT_FALSE(store.ValueExists("Software\\App\\TForm_Readout", "v"));
   EXPECT_TRUE(store.SectionExists("Software\\App\\TForm_Readout"));
+}
+
+// A relative XDG_CONFIG_HOME is ignored for the default under HOME; where no absolute home is
+// known at all, the user's roots have no file: they read as empty and every save is refused,
+// named, with nothing made under the current folder.
+TEST_F(SettingsStoreTest, WithoutAKnownHomeTheUsersRootsRefuseEverySave) {
+  const CurrentFolderScope folder(dir_.path());
+  const EnvironmentScope config("XDG_CONFIG_HOME", "relative/config");
+  EXPECT_EQ(SettingsStore::RootFilePath(SettingsRoot::CurrentUser),
+            QDir::homePath() + "/.config/jibwarden/current_user.ini");
+  const EnvironmentScope home("HOME", "");
+  const QString refusal = QStringLiteral(
+      "Не удаётся сохранить файл настроек: не известен домашний каталог пользователя (HOME)");
+  for (SettingsRoot root : {SettingsRoot::Classes, SettingsRoot::Users, SettingsRoot::CurrentUser,
+                            SettingsRoot::CurrentConfig, SettingsRoot::DynData}) {
+    SCOPED_TRACE(int(root));
+    EXPECT_EQ(SettingsStore::RootFilePath(root), QString());
+    SettingsStore store(root);
+    EXPECT_EQ(store.ReadString("S", "v", "default"), "default");
+    EXPECT_EQ(store.ReadError(), QString());
+    EXPECT_FALSE(store.WriteString("S", "v", "1"));
+    EXPECT_EQ(store.LastError(), refusal);
+    store.BeginUpdate();
+    store.WriteString("S", "w", "2");
+    EXPECT_FALSE(store.EndUpdate());
+    EXPECT_EQ(store.LastError(), refusal);
+  }
+  EXPECT_EQ(Entries(), QStringList{});
 }
 
 TEST_F(SettingsStoreTest, AwkwardTextsRoundTripThroughTheFile) {
