@@ -2,6 +2,7 @@
 
 #include "archive/number_text.h"
 #include "controls/str_utils.h"
+#include "platform/user_homes.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QWidget>
 
 #include <stdexcept>
@@ -31,9 +31,11 @@ std::unique_ptr<TSettingsObject> TSettingsObject::OpenRegistry(SettingsRoot root
 
 std::unique_ptr<TSettingsObject> TSettingsObject::OpenIniFile(const QString& fileName) {
   QString path = fileName;
-  if (QFileInfo(fileName).isRelative())
-    path = QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
-               .filePath(fileName);
+  if (QFileInfo(fileName).isRelative()) {
+    // Without a known home the store has no file, never one under the current folder.
+    const QString home = AppConfigHome();
+    path = home.isEmpty() ? QString() : QDir(home).filePath(fileName);
+  }
   return std::unique_ptr<TSettingsObject>(
       new TSettingsObject(Kind::IniFile, SettingsStore(path), QString()));
 }

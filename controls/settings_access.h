@@ -22,7 +22,8 @@ class TSettingsObject {
   // std::runtime_error when the key cannot be created.
   static std::unique_ptr<TSettingsObject> OpenRegistry(SettingsRoot root, const QString& key,
                                                        bool create);
-  // A relative file name lies in the per-user configuration directory.
+  // A relative file name lies in the program's folder of the user's configuration home; where
+  // that home is not known, the store has no file (it reads as empty and refuses saves).
   static std::unique_ptr<TSettingsObject> OpenIniFile(const QString& fileName);
 
   Kind GetKind() const { return kind_; }

@@ -2,6 +2,7 @@
 
 #include "mainwindow/program_picture.h"
 #include "platform/settings_store.h"
+#include "platform/user_homes.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -10,8 +11,12 @@
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
+#include <cstdio>
+#include <functional>
 #include <optional>
+#include <unistd.h>
 
 bool RegisterFileTypeKeys(SettingsStore& classes, const QString& programFile) {
   const QString program = QDir::toNativeSeparators(programFile);
@@ -92,6 +97,47 @@ FileWrite WriteIfChanged(const QString& path, const QByteArray& content) {
   return WriteWhole(path, content) ? FileWrite::Written : FileWrite::Failed;
 }
 
+// What another program may save into a file while this one edits it is kept: the file is
+// read again just before the replace, and where it changed the edit starts over on what is
+// there now, a few times at most. `edit` gives the file's new bytes from its present ones
+// (empty for no file), none to leave it. A link at the name is followed, and stays.
+bool EditKeepingOthers(const QString& path,
+                       const std::function<std::optional<QByteArray>(const QByteArray&)>& edit) {
+  QFileInfo named(path);
+  for (int depth = 0; named.isSymLink() && depth < 40; ++depth)
+    named.setFile(named.symLinkTarget());
+  const QString target = named.filePath();
+  // Something the user put there that is no readable file is left alone.
+  const auto present = [&]() -> std::optional<QByteArray> {
+    if (!QFileInfo::exists(target)) return QByteArray();
+    return ReadRegularFile(target);
+  };
+  constexpr int kAttempts = 10;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    const std::optional<QByteArray> before = present();
+    if (!before) return false;
+    const std::optional<QByteArray> after = edit(*before);
+    if (!after || *after == *before) return true;
+    if (!QDir().mkpath(QFileInfo(target).absolutePath())) return false;
+    QTemporaryFile temp(target + QStringLiteral(".XXXXXX"));
+    if (!temp.open() || temp.write(*after) != after->size() || !temp.flush() ||
+        ::fsync(temp.handle()) != 0)
+      return false;
+    temp.setPermissions(QFileInfo::exists(target)
+                            ? QFile::permissions(target)
+                            : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                  QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther);
+    temp.close();
+    if (present() != before) continue;
+    if (::rename(QFile::encodeName(temp.fileName()).constData(),
+                 QFile::encodeName(target).constData()) != 0)
+      return false;
+    temp.setAutoRemove(false);
+    return true;
+  }
+  return false;
+}
+
 // A cache is out of date when it is missing or was built before its source was last written,
 // also when a tool started for that write never finished.
 bool CacheOutOfDate(const QString& cache, const QString& source) {
@@ -99,14 +145,50 @@ bool CacheOutOfDate(const QString& cache, const QString& source) {
   return !cacheInfo.exists() || cacheInfo.lastModified() < QFileInfo(source).lastModified();
 }
 
-// Desktop entries quote arguments with double quotes and escape these inside them.
+// A string value of a desktop file writes a backslash and the control characters as escapes.
+QString EscapeValue(const QString& value) {
+  QString escaped;
+  for (QChar c : value) {
+    const char* escape = c == u'\\'   ? "\\\\"
+                         : c == u'\n' ? "\\n"
+                         : c == u'\t' ? "\\t"
+                         : c == u'\r' ? "\\r"
+                                      : nullptr;
+    if (escape)
+      escaped += QLatin1String(escape);
+    else
+      escaped += c;
+  }
+  return escaped;
+}
+
+// An argument of an entry's Exec: in double quotes, with the characters special inside them
+// escaped and a percent sign doubled, so that it is no field code.
 QString QuoteExec(const QString& path) {
   QString escaped;
   for (QChar c : path) {
     if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') escaped += u'\\';
     escaped += c;
   }
+  escaped.replace(u'%', QStringLiteral("%%"));
   return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+// The program as the entry names it. The desktop looks for an entry's program before it
+// expands the field codes, so a path with a percent sign is not found as written: such a
+// program is named through a link in the program's data folder, made or moved here. A link
+// no longer needed goes. Empty when the link cannot be made.
+QString ExecProgram(const QString& programFile) {
+  const QString link = AppDataHome() + QStringLiteral("/bin/") + kDesktopFileName;
+  const QFileInfo linkInfo(link);
+  if (!programFile.contains(u'%') || link.contains(u'%')) {
+    if (linkInfo.isSymLink()) QFile::remove(link);
+    return programFile;
+  }
+  if (linkInfo.isSymLink() && linkInfo.symLinkTarget() == programFile) return link;
+  if (linkInfo.isSymLink()) QFile::remove(link);
+  if (!QDir().mkpath(linkInfo.absolutePath()) || !QFile::link(programFile, link)) return {};
+  return link;
 }
 
 QByteArray PngOf(const QPixmap& picture) {
@@ -153,6 +235,12 @@ bool NamesDefaultFor(const QByteArray& content, const QByteArray& mimeType) {
   return false;
 }
 
+// The line end of a file's first line; a file without one takes the system's.
+QByteArray LineEndOf(const QByteArray& content) {
+  const qsizetype end = content.indexOf('\n');
+  return end > 0 && content[end - 1] == '\r' ? QByteArray("\r\n") : QByteArray("\n");
+}
+
 // The user's own choice of an application for the type, in any of the user's files, stays;
 // otherwise the entry becomes the default in the main file, whose other lines stay as they are.
 bool NameDefaultApplication(const QString& configHome, const QString& dataHome,
@@ -163,41 +251,41 @@ bool NameDefaultApplication(const QString& configHome, const QString& dataHome,
       return true;
   }
   if (configHome.isEmpty()) return false;
-  const QString path = configHome + QStringLiteral("/mimeapps.list");
-  QByteArray content;
-  if (QFileInfo::exists(path)) {
-    // Something the user put there that is no readable file is left alone.
-    const auto existing = ReadRegularFile(path);
-    if (!existing) return false;
-    content = *existing;
-  }
-  const QByteArray line = mimeType + '=' + entry + '\n';
-  qsizetype at = -1;
-  for (qsizetype start = 0; start < content.size();) {
-    qsizetype end = content.indexOf('\n', start);
-    end = end < 0 ? content.size() : end + 1;
-    if (content.mid(start, end - start).trimmed() == kDefaultsGroup) {
-      at = end;
-      break;
+  const auto withDefault = [&](QByteArray content) -> std::optional<QByteArray> {
+    if (NamesDefaultFor(content, mimeType)) return std::nullopt;
+    const QByteArray lineEnd = LineEndOf(content);
+    const QByteArray line = mimeType + '=' + entry + lineEnd;
+    qsizetype at = -1;
+    for (qsizetype start = 0; start < content.size();) {
+      qsizetype end = content.indexOf('\n', start);
+      end = end < 0 ? content.size() : end + 1;
+      if (content.mid(start, end - start).trimmed() == kDefaultsGroup) {
+        at = end;
+        break;
+      }
+      start = end;
     }
-    start = end;
-  }
-  if (at < 0) {
-    if (!content.isEmpty() && !content.endsWith('\n')) content += '\n';
-    if (!content.isEmpty()) content += '\n';
-    content += kDefaultsGroup + '\n' + line;
-  } else {
-    if (at > 0 && content[at - 1] != '\n') content.insert(at++, '\n');
-    content.insert(at, line);
-  }
-  return WriteWhole(path, content);
+    if (at < 0) {
+      if (!content.isEmpty() && !content.endsWith('\n')) content += lineEnd;
+      if (!content.isEmpty()) content += lineEnd;
+      content += kDefaultsGroup + lineEnd + line;
+    } else {
+      if (at > 0 && content[at - 1] != '\n') {
+        content.insert(at, lineEnd);
+        at += lineEnd.size();
+      }
+      content.insert(at, line);
+    }
+    return content;
+  };
+  return EditKeepingOthers(configHome + QStringLiteral("/mimeapps.list"), withDefault);
 }
 
 }  // namespace
 
 bool RegisterDesktopFileType(const QString& programFile, const QString& title,
                              DesktopToolRuns& tools) {
-  const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  const QString dataHome = UserDataHome();
   if (dataHome.isEmpty()) return false;
   const QString mime =
       QStringLiteral(
@@ -210,23 +298,26 @@ bool RegisterDesktopFileType(const QString& programFile, const QString& title,
           "  </mime-type>\n"
           "</mime-info>\n")
           .arg(kDataFileMimeType, kDesktopFileName);
-  QString exec = QuoteExec(programFile);
-  exec.replace(u'%', QStringLiteral("%%"));
-  const QString desktop = QStringLiteral(
-                              "[Desktop Entry]\n"
-                              "Type=Application\n"
-                              "Name=%2\n"
-                              "Exec=%1 %f\n"
-                              "Icon=%3\n"
-                              "MimeType=%4;\n"
-                              "Terminal=false\n")
-                              .arg(exec, title, kDesktopFileName, kDataFileMimeType);
+  const QString program = ExecProgram(programFile);
+  bool ok = !program.isEmpty();
+  const QString desktop =
+      QStringLiteral(
+          "[Desktop Entry]\n"
+          "Type=Application\n"
+          "Name=%2\n"
+          "Exec=%1 %f\n"
+          "Icon=%3\n"
+          "MimeType=%4;\n"
+          "Categories=Utility;Engineering;\n"
+          "Terminal=false\n")
+          .arg(EscapeValue(QuoteExec(program.isEmpty() ? programFile : program)),
+               EscapeValue(title), kDesktopFileName, kDataFileMimeType);
   const QString package = dataHome + QStringLiteral("/mime/packages/jibwarden-bbi.xml");
   const QString entry =
       dataHome + QStringLiteral("/applications/") + kDesktopFileName + QStringLiteral(".desktop");
   const FileWrite mimeWrite = WriteIfChanged(package, mime.toUtf8());
   const FileWrite entryWrite = WriteIfChanged(entry, desktop.toUtf8());
-  bool ok = mimeWrite != FileWrite::Failed && entryWrite != FileWrite::Failed;
+  ok = mimeWrite != FileWrite::Failed && entryWrite != FileWrite::Failed && ok;
   // The type and the entry name the icon; the theme finds it by name in any context.
   for (int side : kProgramIconSizes) {
     const QString icon = QStringLiteral("%1/icons/hicolor/%2x%2/apps/%3.png")
@@ -235,9 +326,12 @@ bool RegisterDesktopFileType(const QString& programFile, const QString& title,
                              .arg(kDesktopFileName);
     ok = WriteIfChanged(icon, PngOf(ProgramPicture(side))) != FileWrite::Failed && ok;
   }
-  const QString configHome =
-      QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-  ok = NameDefaultApplication(configHome, dataHome, kDesktopFileName.toUtf8() + ".desktop") && ok;
+  // A default is named only for an entry that is there.
+  if (entryWrite != FileWrite::Failed) {
+    ok = NameDefaultApplication(UserConfigHome(), dataHome,
+                                kDesktopFileName.toUtf8() + ".desktop") &&
+         ok;
+  }
 
   if (mimeWrite == FileWrite::Written ||
       (mimeWrite == FileWrite::Unchanged &&

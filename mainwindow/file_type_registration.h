@@ -39,13 +39,18 @@ class DesktopToolRuns : public QObject {
   QList<QProcess*> running_;
 };
 
-// The desktop's registration for the user: under $XDG_DATA_HOME a shared-mime-info package for
-// the type, a desktop entry that opens the program with the file, and the program's picture as
-// the icon of both in the user's icon theme; in $XDG_CONFIG_HOME/mimeapps.list the entry as the
-// type's default unless the user's files name one. The entry's name is the application title,
-// which the desktop shows for the program's windows. Only files whose content changed are
-// written; the user's MIME database and desktop-entry cache are rebuilt through `tools` when
-// their sources changed or they are older than these. False when a file could not be written.
+// The desktop's registration for the user: in the user's data home (UserDataHome) a
+// shared-mime-info package for the type, a desktop entry that opens the program last started
+// with the file (through a link in the program's data folder where the program's path holds a
+// percent sign, which the desktop's tools do not find as written), and the program's picture as
+// the icon of both in the user's icon theme; in the config home's mimeapps.list the entry as the
+// type's default unless the user's files name one, and only where the entry is there. That edit
+// keeps what another program saves into the file meanwhile, and the file's line ends. The
+// entry's name is the application title, which the desktop shows for the program's windows.
+// Only files whose content changed are written; the user's MIME database and desktop-entry
+// cache are rebuilt through `tools` when their sources changed or they are older than these.
+// False, with nothing written, where the user's data home is not known; false when a file could
+// not be written.
 inline const QString kDesktopFileName = QStringLiteral("jibwarden");
 inline const QString kDataFileMimeType = QStringLiteral("application/x-taltrex-bbi");
 bool RegisterDesktopFileType(const QString& programFile, const QString& title,

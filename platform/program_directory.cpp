@@ -1,8 +1,9 @@
 #include "platform/program_directory.h"
 
+#include "platform/user_homes.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QStandardPaths>
 #include <QTemporaryFile>
 
 QString ProgramDirectory() {
@@ -13,7 +14,9 @@ QString WritableDirectoryFor(const QString& programDirectory) {
   // Trying a file tells the truth where permission bits do not (root, read-only mounts).
   QTemporaryFile probe(programDirectory + QStringLiteral("/.jw-write-probe-XXXXXX"));
   if (!programDirectory.isEmpty() && probe.open()) return programDirectory;
-  const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  const QString data = AppDataHome();
+  // Without a known home the program's folder stays, and writes there fail as they would.
+  if (data.isEmpty()) return programDirectory;
   QDir().mkpath(data);
   return data;
 }

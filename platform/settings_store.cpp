@@ -1,5 +1,7 @@
 #include "platform/settings_store.h"
 
+#include "platform/user_homes.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -1148,7 +1150,9 @@ QString SettingsStore::SystemConfigDirectory() {
 }
 
 QString SettingsStore::RootFilePath(SettingsRoot root) {
-  const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+  const QString dir = AppConfigHome();
+  // No known home: no file at all, rather than one beside wherever the program started.
+  if (dir.isEmpty() && root != SettingsRoot::LocalMachine) return QString();
   switch (root) {
     case SettingsRoot::Classes:
       return dir + QStringLiteral("/classes_root.ini");
@@ -1228,6 +1232,12 @@ const std::shared_ptr<const SettingsStore::Snapshot>& SettingsStore::Current() c
 
 bool SettingsStore::Commit(const std::vector<Edit>& edits, Batch* batch) {
   lastError_.clear();
+  // A root of a user whose home is not known has no file to go to.
+  if (filePath_.isEmpty()) {
+    lastError_ = QStringLiteral(
+        "Не удаётся сохранить файл настроек: не известен домашний каталог пользователя (HOME)");
+    return false;
+  }
   const QString dir = QFileInfo(filePath_).absolutePath();
   errno = 0;
   if (!QDir().mkpath(dir)) {

@@ -40,7 +40,8 @@ class SettingsStore {
   SettingsStore(SettingsStore&&) noexcept;
   SettingsStore& operator=(SettingsStore&&) noexcept;
 
-  // The INI file of a root.
+  // The INI file of a root; empty, for the user's roots, when the user's home is not known:
+  // such a store reads as empty and refuses every save.
   static QString RootFilePath(SettingsRoot root);
   // The program's folder in the system-wide configuration folder.
   static QString SystemConfigDirectory();

@@ -1,14 +1,19 @@
 #include "controls/settings_access.h"
 #include "platform/settings_store.h"
+#include "tests/support/environment_scope.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+using jwtest::CurrentFolderScope;
+using jwtest::EnvironmentScope;
 
 // Registry key sections are subkeys; an INI file quotes values quoted at both ends.
 TEST(SettingsAccessTest, SectionsAndQuotedValues) {
@@ -65,6 +70,30 @@ TEST(SettingsAccessTest, WritingToAnUnwritableStoreFails) {
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));  // a file where the directory should be
   blocker.close();
   EXPECT_THROW(IniWriteString(ini.get(), "S", "v", "x"), std::runtime_error);
+}
+
+// A relative INI name lies in the program's folder of the configuration home; with no absolute
+// home known (a relative XDG_CONFIG_HOME and an empty HOME) the file has no place: reads give
+// the default, a write fails with the store's cause, and nothing lands in the current folder.
+TEST(SettingsAccessTest, AnIniFileWithoutAKnownHomeIsNeverWrittenInTheCurrentFolder) {
+  QTemporaryDir start;
+  const CurrentFolderScope folder(start.path());
+  const EnvironmentScope config("XDG_CONFIG_HOME", "relative");
+  EXPECT_EQ(TSettingsObject::OpenIniFile("x.INI")->FilePath(),
+            QDir::homePath() + "/.config/jibwarden/x.INI");
+  const EnvironmentScope home("HOME", "");
+  auto ini = TSettingsObject::OpenIniFile("x.INI");
+  EXPECT_EQ(IniReadString(ini.get(), "S", "v", "default"), "default");
+  try {
+    IniWriteString(ini.get(), "S", "v", "x");
+    ADD_FAILURE() << "written";
+  } catch (const std::runtime_error& error) {
+    EXPECT_EQ(QString::fromStdString(error.what()),
+              "Значение v не записано: Не удаётся сохранить файл настроек: не известен домашний "
+              "каталог пользователя (HOME)");
+  }
+  EXPECT_EQ(QDir(start.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList());
 }
 
 TEST(SettingsAccessTest, WindowPlacementRoundTrip) {

@@ -3,17 +3,33 @@
 #include "main_window_fixture.h"
 #include "mainwindow/file_type_registration.h"
 #include "mainwindow/program_picture.h"
+#include "tests/support/call_hold.h"
+#include "tests/support/environment_scope.h"
 
 #include <QDateTime>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <poll.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace jwtest;
 
@@ -30,36 +46,33 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
   return QDir().mkpath(QFileInfo(path).absolutePath()) && WriteBytes(path, bytes);
 }
 
-// PATH for a scope: where the registration looks for the desktop's tools.
-class PathScope {
- public:
-  explicit PathScope(const QString& path) : old_(qgetenv("PATH")) {
-    qputenv("PATH", path.toLocal8Bit());
-  }
-  ~PathScope() { qputenv("PATH", old_); }
-  PathScope(const PathScope&) = delete;
-  PathScope& operator=(const PathScope&) = delete;
-
- private:
-  QByteArray old_;
-};
-
 void WaitForTools(const DesktopToolRuns& tools) {
   if (!tools.Running()) return;
   QSignalSpy finished(&tools, &DesktopToolRuns::Finished);
   ASSERT_TRUE(finished.wait(30000)) << tools.Started().join(' ').toStdString();
 }
 
-// What a desktop tool prints, in the untranslated wording.
-QString Ask(const QString& program, const QStringList& arguments) {
+// A desktop tool's exit status and all it printed, in the untranslated wording; -1 when it
+// did not end.
+std::pair<int, QString> RunTool(const QString& program, const QStringList& arguments) {
   QProcess process;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
   process.setProcessEnvironment(environment);
-  process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  process.setProcessChannelMode(QProcess::MergedChannels);
   process.start(program, arguments);
-  EXPECT_TRUE(process.waitForFinished(30000)) << program.toStdString();
-  return QString::fromUtf8(process.readAllStandardOutput());
+  if (!process.waitForFinished(30000)) {
+    process.kill();
+    process.waitForFinished();
+    return {-1, program + " did not end"};
+  }
+  return {process.exitCode(), QString::fromUtf8(process.readAll())};
+}
+
+QString Ask(const QString& program, const QStringList& arguments) {
+  const auto [status, output] = RunTool(program, arguments);
+  EXPECT_NE(status, -1) << output.toStdString();
+  return output;
 }
 
 // The text after "<label>: " on the first line that starts with the label.
@@ -94,6 +107,77 @@ QString UserThemeIconFile(const QString& name) {
 bool MakeExecutable(const QString& path, const QByteArray& script) {
   return WriteFile(path, script) &&
          QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// A child process running `body`, its result coming through a pipe; killed and reaped when it
+// is still there as the test leaves, whether the test passes or fails.
+class ChildRun {
+ public:
+  explicit ChildRun(const std::function<QByteArray()>& body) {
+    int out[2];
+    if (::pipe(out) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(out[0]);
+      const QByteArray result = body();
+      const bool sent =
+          ::write(out[1], result.constData(), std::size_t(result.size())) == ssize_t(result.size());
+      _exit(sent ? 0 : 1);
+    }
+    ::close(out[1]);
+    out_ = out[0];
+  }
+  ~ChildRun() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    if (out_ >= 0) ::close(out_);
+  }
+  ChildRun(const ChildRun&) = delete;
+  ChildRun& operator=(const ChildRun&) = delete;
+
+  // What the body returned; none when the child has not ended within `limit`.
+  std::optional<QByteArray> Result(std::chrono::milliseconds limit) {
+    if (pid_ <= 0 || out_ < 0) return std::nullopt;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    QByteArray result;
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      pollfd ready{out_, POLLIN, 0};
+      if (left.count() <= 0 || ::poll(&ready, 1, int(left.count())) <= 0) return std::nullopt;
+      char buffer[4096];
+      const ssize_t got = ::read(out_, buffer, sizeof buffer);
+      if (got <= 0) break;
+      result.append(buffer, got);
+    }
+    int status = 0;
+    if (::waitpid(pid_, &status, 0) != pid_ || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+      return std::nullopt;
+    pid_ = -1;
+    return result;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+};
+
+// What a program that keeps its own lines in mimeapps.list saves at its save number `save`:
+// one line more each time, and never the entry's default.
+QByteArray OtherProgramsList(int save) {
+  QByteArray list = "# kept by another program\n[Added Associations]\n";
+  for (int line = 0; line <= save; ++line)
+    list += "text/x-other-" + QByteArray::number(line) + "=other.desktop;\n";
+  return list;
+}
+
+// Saves as such programs do: the whole file written under another name, then put in place.
+bool SaveAsAnotherProgram(const QString& path, const QByteArray& bytes) {
+  const QString temp = path + ".other-program";
+  return WriteBytes(temp, bytes) &&
+         ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) == 0;
 }
 
 class FileTypeRegistrationTest : public MainWindowTest {
@@ -176,7 +260,7 @@ TEST_F(FileTypeRegistrationTest, DesktopKnowsTheTypeItsDefaultAndItsIcon) {
 // A cache is rebuilt only when what it is built from was written, or when it is missing or
 // older than its source; files whose content is unchanged are not written again.
 TEST_F(FileTypeRegistrationTest, ToolsRunOnlyWhenTheirSourcesChanged) {
-  const PathScope path(FakeTools());
+  const EnvironmentScope path("PATH", QFile::encodeName(FakeTools()));
   const QString mimeRun = "update-mime-database " + DataHome() + "/mime";
   const QString entryRun = "update-desktop-database " + DataHome() + "/applications";
   // Whole seconds: some file systems keep no finer times.
@@ -234,10 +318,11 @@ TEST_F(FileTypeRegistrationTest, ToolsRunOnlyWhenTheirSourcesChanged) {
   }
 }
 
-// The entry becomes the type's default in the user's mimeapps.list, whose other lines stay;
-// a default the user's files already name for the type stays as it is.
+// The entry becomes the type's default in the user's mimeapps.list, whose other lines stay byte
+// for byte and whose line ends the added lines take; a default the user's files already name
+// for the type stays as it is.
 TEST_F(FileTypeRegistrationTest, UsersOwnDefaultIsKept) {
-  const PathScope path(temp_.filePath("no-tools"));
+  const EnvironmentScope path("PATH", QFile::encodeName(temp_.filePath("no-tools")));
   const QString config = ConfigHome() + "/mimeapps.list";
   const QString legacy = DataHome() + "/applications/mimeapps.list";
   const QByteArray ours = "application/x-taltrex-bbi=jibwarden.desktop\n";
@@ -264,6 +349,15 @@ TEST_F(FileTypeRegistrationTest, UsersOwnDefaultIsKept) {
            ours},
       {"default in the older place", "<missing>",
        "[Default Applications]\napplication/x-taltrex-bbi=other.desktop\n", "<missing>"},
+      {"CRLF line ends", "# mine\r\n[Added Associations]\r\ntext/plain=editor.desktop;\r\n",
+       "<missing>",
+       "# mine\r\n[Added Associations]\r\ntext/plain=editor.desktop;\r\n\r\n[Default "
+       "Applications]\r\napplication/x-taltrex-bbi=jibwarden.desktop\r\n"},
+      {"CRLF line ends, other defaults",
+       "[Default Applications]\r\ntext/plain=editor.desktop\r\n\r\n[Added Associations]\r\nx/y=z;",
+       "<missing>",
+       "[Default Applications]\r\napplication/x-taltrex-bbi=jibwarden.desktop\r\ntext/plain="
+       "editor.desktop\r\n\r\n[Added Associations]\r\nx/y=z;"},
   };
   DesktopToolRuns tools;
   for (const auto& c : cases) {
@@ -291,7 +385,7 @@ TEST_F(FileTypeRegistrationTest, UsersOwnDefaultIsKept) {
 TEST_F(FileTypeRegistrationTest, MissingOrHangingToolsDoNotHoldTheStart) {
   WriteDataFile(data_, "a.bbi", Header("Кран"));
   {
-    const PathScope path(temp_.filePath("no-tools"));
+    const EnvironmentScope path("PATH", QFile::encodeName(temp_.filePath("no-tools")));
     TForm_main& w = Start({QDir(data_).filePath("a.bbi")});
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(FileNames(), QStringList{"a.bbi"});
@@ -305,7 +399,7 @@ TEST_F(FileTypeRegistrationTest, MissingOrHangingToolsDoNotHoldTheStart) {
       MakeExecutable(bin + "/update-mime-database",
                      ("#!/bin/sh\necho $$ > '" + pidFile + "'\nexec /bin/sleep 60\n").toUtf8()));
   QFile::remove(DataHome() + "/mime/mime.cache");
-  const PathScope path(bin);
+  const EnvironmentScope path("PATH", QFile::encodeName(bin));
   TForm_main& w = Start({QDir(data_).filePath("a.bbi")});
   EXPECT_EQ(FileNames(), QStringList{"a.bbi"});
   EXPECT_EQ(w.DesktopTools().Started(), QStringList{"update-mime-database"});
@@ -316,4 +410,217 @@ TEST_F(FileTypeRegistrationTest, MissingOrHangingToolsDoNotHoldTheStart) {
   window_.reset();
   EXPECT_EQ(::kill(pid, 0), -1);
   EXPECT_EQ(errno, ESRCH);
+}
+
+// Wherever the program lies, whatever its folder's name holds, the desktop's own tools take the
+// entry as valid, name it as the type's default, and start that very program with a data file;
+// the entry names a main category of the application menus.
+TEST_F(FileTypeRegistrationTest, EntryStartsTheProgramWhateverItsFolderHolds) {
+  for (const char* tool : {"gio", "update-desktop-database", "desktop-file-validate"}) {
+    if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " not installed";
+  }
+  const QString dataFile = WriteDataFile(data_, "a b.bbi", Header("Кран"));
+  const QString log = temp_.filePath("started.log");
+  const struct {
+    const char* name;
+    QString folder;
+  } folders[] = {
+      {"percent sign", "percent 100%"},
+      {"blanks", " two  blanks "},
+      {"Cyrillic", "Программа"},
+      {"quotes", "say \"hi\" 'there'"},
+      {"backslash before a quote", "a\\\"b"},
+      {"newline", "line\nbreak"},
+      {"shell characters", "$HOME `id` & ; *"},
+      {"lone backslash", "back\\slash"},
+      {"tab", "tab\tstop"},
+      {"field code", "%f %%u"},
+  };
+  DesktopToolRuns tools;
+  for (const auto& f : folders) {
+    SCOPED_TRACE(f.name);
+    const QString program = temp_.filePath("programs/" + f.folder + "/jibwarden");
+    ASSERT_TRUE(
+        MakeExecutable(program, QStringLiteral("#!/bin/sh\nprintf '%s\\n' '%1' \"$1\" > '%2'\n")
+                                    .arg(f.name, log)
+                                    .toUtf8()));
+    QFile::remove(log);
+    EXPECT_TRUE(RegisterDesktopFileType(program, "Jibwarden", tools));
+    WaitForTools(tools);
+    const auto [status, complaints] = RunTool("desktop-file-validate", {Entry()});
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(complaints.toStdString(), "");
+    EXPECT_EQ(Field(Ask("gio", {"mime", "application/x-taltrex-bbi"}), "Default application for")
+                  .toStdString(),
+              "jibwarden.desktop");
+    const auto [launched, said] = RunTool("gio", {"launch", Entry(), dataFile});
+    EXPECT_EQ(launched, 0) << said.toStdString();
+    const QByteArray expected = QByteArray(f.name) + '\n' + dataFile.toUtf8() + '\n';
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ReadBytes(log) == expected; }, 10000))
+        << ReadBytes(log).toStdString();
+  }
+  const QStringList mainCategories = {
+      "AudioVideo", "Audio",  "Video",   "Development", "Education", "Game",   "Graphics",
+      "Network",    "Office", "Science", "Settings",    "System",    "Utility"};
+  QStringList categories;
+  for (const QString& line : QString::fromUtf8(ReadBytes(Entry())).split(u'\n')) {
+    if (line.startsWith("Categories=")) categories = line.mid(11).split(u';', Qt::SkipEmptyParts);
+  }
+  EXPECT_TRUE(std::any_of(categories.begin(), categories.end(), [&](const QString& c) {
+    return mainCategories.contains(c);
+  })) << categories.join(u';').toStdString();
+}
+
+// The type's default is named only for an entry that is there: where the entry cannot be
+// written, mimeapps.list is left without it; an entry there already, unchanged, is named
+// although another of the files cannot be written.
+TEST_F(FileTypeRegistrationTest, TheDefaultNamesOnlyAnEntryThatIsThere) {
+  const EnvironmentScope path("PATH", QFile::encodeName(temp_.filePath("no-tools")));
+  const QString list = ConfigHome() + "/mimeapps.list";
+  // A file where a folder should be: no one, root included, writes into it.
+  const auto block = [](const QString& folder) {
+    QDir(folder).removeRecursively();
+    return WriteFile(folder, "");
+  };
+  const struct {
+    const char* name;
+    std::function<bool()> before;
+    QByteArray listAfter;
+  } cases[] = {
+      {"the entry's folder unwritable", [&] { return block(DataHome() + "/applications"); },
+       "<missing>"},
+      {"the entry there, the package's folder unwritable",
+       [&] {
+         DesktopToolRuns first;
+         return RegisterDesktopFileType(programFile_, "Jibwarden", first) && QFile::remove(list) &&
+                block(DataHome() + "/mime/packages");
+       },
+       "[Default Applications]\napplication/x-taltrex-bbi=jibwarden.desktop\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QDir(DataHome()).removeRecursively();
+    QFile::remove(list);
+    ASSERT_TRUE(c.before());
+    DesktopToolRuns tools;
+    EXPECT_FALSE(RegisterDesktopFileType(programFile_, "Jibwarden", tools));
+    EXPECT_EQ(ReadBytes(list), c.listAfter);
+  }
+}
+
+// A relative XDG_DATA_HOME or XDG_CONFIG_HOME is ignored for the default under HOME; where no
+// absolute home is known, the start registers nothing, starts no tool and writes no settings.
+// Nothing is ever written under the folder the program started in.
+TEST_F(FileTypeRegistrationTest, RelativeHomesAreIgnoredAndNothingLandsInTheStartFolder) {
+  const EnvironmentScope path("PATH", QFile::encodeName(FakeTools()));
+  const QString home = QDir::homePath();
+  const QByteArray data = QFile::encodeName(DataHome()), config = QFile::encodeName(ConfigHome());
+  const std::optional<QByteArray> unset;
+  const struct {
+    const char* name;
+    std::optional<QByteArray> home, dataHome, configHome;
+    QString data, config;  // where the files go; empty for none
+  } cases[] = {
+      {"relative data home", QFile::encodeName(home), "data", config, home + "/.local/share",
+       ConfigHome()},
+      {"relative config home", QFile::encodeName(home), data, "./config", DataHome(),
+       home + "/.config"},
+      {"relative homes, empty HOME", "", "data", "config", "", ""},
+      {"no homes, no HOME", unset, unset, unset, "", ""},
+      {"relative HOME", "home", unset, unset, "", ""},
+  };
+  const auto filesUnder = [](const QString& folder) {
+    QStringList files;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) files << it.next();
+    files.sort();
+    return files;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const QString& folder : {home + "/.local", home + "/.config", DataHome(), ConfigHome()})
+      QDir(folder).removeRecursively();
+    const QStringList before = filesUnder(home);
+    QTemporaryDir start;
+    {
+      const CurrentFolderScope folder(start.path());
+      const EnvironmentScope homeScope("HOME", c.home), dataScope("XDG_DATA_HOME", c.dataHome),
+          configScope("XDG_CONFIG_HOME", c.configHome);
+      ScriptedMessageBox boxes;
+      TForm_main& w = Start({});
+      if (c.data.isEmpty()) {
+        EXPECT_TRUE(w.DesktopTools().Started().isEmpty());
+        DesktopToolRuns tools;
+        EXPECT_FALSE(RegisterDesktopFileType(programFile_, "Jibwarden", tools));
+      } else {
+        EXPECT_TRUE(QFileInfo::exists(c.data + "/applications/jibwarden.desktop"));
+        EXPECT_EQ(w.DesktopTools().Started(),
+                  (QStringList{"update-mime-database", "update-desktop-database"}));
+      }
+      if (!c.config.isEmpty()) {
+        EXPECT_TRUE(ReadBytes(c.config + "/mimeapps.list").contains("=jibwarden.desktop"));
+        EXPECT_EQ(SettingsStore::RootFilePath(SettingsRoot::Users),
+                  c.config + "/jibwarden/users.ini");
+        EXPECT_EQ(DirData(), program_);
+      }
+      WaitForTools(w.DesktopTools());
+      window_.reset();
+      ExpectBoxes(boxes, {});
+    }
+    EXPECT_EQ(filesUnder(start.path()), QStringList());
+    if (c.data.isEmpty() && c.config.isEmpty()) {
+      EXPECT_EQ(filesUnder(home), before);
+    }
+  }
+}
+
+// Another program saving mimeapps.list while the start edits it, just before the edit replaces
+// the file, loses nothing: the edit starts over on what that program saved. A program that never
+// stops saving leaves the file as it saved it last, without the default. The other program saves
+// at the edit's flush to disk, in a child process held there.
+TEST_F(FileTypeRegistrationTest, WhatAnotherProgramSavesDuringTheEditIsKept) {
+  const EnvironmentScope path("PATH", QFile::encodeName(temp_.filePath("no-tools")));
+  DesktopToolRuns tools;
+  // The other files are in place and unchanged from here.
+  ASSERT_TRUE(RegisterDesktopFileType(programFile_, "Jibwarden", tools));
+  const QString list = ConfigHome() + "/mimeapps.list";
+  const struct {
+    const char* name;
+    int saves;  // how often the other program saves, once at each of the edit's flushes
+    bool named;
+  } cases[] = {
+      {"one save", 1, true},
+      {"three saves", 3, true},
+      {"saving all along", 1000, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(WriteBytes(list, OtherProgramsList(0)));
+    ChildRun child([&]() -> QByteArray {
+      auto saved = std::make_shared<std::atomic<int>>(0);
+      if (!HoldAtCalls({__NR_fsync, __NR_fdatasync}, [saved, &list, &c](int) {
+            if (*saved < c.saves && SaveAsAnotherProgram(list, OtherProgramsList(*saved + 1)))
+              ++*saved;
+          }))
+        return "skip: no watch of system calls: " + QByteArray(std::strerror(errno));
+      DesktopToolRuns childTools;
+      const bool named = RegisterDesktopFileType(programFile_, "Jibwarden", childTools);
+      return QByteArray(named ? "named " : "not named ") + QByteArray::number(saved->load());
+    });
+    const std::optional<QByteArray> result = child.Result(std::chrono::seconds(20));
+    ASSERT_TRUE(result.has_value()) << "the registration did not end";
+    if (result->startsWith("skip:")) GTEST_SKIP() << result->toStdString();
+    const QList<QByteArray> parts = result->split(' ');
+    const int saves = parts.last().toInt();
+    EXPECT_EQ(result->startsWith("named "), c.named) << result->toStdString();
+    if (c.named) {
+      EXPECT_EQ(saves, c.saves);
+    }
+    EXPECT_EQ(
+        ReadBytes(list),
+        OtherProgramsList(saves) +
+            (c.named ? "\n[Default Applications]\napplication/x-taltrex-bbi=jibwarden.desktop\n"
+                     : ""));
+  }
 }

@@ -1,4 +1,6 @@
 #include "platform/settings_store.h"
+#include "tests/support/call_hold.h"
+#include "tests/support/environment_scope.h"
 #include "tests/support/test_files.h"
 
 #include <QDateTime>
@@ -47,6 +49,9 @@
 namespace {
 
 using jwtest::AsAnotherUser;
+using jwtest::CurrentFolderScope;
+using jwtest::EnvironmentScope;
+using jwtest::HoldAtCalls;
 using jwtest::ReadBytes;
 using jwtest::WriteBytes;
 
@@ -140,45 +145,6 @@ bool FlockFailsFromHere() {
          ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 }
 
-// Holds the calling thread at each of the system calls `numbers`: `atCall` runs first, on a
-// thread of its own, and the call goes on when it returns. For a child process alone, since
-// the watch lasts as long as the thread; false when the system lets no process watch its calls.
-bool HoldAtCalls(const std::vector<int>& numbers, std::function<void(int)> atCall) {
-  std::vector<sock_filter> filter = {
-      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr))};
-  for (const int number : numbers) {
-    filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __u32(number), 0, 1));
-    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_USER_NOTIF));
-  }
-  filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
-  // The watcher starts first: a thread takes the filters of the thread that starts it.
-  std::promise<int> listener;
-  std::thread([listening = listener.get_future(), atCall = std::move(atCall)]() mutable {
-    const int fd = listening.get();
-    for (;;) {
-      seccomp_notif request{};
-      if (fd < 0 || ::ioctl(fd, SECCOMP_IOCTL_NOTIF_RECV, &request) != 0) {
-        if (fd >= 0 && errno == EINTR) continue;
-        return;
-      }
-      atCall(int(request.data.nr));
-      seccomp_notif_resp response{};
-      response.id = request.id;
-      response.flags = SECCOMP_USER_NOTIF_FLAG_CONTINUE;
-      ::ioctl(fd, SECCOMP_IOCTL_NOTIF_SEND, &response);
-    }
-  }).detach();
-  const sock_fprog program{static_cast<unsigned short>(filter.size()), filter.data()};
-  int fd = -1;
-  if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0)
-    fd = int(::syscall(__NR_seccomp, SECCOMP_SET_MODE_FILTER, SECCOMP_FILTER_FLAG_NEW_LISTENER,
-                       &program));
-  const int error = errno;
-  listener.set_value(fd);
-  errno = error;
-  return fd >= 0;
-}
-
 // The system calls that rename a file: a save's last step.
 std::vector<int> RenameCalls() {
   return {
@@ -249,6 +215,34 @@ TEST_F(SettingsStoreTest, KeysAndNamesFoldCaseAndKeepTheirFirstSpelling) {
   ASSERT_TRUE(store.DeleteValue("Software\\App\\TForm_Readout", "V"));
   EXPECT_FALSE(store.ValueExists("Software\\App\\TForm_Readout", "v"));
   EXPECT_TRUE(store.SectionExists("Software\\App\\TForm_Readout"));
+}
+
+// A relative XDG_CONFIG_HOME is ignored for the default under HOME; where no absolute home is
+// known at all, the user's roots have no file: they read as empty and every save is refused,
+// named, with nothing made under the current folder.
+TEST_F(SettingsStoreTest, WithoutAKnownHomeTheUsersRootsRefuseEverySave) {
+  const CurrentFolderScope folder(dir_.path());
+  const EnvironmentScope config("XDG_CONFIG_HOME", "relative/config");
+  EXPECT_EQ(SettingsStore::RootFilePath(SettingsRoot::CurrentUser),
+            QDir::homePath() + "/.config/jibwarden/current_user.ini");
+  const EnvironmentScope home("HOME", "");
+  const QString refusal = QStringLiteral(
+      "Не удаётся сохранить файл настроек: не известен домашний каталог пользователя (HOME)");
+  for (SettingsRoot root : {SettingsRoot::Classes, SettingsRoot::Users, SettingsRoot::CurrentUser,
+                            SettingsRoot::CurrentConfig, SettingsRoot::DynData}) {
+    SCOPED_TRACE(int(root));
+    EXPECT_EQ(SettingsStore::RootFilePath(root), QString());
+    SettingsStore store(root);
+    EXPECT_EQ(store.ReadString("S", "v", "default"), "default");
+    EXPECT_EQ(store.ReadError(), QString());
+    EXPECT_FALSE(store.WriteString("S", "v", "1"));
+    EXPECT_EQ(store.LastError(), refusal);
+    store.BeginUpdate();
+    store.WriteString("S", "w", "2");
+    EXPECT_FALSE(store.EndUpdate());
+    EXPECT_EQ(store.LastError(), refusal);
+  }
+  EXPECT_EQ(Entries(), QStringList{});
 }
 
 TEST_F(SettingsStoreTest, AwkwardTextsRoundTripThroughTheFile) {
