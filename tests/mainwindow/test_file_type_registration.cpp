@@ -3,6 +3,7 @@
 #include "main_window_fixture.h"
 #include "mainwindow/file_type_registration.h"
 #include "mainwindow/program_picture.h"
+#include "tests/support/child_process.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -52,7 +53,7 @@ void WaitForTools(const DesktopToolRuns& tools) {
 
 // What a desktop tool prints, in the untranslated wording.
 QString Ask(const QString& program, const QStringList& arguments) {
-  QProcess process;
+  ScopedProcess process;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
   process.setProcessEnvironment(environment);

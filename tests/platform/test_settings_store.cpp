@@ -1,4 +1,5 @@
 #include "platform/settings_store.h"
+#include "tests/support/child_process.h"
 #include "tests/support/test_files.h"
 
 #include <QDateTime>
@@ -48,70 +49,81 @@ namespace {
 
 using jwtest::AsAnotherUser;
 using jwtest::ReadBytes;
+using jwtest::ScopedChild;
+using jwtest::ScopedProcess;
 using jwtest::WriteBytes;
 
-// A child process running a body, and the pipe its result comes through.
+// A child process running a body, and the pipe its result comes through: killed and reaped,
+// the pipe closed, when the test leaves it early.
 struct Child {
-  pid_t pid = -1;
+  Child() = default;
+  Child(pid_t pid, int pipe) : process(pid), out(pipe) {}
+  ~Child() {
+    if (out >= 0) ::close(out);
+  }
+  Child(Child&& other) noexcept
+      : process(std::move(other.process)), out(std::exchange(other.out, -1)) {}
+  Child& operator=(Child&& other) noexcept {
+    if (this != &other) {
+      process = std::move(other.process);
+      if (out >= 0) ::close(out);
+      out = std::exchange(other.out, -1);
+    }
+    return *this;
+  }
+
+  ScopedChild process;
   int out = -1;
 };
 
-// Starts `body` in a child process.
+// Starts `body` in a child process. The child never returns into the test, whose guards of
+// other children it holds copies of.
 Child StartInChild(const std::function<QByteArray()>& body) {
   int out[2];
   if (::pipe(out) != 0) return {};
   const pid_t child = fork();
   if (child == 0) {
     ::close(out[0]);
-    const QByteArray result = body();
+    QByteArray result;
+    try {
+      result = body();
+    } catch (...) {
+      result = "the body threw";
+    }
     const bool sent =
         ::write(out[1], result.constData(), std::size_t(result.size())) == ssize_t(result.size());
     _exit(sent ? 0 : 1);
   }
   ::close(out[1]);
+  if (child < 0) {
+    ::close(out[0]);
+    return {};
+  }
   return {child, out[0]};
-}
-
-// True while the child runs.
-bool Running(const Child& child) {
-  siginfo_t info{};
-  return child.pid > 0 &&
-         ::waitid(P_PID, id_t(child.pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-         info.si_pid == 0;
 }
 
 // What the child's body returned; none when the child had not ended within `limit` (it is
 // then killed), so that a store that blocks fails the test.
-std::optional<QByteArray> Finish(const Child& child, std::chrono::seconds limit) {
-  if (child.pid <= 0) return std::nullopt;
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  int status = 0;
-  while (::waitpid(child.pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      ::kill(child.pid, SIGKILL);
-      ::waitpid(child.pid, &status, 0);
-      ::close(child.out);
-      return std::nullopt;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+std::optional<QByteArray> Finish(Child& child, std::chrono::seconds limit) {
+  if (!child.process.Wait(limit)) return std::nullopt;
   QByteArray result;
   char buffer[4096];
   for (ssize_t got; (got = ::read(child.out, buffer, sizeof buffer)) > 0;)
     result.append(buffer, got);
-  ::close(child.out);
   return result;
 }
 
 std::optional<QByteArray> RunInChild(const std::function<QByteArray()>& body,
                                      std::chrono::seconds limit) {
-  return Finish(StartInChild(body), limit);
+  Child child = StartInChild(body);
+  return Finish(child, limit);
 }
 
-// Runs a program and gives its exit status; -1 when it could not start.
-int RunProgram(std::vector<std::string> arguments) {
-  const pid_t child = fork();
-  if (child == 0) {
+// Runs a program and gives its exit status; -1 when it could not start or did not end within
+// `limit`.
+int RunProgram(std::vector<std::string> arguments, std::chrono::seconds limit) {
+  ScopedChild child(fork());
+  if (child.Pid() == 0) {
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
@@ -121,9 +133,9 @@ int RunProgram(std::vector<std::string> arguments) {
     ::execvp(argv[0], argv.data());
     _exit(127);
   }
-  int status = 0;
-  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status) == 127 ? -1 : WEXITSTATUS(status);
+  const std::optional<int> status = child.Wait(limit);
+  if (!status || !WIFEXITED(*status)) return -1;
+  return WEXITSTATUS(*status) == 127 ? -1 : WEXITSTATUS(*status);
 }
 
 // From here on every flock of this process fails as on a network file system without a lock
@@ -198,10 +210,11 @@ bool MakeOld(const QString& path, int seconds) {
 
 // The process id of a program that has ended.
 pid_t EndedProgram() {
-  const pid_t child = fork();
-  if (child == 0) _exit(0);
-  ::waitpid(child, nullptr, 0);
-  return child;
+  ScopedChild child(fork());
+  if (child.Pid() == 0) _exit(0);
+  const pid_t ended = child.Pid();
+  child.Wait(std::chrono::seconds(5));
+  return ended;
 }
 
 class SettingsStoreTest : public ::testing::Test {
@@ -275,7 +288,7 @@ QStringList ReadInAFreshProgram(const QString& path,
   QStringList arguments = {"--read", path};
   for (const auto& [section, name] : keys)
     arguments << section.toUtf8().toHex() << name.toUtf8().toHex();
-  QProcess reader;
+  ScopedProcess reader;
   reader.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   reader.start(JW_SETTINGS_SAVER, arguments);
   if (!reader.waitForFinished(30000) || reader.exitCode() != 0) return {"<reader failed>"};
@@ -638,11 +651,12 @@ TEST_F(SettingsStoreTest, AnEditWithinTheSecondOnACoarseFileSystemIsRead) {
         if (::truncate(image.c_str(), 0) != 0 && errno != ENOENT) return "no image";
         QFile(QString::fromStdString(image)).open(QIODevice::WriteOnly);
         if (::truncate(image.c_str(), 4 << 20) != 0) return "no image";
-        if (RunProgram({"mkfs.ext4", "-q", "-F", "-I", "128", image}) != 0)
+        if (RunProgram({"mkfs.ext4", "-q", "-F", "-I", "128", image}, std::chrono::seconds(8)) != 0)
           return "skip: no mkfs.ext4";
         if (::unshare(CLONE_NEWNS) != 0 ||
             ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            RunProgram({"mount", "-o", "loop", image, mountPoint.toStdString()}) != 0)
+            RunProgram({"mount", "-o", "loop", image, mountPoint.toStdString()},
+                       std::chrono::seconds(8)) != 0)
           return "skip: no loop mount";
         const QString path = mountPoint + "/store.ini";
         // Early in a second, so that the write, the read and the edit share it.
@@ -740,7 +754,7 @@ TEST_F(SettingsStoreTest, ABatchKeepsWhatAnotherCopySavedSinceItBegan) {
   SettingsStore window(path_);
   window.BeginUpdate();
   ASSERT_TRUE(window.WriteString("W", "Left", "2"));
-  QProcess other;
+  ScopedProcess other;
   other.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   other.start(JW_SETTINGS_SAVER, {path_, "Other", "1", "7"});
   ASSERT_TRUE(other.waitForFinished(30000));
@@ -756,12 +770,12 @@ TEST_F(SettingsStoreTest, AFreshLockOfACopyOnAnotherHostIsWaitedFor) {
   const QString lock = path_ + ".lock";
   const QByteArray holder("12345\njibwarden\nanother-host.example\n");
   ASSERT_TRUE(WriteBytes(lock, holder));
-  const Child saver = StartInChild([&] {
+  Child saver = StartInChild([&] {
     SettingsStore store(path_);
     return store.WriteString("S", "v", "1") ? QByteArray("written") : store.LastError().toUtf8();
   });
   std::this_thread::sleep_for(std::chrono::seconds(1));
-  EXPECT_TRUE(Running(saver)) << "the lock was taken from the other host's copy";
+  EXPECT_TRUE(saver.process.Running()) << "the lock was taken from the other host's copy";
   EXPECT_EQ(ReadBytes(lock), holder);
   EXPECT_FALSE(QFile::exists(path_));
   ASSERT_TRUE(QFile::remove(lock));  // that copy is done
@@ -773,15 +787,14 @@ TEST_F(SettingsStoreTest, AFreshLockOfACopyOnAnotherHostIsWaitedFor) {
 // A program that died while saving leaves its lock file behind: the next save takes the
 // lock over at once.
 TEST_F(SettingsStoreTest, ALockLeftByAProgramThatIsGoneIsTakenOver) {
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  ScopedChild child(fork());
+  ASSERT_GE(child.Pid(), 0);
+  if (child.Pid() == 0) {
     QLockFile lock(path_ + ".lock");
     _exit(lock.tryLock(0) ? 0 : 1);  // no unlock: the lock file stays
   }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::optional<int> status = child.Wait(std::chrono::seconds(5));
+  ASSERT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
   ASSERT_TRUE(QFile::exists(path_ + ".lock"));
 
   SettingsStore store(path_);
@@ -890,7 +903,7 @@ TEST_F(SettingsStoreTest, AStaleLockGoesOnlyUnderTheFoldersFlock) {
     });
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_TRUE(Running(saver));
+  EXPECT_TRUE(saver.process.Running());
   EXPECT_EQ(Entries(), QStringList{"store.ini.lock"});
   ::close(folder);
   const std::optional<QByteArray> seen = Finish(saver, std::chrono::seconds(5));
@@ -913,7 +926,7 @@ TEST_F(SettingsStoreTest, ALiveHoldersLockIsJudgedByItsFlockWhateverTheUmask) {
   ASSERT_EQ(::pipe(stopped), 0);
   ASSERT_EQ(::pipe(go), 0);
   // Stopped inside its save, before it replaces the file, until the test lets it go on.
-  const Child holder = StartInChild([&]() -> QByteArray {
+  Child holder = StartInChild([&]() -> QByteArray {
     ::umask(077);
     if (!HoldAtCalls(RenameCalls(), [&](int) {
           char signal = 's';
@@ -951,7 +964,7 @@ TEST_F(SettingsStoreTest, ALiveHoldersLockIsJudgedByItsFlockWhateverTheUmask) {
     });
   }
   std::this_thread::sleep_for(std::chrono::seconds(1));
-  EXPECT_TRUE(Running(other)) << "the live holder's lock was taken for stale";
+  EXPECT_TRUE(other.process.Running()) << "the live holder's lock was taken for stale";
   signal = 'g';
   EXPECT_EQ(::write(go[1], &signal, 1), 1);
   ::close(go[1]);
@@ -1012,7 +1025,7 @@ TEST_F(SettingsStoreTest, ASaveRemovesWhatKilledSavesLeft) {
     int stopped[2];
     ASSERT_EQ(::pipe(stopped), 0);
     // Stopped before it replaces the file, its temporary file written, and killed there.
-    const Child saver = StartInChild([&]() -> QByteArray {
+    Child saver = StartInChild([&]() -> QByteArray {
       if (!HoldAtCalls(RenameCalls(), [&](int) {
             const char signal = 's';
             if (::write(stopped[1], &signal, 1) == 1)
@@ -1028,7 +1041,7 @@ TEST_F(SettingsStoreTest, ASaveRemovesWhatKilledSavesLeft) {
     char signal = 0;
     const bool isInside = ::poll(&inside, 1, 10000) == 1 && ::read(stopped[0], &signal, 1) == 1;
     ::close(stopped[0]);
-    ::kill(saver.pid, SIGKILL);
+    ::kill(saver.process.Pid(), SIGKILL);
     const std::optional<QByteArray> seen = Finish(saver, std::chrono::seconds(5));
     if (!isInside && seen && seen->startsWith("skip:")) GTEST_SKIP() << seen->toStdString();
     ASSERT_TRUE(isInside) << "the save did not reach its replace";
@@ -1202,9 +1215,9 @@ class SettingsStoreConcurrencyTest : public ::testing::Test {
 
   // Runs one saver for each section (with its first value) until both end.
   void RunSavers(const QList<std::pair<QString, int>>& savers) {
-    std::vector<std::unique_ptr<QProcess>> running;
+    std::vector<std::unique_ptr<ScopedProcess>> running;
     for (const auto& [section, first] : savers) {
-      running.push_back(std::make_unique<QProcess>());
+      running.push_back(std::make_unique<ScopedProcess>());
       running.back()->setProcessChannelMode(QProcess::ForwardedErrorChannel);
       running.back()->start(JW_SETTINGS_SAVER,
                             {path_, section, QString::number(kSaves), QString::number(first)});
