@@ -3,6 +3,7 @@
 #include "tests/support/test_files.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -198,6 +199,18 @@ std::vector<int> RenameCalls() {
       __NR_rename,
 #endif
       __NR_renameat, __NR_renameat2};
+}
+
+// Saves "v" = "1" into the file: "written" or the error, and on the next line how long the
+// save took, in milliseconds.
+QByteArray TimedSave(const QString& path) {
+  const auto start = std::chrono::steady_clock::now();
+  SettingsStore store(path);
+  const QByteArray result =
+      store.WriteString("S", "v", "1") ? "written" : store.LastError().toUtf8();
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start);
+  return result + '\n' + QByteArray::number(qint64(took.count()));
 }
 
 // A file's modification time set `seconds` back from now.
@@ -995,13 +1008,7 @@ TEST_F(SettingsStoreTest, AMakerKeptFromItsNewLocksFlockIsRefusedWithinTheBound)
               }).detach();
             }))
           return "skip: no watch of system calls: " + QByteArray(std::strerror(errno));
-        const auto start = std::chrono::steady_clock::now();
-        SettingsStore store(path_);
-        const QByteArray result =
-            store.WriteString("S", "v", "1") ? "written" : store.LastError().toUtf8();
-        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::chrono::steady_clock::now() - start);
-        return result + '\n' + QByteArray::number(qint64(took.count()));
+        return TimedSave(path_);
       },
       std::chrono::seconds(40));
   ASSERT_TRUE(seen.has_value()) << "the save did not end";
@@ -1013,6 +1020,44 @@ TEST_F(SettingsStoreTest, AMakerKeptFromItsNewLocksFlockIsRefusedWithinTheBound)
   EXPECT_GE(parts[1].toLongLong(), 9500);
   EXPECT_LT(parts[1].toLongLong(), 12000);
   EXPECT_EQ(Entries(), QStringList{});
+}
+
+// A copy stopped while it holds the folder's flock keeps a save no longer than its one bound
+// in all, its release included: a save that took the lock late in its wait, once a copy on
+// another host was done with it, releases within what is left, and, with nothing left, without
+// the guard, leaving no lock behind.
+TEST_F(SettingsStoreTest, ASaveEndsWithinItsBoundWhileAStoppedCopyHoldsTheFoldersFlock) {
+  int held[2];
+  ASSERT_EQ(::pipe(held), 0);
+  Child stopped = StartInChild([&]() -> QByteArray {
+    const int folder = ::open(QFile::encodeName(dir_.path()).constData(), O_RDONLY | O_DIRECTORY);
+    const char signal = ::flock(folder, LOCK_EX) == 0 ? 'h' : 'f';
+    if (::write(held[1], &signal, 1) == 1)
+      for (;;) ::pause();
+    return {};
+  });
+  ::close(held[1]);
+  pollfd holding{held[0], POLLIN, 0};
+  char signal = 0;
+  const bool isHeld = ::poll(&holding, 1, 10000) == 1 && ::read(held[0], &signal, 1) == 1;
+  ::close(held[0]);
+  ASSERT_TRUE(isHeld && signal == 'h') << "the other copy did not take the folder's flock";
+  ASSERT_EQ(::kill(stopped.process.Pid(), SIGSTOP), 0);
+
+  const QString lock = path_ + ".lock";
+  ASSERT_TRUE(WriteBytes(lock, "12345\njibwarden\nanother-host.example\n"));
+  Child saver = StartInChild([&] { return TimedSave(path_); });
+  std::this_thread::sleep_for(std::chrono::seconds(4));
+  EXPECT_TRUE(saver.process.Running()) << "the lock was taken from the other host's copy";
+  ASSERT_TRUE(QFile::remove(lock));  // that copy is done
+  const std::optional<QByteArray> seen = Finish(saver, std::chrono::seconds(30));
+  ASSERT_TRUE(seen.has_value()) << "the save did not end";
+  const QList<QByteArray> parts = seen->split('\n');
+  ASSERT_EQ(parts.size(), 2) << seen->toStdString();
+  EXPECT_EQ(parts[0], "written");
+  EXPECT_LT(parts[1].toLongLong(), 12000);
+  EXPECT_EQ(SettingsStore(path_).ReadString("S", "v"), "1");
+  EXPECT_EQ(Entries(), QStringList{"store.ini"});
 }
 
 // A save killed while it writes leaves its temporary file beside the settings file: a later
@@ -1122,6 +1167,54 @@ TEST_F(SettingsStoreTest, ALinkAnotherUserPlantedIsRefusedAndTheUsersOwnIsFollow
   EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.ini"});
 }
 
+// A link at the settings file's name that the user points at another file while a save takes
+// the lock: the lock taken lies beside the file the link led to, so the save lets it go and
+// starts over under the lock of the file the link leads to now, waiting while another copy
+// holds that one, and saves into that file alone.
+TEST_F(SettingsStoreTest, ALinkRepointedWhileASaveTakesTheLockIsSavedUnderItsNewFilesLock) {
+  const QString first = dir_.filePath("first.ini"), second = dir_.filePath("second.ini");
+  ASSERT_TRUE(WriteBytes(first, "[S]\nv=first\n"));
+  ASSERT_TRUE(WriteBytes(second, "[S]\nv=second\n"));
+  ASSERT_TRUE(QFile::link(first, path_));
+  // Another copy holds the second file's lock.
+  const QByteArray secondLock = QFile::encodeName(second + ".lock");
+  const int holder = ::open(secondLock.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  const QByteArray holding = QByteArray::number(qint64(::getpid())) + "\njibwarden\n" +
+                             QSysInfo::machineHostName().toUtf8() + "\n";
+  ASSERT_EQ(::write(holder, holding.constData(), std::size_t(holding.size())), holding.size());
+
+  const QByteArray link = QFile::encodeName(path_), moved = QFile::encodeName(path_ + ".new");
+  const QByteArray target = QFile::encodeName(second);
+  Child saver = StartInChild([&]() -> QByteArray {
+    auto repointed = std::make_shared<std::atomic<bool>>(false);
+    // At the first flock of the save, that of the lock just made, the link is pointed elsewhere.
+    if (!HoldAtCalls({__NR_flock}, [=](int) {
+          if (!repointed->exchange(true) && ::symlink(target.constData(), moved.constData()) == 0)
+            ::rename(moved.constData(), link.constData());
+        }))
+      return "skip: no watch of system calls: " + QByteArray(std::strerror(errno));
+    SettingsStore store(path_);
+    return store.WriteString("S", "w", "saved") ? "written" : store.LastError().toUtf8();
+  });
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  const bool waited = saver.process.Running();
+  const QByteArray meanwhile = ReadBytes(second);
+  ::unlink(secondLock.constData());  // that copy is done
+  ::close(holder);
+  const std::optional<QByteArray> seen = Finish(saver, std::chrono::seconds(15));
+  ASSERT_TRUE(seen.has_value()) << "the save did not end";
+  if (seen->startsWith("skip:")) GTEST_SKIP() << seen->toStdString();
+  EXPECT_TRUE(waited) << "saved while another copy held the lock of the file it saved";
+  EXPECT_EQ(meanwhile.toStdString(), "[S]\nv=second\n");
+  EXPECT_EQ(QString::fromUtf8(*seen), "written");
+  EXPECT_EQ(QFileInfo(path_).symLinkTarget(), second);
+  EXPECT_EQ(ReadBytes(second), "[S]\nv=second\nw=saved\n");
+  EXPECT_EQ(ReadBytes(first), "[S]\nv=first\n");
+  EXPECT_EQ(Entries().join(u' ').toStdString(), "first.ini second.ini store.ini");
+}
+
 // Where flock fails (a network file system without a lock manager), the lock file alone is
 // the lock, as QLockFile keeps it: every save goes through and leaves no lock behind.
 TEST_F(SettingsStoreTest, SavesGoThroughWhereFilesCannotBeFlocked) {
@@ -1213,25 +1306,30 @@ class SettingsStoreConcurrencyTest : public ::testing::Test {
  protected:
   static constexpr int kSaves = 1000;
 
-  // Runs one saver for each section (with its first value) until both end.
-  void RunSavers(const QList<std::pair<QString, int>>& savers) {
+  // Runs a saver with each list of arguments until all end, each within `limit`.
+  void RunSavers(const QList<QStringList>& savers, std::chrono::milliseconds limit) {
     std::vector<std::unique_ptr<ScopedProcess>> running;
-    for (const auto& [section, first] : savers) {
+    for (const QStringList& arguments : savers) {
       running.push_back(std::make_unique<ScopedProcess>());
       running.back()->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-      running.back()->start(JW_SETTINGS_SAVER,
-                            {path_, section, QString::number(kSaves), QString::number(first)});
+      running.back()->start(JW_SETTINGS_SAVER, arguments);
     }
+    const QDeadlineTimer deadline(limit);
     for (const auto& saver : running) {
-      ASSERT_TRUE(saver->waitForFinished(60000));
+      ASSERT_TRUE(saver->waitForFinished(int(deadline.remainingTime())));
       EXPECT_EQ(saver->exitStatus(), QProcess::NormalExit);
       EXPECT_EQ(saver->exitCode(), 0);
     }
   }
-  // Neither a lock nor a temporary file left behind.
-  QStringList Entries() const {
-    return QDir(memory_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+  // A saver's arguments: kSaves saves of the section into the file, counting from `first`.
+  QStringList Saves(const QString& section, int first) const {
+    return {path_, section, QString::number(kSaves), QString::number(first)};
   }
+  // Neither a lock nor a temporary file left behind.
+  static QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+  }
+  QStringList Entries() const { return Entries(memory_.path()); }
 
   const QTemporaryDir memory_{QDir("/dev/shm").exists() ? "/dev/shm/jw-settings-XXXXXX"
                                                         : QDir::tempPath() + "/jw-settings-XXXXXX"};
@@ -1248,7 +1346,7 @@ TEST_F(SettingsStoreConcurrencyTest, TwoProgramsSavingTheirOwnSectionsLoseNone) 
   for (int run = 0; run < kRuns; ++run) {
     SCOPED_TRACE(run);
     ASSERT_TRUE(WriteBytes(path_, "[Ports]\nCOM1=/dev/ttyUSB0\n"));
-    RunSavers({{sections[0], 0}, {sections[1], 0}});
+    RunSavers({Saves(sections[0], 0), Saves(sections[1], 0)}, std::chrono::seconds(60));
     const SettingsStore store(path_);
     bool whole = store.ReadString("Ports", "COM1") == "/dev/ttyUSB0";
     for (const QString& section : sections) {
@@ -1265,13 +1363,46 @@ TEST_F(SettingsStoreConcurrencyTest, TwoProgramsSavingTheirOwnSectionsLoseNone) 
 // Both save the same section, each its own values: the file ends with one save whole.
 TEST_F(SettingsStoreConcurrencyTest, TwoProgramsSavingTheSameSectionEndWithOneSaveWhole) {
   ASSERT_TRUE(memory_.isValid());
-  RunSavers({{"S", 0}, {"S", 1000000}});
+  RunSavers({Saves("S", 0), Saves("S", 1000000)}, std::chrono::seconds(60));
   const SettingsStore store(path_);
   const QString last = store.ReadString("S", "Save");
   EXPECT_TRUE(last == QString::number(kSaves - 1) || last == QString::number(1000000 + kSaves - 1))
       << last.toStdString();
   EXPECT_EQ(store.ReadString("S", "Twice"), QString::number(2 * last.toInt()));
   EXPECT_EQ(Entries(), QStringList{"store.ini"});
+}
+
+// A user's own link at the settings file's name (a file kept with the user's other dotfiles)
+// and a copy started with other configuration homes, which names the file itself: two names of
+// one file, and the two copies exclude each other. Each batch leaves a value of its own, so
+// that a batch the other copy saved over shows; the link stays a link.
+TEST_F(SettingsStoreConcurrencyTest, TwoProgramsSavingThroughALinkAndTheFileItselfLoseNoBatch) {
+  ASSERT_TRUE(memory_.isValid());
+  constexpr int kBatches = 1000;
+  const QString dotfiles = memory_.filePath("dotfiles"), config = memory_.filePath("config");
+  ASSERT_TRUE(QDir().mkpath(dotfiles) && QDir().mkpath(config));
+  const QString file = dotfiles + "/store.ini", link = config + "/store.ini";
+  ASSERT_TRUE(WriteBytes(file, "[Ports]\nCOM1=/dev/ttyUSB0\n"));
+  ASSERT_EQ(::symlink("../dotfiles/store.ini", QFile::encodeName(link).constData()), 0);
+  const QString batches = QString::number(kBatches);
+  RunSavers({{"--keep", link, "Linked", batches}, {"--keep", file, "Named", batches}},
+            std::chrono::seconds(30));
+
+  const SettingsStore store(file);
+  EXPECT_EQ(store.ReadString("Ports", "COM1"), "/dev/ttyUSB0");
+  for (const QString section : {"Linked", "Named"}) {
+    SCOPED_TRACE(section.toStdString());
+    QStringList lost;
+    for (int i = 0; i < kBatches; ++i)
+      if (store.ReadString(section, QString("Batch%1").arg(i)) != QString::number(i))
+        lost += QString::number(i);
+    EXPECT_EQ(lost.size(), 0) << "lost batches: " << lost.join(u' ').toStdString();
+    EXPECT_EQ(store.ReadString(section, "Save"), QString::number(kBatches - 1));
+  }
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+  EXPECT_EQ(QFileInfo(link).symLinkTarget(), QFileInfo(file).absoluteFilePath());
+  EXPECT_EQ(Entries(config).join(u' ').toStdString(), "store.ini");
+  EXPECT_EQ(Entries(dotfiles).join(u' ').toStdString(), "store.ini");
 }
 
 }  // namespace
