@@ -533,16 +533,30 @@ int WriteAll(int fd, QByteArrayView bytes) {
   return 0;
 }
 
-// A save holds the lock beside the file while it merges and replaces, so that two copies of
-// the program never save over each other's changes. The lock is a file of its own holding
+// The folder part of a path, as the system resolves it.
+QByteArray FolderOf(const QByteArray& path) {
+  const qsizetype slash = path.lastIndexOf('/');
+  if (slash < 0) return ".";
+  return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray NameOf(const QByteArray& path) {
+  return path.mid(path.lastIndexOf('/') + 1);
+}
+
+// A save holds the lock beside the file it replaces (the name at the end of the links to the
+// settings file's name, where its temporary file goes too) while it merges and replaces, so that
+// two copies of the program never save over each other's changes, also where one reaches the
+// file through a link and the other by its own name. The lock is a file of its own holding
 // the holder's process id, program and host (as QLockFile writes them, so that older builds
 // agree), made with O_EXCL and held with flock while it lasts. Whatever the umask, it is
 // readable by everyone (kLockMode: it holds nothing private), so that every copy that may write
 // the folder can test its flock: a flocked lock is live however old. A lock is stale when its
 // program is gone (on this host) or it is older than kStaleLockTime, and an empty, garbled or
 // unreadable one once it is older than kGarbledLockTime (its maker writes it at once); one the
-// user cannot open at all (made by something else) tells its age alone. Every wait for the lock,
-// the flock on a lock just made and the folder's flock included, ends by one deadline.
+// user cannot open at all (made by something else) tells its age alone. Every wait of a save,
+// the flock on a lock just made and the folder's flock, the release's too, ends by the save's one
+// deadline.
 //
 // Why two copies never hold it at once:
 // - A lock is taken only by making the file with O_EXCL, so of two makers one wins. Its maker
@@ -644,8 +658,8 @@ int FlockBy(int fd, const QDeadlineTimer& deadline) {
 // A folder needs no file of its own for it, and stays.
 class FolderGuard {
  public:
-  explicit FolderGuard(const QString& folder, const QDeadlineTimer& deadline) {
-    fd_ = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  explicit FolderGuard(const QByteArray& folder, const QDeadlineTimer& deadline) {
+    fd_ = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd_ < 0) {
       error_ = errno;
       return;
@@ -669,38 +683,40 @@ class FolderGuard {
 
 class SaveLock {
  public:
-  explicit SaveLock(const QString& filePath)
+  // The lock of `target`, the name the settings file `filePath` leads to; `deadline` is the
+  // save's, and bounds the release too.
+  SaveLock(const QString& filePath, const QByteArray& target, const QDeadlineTimer& deadline)
       : filePath_(filePath),
-        lockPath_(filePath + QStringLiteral(".lock")),
-        path_(QFile::encodeName(lockPath_)),
-        folder_(QFileInfo(lockPath_).absolutePath()) {}
+        path_(target + ".lock"),
+        lockPath_(QFile::decodeName(path_)),
+        folder_(FolderOf(path_)),
+        deadline_(deadline) {}
   ~SaveLock() {
-    if (fd_ >= 0) Release(QDeadlineTimer(kLockWait));
+    if (fd_ >= 0) Release();
   }
   SaveLock(const SaveLock&) = delete;
   SaveLock& operator=(const SaveLock&) = delete;
 
   // Empty when taken, else why not.
   QString Take() {
-    const QDeadlineTimer deadline(kLockWait);
     std::chrono::microseconds retry = kFirstRetry;
     for (;;) {
-      const int failed = Create(deadline);
+      const int failed = Create();
       if (failed == 0) return {};
       // Made, but another copy held its flock until the deadline.
       if (failed == EWOULDBLOCK) return Busy();
       if (failed != EEXIST) return Failure(SystemErrorText(failed));
-      const Holder holder = Inspect(deadline);
+      const Holder holder = Inspect();
       if (holder.state == Holder::Refused) return Failure(holder.cause);
       if (holder.state == Holder::Stale) {
         if (!holder.removeError.isEmpty())
           return Failure(
               QStringLiteral("%1, а удалить его нельзя: %2").arg(holder.cause, holder.removeError));
         // Removed: taken at once, unless stale locks keep coming back past the deadline.
-        if (!deadline.hasExpired()) continue;
+        if (!deadline_.hasExpired()) continue;
       }
       // Live, or gone between the attempt and the look: another copy is taking turns.
-      if (deadline.hasExpired()) return holder.cause.isEmpty() ? Busy() : Failure(holder.cause);
+      if (deadline_.hasExpired()) return holder.cause.isEmpty() ? Busy() : Failure(holder.cause);
       Pause(retry);
     }
   }
@@ -726,7 +742,7 @@ class SaveLock {
   // 0 when the lock is this store's now, else the errno (EEXIST: another lock is there;
   // EWOULDBLOCK: made, but another copy inspecting it held its flock until the deadline, and
   // removed again).
-  int Create(const QDeadlineTimer& deadline) {
+  int Create() {
     const int fd = ::open(path_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kLockMode);
     if (fd < 0) return errno;
     fd_ = fd;
@@ -734,9 +750,9 @@ class SaveLock {
     ::fchmod(fd, kLockMode);
     // A copy that opened it to judge it holds its flock for a moment, or, stopped there, for
     // long. Without flock here (ENOLCK on a network file system) the file alone is the lock.
-    if (FlockBy(fd, deadline) == EWOULDBLOCK) {
+    if (FlockBy(fd, deadline_) == EWOULDBLOCK) {
       // No other copy removes a lock that one holds, so this one goes only by its maker.
-      Release(deadline);
+      Release();
       return EWOULDBLOCK;
     }
     // A copy that found it empty and took it for stale may have removed it before the flock:
@@ -753,17 +769,19 @@ class SaveLock {
                               QCoreApplication::applicationName().toUtf8() + '\n' +
                               QSysInfo::machineHostName().toUtf8() + '\n';
     if (const int failed = WriteAll(fd, holder); failed != 0) {
-      Release(QDeadlineTimer(kLockWait));
+      Release();
       return failed;
     }
     return 0;
   }
 
-  // Removes the lock file while it is still this store's own.
-  void Release(const QDeadlineTimer& deadline) {
+  // Removes the lock file while it is still this store's own, within what is left of the save's
+  // deadline.
+  void Release() {
     // Without the guard (a folder that cannot be read or flocked, or one flocked past the
-    // deadline) the check still keeps to its own file, as far as it can.
-    const FolderGuard guard(folder_, deadline);
+    // deadline, which a guard taken once the deadline has passed is at once) the check still
+    // keeps to its own file, as far as it can.
+    const FolderGuard guard(folder_, deadline_);
     struct stat mine {
     }, named{};
     if (::fstat(fd_, &mine) == 0 && ::lstat(path_.constData(), &named) == 0 &&
@@ -773,7 +791,7 @@ class SaveLock {
     fd_ = -1;
   }
 
-  Holder Inspect(const QDeadlineTimer& deadline) const {
+  Holder Inspect() const {
     struct stat named {};
     if (::lstat(path_.constData(), &named) != 0) {
       if (errno == ENOENT) return {Holder::Gone, {}, {}};
@@ -809,14 +827,14 @@ class SaveLock {
       }
       named = opened;
     }
-    if (holder.state == Holder::Stale) holder.removeError = Remove(named, deadline);
+    if (holder.state == Holder::Stale) holder.removeError = Remove(named);
     if (fd >= 0) ::close(fd);
     return holder;
   }
 
   // Empty when the stale lock `judged` is gone, else why it cannot be removed.
-  QString Remove(const struct stat& judged, const QDeadlineTimer& deadline) const {
-    const FolderGuard guard(folder_, deadline);
+  QString Remove(const struct stat& judged) const {
+    const FolderGuard guard(folder_, deadline_);
     if (guard.Error() != 0) return SystemErrorText(guard.Error());
     struct stat now {};
     if (::lstat(path_.constData(), &now) != 0)
@@ -854,22 +872,13 @@ class SaveLock {
     return holder;
   }
 
-  const QString filePath_, lockPath_;
+  const QString filePath_;
   const QByteArray path_;
-  const QString folder_;
+  const QString lockPath_;
+  const QByteArray folder_;
+  const QDeadlineTimer deadline_;
   int fd_ = -1;
 };
-
-// The folder part of a path, as the system resolves it.
-QByteArray FolderOf(const QByteArray& path) {
-  const qsizetype slash = path.lastIndexOf('/');
-  if (slash < 0) return ".";
-  return slash == 0 ? QByteArray("/") : path.left(slash);
-}
-
-QByteArray NameOf(const QByteArray& path) {
-  return path.mid(path.lastIndexOf('/') + 1);
-}
 
 // Where the settings file's name leads: the name a read opens and a save replaces.
 struct Location {
@@ -1279,9 +1288,22 @@ bool SettingsStore::Commit(const std::vector<Edit>& edits, Batch* batch) {
   };
   if (!merge()) return false;
   if (!changed) return true;  // nothing to change in the file as it is now
-  SaveLock lock(filePath_);
-  if (lastError_ = lock.Take(); !lastError_.isEmpty()) return false;
-  if (Current() != base && (!merge() || !changed)) return lastError_.isEmpty();
+  // One bound for all the save's waits: the lock, each start over and the release.
+  const QDeadlineTimer deadline(kLockWait);
+  std::optional<SaveLock> lock;
+  for (;;) {
+    // The lock lies beside the file the name leads to, so that every name of it takes one lock.
+    const QByteArray locked = base->target;
+    lock.emplace(filePath_, locked, deadline);  // the one held before, if any, released first
+    if (lastError_ = lock->Take(); !lastError_.isEmpty()) return false;
+    if (Current() != base && (!merge() || !changed)) return lastError_.isEmpty();
+    if (base->target == locked) break;
+    // A link on the way changed since: the lock held is another file's.
+    if (deadline.hasExpired()) {
+      lastError_ = SaveFailure(filePath_, QStringLiteral("Ссылка на него меняется при сохранении"));
+      return false;
+    }
+  }
   // Under the lock, what killed saves left goes first, before this save needs the room.
   RemoveLeftovers(base->target);
   const qint64 savedAt = Now();

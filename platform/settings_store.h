@@ -19,19 +19,21 @@ enum class SettingsRoot { Classes, Users, CurrentUser, LocalMachine, CurrentConf
 // (another inode, size, modification or change time, or, within the grain of the file's times
 // after a change, other bytes; the parsed file is shared by the process's stores), so several
 // stores and several copies of the program agree. Every save is a transaction across
-// processes: under a lock file beside the settings file (readable by every user, so that each
-// copy judges a live holder by its flock; every wait for it bounded) it takes the file as it
-// is, applies only this store's writes and replaces the file atomically, through a temporary
-// file of its own beside it (the file's name, ".jwsave-" and six letters or digits) flocked
-// while it is written; such files that killed saves left, flocked by no one, go at the next
-// save. Where the file's name is a link that the user or the folder's owner made, the file it
-// leads to is read and replaced, the link kept. Lines the parser cannot take (hand edits,
-// other encodings) are kept, and lines not changed are written back byte for byte; a section
-// header that cannot be read starts a section no name reaches. A file that exists but cannot
-// be read, is no regular file (a pipe, a device, a folder), is larger than 64 MB or lies behind
-// a link that another user planted at its name reads as empty and is never replaced nor
-// written through: every write then fails, the cause named. A save that would make the file
-// larger than 64 MB is refused. Error texts are the user's, in Russian, with the system's cause.
+// processes: under a lock file beside the file it replaces (readable by every user, so that each
+// copy judges a live holder by its flock; all the save's waits, the release's too, within one
+// bound) it takes the file as it is, applies only this store's writes and replaces the file
+// atomically, through a temporary file of its own beside it (the file's name, ".jwsave-" and six
+// letters or digits) flocked while it is written; such files that killed saves left, flocked by
+// no one, go at the next save. Where the file's name is a link that the user or the folder's
+// owner made, the file it leads to is read and replaced, the link kept, and the lock lies beside
+// that file, so that copies reaching it by other names exclude each other too. Lines the parser
+// cannot take (hand edits, other encodings) are kept, and lines not changed are written back
+// byte for byte; a section header that cannot be read starts a section no name reaches. A file
+// that exists but cannot be read, is no regular file (a pipe, a device, a folder), is larger
+// than 64 MB or lies behind a link that another user planted at its name reads as empty and is
+// never replaced nor written through: every write then fails, the cause named. A save that
+// would make the file larger than 64 MB is refused. Error texts are the user's, in Russian, with
+// the system's cause.
 class SettingsStore {
  public:
   explicit SettingsStore(SettingsRoot root);

@@ -4,6 +4,7 @@
 #include "mainwindow/file_type_registration.h"
 #include "mainwindow/program_picture.h"
 #include "tests/support/call_hold.h"
+#include "tests/support/child_process.h"
 #include "tests/support/environment_scope.h"
 
 #include <QDateTime>
@@ -26,7 +27,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <poll.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,7 +55,7 @@ void WaitForTools(const DesktopToolRuns& tools) {
 // A desktop tool's exit status and all it printed, in the untranslated wording; -1 when it
 // did not end.
 std::pair<int, QString> RunTool(const QString& program, const QStringList& arguments) {
-  QProcess process;
+  ScopedProcess process;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
   process.setProcessEnvironment(environment);
@@ -108,61 +108,6 @@ bool MakeExecutable(const QString& path, const QByteArray& script) {
   return WriteFile(path, script) &&
          QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
-
-// A child process running `body`, its result coming through a pipe; killed and reaped when it
-// is still there as the test leaves, whether the test passes or fails.
-class ChildRun {
- public:
-  explicit ChildRun(const std::function<QByteArray()>& body) {
-    int out[2];
-    if (::pipe(out) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::close(out[0]);
-      const QByteArray result = body();
-      const bool sent =
-          ::write(out[1], result.constData(), std::size_t(result.size())) == ssize_t(result.size());
-      _exit(sent ? 0 : 1);
-    }
-    ::close(out[1]);
-    out_ = out[0];
-  }
-  ~ChildRun() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-    if (out_ >= 0) ::close(out_);
-  }
-  ChildRun(const ChildRun&) = delete;
-  ChildRun& operator=(const ChildRun&) = delete;
-
-  // What the body returned; none when the child has not ended within `limit`.
-  std::optional<QByteArray> Result(std::chrono::milliseconds limit) {
-    if (pid_ <= 0 || out_ < 0) return std::nullopt;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    QByteArray result;
-    for (;;) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
-      pollfd ready{out_, POLLIN, 0};
-      if (left.count() <= 0 || ::poll(&ready, 1, int(left.count())) <= 0) return std::nullopt;
-      char buffer[4096];
-      const ssize_t got = ::read(out_, buffer, sizeof buffer);
-      if (got <= 0) break;
-      result.append(buffer, got);
-    }
-    int status = 0;
-    if (::waitpid(pid_, &status, 0) != pid_ || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-      return std::nullopt;
-    pid_ = -1;
-    return result;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-};
 
 // What a program that keeps its own lines in mimeapps.list saves at its save number `save`:
 // one line more each time, and never the entry's default.
@@ -597,7 +542,7 @@ TEST_F(FileTypeRegistrationTest, WhatAnotherProgramSavesDuringTheEditIsKept) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(WriteBytes(list, OtherProgramsList(0)));
-    ChildRun child([&]() -> QByteArray {
+    Child child = StartInChild([&]() -> QByteArray {
       auto saved = std::make_shared<std::atomic<int>>(0);
       if (!HoldAtCalls({__NR_fsync, __NR_fdatasync}, [saved, &list, &c](int) {
             if (*saved < c.saves && SaveAsAnotherProgram(list, OtherProgramsList(*saved + 1)))
@@ -608,7 +553,7 @@ TEST_F(FileTypeRegistrationTest, WhatAnotherProgramSavesDuringTheEditIsKept) {
       const bool named = RegisterDesktopFileType(programFile_, "Jibwarden", childTools);
       return QByteArray(named ? "named " : "not named ") + QByteArray::number(saved->load());
     });
-    const std::optional<QByteArray> result = child.Result(std::chrono::seconds(20));
+    const std::optional<QByteArray> result = Finish(child, std::chrono::seconds(20));
     ASSERT_TRUE(result.has_value()) << "the registration did not end";
     if (result->startsWith("skip:")) GTEST_SKIP() << result->toStdString();
     const QList<QByteArray> parts = result->split(' ');

@@ -1,3 +1,5 @@
+#include "tests/support/child_process.h"
+
 #include <QDir>
 #include <QImage>
 #include <QProcess>
@@ -10,7 +12,7 @@ namespace {
 // Grabs of the main window's tool-bar buttons at one screen scale, by file name.
 QMap<QString, QImage> GrabToolBar(const QString& scale, const QDir& dir) {
   QDir().mkpath(dir.path());
-  QProcess grabber;
+  jwtest::ScopedProcess grabber;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

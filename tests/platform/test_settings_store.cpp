@@ -1,9 +1,11 @@
 #include "platform/settings_store.h"
 #include "tests/support/call_hold.h"
+#include "tests/support/child_process.h"
 #include "tests/support/environment_scope.h"
 #include "tests/support/test_files.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -49,74 +51,23 @@
 namespace {
 
 using jwtest::AsAnotherUser;
+using jwtest::Child;
 using jwtest::CurrentFolderScope;
 using jwtest::EnvironmentScope;
+using jwtest::Finish;
 using jwtest::HoldAtCalls;
 using jwtest::ReadBytes;
+using jwtest::RunInChild;
+using jwtest::ScopedChild;
+using jwtest::ScopedProcess;
+using jwtest::StartInChild;
 using jwtest::WriteBytes;
 
-// A child process running a body, and the pipe its result comes through.
-struct Child {
-  pid_t pid = -1;
-  int out = -1;
-};
-
-// Starts `body` in a child process.
-Child StartInChild(const std::function<QByteArray()>& body) {
-  int out[2];
-  if (::pipe(out) != 0) return {};
-  const pid_t child = fork();
-  if (child == 0) {
-    ::close(out[0]);
-    const QByteArray result = body();
-    const bool sent =
-        ::write(out[1], result.constData(), std::size_t(result.size())) == ssize_t(result.size());
-    _exit(sent ? 0 : 1);
-  }
-  ::close(out[1]);
-  return {child, out[0]};
-}
-
-// True while the child runs.
-bool Running(const Child& child) {
-  siginfo_t info{};
-  return child.pid > 0 &&
-         ::waitid(P_PID, id_t(child.pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-         info.si_pid == 0;
-}
-
-// What the child's body returned; none when the child had not ended within `limit` (it is
-// then killed), so that a store that blocks fails the test.
-std::optional<QByteArray> Finish(const Child& child, std::chrono::seconds limit) {
-  if (child.pid <= 0) return std::nullopt;
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  int status = 0;
-  while (::waitpid(child.pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      ::kill(child.pid, SIGKILL);
-      ::waitpid(child.pid, &status, 0);
-      ::close(child.out);
-      return std::nullopt;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  QByteArray result;
-  char buffer[4096];
-  for (ssize_t got; (got = ::read(child.out, buffer, sizeof buffer)) > 0;)
-    result.append(buffer, got);
-  ::close(child.out);
-  return result;
-}
-
-std::optional<QByteArray> RunInChild(const std::function<QByteArray()>& body,
-                                     std::chrono::seconds limit) {
-  return Finish(StartInChild(body), limit);
-}
-
-// Runs a program and gives its exit status; -1 when it could not start.
-int RunProgram(std::vector<std::string> arguments) {
-  const pid_t child = fork();
-  if (child == 0) {
+// Runs a program and gives its exit status; -1 when it could not start or did not end within
+// `limit`.
+int RunProgram(std::vector<std::string> arguments, std::chrono::seconds limit) {
+  ScopedChild child(fork());
+  if (child.Pid() == 0) {
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
@@ -126,9 +77,9 @@ int RunProgram(std::vector<std::string> arguments) {
     ::execvp(argv[0], argv.data());
     _exit(127);
   }
-  int status = 0;
-  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status) == 127 ? -1 : WEXITSTATUS(status);
+  const std::optional<int> status = child.Wait(limit);
+  if (!status || !WIFEXITED(*status)) return -1;
+  return WEXITSTATUS(*status) == 127 ? -1 : WEXITSTATUS(*status);
 }
 
 // From here on every flock of this process fails as on a network file system without a lock
@@ -154,6 +105,18 @@ std::vector<int> RenameCalls() {
       __NR_renameat, __NR_renameat2};
 }
 
+// Saves "v" = "1" into the file: "written" or the error, and on the next line how long the
+// save took, in milliseconds.
+QByteArray TimedSave(const QString& path) {
+  const auto start = std::chrono::steady_clock::now();
+  SettingsStore store(path);
+  const QByteArray result =
+      store.WriteString("S", "v", "1") ? "written" : store.LastError().toUtf8();
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start);
+  return result + '\n' + QByteArray::number(qint64(took.count()));
+}
+
 // A file's modification time set `seconds` back from now.
 bool MakeOld(const QString& path, int seconds) {
   QFile file(path);
@@ -164,10 +127,11 @@ bool MakeOld(const QString& path, int seconds) {
 
 // The process id of a program that has ended.
 pid_t EndedProgram() {
-  const pid_t child = fork();
-  if (child == 0) _exit(0);
-  ::waitpid(child, nullptr, 0);
-  return child;
+  ScopedChild child(fork());
+  if (child.Pid() == 0) _exit(0);
+  const pid_t ended = child.Pid();
+  child.Wait(std::chrono::seconds(5));
+  return ended;
 }
 
 class SettingsStoreTest : public ::testing::Test {
@@ -269,7 +233,7 @@ QStringList ReadInAFreshProgram(const QString& path,
   QStringList arguments = {"--read", path};
   for (const auto& [section, name] : keys)
     arguments << section.toUtf8().toHex() << name.toUtf8().toHex();
-  QProcess reader;
+  ScopedProcess reader;
   reader.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   reader.start(JW_SETTINGS_SAVER, arguments);
   if (!reader.waitForFinished(30000) || reader.exitCode() != 0) return {"<reader failed>"};
@@ -632,11 +596,12 @@ TEST_F(SettingsStoreTest, AnEditWithinTheSecondOnACoarseFileSystemIsRead) {
         if (::truncate(image.c_str(), 0) != 0 && errno != ENOENT) return "no image";
         QFile(QString::fromStdString(image)).open(QIODevice::WriteOnly);
         if (::truncate(image.c_str(), 4 << 20) != 0) return "no image";
-        if (RunProgram({"mkfs.ext4", "-q", "-F", "-I", "128", image}) != 0)
+        if (RunProgram({"mkfs.ext4", "-q", "-F", "-I", "128", image}, std::chrono::seconds(8)) != 0)
           return "skip: no mkfs.ext4";
         if (::unshare(CLONE_NEWNS) != 0 ||
             ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            RunProgram({"mount", "-o", "loop", image, mountPoint.toStdString()}) != 0)
+            RunProgram({"mount", "-o", "loop", image, mountPoint.toStdString()},
+                       std::chrono::seconds(8)) != 0)
           return "skip: no loop mount";
         const QString path = mountPoint + "/store.ini";
         // Early in a second, so that the write, the read and the edit share it.
@@ -734,7 +699,7 @@ TEST_F(SettingsStoreTest, ABatchKeepsWhatAnotherCopySavedSinceItBegan) {
   SettingsStore window(path_);
   window.BeginUpdate();
   ASSERT_TRUE(window.WriteString("W", "Left", "2"));
-  QProcess other;
+  ScopedProcess other;
   other.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   other.start(JW_SETTINGS_SAVER, {path_, "Other", "1", "7"});
   ASSERT_TRUE(other.waitForFinished(30000));
@@ -750,12 +715,12 @@ TEST_F(SettingsStoreTest, AFreshLockOfACopyOnAnotherHostIsWaitedFor) {
   const QString lock = path_ + ".lock";
   const QByteArray holder("12345\njibwarden\nanother-host.example\n");
   ASSERT_TRUE(WriteBytes(lock, holder));
-  const Child saver = StartInChild([&] {
+  Child saver = StartInChild([&] {
     SettingsStore store(path_);
     return store.WriteString("S", "v", "1") ? QByteArray("written") : store.LastError().toUtf8();
   });
   std::this_thread::sleep_for(std::chrono::seconds(1));
-  EXPECT_TRUE(Running(saver)) << "the lock was taken from the other host's copy";
+  EXPECT_TRUE(saver.process.Running()) << "the lock was taken from the other host's copy";
   EXPECT_EQ(ReadBytes(lock), holder);
   EXPECT_FALSE(QFile::exists(path_));
   ASSERT_TRUE(QFile::remove(lock));  // that copy is done
@@ -767,15 +732,14 @@ TEST_F(SettingsStoreTest, AFreshLockOfACopyOnAnotherHostIsWaitedFor) {
 // A program that died while saving leaves its lock file behind: the next save takes the
 // lock over at once.
 TEST_F(SettingsStoreTest, ALockLeftByAProgramThatIsGoneIsTakenOver) {
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  ScopedChild child(fork());
+  ASSERT_GE(child.Pid(), 0);
+  if (child.Pid() == 0) {
     QLockFile lock(path_ + ".lock");
     _exit(lock.tryLock(0) ? 0 : 1);  // no unlock: the lock file stays
   }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::optional<int> status = child.Wait(std::chrono::seconds(5));
+  ASSERT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
   ASSERT_TRUE(QFile::exists(path_ + ".lock"));
 
   SettingsStore store(path_);
@@ -884,7 +848,7 @@ TEST_F(SettingsStoreTest, AStaleLockGoesOnlyUnderTheFoldersFlock) {
     });
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_TRUE(Running(saver));
+  EXPECT_TRUE(saver.process.Running());
   EXPECT_EQ(Entries(), QStringList{"store.ini.lock"});
   ::close(folder);
   const std::optional<QByteArray> seen = Finish(saver, std::chrono::seconds(5));
@@ -907,7 +871,7 @@ TEST_F(SettingsStoreTest, ALiveHoldersLockIsJudgedByItsFlockWhateverTheUmask) {
   ASSERT_EQ(::pipe(stopped), 0);
   ASSERT_EQ(::pipe(go), 0);
   // Stopped inside its save, before it replaces the file, until the test lets it go on.
-  const Child holder = StartInChild([&]() -> QByteArray {
+  Child holder = StartInChild([&]() -> QByteArray {
     ::umask(077);
     if (!HoldAtCalls(RenameCalls(), [&](int) {
           char signal = 's';
@@ -945,7 +909,7 @@ TEST_F(SettingsStoreTest, ALiveHoldersLockIsJudgedByItsFlockWhateverTheUmask) {
     });
   }
   std::this_thread::sleep_for(std::chrono::seconds(1));
-  EXPECT_TRUE(Running(other)) << "the live holder's lock was taken for stale";
+  EXPECT_TRUE(other.process.Running()) << "the live holder's lock was taken for stale";
   signal = 'g';
   EXPECT_EQ(::write(go[1], &signal, 1), 1);
   ::close(go[1]);
@@ -976,13 +940,7 @@ TEST_F(SettingsStoreTest, AMakerKeptFromItsNewLocksFlockIsRefusedWithinTheBound)
               }).detach();
             }))
           return "skip: no watch of system calls: " + QByteArray(std::strerror(errno));
-        const auto start = std::chrono::steady_clock::now();
-        SettingsStore store(path_);
-        const QByteArray result =
-            store.WriteString("S", "v", "1") ? "written" : store.LastError().toUtf8();
-        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::chrono::steady_clock::now() - start);
-        return result + '\n' + QByteArray::number(qint64(took.count()));
+        return TimedSave(path_);
       },
       std::chrono::seconds(40));
   ASSERT_TRUE(seen.has_value()) << "the save did not end";
@@ -996,6 +954,44 @@ TEST_F(SettingsStoreTest, AMakerKeptFromItsNewLocksFlockIsRefusedWithinTheBound)
   EXPECT_EQ(Entries(), QStringList{});
 }
 
+// A copy stopped while it holds the folder's flock keeps a save no longer than its one bound
+// in all, its release included: a save that took the lock late in its wait, once a copy on
+// another host was done with it, releases within what is left, and, with nothing left, without
+// the guard, leaving no lock behind.
+TEST_F(SettingsStoreTest, ASaveEndsWithinItsBoundWhileAStoppedCopyHoldsTheFoldersFlock) {
+  int held[2];
+  ASSERT_EQ(::pipe(held), 0);
+  Child stopped = StartInChild([&]() -> QByteArray {
+    const int folder = ::open(QFile::encodeName(dir_.path()).constData(), O_RDONLY | O_DIRECTORY);
+    const char signal = ::flock(folder, LOCK_EX) == 0 ? 'h' : 'f';
+    if (::write(held[1], &signal, 1) == 1)
+      for (;;) ::pause();
+    return {};
+  });
+  ::close(held[1]);
+  pollfd holding{held[0], POLLIN, 0};
+  char signal = 0;
+  const bool isHeld = ::poll(&holding, 1, 10000) == 1 && ::read(held[0], &signal, 1) == 1;
+  ::close(held[0]);
+  ASSERT_TRUE(isHeld && signal == 'h') << "the other copy did not take the folder's flock";
+  ASSERT_EQ(::kill(stopped.process.Pid(), SIGSTOP), 0);
+
+  const QString lock = path_ + ".lock";
+  ASSERT_TRUE(WriteBytes(lock, "12345\njibwarden\nanother-host.example\n"));
+  Child saver = StartInChild([&] { return TimedSave(path_); });
+  std::this_thread::sleep_for(std::chrono::seconds(4));
+  EXPECT_TRUE(saver.process.Running()) << "the lock was taken from the other host's copy";
+  ASSERT_TRUE(QFile::remove(lock));  // that copy is done
+  const std::optional<QByteArray> seen = Finish(saver, std::chrono::seconds(30));
+  ASSERT_TRUE(seen.has_value()) << "the save did not end";
+  const QList<QByteArray> parts = seen->split('\n');
+  ASSERT_EQ(parts.size(), 2) << seen->toStdString();
+  EXPECT_EQ(parts[0], "written");
+  EXPECT_LT(parts[1].toLongLong(), 12000);
+  EXPECT_EQ(SettingsStore(path_).ReadString("S", "v"), "1");
+  EXPECT_EQ(Entries(), QStringList{"store.ini"});
+}
+
 // A save killed while it writes leaves its temporary file beside the settings file: a later
 // save removes every one of them, and only them: files of other names stay, and so does one
 // that a save still holds.
@@ -1006,7 +1002,7 @@ TEST_F(SettingsStoreTest, ASaveRemovesWhatKilledSavesLeft) {
     int stopped[2];
     ASSERT_EQ(::pipe(stopped), 0);
     // Stopped before it replaces the file, its temporary file written, and killed there.
-    const Child saver = StartInChild([&]() -> QByteArray {
+    Child saver = StartInChild([&]() -> QByteArray {
       if (!HoldAtCalls(RenameCalls(), [&](int) {
             const char signal = 's';
             if (::write(stopped[1], &signal, 1) == 1)
@@ -1022,7 +1018,7 @@ TEST_F(SettingsStoreTest, ASaveRemovesWhatKilledSavesLeft) {
     char signal = 0;
     const bool isInside = ::poll(&inside, 1, 10000) == 1 && ::read(stopped[0], &signal, 1) == 1;
     ::close(stopped[0]);
-    ::kill(saver.pid, SIGKILL);
+    ::kill(saver.process.Pid(), SIGKILL);
     const std::optional<QByteArray> seen = Finish(saver, std::chrono::seconds(5));
     if (!isInside && seen && seen->startsWith("skip:")) GTEST_SKIP() << seen->toStdString();
     ASSERT_TRUE(isInside) << "the save did not reach its replace";
@@ -1101,6 +1097,54 @@ TEST_F(SettingsStoreTest, ALinkAnotherUserPlantedIsRefusedAndTheUsersOwnIsFollow
   EXPECT_EQ(ReadBytes(target), "[S]\nv=saved\n");
   EXPECT_EQ(Entries(), QStringList{"store.ini"});
   EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.ini"});
+}
+
+// A link at the settings file's name that the user points at another file while a save takes
+// the lock: the lock taken lies beside the file the link led to, so the save lets it go and
+// starts over under the lock of the file the link leads to now, waiting while another copy
+// holds that one, and saves into that file alone.
+TEST_F(SettingsStoreTest, ALinkRepointedWhileASaveTakesTheLockIsSavedUnderItsNewFilesLock) {
+  const QString first = dir_.filePath("first.ini"), second = dir_.filePath("second.ini");
+  ASSERT_TRUE(WriteBytes(first, "[S]\nv=first\n"));
+  ASSERT_TRUE(WriteBytes(second, "[S]\nv=second\n"));
+  ASSERT_TRUE(QFile::link(first, path_));
+  // Another copy holds the second file's lock.
+  const QByteArray secondLock = QFile::encodeName(second + ".lock");
+  const int holder = ::open(secondLock.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  const QByteArray holding = QByteArray::number(qint64(::getpid())) + "\njibwarden\n" +
+                             QSysInfo::machineHostName().toUtf8() + "\n";
+  ASSERT_EQ(::write(holder, holding.constData(), std::size_t(holding.size())), holding.size());
+
+  const QByteArray link = QFile::encodeName(path_), moved = QFile::encodeName(path_ + ".new");
+  const QByteArray target = QFile::encodeName(second);
+  Child saver = StartInChild([&]() -> QByteArray {
+    auto repointed = std::make_shared<std::atomic<bool>>(false);
+    // At the first flock of the save, that of the lock just made, the link is pointed elsewhere.
+    if (!HoldAtCalls({__NR_flock}, [=](int) {
+          if (!repointed->exchange(true) && ::symlink(target.constData(), moved.constData()) == 0)
+            ::rename(moved.constData(), link.constData());
+        }))
+      return "skip: no watch of system calls: " + QByteArray(std::strerror(errno));
+    SettingsStore store(path_);
+    return store.WriteString("S", "w", "saved") ? "written" : store.LastError().toUtf8();
+  });
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  const bool waited = saver.process.Running();
+  const QByteArray meanwhile = ReadBytes(second);
+  ::unlink(secondLock.constData());  // that copy is done
+  ::close(holder);
+  const std::optional<QByteArray> seen = Finish(saver, std::chrono::seconds(15));
+  ASSERT_TRUE(seen.has_value()) << "the save did not end";
+  if (seen->startsWith("skip:")) GTEST_SKIP() << seen->toStdString();
+  EXPECT_TRUE(waited) << "saved while another copy held the lock of the file it saved";
+  EXPECT_EQ(meanwhile.toStdString(), "[S]\nv=second\n");
+  EXPECT_EQ(QString::fromUtf8(*seen), "written");
+  EXPECT_EQ(QFileInfo(path_).symLinkTarget(), second);
+  EXPECT_EQ(ReadBytes(second), "[S]\nv=second\nw=saved\n");
+  EXPECT_EQ(ReadBytes(first), "[S]\nv=first\n");
+  EXPECT_EQ(Entries().join(u' ').toStdString(), "first.ini second.ini store.ini");
 }
 
 // Where flock fails (a network file system without a lock manager), the lock file alone is
@@ -1194,25 +1238,30 @@ class SettingsStoreConcurrencyTest : public ::testing::Test {
  protected:
   static constexpr int kSaves = 1000;
 
-  // Runs one saver for each section (with its first value) until both end.
-  void RunSavers(const QList<std::pair<QString, int>>& savers) {
-    std::vector<std::unique_ptr<QProcess>> running;
-    for (const auto& [section, first] : savers) {
-      running.push_back(std::make_unique<QProcess>());
+  // Runs a saver with each list of arguments until all end, each within `limit`.
+  void RunSavers(const QList<QStringList>& savers, std::chrono::milliseconds limit) {
+    std::vector<std::unique_ptr<ScopedProcess>> running;
+    for (const QStringList& arguments : savers) {
+      running.push_back(std::make_unique<ScopedProcess>());
       running.back()->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-      running.back()->start(JW_SETTINGS_SAVER,
-                            {path_, section, QString::number(kSaves), QString::number(first)});
+      running.back()->start(JW_SETTINGS_SAVER, arguments);
     }
+    const QDeadlineTimer deadline(limit);
     for (const auto& saver : running) {
-      ASSERT_TRUE(saver->waitForFinished(60000));
+      ASSERT_TRUE(saver->waitForFinished(int(deadline.remainingTime())));
       EXPECT_EQ(saver->exitStatus(), QProcess::NormalExit);
       EXPECT_EQ(saver->exitCode(), 0);
     }
   }
-  // Neither a lock nor a temporary file left behind.
-  QStringList Entries() const {
-    return QDir(memory_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+  // A saver's arguments: kSaves saves of the section into the file, counting from `first`.
+  QStringList Saves(const QString& section, int first) const {
+    return {path_, section, QString::number(kSaves), QString::number(first)};
   }
+  // Neither a lock nor a temporary file left behind.
+  static QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+  }
+  QStringList Entries() const { return Entries(memory_.path()); }
 
   const QTemporaryDir memory_{QDir("/dev/shm").exists() ? "/dev/shm/jw-settings-XXXXXX"
                                                         : QDir::tempPath() + "/jw-settings-XXXXXX"};
@@ -1229,7 +1278,7 @@ TEST_F(SettingsStoreConcurrencyTest, TwoProgramsSavingTheirOwnSectionsLoseNone) 
   for (int run = 0; run < kRuns; ++run) {
     SCOPED_TRACE(run);
     ASSERT_TRUE(WriteBytes(path_, "[Ports]\nCOM1=/dev/ttyUSB0\n"));
-    RunSavers({{sections[0], 0}, {sections[1], 0}});
+    RunSavers({Saves(sections[0], 0), Saves(sections[1], 0)}, std::chrono::seconds(60));
     const SettingsStore store(path_);
     bool whole = store.ReadString("Ports", "COM1") == "/dev/ttyUSB0";
     for (const QString& section : sections) {
@@ -1246,13 +1295,46 @@ TEST_F(SettingsStoreConcurrencyTest, TwoProgramsSavingTheirOwnSectionsLoseNone) 
 // Both save the same section, each its own values: the file ends with one save whole.
 TEST_F(SettingsStoreConcurrencyTest, TwoProgramsSavingTheSameSectionEndWithOneSaveWhole) {
   ASSERT_TRUE(memory_.isValid());
-  RunSavers({{"S", 0}, {"S", 1000000}});
+  RunSavers({Saves("S", 0), Saves("S", 1000000)}, std::chrono::seconds(60));
   const SettingsStore store(path_);
   const QString last = store.ReadString("S", "Save");
   EXPECT_TRUE(last == QString::number(kSaves - 1) || last == QString::number(1000000 + kSaves - 1))
       << last.toStdString();
   EXPECT_EQ(store.ReadString("S", "Twice"), QString::number(2 * last.toInt()));
   EXPECT_EQ(Entries(), QStringList{"store.ini"});
+}
+
+// A user's own link at the settings file's name (a file kept with the user's other dotfiles)
+// and a copy started with other configuration homes, which names the file itself: two names of
+// one file, and the two copies exclude each other. Each batch leaves a value of its own, so
+// that a batch the other copy saved over shows; the link stays a link.
+TEST_F(SettingsStoreConcurrencyTest, TwoProgramsSavingThroughALinkAndTheFileItselfLoseNoBatch) {
+  ASSERT_TRUE(memory_.isValid());
+  constexpr int kBatches = 1000;
+  const QString dotfiles = memory_.filePath("dotfiles"), config = memory_.filePath("config");
+  ASSERT_TRUE(QDir().mkpath(dotfiles) && QDir().mkpath(config));
+  const QString file = dotfiles + "/store.ini", link = config + "/store.ini";
+  ASSERT_TRUE(WriteBytes(file, "[Ports]\nCOM1=/dev/ttyUSB0\n"));
+  ASSERT_EQ(::symlink("../dotfiles/store.ini", QFile::encodeName(link).constData()), 0);
+  const QString batches = QString::number(kBatches);
+  RunSavers({{"--keep", link, "Linked", batches}, {"--keep", file, "Named", batches}},
+            std::chrono::seconds(30));
+
+  const SettingsStore store(file);
+  EXPECT_EQ(store.ReadString("Ports", "COM1"), "/dev/ttyUSB0");
+  for (const QString section : {"Linked", "Named"}) {
+    SCOPED_TRACE(section.toStdString());
+    QStringList lost;
+    for (int i = 0; i < kBatches; ++i)
+      if (store.ReadString(section, QString("Batch%1").arg(i)) != QString::number(i))
+        lost += QString::number(i);
+    EXPECT_EQ(lost.size(), 0) << "lost batches: " << lost.join(u' ').toStdString();
+    EXPECT_EQ(store.ReadString(section, "Save"), QString::number(kBatches - 1));
+  }
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+  EXPECT_EQ(QFileInfo(link).symLinkTarget(), QFileInfo(file).absoluteFilePath());
+  EXPECT_EQ(Entries(config).join(u' ').toStdString(), "store.ini");
+  EXPECT_EQ(Entries(dotfiles).join(u' ').toStdString(), "store.ini");
 }
 
 }  // namespace

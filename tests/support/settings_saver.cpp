@@ -1,7 +1,9 @@
 // A second program on a settings file.
-//   jw_settings_saver <file> <section> <saves> [<first>]
+//   jw_settings_saver [--keep] <file> <section> <saves> [<first>]
 // saves a section again and again, each save one batch of two values, as a window's save is:
-// "Save" counting from <first> and "Twice" twice that. Exits 1 when a save fails.
+// "Save" counting from <first> and "Twice" twice that. With --keep each batch also writes a
+// value of its own, "Batch<n>" = n, that later batches leave, so that a batch another copy
+// saved over shows as missing. Exits 1 when a save fails.
 //   jw_settings_saver --read <file> [<section> <name>]...
 // reads values as a program starting afresh does, nothing of them known before: section and
 // name in hexadecimal UTF-8, and prints each value so, one a line, "-" for one that is absent.
@@ -37,9 +39,14 @@ int Read(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "--read") == 0) return Read(argc, argv);
+  const bool keep = argc >= 2 && std::strcmp(argv[1], "--keep") == 0;
+  if (keep) {
+    --argc;
+    ++argv;
+  }
   if (argc != 4 && argc != 5) {
     std::fprintf(stderr,
-                 "usage: jw_settings_saver <file> <section> <saves> [<first>]\n"
+                 "usage: jw_settings_saver [--keep] <file> <section> <saves> [<first>]\n"
                  "       jw_settings_saver --read <file> [<section> <name>]...\n");
     return 2;
   }
@@ -51,6 +58,7 @@ int main(int argc, char** argv) {
     store.BeginUpdate();
     store.WriteString(section, QStringLiteral("Save"), QString::number(i));
     store.WriteString(section, QStringLiteral("Twice"), QString::number(2 * i));
+    if (keep) store.WriteString(section, QStringLiteral("Batch%1").arg(i), QString::number(i));
     if (!store.EndUpdate()) {
       std::fprintf(stderr, "save %d: %s\n", i, qPrintable(store.LastError()));
       return 1;
