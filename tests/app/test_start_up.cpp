@@ -22,6 +22,7 @@
 #include <QWindow>
 
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -278,6 +279,22 @@ TEST_F(StartUpTest, TheWindowsAreOneFamilyUnderTheMainWindow) {
            !flags(window).testFlag(Qt::WindowMinimizeButtonHint) &&
            !flags(window).testFlag(Qt::WindowMaximizeButtonHint);
   };
+  // A helper window shown: the main window's, asked on top, with a close button only.
+  auto expectHelper = [&](const QWidget* helper) {
+    ASSERT_TRUE(helper->isVisible());
+    EXPECT_EQ(transientParent(helper), head);
+    EXPECT_TRUE(askedOnTop(helper));
+    EXPECT_TRUE(closeButtonOnly(helper));
+  };
+  // Minimised by the user, brought back by its command where it was left.
+  auto minimiseAndBringBack = [](QWidget* helper, const std::function<void()>& command) {
+    const QPoint at = helper->pos();
+    helper->setWindowState(Qt::WindowMinimized);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return helper->isMinimized(); }));
+    command();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return helper->isVisible() && !helper->isMinimized(); }));
+    EXPECT_EQ(helper->pos(), at);
+  };
   {
     ScriptedMessageBox none;
     main.SelectRow(0);
@@ -286,10 +303,7 @@ TEST_F(StartUpTest, TheWindowsAreOneFamilyUnderTheMainWindow) {
   }
   main.N_DecodeDataClick();
   QWidget* view = w->FormView2.get();
-  ASSERT_TRUE(view->isVisible());
-  EXPECT_EQ(transientParent(view), head);
-  EXPECT_TRUE(askedOnTop(view));
-  EXPECT_TRUE(closeButtonOnly(view));
+  expectHelper(view);
 
   // The readout window and the box its button raises.
   main.SpeedItem_SpisokClick();
@@ -316,31 +330,18 @@ TEST_F(StartUpTest, TheWindowsAreOneFamilyUnderTheMainWindow) {
   EXPECT_TRUE(askedOnTop(view));
   EXPECT_TRUE(view->isVisible());
 
-  // Minimised by the user, brought back by F7. No box is expected from here on.
+  // No box is expected from here on.
   ScriptedMessageBox boxes;
   main.SelectRow(0);
   main.SpeedItem_TableClick();
-  const QPoint viewAt = view->pos();
-  view->setWindowState(Qt::WindowMinimized);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return view->isMinimized(); }));
-  main.N_DecodeDataClick();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return view->isVisible() && !view->isMinimized(); }));
-  EXPECT_EQ(view->pos(), viewAt);
+  minimiseAndBringBack(view, [&] { main.N_DecodeDataClick(); });
 
   // The point table, and About over both helpers.
   main.SpeedItem_GrafClick();
   main.Btn_ShowTablePointClick();
   QWidget* table = w->Form_GrafPoint.get();
-  ASSERT_TRUE(table->isVisible());
-  EXPECT_EQ(transientParent(table), head);
-  EXPECT_TRUE(askedOnTop(table));
-  EXPECT_TRUE(closeButtonOnly(table));
-  const QPoint tableAt = table->pos();
-  table->setWindowState(Qt::WindowMinimized);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return table->isMinimized(); }));
-  main.Btn_ShowTablePointClick();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return table->isVisible() && !table->isMinimized(); }));
-  EXPECT_EQ(table->pos(), tableAt);
+  expectHelper(table);
+  minimiseAndBringBack(table, [&] { main.Btn_ShowTablePointClick(); });
   bool aboutShown = false;
   QTimer::singleShot(0, w->Form_About.get(), [&] {
     aboutShown = true;
