@@ -336,25 +336,33 @@ TEST_F(StartUpTest, TheWindowsAreOneFamilyUnderTheMainWindow) {
   main.SpeedItem_TableClick();
   minimiseAndBringBack(view, [&] { main.N_DecodeDataClick(); });
 
-  // The point table, and About over both helpers.
+  // The point table.
   main.SpeedItem_GrafClick();
   main.Btn_ShowTablePointClick();
   QWidget* table = w->Form_GrafPoint.get();
   expectHelper(table);
   minimiseAndBringBack(table, [&] { main.Btn_ShowTablePointClick(); });
-  bool aboutShown = false;
-  QTimer::singleShot(0, w->Form_About.get(), [&] {
-    aboutShown = true;
-    EXPECT_EQ(transientParent(w->Form_About.get()), head);
-    EXPECT_TRUE(closeButtonOnly(w->Form_About.get()));
-    EXPECT_FALSE(askedOnTop(view));
-    EXPECT_FALSE(askedOnTop(table));
-    w->Form_About->reject();
-  });
-  main.SpeedBtn_AboutClick();
-  EXPECT_TRUE(aboutShown);
-  EXPECT_TRUE(askedOnTop(view));
-  EXPECT_TRUE(askedOnTop(table));
+  // About and the graph settings over both helpers.
+  for (QDialog* modal : {static_cast<QDialog*>(w->Form_About.get()),
+                         static_cast<QDialog*>(w->Form_NastrGraf.get())}) {
+    SCOPED_TRACE(modal->objectName().toStdString());
+    bool shown = false;
+    QTimer::singleShot(0, modal, [&] {
+      shown = true;
+      EXPECT_EQ(transientParent(modal), head);
+      EXPECT_TRUE(closeButtonOnly(modal));
+      EXPECT_FALSE(askedOnTop(view));
+      EXPECT_FALSE(askedOnTop(table));
+      modal->reject();
+    });
+    if (modal == w->Form_About.get())
+      main.SpeedBtn_AboutClick();
+    else
+      main.Btn_NastrGrafClick();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(askedOnTop(view));
+    EXPECT_TRUE(askedOnTop(table));
+  }
   EXPECT_TRUE(boxes.Boxes().isEmpty());
 }
 
