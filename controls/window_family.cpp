@@ -25,12 +25,13 @@ bool IsModal(const QWidget* window) {
   return window->windowModality() != Qt::NonModal;
 }
 
-}  // namespace
-
+// A window of the family that asks the window manager to keep it above the others.
 bool StaysOnTop(const QWidget* window) {
   return window->isWindow() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
          ManagedByTheUser(window);
 }
+
+}  // namespace
 
 bool OnScreen(const QWidget* window) {
   return window->isVisible() && !window->isMinimized();

@@ -39,9 +39,6 @@ class WindowFamily : public QObject {
   std::vector<Lowering> lowerings_;
 };
 
-// A stay-on-top window of the family that the window manager keeps above the others.
-bool StaysOnTop(const QWidget* window);
-
 // Shows a helper window the user may have minimised: un-minimised, where it was left, raised.
 void BringBack(QWidget* window);
 
