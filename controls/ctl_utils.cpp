@@ -136,19 +136,17 @@ class FrameKeeper : public QObject {
   std::optional<QMargins> KnownFrame() const { return known_; }
 
   void Place(const QMargins& assumed, const FramePlacement& place) {
-    Stop();
+    ticks_.stop();
     const QPoint corner = place(window_->size().grownBy(assumed));
     MoveFrameTo(window_, corner, assumed);
-    pending_ = [=, this] {
-      const bool framed = !window_->windowFlags().testFlag(Qt::FramelessWindowHint);
-      return FrameSettling(place, window_->size(), assumed, corner, framed, clock_.elapsed());
-    };
+    const bool framed = !window_->windowFlags().testFlag(Qt::FramelessWindowHint);
+    settling_.emplace(place, window_->size(), assumed, corner, framed, 0);
     if (window_->isVisible()) Start();
   }
 
  protected:
   bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Show && pending_) Start();
+    if (e->type() == QEvent::Show && settling_ && !ticks_.isActive()) Start();
     if (e->type() == QEvent::Hide) Stop();
     return false;
   }
@@ -156,19 +154,17 @@ class FrameKeeper : public QObject {
  private:
   explicit FrameKeeper(QWidget* window) : QObject(window), window_(window) {
     setObjectName(QStringLiteral("FrameKeeper"));
-    clock_.start();
     ticks_.setInterval(kTickMs);
     connect(&ticks_, &QTimer::timeout, this, &FrameKeeper::Tick);
     window->installEventFilter(this);
   }
 
+  // The settling's time runs from the showing.
   void Start() {
-    settling_.emplace(pending_());
-    pending_ = nullptr;
+    clock_.start();
     ticks_.start();
   }
   void Stop() {
-    pending_ = nullptr;
     settling_.reset();
     ticks_.stop();
   }
@@ -183,7 +179,6 @@ class FrameKeeper : public QObject {
   QWidget* window_;
   QElapsedTimer clock_;
   QTimer ticks_;
-  std::function<FrameSettling()> pending_;
   std::optional<FrameSettling> settling_;
   std::optional<QMargins> known_;
 };

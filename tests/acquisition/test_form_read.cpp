@@ -4,6 +4,7 @@
 #include "platform/scripted_services.h"
 #include "platform/settings_store.h"
 #include "serial/sc_comm.h"
+#include "tests/support/environment_scope.h"
 #include "tests/support/pty_recorder.h"
 #include "tests/support/test_files.h"
 
@@ -132,7 +133,7 @@ TEST_F(FormReadTest, APortThatDoesNotOpenIsNamedWithItsDeviceAndReasonOnTheError
                  {locked, "Permission denied"}};
   for (const auto& tried : devices) {
     SCOPED_TRACE(tried.device.toStdString());
-    qputenv("JIBWARDEN_COM1", tried.device.toLocal8Bit());
+    const jwtest::EnvironmentScope com1("JIBWARDEN_COM1", tried.device.toLocal8Bit());
     const qsizetype shown = boxes.Boxes().size();
     std::string output;
     {
